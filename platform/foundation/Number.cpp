@@ -1,0 +1,275 @@
+#include "foundation/Number.h"
+
+#include "foundation/Format.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace ns {
+
+Ref<Number> Number::numberWithBool(bool value)
+{
+    static const Ref<Number> yes = make<Number>(Kind::Bool, 'c', 1, 1, 1.0);
+    static const Ref<Number> no = make<Number>(Kind::Bool, 'c', 0, 0, 0.0);
+    return value ? yes : no;
+}
+
+static Ref<Number> signedNumber(char type, int64_t value)
+{
+    return make<Number>(Number::Kind::Signed, type, value, static_cast<uint64_t>(value),
+                        static_cast<double>(value));
+}
+
+Ref<Number> Number::numberWithChar(signed char value) { return signedNumber('c', value); }
+Ref<Number> Number::numberWithShort(short value) { return signedNumber('s', value); }
+Ref<Number> Number::numberWithInt(int32_t value) { return signedNumber('i', value); }
+Ref<Number> Number::numberWithLongLong(int64_t value) { return signedNumber('q', value); }
+
+Ref<Number> Number::numberWithUnsignedInt(uint32_t value)
+{
+    return make<Number>(Kind::Unsigned, 'I', static_cast<int64_t>(value), value, static_cast<double>(value));
+}
+
+Ref<Number> Number::numberWithUnsignedLongLong(uint64_t value)
+{
+    return make<Number>(Kind::Unsigned, 'Q', static_cast<int64_t>(value), value, static_cast<double>(value));
+}
+
+static int64_t clampToSigned(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 9223372036854775807.0)
+        return std::numeric_limits<int64_t>::max();
+    if (value <= -9223372036854775808.0)
+        return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(value);
+}
+
+static uint64_t clampToUnsigned(double value)
+{
+    if (std::isnan(value) || value <= 0)
+        return 0;
+    if (value >= 18446744073709551615.0)
+        return std::numeric_limits<uint64_t>::max();
+    return static_cast<uint64_t>(value);
+}
+
+Ref<Number> Number::numberWithFloat(float value)
+{
+    return make<Number>(Kind::Double, 'f', clampToSigned(value), clampToUnsigned(value), value);
+}
+
+Ref<Number> Number::numberWithDouble(double value)
+{
+    return make<Number>(Kind::Double, 'd', clampToSigned(value), clampToUnsigned(value), value);
+}
+
+bool Number::boolValue() const
+{
+    switch (m_kind) {
+    case Kind::Double:
+        return m_double != 0.0;
+    case Kind::Unsigned:
+        return m_unsigned != 0;
+    default:
+        return m_signed != 0;
+    }
+}
+
+int64_t Number::longLongValue() const
+{
+    return m_kind == Kind::Double ? clampToSigned(m_double) : m_signed;
+}
+
+uint64_t Number::unsignedLongLongValue() const
+{
+    return m_kind == Kind::Double ? clampToUnsigned(m_double) : m_unsigned;
+}
+
+double Number::doubleValue() const
+{
+    switch (m_kind) {
+    case Kind::Double:
+        return m_double;
+    case Kind::Unsigned:
+        return static_cast<double>(m_unsigned);
+    default:
+        return static_cast<double>(m_signed);
+    }
+}
+
+std::string Number::stringValue() const
+{
+    switch (m_kind) {
+    case Kind::Double: {
+        if (std::isnan(m_double))
+            return "nan";
+        if (std::isinf(m_double))
+            return m_double < 0 ? "-inf" : "inf";
+        // The shortest text that reads back as the same double.
+        char buffer[64];
+        auto result = std::to_chars(buffer, buffer + sizeof buffer, m_double);
+        return std::string(buffer, result.ptr);
+    }
+    case Kind::Unsigned:
+        return std::to_string(m_unsigned);
+    default:
+        return std::to_string(m_signed);
+    }
+}
+
+int Number::compare(const Number& other) const
+{
+    bool integral = m_kind != Kind::Double && other.m_kind != Kind::Double;
+    if (integral) {
+        bool negativeA = m_kind != Kind::Unsigned && m_signed < 0;
+        bool negativeB = other.m_kind != Kind::Unsigned && other.m_signed < 0;
+        if (negativeA != negativeB)
+            return negativeA ? -1 : 1;
+        if (negativeA)
+            return m_signed < other.m_signed ? -1 : (m_signed > other.m_signed ? 1 : 0);
+        return m_unsigned < other.m_unsigned ? -1 : (m_unsigned > other.m_unsigned ? 1 : 0);
+    }
+    double a = doubleValue();
+    double b = other.doubleValue();
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+bool Number::isEqual(const Object& other) const
+{
+    auto* number = dynamic_cast<const Number*>(&other);
+    return number && compare(*number) == 0;
+}
+
+std::size_t Number::hash() const
+{
+    double value = doubleValue();
+    if (m_kind != Kind::Double || (std::trunc(value) == value && std::fabs(value) < 9.2e18))
+        return std::hash<int64_t>()(m_kind == Kind::Unsigned ? static_cast<int64_t>(m_unsigned) : longLongValue());
+    return std::hash<double>()(value);
+}
+
+// MARK: DecimalNumber
+
+static double decimalToDouble(bool negative, const std::string& digits, int32_t exponent)
+{
+    std::string text = (negative ? "-" : "") + (digits.empty() ? std::string("0") : digits) + "e" +
+                       std::to_string(exponent);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+DecimalNumber::DecimalNumber(bool negative, std::string digits, int32_t exponent)
+    : Number(Kind::Double, 'd', 0, 0, 0), m_negative(negative), m_digits(std::move(digits)), m_exponent(exponent)
+{
+    m_double = decimalToDouble(m_negative, m_digits, m_exponent);
+    bool integral = m_exponent >= 0 && m_digits.size() + static_cast<std::size_t>(m_exponent) <= 18;
+    if (integral) {
+        int64_t value = 0;
+        for (char digit : m_digits)
+            value = value * 10 + (digit - '0');
+        for (int32_t i = 0; i < m_exponent; ++i)
+            value *= 10;
+        m_signed = m_negative ? -value : value;
+        m_unsigned = static_cast<uint64_t>(m_signed);
+    } else {
+        m_signed = clampToSigned(m_double);
+        m_unsigned = clampToUnsigned(m_double);
+    }
+}
+
+Ref<DecimalNumber> DecimalNumber::decimalNumberWithString(std::string_view text)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        negative = text[i++] == '-';
+    std::string digits;
+    int64_t exponent = 0;
+    bool sawDigit = false;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        sawDigit = true;
+        if (!(digits.empty() && text[i] == '0'))
+            digits.push_back(text[i]);
+        ++i;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            sawDigit = true;
+            if (!(digits.empty() && text[i] == '0'))
+                digits.push_back(text[i]);
+            --exponent;
+            ++i;
+        }
+    }
+    if (!sawDigit)
+        return nullptr;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        bool negativeExponent = false;
+        if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+            negativeExponent = text[i++] == '-';
+        if (i >= text.size() || text[i] < '0' || text[i] > '9')
+            return nullptr;
+        int64_t value = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            if (value < 100000000)
+                value = value * 10 + (text[i] - '0');
+            ++i;
+        }
+        exponent += negativeExponent ? -value : value;
+    }
+    if (i != text.size())
+        return nullptr;
+    if (digits.empty())
+        return make<DecimalNumber>(false, std::string(), 0);
+    while (digits.size() > 1 && digits.back() == '0') {
+        digits.pop_back();
+        ++exponent;
+    }
+    exponent = std::clamp<int64_t>(exponent, -100000000, 100000000);
+    return make<DecimalNumber>(negative, std::move(digits), static_cast<int32_t>(exponent));
+}
+
+std::string DecimalNumber::stringValue() const
+{
+    if (m_digits.empty())
+        return "0";
+    std::string out = m_negative ? "-" : "";
+    int64_t length = static_cast<int64_t>(m_digits.size());
+    int64_t point = length + m_exponent; // digits before the decimal point
+    if (m_exponent >= 0 && point <= 40) {
+        out += m_digits;
+        out.append(static_cast<std::size_t>(m_exponent), '0');
+    } else if (point > 0 && point < length) {
+        out += m_digits.substr(0, static_cast<std::size_t>(point));
+        out += '.';
+        out += m_digits.substr(static_cast<std::size_t>(point));
+    } else if (point <= 0 && point > -40) {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-point), '0');
+        out += m_digits;
+    } else {
+        out += m_digits.substr(0, 1);
+        if (length > 1)
+            out += "." + m_digits.substr(1);
+        out += "e" + std::to_string(point - 1);
+    }
+    return out;
+}
+
+bool DecimalNumber::isEqual(const Object& other) const
+{
+    if (auto* decimal = dynamic_cast<const DecimalNumber*>(&other))
+        return decimal->m_negative == m_negative && decimal->m_digits == m_digits &&
+               decimal->m_exponent == m_exponent;
+    return Number::isEqual(other);
+}
+
+} // namespace ns
