@@ -1,0 +1,172 @@
+#include "system/Digest.h"
+
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
+#include <openssl/rand.h>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+namespace cc {
+namespace {
+
+struct DigestContextDeleter
+{
+    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+};
+
+Bytes digest(const EVP_MD* type, std::string_view data)
+{
+    std::unique_ptr<EVP_MD_CTX, DigestContextDeleter> context(EVP_MD_CTX_new());
+    Bytes out(EVP_MAX_MD_SIZE);
+    unsigned int length = 0;
+    if (!context || EVP_DigestInit_ex(context.get(), type, nullptr) != 1 ||
+        EVP_DigestUpdate(context.get(), data.data(), data.size()) != 1 ||
+        EVP_DigestFinal_ex(context.get(), out.data(), &length) != 1)
+        return {};
+    out.resize(length);
+    return out;
+}
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+int base64Value(unsigned char c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    if (c == '+')
+        return 62;
+    if (c == '/')
+        return 63;
+    return -1;
+}
+
+} // namespace
+
+Bytes md5(std::string_view data)
+{
+    return digest(EVP_md5(), data);
+}
+
+Bytes sha1(std::string_view data)
+{
+    return digest(EVP_sha1(), data);
+}
+
+Bytes hmacSHA1(std::string_view key, std::string_view data)
+{
+    if (key.size() > static_cast<std::size_t>(INT_MAX))
+        return {};
+    Bytes out(EVP_MAX_MD_SIZE);
+    unsigned int length = 0;
+    // An empty key is legal; OpenSSL wants a non-null pointer for it.
+    static const unsigned char empty = 0;
+    const void* keyBytes = key.empty() ? static_cast<const void*>(&empty) : key.data();
+    if (!HMAC(EVP_sha1(), keyBytes, static_cast<int>(key.size()),
+              reinterpret_cast<const unsigned char*>(data.data()), data.size(), out.data(), &length))
+        return {};
+    out.resize(length);
+    return out;
+}
+
+std::string hex(const Bytes& bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (uint8_t byte : bytes) {
+        out.push_back(digits[byte >> 4]);
+        out.push_back(digits[byte & 15]);
+    }
+    return out;
+}
+
+std::string base64Encode(std::string_view data)
+{
+    std::string out;
+    out.reserve((data.size() + 2) / 3 * 4);
+    std::size_t i = 0;
+    auto byte = [&](std::size_t at) { return static_cast<uint32_t>(static_cast<unsigned char>(data[at])); };
+    for (; i + 3 <= data.size(); i += 3) {
+        uint32_t group = byte(i) << 16 | byte(i + 1) << 8 | byte(i + 2);
+        out.push_back(kAlphabet[group >> 18 & 63]);
+        out.push_back(kAlphabet[group >> 12 & 63]);
+        out.push_back(kAlphabet[group >> 6 & 63]);
+        out.push_back(kAlphabet[group & 63]);
+    }
+    std::size_t rest = data.size() - i;
+    if (rest == 1) {
+        uint32_t group = byte(i) << 16;
+        out.push_back(kAlphabet[group >> 18 & 63]);
+        out.push_back(kAlphabet[group >> 12 & 63]);
+        out.append("==");
+    } else if (rest == 2) {
+        uint32_t group = byte(i) << 16 | byte(i + 1) << 8;
+        out.push_back(kAlphabet[group >> 18 & 63]);
+        out.push_back(kAlphabet[group >> 12 & 63]);
+        out.push_back(kAlphabet[group >> 6 & 63]);
+        out.push_back('=');
+    }
+    return out;
+}
+
+std::optional<Bytes> base64Decode(std::string_view text)
+{
+    Bytes out;
+    out.reserve(text.size() / 4 * 3);
+    uint32_t group = 0;
+    int inGroup = 0;
+    int padding = 0;
+    for (unsigned char c : text) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
+            continue;
+        if (c == '=') {
+            // Padding only completes a group of two or three characters.
+            if (inGroup < 2 || inGroup + padding >= 4)
+                return std::nullopt;
+            ++padding;
+            continue;
+        }
+        int value = base64Value(c);
+        if (value < 0 || padding > 0)
+            return std::nullopt;
+        group = group << 6 | static_cast<uint32_t>(value);
+        if (++inGroup == 4) {
+            out.push_back(static_cast<uint8_t>(group >> 16));
+            out.push_back(static_cast<uint8_t>(group >> 8));
+            out.push_back(static_cast<uint8_t>(group));
+            group = 0;
+            inGroup = 0;
+        }
+    }
+    if (padding > 0 && inGroup + padding != 4)
+        return std::nullopt;
+    if (inGroup == 1)
+        return std::nullopt;
+    if (inGroup == 2) {
+        out.push_back(static_cast<uint8_t>(group >> 4));
+    } else if (inGroup == 3) {
+        out.push_back(static_cast<uint8_t>(group >> 10));
+        out.push_back(static_cast<uint8_t>(group >> 2));
+    }
+    return out;
+}
+
+bool randomBytes(uint8_t* out, std::size_t count)
+{
+    while (count > 0) {
+        int chunk = static_cast<int>(std::min<std::size_t>(count, 1 << 20));
+        if (RAND_bytes(out, chunk) != 1)
+            return false;
+        out += chunk;
+        count -= static_cast<std::size_t>(chunk);
+    }
+    return true;
+}
+
+} // namespace cc
