@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/Format.h"
 #include "foundation/Object.h"
 
 #include <exception>

@@ -1,0 +1,119 @@
+#include "foundation/Array.h"
+#include "foundation/Data.h"
+#include "foundation/Date.h"
+#include "foundation/Dictionary.h"
+#include "foundation/Error.h"
+#include "foundation/Exception.h"
+#include "foundation/Null.h"
+#include "foundation/Number.h"
+#include "foundation/String.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using ns::Number;
+
+TEST(Number, KeepsWhatItWasMadeFrom)
+{
+    EXPECT_TRUE(Number::numberWithBool(true)->isBool());
+    EXPECT_FALSE(Number::numberWithChar(1)->isBool());
+    EXPECT_EQ(Number::numberWithBool(true)->objCType(), 'c');
+    EXPECT_EQ(Number::numberWithLongLong(-5)->kind(), Number::Kind::Signed);
+    EXPECT_EQ(Number::numberWithUnsignedLongLong(18446744073709551615ULL)->unsignedLongLongValue(),
+              18446744073709551615ULL);
+    EXPECT_EQ(Number::numberWithDouble(2.5)->objCType(), 'd');
+    EXPECT_EQ(Number::numberWithDouble(2.5)->intValue(), 2);
+    EXPECT_EQ(Number::numberWithDouble(0.1)->description(), "0.1");
+    EXPECT_EQ(Number::numberWithInt(-3)->description(), "-3");
+    // Equal values are equal and hash alike whatever they were made from.
+    EXPECT_TRUE(ns::isEqual(Number::numberWithInt(1), Number::numberWithDouble(1.0)));
+    EXPECT_EQ(Number::numberWithInt(1)->hash(), Number::numberWithDouble(1.0)->hash());
+    EXPECT_EQ(Number::numberWithLongLong(-1)->compare(*Number::numberWithUnsignedLongLong(1)), -1);
+}
+
+TEST(DecimalNumber, ReadsAndWritesExactText)
+{
+    struct Row
+    {
+        const char* text;
+        const char* description;
+    };
+    const Row rows[] = {{"0", "0"},         {"-12.50", "-12.5"},  {"1e3", "1000"},
+                        {"1.5E-3", "0.0015"}, {"0.000", "0"},     {"123456789012345678901234567890", "123456789012345678901234567890"},
+                        {"-0.1", "-0.1"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        auto number = ns::DecimalNumber::decimalNumberWithString(row.text);
+        ASSERT_TRUE(number);
+        EXPECT_EQ(number->description(), row.description);
+    }
+    for (const char* bad : {"", "-", "1e", "1.2.3", "abc", "1 "})
+        EXPECT_FALSE(ns::DecimalNumber::decimalNumberWithString(bad)) << bad;
+    EXPECT_EQ(ns::DecimalNumber::decimalNumberWithString("1e3")->longLongValue(), 1000);
+    EXPECT_DOUBLE_EQ(ns::DecimalNumber::decimalNumberWithString("2.25")->doubleValue(), 2.25);
+}
+
+TEST(Dictionary, KeepsInsertionOrderAndTheLaterValueWins)
+{
+    auto dictionary = ns::MutableDictionary::make();
+    dictionary->setObject(ns::String::make("1"), "b");
+    dictionary->setObject(ns::String::make("2"), "a");
+    dictionary->setObject(ns::String::make("3"), "b");
+    ASSERT_EQ(dictionary->count(), 2u);
+    EXPECT_EQ(*dictionary->stringForKey("b"), "3");
+    auto keys = dictionary->allKeys();
+    EXPECT_EQ(ns::describe(keys[0]), "b");
+    EXPECT_EQ(ns::describe(keys[1]), "a");
+    dictionary->removeObjectForKey("b");
+    EXPECT_FALSE(dictionary->objectForKey("b"));
+    EXPECT_EQ(*dictionary->stringForKey("a"), "2");
+    EXPECT_THROW(dictionary->setObject(nullptr, "x"), ns::Exception);
+
+    auto frozen = ns::cast<ns::Dictionary>(dictionary->copy());
+    EXPECT_FALSE(frozen->isMutable());
+    EXPECT_TRUE(frozen->isEqual(*dictionary));
+    EXPECT_EQ(dictionary->description(), "{\n    a = 2;\n}");
+}
+
+TEST(Array, RaisesPastTheEndAndDescribesNested)
+{
+    auto array = ns::MutableArray::make({ns::String::make("x y"), ns::Number::numberWithInt(1)});
+    EXPECT_THROW(array->objectAtIndex(2), ns::Exception);
+    try {
+        array->objectAtIndex(5);
+    } catch (const ns::Exception& e) {
+        EXPECT_EQ(e.name(), ns::RangeException);
+    }
+    EXPECT_THROW(array->addObject(nullptr), ns::Exception);
+    array->addObject(ns::Array::make({ns::Null::null()}));
+    EXPECT_EQ(array->description(), "(\n    \"x y\",\n    1,\n    (\n        <null>\n    )\n)");
+    EXPECT_EQ(array->indexOfObject(ns::Number::numberWithDouble(1.0)), 1u);
+    EXPECT_EQ(array->indexOfObject(ns::String::make("none")), ns::NotFound);
+}
+
+TEST(Values, DescriptionsInThePlatformFormats)
+{
+    EXPECT_EQ(ns::Data::withString("Hello")->description(), "<48656c6c 6f>");
+    EXPECT_EQ(ns::Date::withTimeIntervalSince1970(1300000000)->description(), "2011-03-13 07:06:40 +0000");
+    EXPECT_EQ(ns::Null::null()->description(), "<null>");
+    auto error = ns::Error::withDescription("sharecore", 1, "Something went wrong");
+    EXPECT_EQ(error->localizedDescription(), "Something went wrong");
+    EXPECT_EQ(ns::Error::make("x", 7)->localizedDescription(),
+              "The operation couldn\xe2\x80\x99t be completed. (x error 7.)");
+}
+
+TEST(Exception, AssertionNamesFileAndLine)
+{
+    try {
+        NS_ASSERT(1 + 1 == 3, "arithmetic %d", 2);
+        FAIL();
+    } catch (const ns::Exception& e) {
+        EXPECT_EQ(e.name(), ns::InternalInconsistencyException);
+        EXPECT_EQ(e.reason(), "arithmetic 2");
+        EXPECT_EQ(e.file(), "ValuesTest.cpp");
+        EXPECT_GT(e.line(), 0);
+    }
+}
+
+} // namespace
