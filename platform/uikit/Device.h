@@ -1,0 +1,57 @@
+#pragma once
+
+#include "foundation/Object.h"
+
+#include <string>
+
+namespace ui {
+
+enum class UserInterfaceIdiom { Phone = 0, Pad = 1 };
+
+// The platform's device orientations.
+enum class DeviceOrientation {
+    Unknown = 0,
+    Portrait = 1,
+    PortraitUpsideDown = 2,
+    LandscapeLeft = 3,
+    LandscapeRight = 4,
+    FaceUp = 5,
+    FaceDown = 6,
+};
+
+// The simulated device: a phone running a settable system version.
+class Device : public ns::Object
+{
+public:
+    static ns::Ref<Device> currentDevice();
+
+    const std::string& systemVersion() const { return m_systemVersion; }
+    void setSystemVersion(std::string version) { m_systemVersion = std::move(version); } // "4.2", "10.0"
+    std::string systemName() const { return "iPhone OS"; }
+    std::string model() const { return "iPhone"; }
+    const std::string& name() const { return m_name; }
+    void setName(std::string name) { m_name = std::move(name); }
+
+    UserInterfaceIdiom userInterfaceIdiom() const { return m_idiom; }
+    void setUserInterfaceIdiom(UserInterfaceIdiom idiom) { m_idiom = idiom; }
+    bool isMultitaskingSupported() const { return m_multitasking; }
+    void setMultitaskingSupported(bool supported) { m_multitasking = supported; }
+
+    // Stored; whoever turns the device posts the orientation notification.
+    DeviceOrientation orientation() const { return m_orientation; }
+    void setOrientation(DeviceOrientation orientation) { m_orientation = orientation; }
+
+    // Back to a phone on "4.2", multitasking, portrait.
+    void reset();
+
+    std::string className() const override { return "UIDevice"; }
+
+private:
+    std::string m_systemVersion = "4.2";
+    std::string m_name = "Velmo";
+    UserInterfaceIdiom m_idiom = UserInterfaceIdiom::Phone;
+    bool m_multitasking = true;
+    DeviceOrientation m_orientation = DeviceOrientation::Portrait;
+};
+
+} // namespace ui

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "foundation/Object.h"
+#include "graphics/Geometry.h"
+
+namespace ui {
+
+// The device's screen: 320 by 480 points, a status bar of 20 points, at scale 1 or 2.
+class Screen : public ns::Object
+{
+public:
+    static ns::Ref<Screen> mainScreen();
+
+    cg::Rect bounds() const { return cg::makeRect(0, 0, 320, 480); }
+    // The bounds less the status bar while it shows: (0, 20, 320, 460).
+    cg::Rect applicationFrame() const;
+    float scale() const { return m_scale; }
+    void setScale(float scale); // 1 or 2; other values are ignored
+
+    // Kept in step with the application's status bar.
+    bool statusBarHidden() const { return m_statusBarHidden; }
+    void setStatusBarHidden(bool hidden) { m_statusBarHidden = hidden; }
+    static constexpr float statusBarHeight = 20;
+
+    std::string className() const override { return "UIScreen"; }
+
+private:
+    float m_scale = 1;
+    bool m_statusBarHidden = false;
+};
+
+} // namespace ui
