@@ -1,0 +1,217 @@
+#include "webservices/strictjson/StrictJsonWriter.h"
+
+#include "foundation/Array.h"
+#include "foundation/Dictionary.h"
+#include "foundation/Format.h"
+#include "foundation/Null.h"
+#include "foundation/Number.h"
+#include "foundation/String.h"
+#include "foundation/Text.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool isContainer(const ns::Id& value)
+{
+    return ns::cast<ns::Dictionary>(value) || ns::cast<ns::Array>(value);
+}
+
+// A proxy may answer another proxy; a chain longer than this (one that loops, most likely) is refused
+// rather than followed until the stack runs out.
+constexpr int MaxProxyHops = 64;
+
+} // namespace
+
+std::optional<std::string> StrictJsonWriter::stringWithObject(const ns::Id& value)
+{
+    if (isContainer(value))
+        return stringWithFragment(value);
+    // A proxy's failure, whatever it was, is reported as this one.
+    ns::Id object = value;
+    for (int hop = 0; hop < MaxProxyHops && object && !isContainer(object); ++hop) {
+        auto* proxy = dynamic_cast<const StrictJsonProxy*>(object.get());
+        if (!proxy)
+            break;
+        object = proxy->proxyForJson();
+    }
+    if (isContainer(object)) {
+        if (auto json = stringWithFragment(object))
+            return json;
+    }
+    clearErrorTrace();
+    addErrorWithCode(StrictJsonErrorFragment, "Not valid type for JSON");
+    return std::nullopt;
+}
+
+std::optional<std::string> StrictJsonWriter::stringWithFragment(const ns::Id& value)
+{
+    clearErrorTrace();
+    m_depth = 0;
+    std::string json;
+    json.reserve(128);
+    if (!appendValue(value, json))
+        return std::nullopt;
+    return json;
+}
+
+bool StrictJsonWriter::appendValue(const ns::Id& value, std::string& json)
+{
+    ns::Id object = value;
+    for (int hop = 0;; ++hop) {
+        auto* proxy = dynamic_cast<const StrictJsonProxy*>(object.get());
+        if (!proxy || isContainer(object) || ns::cast<ns::String>(object) || ns::cast<ns::Number>(object) ||
+            ns::isNull(object))
+            break;
+        if (hop == MaxProxyHops) {
+            addErrorWithCode(StrictJsonErrorDepth, "Nested too deep");
+            return false;
+        }
+        object = proxy->proxyForJson();
+    }
+
+    if (auto dictionary = ns::cast<ns::Dictionary>(object))
+        return appendDictionary(*dictionary, json);
+    if (auto array = ns::cast<ns::Array>(object))
+        return appendArray(*array, json);
+    if (auto* text = ns::stringValue(object)) {
+        appendString(*text, json);
+        return true;
+    }
+    if (auto number = ns::cast<ns::Number>(object)) {
+        if (number->objCType() == 'c') {
+            json += number->boolValue() ? "true" : "false";
+            return true;
+        }
+        // NaN and the infinities have no JSON text; writing "nan" would hand out text no parser reads.
+        if (number->kind() == ns::Number::Kind::Double && !std::isfinite(number->doubleValue())) {
+            addErrorWithCode(StrictJsonErrorUnsupported,
+                             ns::format("JSON serialisation not supported for the number %@", number));
+            return false;
+        }
+        json += number->stringValue();
+        return true;
+    }
+    if (ns::isNull(object)) {
+        json += "null";
+        return true;
+    }
+    addErrorWithCode(StrictJsonErrorUnsupported,
+                     ns::format("JSON serialisation not supported for %@",
+                                object ? object->className() : std::string("(null)")));
+    return false;
+}
+
+void StrictJsonWriter::appendIndent(std::string& json) const
+{
+    json += '\n';
+    json.append(2 * static_cast<std::size_t>(m_depth), ' ');
+}
+
+bool StrictJsonWriter::appendDictionary(const ns::Dictionary& dictionary, std::string& json)
+{
+    if (!enterContainer())
+        return false;
+    json += '{';
+    bool readable = humanReadable();
+    std::vector<ns::Id> keys = dictionary.allKeys();
+    if (sortKeys()) {
+        for (const auto& key : keys) {
+            if (!ns::cast<ns::String>(key))
+                return fail(StrictJsonErrorUnsupported, "JSON object key must be string");
+        }
+        // The order of the keys' own comparison: UTF-16 units, as the phone's strings compare.
+        std::vector<std::pair<std::u16string, ns::Id>> sorted;
+        sorted.reserve(keys.size());
+        for (auto& key : keys)
+            sorted.emplace_back(ns::toUtf16(*ns::stringValue(key)), std::move(key));
+        std::sort(sorted.begin(), sorted.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            keys[i] = std::move(sorted[i].second);
+    }
+    bool first = true;
+    for (const auto& key : keys) {
+        if (!first)
+            json += ',';
+        first = false;
+        if (readable)
+            appendIndent(json);
+        auto* text = ns::stringValue(key);
+        if (!text)
+            return fail(StrictJsonErrorUnsupported, "JSON object key must be string");
+        appendString(*text, json);
+        json += readable ? " : " : ":";
+        if (!appendValue(dictionary.objectForKey(key), json))
+            return fail(StrictJsonErrorUnsupported,
+                        ns::format("Unsupported value for key %@ in object", key));
+    }
+    leaveContainer();
+    if (readable && !keys.empty())
+        appendIndent(json);
+    json += '}';
+    return true;
+}
+
+bool StrictJsonWriter::appendArray(const ns::Array& array, std::string& json)
+{
+    if (!enterContainer())
+        return false;
+    json += '[';
+    bool readable = humanReadable();
+    std::size_t count = array.count();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i)
+            json += ',';
+        if (readable)
+            appendIndent(json);
+        if (!appendValue(array.objectAtIndex(i), json))
+            return false;
+    }
+    leaveContainer();
+    if (readable && count)
+        appendIndent(json);
+    json += ']';
+    return true;
+}
+
+void StrictJsonWriter::appendString(const std::string& text, std::string& json) const
+{
+    json += '"';
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        json.append(text, run, i - run);
+        run = i + 1;
+        switch (c) {
+        case '"':
+            json += "\\\"";
+            break;
+        case '\\':
+            json += "\\\\";
+            break;
+        case '\b':
+            json += "\\b";
+            break;
+        case '\t':
+            json += "\\t";
+            break;
+        case '\n':
+            json += "\\n";
+            break;
+        case '\f':
+            json += "\\f";
+            break;
+        case '\r':
+            json += "\\r";
+            break;
+        default:
+            json += ns::format("\\u%04x", static_cast<unsigned>(c));
+        }
+    }
+    json.append(text, run, text.size() - run);
+    json += '"';
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "webservices/strictjson/StrictJsonBase.h"
+#include "webservices/strictjson/StrictJsonProtocols.h"
+
+#include "foundation/Array.h"
+#include "foundation/Dictionary.h"
+
+#include <atomic>
+#include <optional>
+#include <string>
+
+// The strict writer: dictionaries, arrays, strings, numbers, the null object and proxies, optionally
+// indented and with sorted keys. One call at a time per writer.
+class StrictJsonWriter : public StrictJsonBase, public StrictJsonWriterProtocol
+{
+public:
+    std::optional<std::string> stringWithObject(const ns::Id& value) override;
+    // Any value the writer can write, or nothing with the error trace set.
+    std::optional<std::string> stringWithFragment(const ns::Id& value);
+
+    bool humanReadable() const override { return m_humanReadable.load(); }
+    void setHumanReadable(bool humanReadable) override { m_humanReadable.store(humanReadable); }
+    bool sortKeys() const override { return m_sortKeys.load(); }
+    void setSortKeys(bool sortKeys) override { m_sortKeys.store(sortKeys); }
+
+    std::string className() const override { return "StrictJsonWriter"; }
+
+private:
+    bool appendValue(const ns::Id& value, std::string& json);
+    bool appendDictionary(const ns::Dictionary& dictionary, std::string& json);
+    bool appendArray(const ns::Array& array, std::string& json);
+    void appendString(const std::string& text, std::string& json) const;
+    void appendIndent(std::string& json) const;
+
+    std::atomic<bool> m_humanReadable{false};
+    std::atomic<bool> m_sortKeys{false};
+};
