@@ -1,0 +1,84 @@
+#pragma once
+
+#include "uikit/View.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class AlertView;
+class Button;
+class Label;
+class OverlayWindow;
+
+class AlertViewDelegate
+{
+public:
+    virtual ~AlertViewDelegate() = default;
+    // alertView:clickedButtonAtIndex:, alertView:willDismissWithButtonIndex:, ...didDismiss...
+    virtual void alertViewClickedButtonAtIndex(AlertView&, long) {}
+    virtual void alertViewCancel(AlertView&) {}
+    virtual void willPresentAlertView(AlertView&) {}
+    virtual void didPresentAlertView(AlertView&) {}
+    virtual void alertViewWillDismissWithButtonIndex(AlertView&, long) {}
+    virtual void alertViewDidDismissWithButtonIndex(AlertView&, long) {}
+};
+
+// A modal message with buttons, in a window of its own over the screen. The cancel button, when given,
+// is button 0; the other buttons follow in order. A tap on a button tells the delegate the index, then
+// dismisses the alert with it.
+class AlertView : public View
+{
+public:
+    AlertView(std::optional<std::string> title, std::optional<std::string> message,
+              const ns::Ref<AlertViewDelegate>& delegate, std::optional<std::string> cancelButtonTitle,
+              std::vector<std::string> otherButtonTitles = {});
+    AlertView();
+
+    const std::optional<std::string>& title() const { return m_title; }
+    void setTitle(std::optional<std::string> title) { m_title = std::move(title); setNeedsLayout(); }
+    const std::optional<std::string>& message() const { return m_message; }
+    void setMessage(std::optional<std::string> message) { m_message = std::move(message); setNeedsLayout(); }
+    ns::Ref<AlertViewDelegate> delegate() const { return m_delegate.lock(); }
+    void setDelegate(const ns::Ref<AlertViewDelegate>& delegate) { m_delegate = delegate; }
+
+    long addButtonWithTitle(std::string title);
+    long numberOfButtons() const { return long(m_buttonTitles.size()); }
+    std::optional<std::string> buttonTitleAtIndex(long index) const;
+    long cancelButtonIndex() const { return m_cancelButtonIndex; }
+    void setCancelButtonIndex(long index) { m_cancelButtonIndex = index; }
+    long firstOtherButtonIndex() const;
+
+    void show();
+    bool isVisible() const { return m_visible; }
+    // Closes the alert as if the button had been chosen, without the clicked call.
+    virtual void dismissWithClickedButtonIndex(long index, bool animated);
+    // A user's tap on a button: the clicked call, then the dismissal.
+    void tapButtonAtIndex(long index);
+    // The button's view while the alert shows.
+    ns::Ref<Button> buttonViewAtIndex(long index) const;
+
+    // Every alert shown since the last clear, oldest first; for tests.
+    static std::vector<ns::Ref<AlertView>> shownAlerts();
+    static void clearShownAlerts();
+
+    void layoutSubviews() override;
+    void drawRect(cg::Context& context, cg::Rect rect) override;
+    std::string className() const override { return "UIAlertView"; }
+
+private:
+    std::optional<std::string> m_title;
+    std::optional<std::string> m_message;
+    ns::Weak<AlertViewDelegate> m_delegate;
+    std::vector<std::string> m_buttonTitles;
+    long m_cancelButtonIndex = -1;
+    bool m_visible = false;
+    ns::Ref<OverlayWindow> m_window;
+    ns::Ref<Label> m_titleLabel;
+    ns::Ref<Label> m_messageLabel;
+    std::vector<ns::Ref<Button>> m_buttons;
+};
+
+} // namespace ui

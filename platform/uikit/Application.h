@@ -1,0 +1,118 @@
+#pragma once
+
+#include "graphics/Geometry.h"
+#include "uikit/Responder.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class ApplicationDelegate;
+class Event;
+class Window;
+
+enum class InterfaceOrientation {
+    Portrait = 1,
+    PortraitUpsideDown = 2,
+    LandscapeLeft = 4,
+    LandscapeRight = 3,
+};
+
+enum class ApplicationState { Active = 0, Inactive = 1, Background = 2 };
+
+inline constexpr const char* ApplicationDidFinishLaunchingNotification = "UIApplicationDidFinishLaunchingNotification";
+inline constexpr const char* ApplicationWillResignActiveNotification = "UIApplicationWillResignActiveNotification";
+inline constexpr const char* ApplicationDidBecomeActiveNotification = "UIApplicationDidBecomeActiveNotification";
+inline constexpr const char* ApplicationDidEnterBackgroundNotification = "UIApplicationDidEnterBackgroundNotification";
+inline constexpr const char* ApplicationWillEnterForegroundNotification =
+    "UIApplicationWillEnterForegroundNotification";
+inline constexpr const char* ApplicationWillTerminateNotification = "UIApplicationWillTerminateNotification";
+
+// The running application: its delegate, its windows, the status bar, and the hand-off of addresses
+// to the rest of the device (appended to Device/opened-urls.log in the home folder).
+class Application : public Responder
+{
+public:
+    static Application& sharedApplication();
+
+    // Creates the delegate by class name from the class registry and launches; false when no such
+    // class is registered or it is no application delegate.
+    bool launch(const std::string& delegateClassName);
+    // Launches with a delegate at hand (tests, the built-in screen).
+    void launchWithDelegate(ns::Ref<ApplicationDelegate> delegate);
+    // Launches, then runs the main run loop until it is stopped; the process's exit status.
+    static int applicationMain(const std::string& delegateClassName);
+
+    const ns::Ref<ApplicationDelegate>& delegate() const { return m_delegate; }
+    void setDelegate(ns::Ref<ApplicationDelegate> delegate) { m_delegate = std::move(delegate); }
+
+    // The key window, or nothing.
+    ns::Ref<Window> keyWindow() const;
+    // The visible windows, from the lowest level to the highest (later ones above within a level).
+    std::vector<ns::Ref<Window>> windows() const;
+    virtual void sendEvent(Event& event);
+
+    // Hands the address to the device when a handler for its scheme exists; records it.
+    bool openURL(const std::string& url);
+    bool canOpenURL(const std::string& url) const;
+    const std::vector<std::string>& openedURLs() const { return m_openedURLs; }
+    // The schemes the device can hand on (tel, sms, http, https, mailto, itms, itms-apps, maps).
+    void setOpenableSchemes(std::vector<std::string> schemes) { m_openableSchemes = std::move(schemes); }
+    // An address coming from another application: the delegate's open-URL entry answers.
+    bool receiveURL(const std::string& url, const std::string& sourceApplication = {});
+
+    InterfaceOrientation statusBarOrientation() const { return m_statusBarOrientation; }
+    void setStatusBarOrientation(InterfaceOrientation orientation) { m_statusBarOrientation = orientation; }
+    bool isStatusBarHidden() const { return m_statusBarHidden; }
+    void setStatusBarHidden(bool hidden, bool animated = false);
+    int statusBarStyle() const { return m_statusBarStyle; }
+    void setStatusBarStyle(int style, bool animated = false);
+    bool isNetworkActivityIndicatorVisible() const { return m_networkActivityIndicatorVisible; }
+    void setNetworkActivityIndicatorVisible(bool visible) { m_networkActivityIndicatorVisible = visible; }
+    long applicationIconBadgeNumber() const { return m_badgeNumber; }
+    void setApplicationIconBadgeNumber(long number) { m_badgeNumber = number; }
+    bool isIdleTimerDisabled() const { return m_idleTimerDisabled; }
+    void setIdleTimerDisabled(bool disabled) { m_idleTimerDisabled = disabled; }
+    ApplicationState applicationState() const { return m_state; }
+
+    // The life-cycle transitions, each told to the delegate and posted as its notification.
+    void resignActive();
+    void becomeActive();
+    void enterBackground();
+    void enterForeground();
+    void terminate();
+
+    // The screen in points, and the part below the status bar.
+    static cg::Rect screenBounds();
+    cg::Rect applicationFrame() const;
+
+    // Forgets the delegate, windows, recorded addresses and status-bar state; for tests.
+    void reset();
+
+    std::string className() const override { return "UIApplication"; }
+
+    // For windows.
+    void windowBecameVisible(const ns::Ref<Window>& window);
+    void setKeyWindow(const ns::Ref<Window>& window);
+
+private:
+    void post(const char* name);
+
+    ns::Ref<ApplicationDelegate> m_delegate;
+    std::vector<ns::Weak<Window>> m_windows;
+    ns::Weak<Window> m_keyWindow;
+    std::vector<std::string> m_openedURLs;
+    std::vector<std::string> m_openableSchemes {"tel", "telprompt", "sms", "http", "https", "mailto",
+                                                "itms", "itms-apps", "maps"};
+    InterfaceOrientation m_statusBarOrientation = InterfaceOrientation::Portrait;
+    bool m_statusBarHidden = false;
+    int m_statusBarStyle = 0;
+    bool m_networkActivityIndicatorVisible = false;
+    bool m_idleTimerDisabled = false;
+    long m_badgeNumber = 0;
+    ApplicationState m_state = ApplicationState::Inactive;
+};
+
+} // namespace ui

@@ -1,0 +1,120 @@
+#include "uikit/NavigationBar.h"
+
+#include "graphics/Context.h"
+#include "uikit/BarButtonItem.h"
+#include "uikit/BarButtonItemView.h"
+#include "uikit/Button.h"
+#include "uikit/Color.h"
+#include "uikit/Font.h"
+#include "uikit/Label.h"
+#include "uikit/NavigationItem.h"
+#include "uikit/StringDrawing.h"
+
+#include <cmath>
+
+namespace ui {
+
+NavigationBar::NavigationBar() : NavigationBar(cg::makeRect(0, 0, 320, 44)) {}
+
+NavigationBar::NavigationBar(cg::Rect frame)
+    : View(frame), m_titleLabel(ns::make<Label>()), m_backButton(ns::make<Button>())
+{
+    m_titleLabel->setBackgroundColor(nullptr);
+    m_titleLabel->setTextColor(Color::whiteColor());
+    m_titleLabel->setFont(Font::boldSystemFontOfSize(20));
+    m_titleLabel->setTextAlignment(TextAlignment::Center);
+    addSubview(m_titleLabel);
+    m_backButton->titleLabel()->setFont(Font::boldSystemFontOfSize(12));
+    m_backButton->addTarget(nullptr, [this](const ns::Id&) {
+        if (m_backAction)
+            m_backAction();
+        else
+            popNavigationItemAnimated(true);
+    }, ControlEventTouchUpInside);
+    addSubview(m_backButton);
+}
+
+void NavigationBar::setItems(std::vector<ns::Ref<NavigationItem>> items, bool)
+{
+    m_items = std::move(items);
+    setNeedsLayout();
+}
+
+void NavigationBar::pushNavigationItem(ns::Ref<NavigationItem> item, bool)
+{
+    if (item)
+        m_items.push_back(std::move(item));
+    setNeedsLayout();
+}
+
+ns::Ref<NavigationItem> NavigationBar::popNavigationItemAnimated(bool)
+{
+    if (m_items.empty())
+        return nullptr;
+    auto top = m_items.back();
+    m_items.pop_back();
+    setNeedsLayout();
+    return top;
+}
+
+void NavigationBar::layoutSubviews()
+{
+    cg::Rect b = bounds();
+    auto top = topItem();
+    auto back = backItem();
+    std::vector<ns::Ref<BarButtonItem>> left, right;
+    bool showBack = false;
+    if (top) {
+        if (top->leftBarButtonItem())
+            left.push_back(top->leftBarButtonItem());
+        else if (back && !top->hidesBackButton())
+            showBack = true;
+        if (top->rightBarButtonItem())
+            right.push_back(top->rightBarButtonItem());
+    }
+    cg::Float leftEdge = 0, rightEdge = b.size.width;
+    if (showBack) {
+        std::string title = back->backBarButtonItem() && back->backBarButtonItem()->title()
+                                ? *back->backBarButtonItem()->title()
+                                : back->title().value_or("Back");
+        m_backButton->setTitle(title);
+        cg::Float width = std::min<cg::Float>(sizeWithFont(title, *m_backButton->titleLabel()->font()).width + 24, 110);
+        m_backButton->setFrame(cg::makeRect(5, 0, width, b.size.height));
+        m_backButton->setHidden(false);
+        leftEdge = 5 + width;
+    } else {
+        m_backButton->setHidden(true);
+    }
+    cg::Float leftWidth = 0;
+    for (auto& item : left)
+        leftWidth += BarButtonItemView::preferredWidth(*item) + 12;
+    Toolbar::layoutItems(*this, left, m_leftViews, cg::makeRect(0, 0, leftWidth, b.size.height));
+    if (!left.empty())
+        leftEdge = leftWidth;
+    cg::Float rightWidth = 0;
+    for (auto& item : right)
+        rightWidth += BarButtonItemView::preferredWidth(*item) + 12;
+    Toolbar::layoutItems(*this, right, m_rightViews, cg::makeRect(b.size.width - rightWidth, 0, rightWidth, b.size.height));
+    if (!right.empty())
+        rightEdge = b.size.width - rightWidth;
+
+    if (top && top->titleView()) {
+        m_titleLabel->setHidden(true);
+        auto view = top->titleView();
+        if (view->superview() != this)
+            addSubview(view);
+        view->setCenter(cg::makePoint(std::round(b.size.width / 2), std::round(b.size.height / 2)));
+    } else {
+        m_titleLabel->setHidden(!top);
+        m_titleLabel->setText(top ? top->title() : std::nullopt);
+        cg::Float margin = std::max(leftEdge, b.size.width - rightEdge) + 4;
+        m_titleLabel->setFrame(cg::makeRect(margin, 0, std::max<cg::Float>(0, b.size.width - 2 * margin), b.size.height));
+    }
+}
+
+void NavigationBar::drawRect(cg::Context& context, cg::Rect)
+{
+    drawBarBackground(context, bounds(), m_barStyle, m_translucent, m_tintColor);
+}
+
+} // namespace ui

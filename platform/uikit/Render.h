@@ -1,0 +1,31 @@
+#pragma once
+
+#include "foundation/Data.h"
+#include "foundation/Object.h"
+
+#include <string>
+
+namespace cg {
+class Context;
+}
+
+namespace ui {
+
+class View;
+class Window;
+
+// Draws the window and every visible window above its level (alerts, sheets) as the screen shows them,
+// at 1 or 2 pixels per point, into PNG bytes. Layout runs first. Nothing for a scale other than 1 or 2.
+ns::Ref<ns::Data> render(Window& window, float scale = 1);
+// Every visible window of the application, lowest level first, with the status bar.
+ns::Ref<ns::Data> renderScreen(float scale = 1);
+// Writes the PNG atomically; false when it could not be drawn or written.
+bool renderToFile(Window& window, float scale, const std::string& path);
+bool renderScreenToFile(float scale, const std::string& path);
+
+// Draws one view and its subviews into a y-down context whose user space is the view's superview's
+// coordinates: background, drawRect, subviews, border; transforms and alpha applied, hidden views
+// skipped.
+void drawViewTree(const ns::Ref<cg::Context>& context, View& view);
+
+} // namespace ui

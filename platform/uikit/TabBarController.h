@@ -1,0 +1,63 @@
+#pragma once
+
+#include "uikit/View.h"
+#include "uikit/ViewController.h"
+
+#include <functional>
+
+#include <vector>
+
+namespace ui {
+
+class TabBar;
+
+// Controllers side by side behind a tab bar at the bottom; the selected one's view fills the rest.
+class TabBarController : public ViewController
+{
+public:
+    TabBarController();
+
+    const std::vector<ns::Ref<ViewController>>& viewControllers() const { return childViewControllers(); }
+    void setViewControllers(std::vector<ns::Ref<ViewController>> controllers, bool animated = false);
+    std::size_t selectedIndex() const { return m_selectedIndex; }
+    void setSelectedIndex(std::size_t index);
+    ns::Ref<ViewController> selectedViewController() const;
+    void setSelectedViewController(const ViewController* controller);
+    const ns::Ref<TabBar>& tabBar() const { return m_tabBar; }
+
+    void loadView() override;
+    std::string className() const override { return "UITabBarController"; }
+
+protected:
+    std::vector<ns::Ref<ViewController>> visibleChildren() const override;
+
+private:
+    void showSelected(const ns::Ref<ViewController>& previous);
+    cg::Rect contentFrame();
+
+    ns::Ref<TabBar> m_tabBar;
+    std::size_t m_selectedIndex = 0;
+};
+
+// The bar of a tab bar controller: one button per controller, titled by its tab bar item.
+class TabBar : public View
+{
+public:
+    TabBar();
+
+    void setTitles(std::vector<std::string> titles, std::size_t selected);
+    // Called with the index of a tapped tab.
+    void setSelectAction(std::function<void(std::size_t)> action) { m_selectAction = std::move(action); }
+
+    void layoutSubviews() override;
+    void drawRect(cg::Context& context, cg::Rect rect) override;
+    std::string className() const override { return "UITabBar"; }
+
+private:
+    std::vector<std::string> m_titles;
+    std::size_t m_selected = 0;
+    std::vector<ns::Ref<View>> m_buttons;
+    std::function<void(std::size_t)> m_selectAction;
+};
+
+} // namespace ui

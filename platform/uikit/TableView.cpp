@@ -1,0 +1,786 @@
+#include "uikit/TableView.h"
+
+#include "foundation/Exception.h"
+#include "foundation/Format.h"
+#include "graphics/Context.h"
+#include "uikit/Color.h"
+#include "uikit/Event.h"
+#include "uikit/Font.h"
+#include "uikit/Label.h"
+#include "uikit/StringDrawing.h"
+
+#include <algorithm>
+#include <set>
+
+namespace ui {
+namespace {
+
+// Reused cells kept per identifier; more than a screenful is never needed.
+constexpr std::size_t MaxReusablePerIdentifier = 32;
+
+std::size_t toCount(long count)
+{
+    return count > 0 ? std::size_t(count) : 0;
+}
+
+} // namespace
+
+TableView::TableView() : TableView(cg::makeRect(0, 0, 320, 460)) {}
+
+TableView::TableView(cg::Rect frame, TableViewStyle style) : ScrollView(frame), m_style(style)
+{
+    if (style == TableViewStyle::Grouped) {
+        setBackgroundColor(Color::groupTableViewBackgroundColor());
+        m_sectionHeaderHeight = 10;
+        m_sectionFooterHeight = 10;
+    } else {
+        setBackgroundColor(Color::whiteColor());
+    }
+}
+
+TableView::~TableView() = default;
+
+void TableView::setDataSource(const ns::Ref<TableViewDataSource>& dataSource)
+{
+    m_dataSource = dataSource;
+    m_needsReload = true;
+    setNeedsLayout();
+}
+
+void TableView::setDelegate(const ns::Ref<TableViewDelegate>& delegate)
+{
+    m_delegate = delegate;
+    setScrollDelegate(delegate);
+    m_needsReload = true;
+    setNeedsLayout();
+}
+
+void TableView::setRowHeight(cg::Float height)
+{
+    m_rowHeight = height;
+    m_needsReload = true;
+    setNeedsLayout();
+}
+
+void TableView::setTableHeaderView(ns::Ref<View> view)
+{
+    if (m_tableHeaderView && m_tableHeaderView->superview() == this)
+        m_tableHeaderView->removeFromSuperview();
+    m_tableHeaderView = std::move(view);
+    if (m_tableHeaderView)
+        addSubview(m_tableHeaderView);
+    if (!m_needsReload)
+        placeSections(m_sections);
+    setNeedsLayout();
+}
+
+void TableView::setTableFooterView(ns::Ref<View> view)
+{
+    if (m_tableFooterView && m_tableFooterView->superview() == this)
+        m_tableFooterView->removeFromSuperview();
+    m_tableFooterView = std::move(view);
+    if (m_tableFooterView)
+        addSubview(m_tableFooterView);
+    if (!m_needsReload)
+        placeSections(m_sections);
+    setNeedsLayout();
+}
+
+ns::Ref<View> TableView::makeHeaderView(const std::string& title, bool footer)
+{
+    auto label = ns::make<Label>();
+    label->setText(title);
+    if (m_style == TableViewStyle::Grouped) {
+        label->setBackgroundColor(nullptr);
+        label->setFont(footer ? Font::systemFontOfSize(15) : Font::boldSystemFontOfSize(17));
+        label->setTextColor(Color::colorWithRed(0.3f, 0.34f, 0.42f, 1));
+        if (footer)
+            label->setTextAlignment(TextAlignment::Center);
+    } else {
+        label->setBackgroundColor(Color::colorWithRed(0.6f, 0.65f, 0.7f, 0.9f));
+        label->setFont(Font::boldSystemFontOfSize(18));
+        label->setTextColor(Color::whiteColor());
+    }
+    return label;
+}
+
+std::vector<TableView::Section> TableView::readSections()
+{
+    std::vector<Section> sections;
+    auto source = m_dataSource.lock();
+    if (!source)
+        return sections;
+    auto delegate = m_delegate.lock();
+    std::size_t count = toCount(source->numberOfSectionsInTableView(*this));
+    sections.resize(count);
+    bool grouped = m_style == TableViewStyle::Grouped;
+    for (std::size_t s = 0; s < count; ++s) {
+        Section& section = sections[s];
+        section.rows = long(toCount(source->tableViewNumberOfRowsInSection(*this, s)));
+        section.header = source->tableViewTitleForHeaderInSection(*this, s);
+        section.footer = source->tableViewTitleForFooterInSection(*this, s);
+        if (delegate) {
+            section.headerView = delegate->tableViewViewForHeaderInSection(*this, s);
+            section.footerView = delegate->tableViewViewForFooterInSection(*this, s);
+        }
+        if (!section.headerView && section.header && !section.header->empty())
+            section.headerView = makeHeaderView(*section.header, false);
+        if (!section.footerView && section.footer && !section.footer->empty())
+            section.footerView = makeHeaderView(*section.footer, true);
+        std::optional<cg::Float> height = delegate ? delegate->tableViewHeightForHeaderInSection(*this, s) : std::nullopt;
+        if (height)
+            section.headerHeight = std::max<cg::Float>(0, *height);
+        else if (section.headerView && !(section.header && !section.header->empty()))
+            section.headerHeight = section.headerView->frame().size.height;
+        else if (section.header && !section.header->empty())
+            section.headerHeight = grouped ? 46 : m_sectionHeaderHeight;
+        else
+            section.headerHeight = grouped ? m_sectionHeaderHeight : 0;
+        height = delegate ? delegate->tableViewHeightForFooterInSection(*this, s) : std::nullopt;
+        if (height)
+            section.footerHeight = std::max<cg::Float>(0, *height);
+        else if (section.footerView && !(section.footer && !section.footer->empty()))
+            section.footerHeight = section.footerView->frame().size.height;
+        else if (section.footer && !section.footer->empty())
+            section.footerHeight = grouped ? 36 : m_sectionFooterHeight;
+        else
+            section.footerHeight = grouped ? m_sectionFooterHeight : 0;
+        std::size_t rows = std::size_t(section.rows);
+        section.rowHeights.resize(rows, m_rowHeight);
+        if (delegate)
+            for (std::size_t r = 0; r < rows; ++r)
+                if (auto h = delegate->tableViewHeightForRowAtIndexPath(*this, ns::IndexPath(s, r)))
+                    section.rowHeights[r] = std::max<cg::Float>(0, *h);
+    }
+    if (auto titles = source->sectionIndexTitlesForTableView(*this))
+        m_indexTitles = *titles;
+    else
+        m_indexTitles.clear();
+    return sections;
+}
+
+void TableView::placeSections(std::vector<Section>& sections)
+{
+    cg::Float y = m_tableHeaderView ? m_tableHeaderView->frame().size.height : 0;
+    for (auto& section : sections) {
+        section.top = y;
+        y += section.headerHeight;
+        section.rowTops.resize(section.rowHeights.size());
+        for (std::size_t r = 0; r < section.rowHeights.size(); ++r) {
+            section.rowTops[r] = y;
+            y += section.rowHeights[r];
+        }
+        y += section.footerHeight;
+        section.bottom = y;
+    }
+    cg::Float footer = m_tableFooterView ? m_tableFooterView->frame().size.height : 0;
+    setContentSize(cg::Size {bounds().size.width, y + footer});
+}
+
+void TableView::recycle(const ns::Ref<TableViewCell>& cell)
+{
+    if (cell->superview() == this)
+        cell->removeFromSuperview();
+    cell->setHighlighted(false, false);
+    if (!cell->reuseIdentifier())
+        return;
+    auto& queue = m_reusable[*cell->reuseIdentifier()];
+    if (queue.size() < MaxReusablePerIdentifier)
+        queue.push_back(cell);
+}
+
+void TableView::reloadData()
+{
+    if (m_reloading)
+        return;
+    m_reloading = true;
+    m_needsReload = false;
+    for (auto& [key, cell] : m_visible)
+        recycle(cell);
+    m_visible.clear();
+    for (auto& section : m_sections) {
+        if (section.headerView && section.headerView->superview() == this)
+            section.headerView->removeFromSuperview();
+        if (section.footerView && section.footerView->superview() == this)
+            section.footerView->removeFromSuperview();
+    }
+    m_selected.reset();
+    try {
+        m_sections = readSections();
+    } catch (...) {
+        m_reloading = false;
+        throw;
+    }
+    placeSections(m_sections);
+    m_reloading = false;
+    setNeedsLayout();
+    updateVisibleCells();
+}
+
+void TableView::reloadIfNeeded()
+{
+    if (m_needsReload && !m_reloading)
+        reloadData();
+}
+
+long TableView::numberOfSections()
+{
+    reloadIfNeeded();
+    return long(m_sections.size());
+}
+
+long TableView::numberOfRowsInSection(std::size_t section)
+{
+    reloadIfNeeded();
+    return section < m_sections.size() ? m_sections[section].rows : 0;
+}
+
+const std::vector<std::string>& TableView::sectionIndexTitles()
+{
+    reloadIfNeeded();
+    return m_indexTitles;
+}
+
+TableViewCellEditingStyle TableView::editingStyleFor(const ns::IndexPath& indexPath)
+{
+    if (!m_editing)
+        return TableViewCellEditingStyle::None;
+    if (auto source = m_dataSource.lock(); source && !source->tableViewCanEditRowAtIndexPath(*this, indexPath))
+        return TableViewCellEditingStyle::None;
+    if (auto delegate = m_delegate.lock())
+        if (auto style = delegate->tableViewEditingStyleForRowAtIndexPath(*this, indexPath))
+            return *style;
+    return TableViewCellEditingStyle::Delete;
+}
+
+void TableView::configureCell(TableViewCell& cell, const ns::IndexPath& indexPath)
+{
+    cell.setGrouped(m_style == TableViewStyle::Grouped);
+    cell.setTableEditingStyle(editingStyleFor(indexPath));
+    if (cell.isEditing() != m_editing)
+        cell.setEditing(m_editing, false);
+    bool selected = m_selected && m_selected->isEqual(indexPath);
+    if (cell.isSelected() != selected)
+        cell.setSelected(selected, false);
+    if (auto delegate = m_delegate.lock()) {
+        cell.setIndentationLevel(delegate->tableViewIndentationLevelForRowAtIndexPath(*this, indexPath));
+        cell.setShouldIndentWhileEditing(delegate->tableViewShouldIndentWhileEditingRowAtIndexPath(*this, indexPath));
+    }
+}
+
+void TableView::updateVisibleCells()
+{
+    reloadIfNeeded();
+    if (m_reloading)
+        return;
+    auto source = m_dataSource.lock();
+    cg::Rect visible = bounds();
+    cg::Float width = visible.size.width;
+    if (m_tableHeaderView)
+        m_tableHeaderView->setFrame(cg::makeRect(0, 0, width, m_tableHeaderView->frame().size.height));
+    if (m_tableFooterView) {
+        cg::Float y = m_sections.empty() ? (m_tableHeaderView ? m_tableHeaderView->frame().size.height : 0)
+                                         : m_sections.back().bottom;
+        m_tableFooterView->setFrame(cg::makeRect(0, y, width, m_tableFooterView->frame().size.height));
+    }
+    std::map<Key, ns::Ref<TableViewCell>> shown;
+    std::vector<std::pair<ns::Ref<TableViewCell>, ns::IndexPath>> fresh;
+    for (std::size_t s = 0; s < m_sections.size(); ++s) {
+        Section& section = m_sections[s];
+        auto place = [&](const ns::Ref<View>& view, cg::Rect frame) {
+            if (!view)
+                return;
+            if (frame.size.height > 0 && cg::intersects(frame, visible)) {
+                view->setFrame(frame);
+                if (view->superview() != this)
+                    addSubview(view);
+            } else if (view->superview() == this) {
+                view->removeFromSuperview();
+            }
+        };
+        cg::Float inset = m_style == TableViewStyle::Grouped ? 19 : 0;
+        cg::Float headerTextHeight = std::min<cg::Float>(section.headerHeight, 22);
+        place(section.headerView,
+              section.header && !section.header->empty() && m_style == TableViewStyle::Grouped
+                  ? cg::makeRect(inset, section.top + section.headerHeight - headerTextHeight - 6, width - 2 * inset,
+                                 headerTextHeight)
+                  : cg::makeRect(0, section.top, width, section.headerHeight));
+        place(section.footerView, cg::makeRect(inset, section.bottom - section.footerHeight, width - 2 * inset,
+                                               section.footerHeight));
+        if (section.bottom <= visible.minY() || section.top >= visible.maxY())
+            continue;
+        for (std::size_t r = 0; r < section.rowTops.size(); ++r) {
+            cg::Rect frame = cg::makeRect(0, section.rowTops[r], width, section.rowHeights[r]);
+            if (frame.size.height <= 0 || !cg::intersects(frame, visible))
+                continue;
+            Key key {s, r};
+            ns::Ref<TableViewCell> cell;
+            if (auto found = m_visible.find(key); found != m_visible.end()) {
+                cell = found->second;
+            } else if (source) {
+                ns::IndexPath indexPath(s, r);
+                cell = source->tableViewCellForRowAtIndexPath(*this, indexPath);
+                if (!cell)
+                    ns::raise(ns::InternalInconsistencyException,
+                              "UITableView dataSource must return a cell from tableView:cellForRowAtIndexPath:");
+                fresh.emplace_back(cell, indexPath);
+            }
+            if (!cell)
+                continue;
+            cell->setFrame(frame);
+            if (cell->superview() != this)
+                insertSubviewAtIndex(cell, 0);
+            shown[key] = cell;
+        }
+    }
+    for (auto& [key, cell] : m_visible)
+        if (!shown.count(key) && std::none_of(shown.begin(), shown.end(), [&](auto& e) { return e.second == cell; }))
+            recycle(cell);
+    m_visible = std::move(shown);
+    auto delegate = m_delegate.lock();
+    for (auto& [cell, indexPath] : fresh) {
+        configureCell(*cell, indexPath);
+        if (delegate)
+            delegate->tableViewWillDisplayCell(*this, *cell, indexPath);
+    }
+}
+
+ns::Ref<TableViewCell> TableView::cellForRowAtIndexPath(const ns::IndexPath& indexPath)
+{
+    updateVisibleCells();
+    auto found = m_visible.find(Key {indexPath.section(), indexPath.row()});
+    return found == m_visible.end() ? nullptr : found->second;
+}
+
+ns::Ref<TableViewCell> TableView::dequeueReusableCellWithIdentifier(const std::string& identifier)
+{
+    auto found = m_reusable.find(identifier);
+    if (found == m_reusable.end() || found->second.empty())
+        return nullptr;
+    auto cell = found->second.back();
+    found->second.pop_back();
+    cell->prepareForReuse();
+    return cell;
+}
+
+std::vector<ns::Ref<TableViewCell>> TableView::visibleCells()
+{
+    updateVisibleCells();
+    std::vector<ns::Ref<TableViewCell>> cells;
+    for (auto& [key, cell] : m_visible)
+        cells.push_back(cell);
+    return cells;
+}
+
+std::vector<ns::IndexPath> TableView::indexPathsForVisibleRows()
+{
+    updateVisibleCells();
+    std::vector<ns::IndexPath> paths;
+    for (auto& [key, cell] : m_visible)
+        paths.emplace_back(key.first, key.second);
+    return paths;
+}
+
+std::optional<ns::IndexPath> TableView::indexPathForCell(const TableViewCell* cell)
+{
+    for (auto& [key, visible] : m_visible)
+        if (visible.get() == cell)
+            return ns::IndexPath(key.first, key.second);
+    return std::nullopt;
+}
+
+std::optional<ns::IndexPath> TableView::indexPathForRowAtPoint(cg::Point point)
+{
+    reloadIfNeeded();
+    for (std::size_t s = 0; s < m_sections.size(); ++s) {
+        const Section& section = m_sections[s];
+        if (point.y < section.top || point.y >= section.bottom)
+            continue;
+        for (std::size_t r = 0; r < section.rowTops.size(); ++r)
+            if (point.y >= section.rowTops[r] && point.y < section.rowTops[r] + section.rowHeights[r])
+                return ns::IndexPath(s, r);
+    }
+    return std::nullopt;
+}
+
+cg::Rect TableView::rectForSection(std::size_t section)
+{
+    reloadIfNeeded();
+    if (section >= m_sections.size())
+        return {};
+    const Section& s = m_sections[section];
+    return cg::makeRect(0, s.top, bounds().size.width, s.bottom - s.top);
+}
+
+cg::Rect TableView::rectForHeaderInSection(std::size_t section)
+{
+    reloadIfNeeded();
+    if (section >= m_sections.size())
+        return {};
+    const Section& s = m_sections[section];
+    return cg::makeRect(0, s.top, bounds().size.width, s.headerHeight);
+}
+
+cg::Rect TableView::rectForFooterInSection(std::size_t section)
+{
+    reloadIfNeeded();
+    if (section >= m_sections.size())
+        return {};
+    const Section& s = m_sections[section];
+    return cg::makeRect(0, s.bottom - s.footerHeight, bounds().size.width, s.footerHeight);
+}
+
+cg::Rect TableView::rectForRowAtIndexPath(const ns::IndexPath& indexPath)
+{
+    reloadIfNeeded();
+    if (indexPath.section() >= m_sections.size())
+        return {};
+    const Section& s = m_sections[indexPath.section()];
+    if (indexPath.row() >= s.rowTops.size())
+        return {};
+    return cg::makeRect(0, s.rowTops[indexPath.row()], bounds().size.width, s.rowHeights[indexPath.row()]);
+}
+
+void TableView::scrollToRowAtIndexPath(const ns::IndexPath& indexPath, TableViewScrollPosition position, bool animated)
+{
+    cg::Rect row = rectForRowAtIndexPath(indexPath);
+    if (row.isEmpty())
+        return;
+    cg::Point offset = contentOffset();
+    cg::Float height = bounds().size.height;
+    switch (position) {
+    case TableViewScrollPosition::Top: offset.y = row.minY(); break;
+    case TableViewScrollPosition::Middle: offset.y = row.midY() - height / 2; break;
+    case TableViewScrollPosition::Bottom: offset.y = row.maxY() - height; break;
+    case TableViewScrollPosition::None: scrollRectToVisible(row, animated); return;
+    }
+    setContentOffset(clampedOffset(offset), animated);
+    updateVisibleCells();
+}
+
+void TableView::beginUpdates()
+{
+    ++m_updateDepth;
+}
+
+void TableView::endUpdates()
+{
+    if (m_updateDepth == 0)
+        return;
+    if (--m_updateDepth > 0)
+        return;
+    Update update = std::move(m_update);
+    m_update = Update {};
+    applyUpdate(update);
+}
+
+void TableView::insertRowsAtIndexPaths(const std::vector<ns::IndexPath>& indexPaths, TableViewRowAnimation)
+{
+    Update single;
+    Update& update = m_updateDepth ? m_update : single;
+    update.insertedRows.insert(update.insertedRows.end(), indexPaths.begin(), indexPaths.end());
+    if (!m_updateDepth)
+        applyUpdate(single);
+}
+
+void TableView::deleteRowsAtIndexPaths(const std::vector<ns::IndexPath>& indexPaths, TableViewRowAnimation)
+{
+    Update single;
+    Update& update = m_updateDepth ? m_update : single;
+    update.deletedRows.insert(update.deletedRows.end(), indexPaths.begin(), indexPaths.end());
+    if (!m_updateDepth)
+        applyUpdate(single);
+}
+
+void TableView::reloadRowsAtIndexPaths(const std::vector<ns::IndexPath>& indexPaths, TableViewRowAnimation)
+{
+    Update single;
+    Update& update = m_updateDepth ? m_update : single;
+    update.reloadedRows.insert(update.reloadedRows.end(), indexPaths.begin(), indexPaths.end());
+    if (!m_updateDepth)
+        applyUpdate(single);
+}
+
+void TableView::insertSections(const ns::IndexSet& sections, TableViewRowAnimation)
+{
+    Update single;
+    Update& update = m_updateDepth ? m_update : single;
+    for (auto s : sections.indexes())
+        update.insertedSections.addIndex(s);
+    if (!m_updateDepth)
+        applyUpdate(single);
+}
+
+void TableView::deleteSections(const ns::IndexSet& sections, TableViewRowAnimation)
+{
+    Update single;
+    Update& update = m_updateDepth ? m_update : single;
+    for (auto s : sections.indexes())
+        update.deletedSections.addIndex(s);
+    if (!m_updateDepth)
+        applyUpdate(single);
+}
+
+void TableView::reloadSections(const ns::IndexSet& sections, TableViewRowAnimation)
+{
+    Update single;
+    Update& update = m_updateDepth ? m_update : single;
+    for (auto s : sections.indexes())
+        update.reloadedSections.addIndex(s);
+    if (!m_updateDepth)
+        applyUpdate(single);
+}
+
+void TableView::applyUpdate(const Update& update)
+{
+    // A table that never loaded has nothing to reconcile: it simply loads.
+    if (m_needsReload) {
+        reloadData();
+        return;
+    }
+    std::vector<Section> next = readSections();
+    const std::size_t oldCount = m_sections.size(), newCount = next.size();
+    const auto& deletedSections = update.deletedSections.indexes();
+    const auto& insertedSections = update.insertedSections.indexes();
+    auto fail = [](const std::string& reason) { ns::raise(ns::InternalInconsistencyException, reason); };
+
+    for (auto s : deletedSections)
+        if (s >= oldCount)
+            fail(ns::format("attempt to delete section %zu, but there are only %zu sections before the update", s,
+                            oldCount));
+    for (auto s : update.reloadedSections.indexes())
+        if (s >= oldCount)
+            fail(ns::format("attempt to reload section %zu, but there are only %zu sections before the update", s,
+                            oldCount));
+    for (auto s : insertedSections)
+        if (s >= newCount)
+            fail(ns::format("attempt to insert section %zu but there are only %zu sections after the update", s,
+                            newCount));
+    if (newCount + deletedSections.size() != oldCount + insertedSections.size())
+        fail(ns::format("Invalid update: invalid number of sections.  The number of sections contained in the table "
+                        "view after the update (%zu) must be equal to the number of sections contained in the table "
+                        "view before the update (%zu), plus or minus the number of sections inserted or deleted (%zu "
+                        "inserted, %zu deleted).",
+                        newCount, oldCount, insertedSections.size(), deletedSections.size()));
+
+    // Surviving sections, old index to new index, in order.
+    std::vector<std::size_t> oldSurvivors, newSurvivors;
+    for (std::size_t s = 0; s < oldCount; ++s)
+        if (!deletedSections.count(s))
+            oldSurvivors.push_back(s);
+    for (std::size_t s = 0; s < newCount; ++s)
+        if (!insertedSections.count(s))
+            newSurvivors.push_back(s);
+    std::map<std::size_t, std::size_t> sectionMap;
+    for (std::size_t i = 0; i < oldSurvivors.size(); ++i)
+        sectionMap[oldSurvivors[i]] = newSurvivors[i];
+
+    std::map<std::size_t, std::set<std::size_t>> deleted, inserted, reloaded;
+    for (const auto& path : update.deletedRows) {
+        if (path.section() >= oldCount || path.row() >= std::size_t(m_sections[path.section()].rows))
+            fail(ns::format("attempt to delete row %zu from section %zu which only contains %ld rows before the update",
+                            path.row(), path.section(),
+                            path.section() < oldCount ? m_sections[path.section()].rows : 0L));
+        if (!deletedSections.count(path.section()))
+            deleted[path.section()].insert(path.row());
+    }
+    for (const auto& path : update.reloadedRows) {
+        if (path.section() >= oldCount || path.row() >= std::size_t(m_sections[path.section()].rows))
+            fail(ns::format("attempt to reload row %zu from section %zu which only contains %ld rows before the update",
+                            path.row(), path.section(),
+                            path.section() < oldCount ? m_sections[path.section()].rows : 0L));
+        reloaded[path.section()].insert(path.row());
+    }
+    for (const auto& path : update.insertedRows) {
+        if (path.section() >= newCount || path.row() >= std::size_t(next[path.section()].rows))
+            fail(ns::format("attempt to insert row %zu into section %zu, but there are only %ld rows in section %zu "
+                            "after the update",
+                            path.row(), path.section(), path.section() < newCount ? next[path.section()].rows : 0L,
+                            path.section()));
+        if (!insertedSections.count(path.section()))
+            inserted[path.section()].insert(path.row());
+    }
+    for (auto [o, n] : sectionMap) {
+        std::size_t before = std::size_t(m_sections[o].rows), after = std::size_t(next[n].rows);
+        std::size_t ins = inserted[n].size(), del = deleted[o].size();
+        if (after + del != before + ins)
+            fail(ns::format("Invalid update: invalid number of rows in section %zu.  The number of rows contained in "
+                            "an existing section after the update (%zu) must be equal to the number of rows contained "
+                            "in that section before the update (%zu), plus or minus the number of rows inserted or "
+                            "deleted from that section (%zu inserted, %zu deleted).",
+                            n, after, before, ins, del));
+    }
+
+    // The update holds: carry cells and the selection to their new places.
+    auto remap = [&](Key key) -> std::optional<Key> {
+        auto section = sectionMap.find(key.first);
+        if (section == sectionMap.end() || update.reloadedSections.containsIndex(key.first))
+            return std::nullopt;
+        const auto& gone = deleted[key.first];
+        if (gone.count(key.second) || reloaded[key.first].count(key.second))
+            return std::nullopt;
+        std::size_t rank = key.second - std::size_t(std::count_if(gone.begin(), gone.end(),
+                                                                  [&](std::size_t r) { return r < key.second; }));
+        const auto& added = inserted[section->second];
+        std::size_t row = 0;
+        for (std::size_t seen = 0;; ++row) {
+            if (added.count(row))
+                continue;
+            if (seen == rank)
+                break;
+            ++seen;
+        }
+        return Key {section->second, row};
+    };
+    std::map<Key, ns::Ref<TableViewCell>> moved;
+    for (auto& [key, cell] : m_visible) {
+        if (auto to = remap(key))
+            moved[*to] = cell;
+        else
+            recycle(cell);
+    }
+    if (m_selected) {
+        auto to = remap(Key {m_selected->section(), m_selected->row()});
+        m_selected = to ? std::optional<ns::IndexPath>(ns::IndexPath(to->first, to->second)) : std::nullopt;
+    }
+    for (auto& section : m_sections) {
+        if (section.headerView && section.headerView->superview() == this)
+            section.headerView->removeFromSuperview();
+        if (section.footerView && section.footerView->superview() == this)
+            section.footerView->removeFromSuperview();
+    }
+    m_visible = std::move(moved);
+    m_sections = std::move(next);
+    placeSections(m_sections);
+    for (auto& [key, cell] : m_visible)
+        configureCell(*cell, ns::IndexPath(key.first, key.second));
+    updateVisibleCells();
+    setNeedsLayout();
+}
+
+void TableView::selectRowAtIndexPath(const std::optional<ns::IndexPath>& indexPath, bool animated,
+                                     TableViewScrollPosition position)
+{
+    reloadIfNeeded();
+    if (m_selected) {
+        if (auto cell = cellForRowAtIndexPath(*m_selected))
+            cell->setSelected(false, animated);
+    }
+    m_selected.reset();
+    if (!indexPath || indexPath->section() >= m_sections.size() ||
+        indexPath->row() >= std::size_t(m_sections[indexPath->section()].rows))
+        return;
+    m_selected = *indexPath;
+    if (position != TableViewScrollPosition::None)
+        scrollToRowAtIndexPath(*indexPath, position, animated);
+    if (auto cell = cellForRowAtIndexPath(*indexPath))
+        cell->setSelected(true, animated);
+}
+
+void TableView::deselectRowAtIndexPath(const ns::IndexPath& indexPath, bool animated)
+{
+    if (m_selected && m_selected->isEqual(indexPath))
+        m_selected.reset();
+    if (auto cell = cellForRowAtIndexPath(indexPath))
+        cell->setSelected(false, animated);
+}
+
+void TableView::tapRowAtIndexPath(const ns::IndexPath& indexPath)
+{
+    if (!m_allowsSelection || (m_editing && !m_allowsSelectionDuringEditing))
+        return;
+    auto keep = self<TableView>();
+    auto delegate = m_delegate.lock();
+    std::optional<ns::IndexPath> target = indexPath;
+    if (delegate)
+        target = delegate->tableViewWillSelectRowAtIndexPath(*this, indexPath);
+    if (!target)
+        return;
+    if (m_selected && !m_selected->isEqual(*target)) {
+        ns::IndexPath previous = *m_selected;
+        deselectRowAtIndexPath(previous, false);
+        if (delegate)
+            delegate->tableViewDidDeselectRowAtIndexPath(*this, previous);
+    }
+    selectRowAtIndexPath(*target, false, TableViewScrollPosition::None);
+    if (delegate)
+        delegate->tableViewDidSelectRowAtIndexPath(*this, *target);
+}
+
+void TableView::setEditing(bool editing, bool animated)
+{
+    m_editing = editing;
+    for (auto& [key, cell] : m_visible) {
+        cell->setTableEditingStyle(editingStyleFor(ns::IndexPath(key.first, key.second)));
+        cell->setEditing(editing, animated);
+    }
+    setNeedsLayout();
+}
+
+void TableView::commitEditingForCell(TableViewCell* cell, TableViewCellEditingStyle style)
+{
+    auto path = indexPathForCell(cell);
+    auto source = m_dataSource.lock();
+    if (!path || !source)
+        return;
+    auto keep = self<TableView>();
+    cell->setShowingDeleteConfirmation(false);
+    source->tableViewCommitEditingStyle(*this, style, *path);
+}
+
+void TableView::layoutSubviews()
+{
+    updateVisibleCells();
+}
+
+void TableView::drawRect(cg::Context& context, cg::Rect)
+{
+    if (m_indexTitles.empty())
+        return;
+    // The section index down the right edge of what shows.
+    cg::Rect b = bounds();
+    auto font = Font::boldSystemFontOfSize(11);
+    cg::Float step = std::min<cg::Float>(16, (b.size.height - 10) / cg::Float(m_indexTitles.size()));
+    context.setRGBFillColor(0.4f, 0.45f, 0.5f, 1);
+    for (std::size_t i = 0; i < m_indexTitles.size(); ++i)
+        drawText(context, m_indexTitles[i], cg::makeRect(b.maxX() - 16, b.minY() + 5 + step * cg::Float(i), 16, step),
+                 *font, LineBreakMode::Clip, TextAlignment::Center);
+}
+
+void TableView::touchesBegan(const TouchSet& touches, Event* event)
+{
+    ScrollView::touchesBegan(touches, event);
+    m_touchedRow.reset();
+    auto touch = touches.anyObject();
+    if (!touch || touches.count() != 1)
+        return;
+    m_touchedRow = indexPathForRowAtPoint(touch->locationInView(this));
+    if (m_touchedRow && m_allowsSelection && (!m_editing || m_allowsSelectionDuringEditing))
+        if (auto cell = cellForRowAtIndexPath(*m_touchedRow))
+            cell->setHighlighted(true, false);
+}
+
+void TableView::touchesEnded(const TouchSet& touches, Event* event)
+{
+    bool scrolled = hasScrolledDuringTouch();
+    ScrollView::touchesEnded(touches, event);
+    auto row = std::move(m_touchedRow);
+    m_touchedRow.reset();
+    if (!row)
+        return;
+    if (auto cell = cellForRowAtIndexPath(*row))
+        cell->setHighlighted(false, false);
+    if (!scrolled)
+        tapRowAtIndexPath(*row);
+}
+
+void TableView::touchesCancelled(const TouchSet& touches, Event* event)
+{
+    ScrollView::touchesCancelled(touches, event);
+    if (m_touchedRow)
+        if (auto cell = cellForRowAtIndexPath(*m_touchedRow))
+            cell->setHighlighted(false, false);
+    m_touchedRow.reset();
+}
+
+} // namespace ui

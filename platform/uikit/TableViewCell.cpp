@@ -1,0 +1,313 @@
+#include "uikit/TableViewCell.h"
+
+#include "graphics/Context.h"
+#include "uikit/Button.h"
+#include "uikit/Color.h"
+#include "uikit/Font.h"
+#include "uikit/Image.h"
+#include "uikit/ImageView.h"
+#include "uikit/Label.h"
+#include "uikit/StringDrawing.h"
+#include "uikit/TableView.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ui {
+namespace {
+
+// The chevron or tick of the accessory type.
+class AccessoryIndicator : public View
+{
+public:
+    explicit AccessoryIndicator(TableViewCellAccessoryType type) : View(cg::makeRect(0, 0, 20, 20)), m_type(type)
+    {
+        setUserInteractionEnabled(type == TableViewCellAccessoryType::DetailDisclosureButton);
+        setOpaque(false);
+    }
+    TableViewCellAccessoryType type() const { return m_type; }
+    void drawRect(cg::Context& context, cg::Rect) override
+    {
+        cg::Rect b = bounds();
+        context.setLineWidth(3);
+        context.setLineCap(cg::LineCap::Round);
+        context.setLineJoin(cg::LineJoin::Round);
+        context.beginPath();
+        switch (m_type) {
+        case TableViewCellAccessoryType::DisclosureIndicator:
+            context.setRGBStrokeColor(0.5f, 0.5f, 0.5f, 1);
+            context.moveToPoint(b.midX() - 3, b.midY() - 6);
+            context.addLineToPoint(b.midX() + 3, b.midY());
+            context.addLineToPoint(b.midX() - 3, b.midY() + 6);
+            context.strokePath();
+            break;
+        case TableViewCellAccessoryType::Checkmark:
+            context.setRGBStrokeColor(0.2f, 0.33f, 0.53f, 1);
+            context.moveToPoint(b.minX() + 4, b.midY());
+            context.addLineToPoint(b.midX() - 1, b.maxY() - 5);
+            context.addLineToPoint(b.maxX() - 3, b.minY() + 3);
+            context.strokePath();
+            break;
+        case TableViewCellAccessoryType::DetailDisclosureButton:
+            context.setRGBFillColor(0.15f, 0.4f, 0.85f, 1);
+            context.fillEllipseInRect(b);
+            context.setRGBStrokeColor(1, 1, 1, 1);
+            context.moveToPoint(b.midX() - 2, b.midY() - 5);
+            context.addLineToPoint(b.midX() + 3, b.midY());
+            context.addLineToPoint(b.midX() - 2, b.midY() + 5);
+            context.strokePath();
+            break;
+        case TableViewCellAccessoryType::None: break;
+        }
+    }
+    std::string className() const override { return "UITableViewCellAccessory"; }
+
+private:
+    TableViewCellAccessoryType m_type;
+};
+
+} // namespace
+
+TableViewCell::TableViewCell() : TableViewCell(TableViewCellStyle::Default, std::nullopt) {}
+
+TableViewCell::TableViewCell(TableViewCellStyle style, std::optional<std::string> reuseIdentifier)
+    : View(cg::makeRect(0, 0, 320, 44)), m_style(style), m_reuseIdentifier(std::move(reuseIdentifier)),
+      m_contentView(ns::make<View>(cg::makeRect(0, 0, 320, 43))), m_textLabel(ns::make<Label>()),
+      m_imageView(ns::make<ImageView>())
+{
+    setBackgroundColor(Color::whiteColor());
+    m_contentView->setBackgroundColor(nullptr);
+    addSubview(m_contentView);
+    m_contentView->addSubview(m_imageView);
+    m_textLabel->setBackgroundColor(nullptr);
+    m_contentView->addSubview(m_textLabel);
+    switch (style) {
+    case TableViewCellStyle::Default: m_textLabel->setFont(Font::boldSystemFontOfSize(20)); break;
+    case TableViewCellStyle::Subtitle: m_textLabel->setFont(Font::boldSystemFontOfSize(18)); break;
+    case TableViewCellStyle::Value1:
+    case TableViewCellStyle::Value2: m_textLabel->setFont(Font::boldSystemFontOfSize(17)); break;
+    }
+    if (style != TableViewCellStyle::Default) {
+        m_detailTextLabel = ns::make<Label>();
+        m_detailTextLabel->setBackgroundColor(nullptr);
+        if (style == TableViewCellStyle::Subtitle) {
+            m_detailTextLabel->setFont(Font::systemFontOfSize(14));
+            m_detailTextLabel->setTextColor(Color::grayColor());
+        } else {
+            m_detailTextLabel->setFont(Font::systemFontOfSize(17));
+            m_detailTextLabel->setTextColor(Color::colorWithRed(0.22f, 0.33f, 0.53f, 1));
+        }
+        m_contentView->addSubview(m_detailTextLabel);
+    }
+}
+
+void TableViewCell::setAccessoryType(TableViewCellAccessoryType type)
+{
+    m_accessoryType = type;
+    setNeedsLayout();
+}
+
+void TableViewCell::setAccessoryView(ns::Ref<View> view)
+{
+    m_accessoryView = std::move(view);
+    setNeedsLayout();
+}
+
+void TableViewCell::setEditingAccessoryView(ns::Ref<View> view)
+{
+    m_editingAccessoryView = std::move(view);
+    setNeedsLayout();
+}
+
+void TableViewCell::setBackgroundView(ns::Ref<View> view)
+{
+    if (m_backgroundView && m_backgroundView->superview() == this)
+        m_backgroundView->removeFromSuperview();
+    m_backgroundView = std::move(view);
+    if (m_backgroundView)
+        insertSubviewAtIndex(m_backgroundView, 0);
+    setNeedsLayout();
+}
+
+void TableViewCell::setSelected(bool selected, bool)
+{
+    m_selected = selected;
+    m_textLabel->setHighlighted(selected || m_highlighted);
+    if (m_detailTextLabel)
+        m_detailTextLabel->setHighlighted(selected || m_highlighted);
+    setNeedsDisplay();
+}
+
+void TableViewCell::setHighlighted(bool highlighted, bool)
+{
+    m_highlighted = highlighted;
+    m_textLabel->setHighlighted(highlighted || m_selected);
+    if (m_detailTextLabel)
+        m_detailTextLabel->setHighlighted(highlighted || m_selected);
+    setNeedsDisplay();
+}
+
+void TableViewCell::setEditing(bool editing, bool)
+{
+    m_editing = editing;
+    if (!editing)
+        m_showingDeleteConfirmation = false;
+    setNeedsLayout();
+}
+
+void TableViewCell::setShowingDeleteConfirmation(bool showing)
+{
+    m_showingDeleteConfirmation = showing;
+    setNeedsLayout();
+}
+
+TableView* TableViewCell::tableView() const
+{
+    return dynamic_cast<TableView*>(superview());
+}
+
+ns::Ref<View> TableViewCell::currentAccessory()
+{
+    if (m_editing && m_editingAccessoryView)
+        return m_editingAccessoryView;
+    TableViewCellAccessoryType type = m_editing ? m_editingAccessoryType : m_accessoryType;
+    if (!m_editing && m_accessoryView)
+        return m_accessoryView;
+    if (type == TableViewCellAccessoryType::None)
+        return nullptr;
+    auto* indicator = dynamic_cast<AccessoryIndicator*>(m_accessoryIndicator.get());
+    if (!indicator || indicator->type() != type)
+        m_accessoryIndicator = ns::make<AccessoryIndicator>(type);
+    return m_accessoryIndicator;
+}
+
+void TableViewCell::layoutSubviews()
+{
+    cg::Rect b = bounds();
+    cg::Float inset = m_grouped ? 10 : 0;
+    cg::Float left = inset, right = b.size.width - inset;
+
+    // Accessory.
+    ns::Ref<View> accessory = currentAccessory();
+    if (m_shownAccessory && m_shownAccessory != accessory && m_shownAccessory->superview() == this)
+        m_shownAccessory->removeFromSuperview();
+    m_shownAccessory = accessory;
+    if (accessory) {
+        cg::Size size = accessory->frame().size;
+        accessory->setFrame(cg::makeRect(right - 10 - size.width, std::round((b.size.height - size.height) / 2),
+                                         size.width, size.height));
+        if (accessory->superview() != this)
+            addSubview(accessory);
+        right -= 10 + size.width;
+    }
+
+    // Editing control and the delete confirmation.
+    bool control = m_editing && m_tableEditingStyle != TableViewCellEditingStyle::None;
+    if (control) {
+        if (!m_editingControl) {
+            m_editingControl = ns::make<Button>();
+            m_editingControl->titleLabel()->setFont(Font::boldSystemFontOfSize(20));
+            m_editingControl->addTarget(nullptr, [this](const ns::Id&) {
+                if (m_tableEditingStyle == TableViewCellEditingStyle::Insert) {
+                    if (auto* table = tableView())
+                        table->commitEditingForCell(this, TableViewCellEditingStyle::Insert);
+                } else {
+                    setShowingDeleteConfirmation(!m_showingDeleteConfirmation);
+                }
+            }, ControlEventTouchUpInside);
+        }
+        m_editingControl->setTitle(m_tableEditingStyle == TableViewCellEditingStyle::Insert ? "+" : "\u2212");
+        m_editingControl->setTitleColor(m_tableEditingStyle == TableViewCellEditingStyle::Insert
+                                            ? Color::colorWithRed(0.2f, 0.7f, 0.2f, 1)
+                                            : Color::redColor());
+        m_editingControl->setFrame(cg::makeRect(left, 0, 32, b.size.height));
+        if (m_editingControl->superview() != this)
+            addSubview(m_editingControl);
+    } else if (m_editingControl && m_editingControl->superview() == this) {
+        m_editingControl->removeFromSuperview();
+    }
+    if (control && m_showingDeleteConfirmation) {
+        if (!m_deleteButton) {
+            m_deleteButton = ns::make<Button>();
+            m_deleteButton->setTitle("Delete");
+            m_deleteButton->setBackgroundColor(Color::colorWithRed(0.8f, 0.1f, 0.1f, 1));
+            m_deleteButton->addTarget(nullptr, [this](const ns::Id&) {
+                if (auto* table = tableView())
+                    table->commitEditingForCell(this, TableViewCellEditingStyle::Delete);
+            }, ControlEventTouchUpInside);
+        }
+        m_deleteButton->setFrame(cg::makeRect(right - 70, std::round((b.size.height - 30) / 2), 64, 30));
+        if (m_deleteButton->superview() != this)
+            addSubview(m_deleteButton);
+    } else if (m_deleteButton && m_deleteButton->superview() == this) {
+        m_deleteButton->removeFromSuperview();
+    }
+
+    cg::Float shift = cg::Float(m_indentationLevel) * m_indentationWidth;
+    if (control && m_shouldIndentWhileEditing)
+        shift += 32;
+    cg::Float contentX = left + shift;
+    cg::Float contentWidth = std::max<cg::Float>(0, right - contentX);
+    cg::Float contentHeight = std::max<cg::Float>(0, b.size.height - 1);
+    m_contentView->setFrame(cg::makeRect(contentX, 0, contentWidth, contentHeight));
+    if (m_backgroundView)
+        m_backgroundView->setFrame(b);
+
+    // Image and labels inside the content view.
+    cg::Float x = 10;
+    if (auto image = m_imageView->image()) {
+        cg::Size s = image->size();
+        cg::Float h = std::min(s.height, contentHeight);
+        cg::Float w = s.height > 0 ? s.width * h / s.height : 0;
+        m_imageView->setFrame(cg::makeRect(10, std::round((contentHeight - h) / 2), w, h));
+        x = 10 + w + 10;
+    } else {
+        m_imageView->setFrame(cg::Rect {});
+    }
+    cg::Float available = std::max<cg::Float>(0, contentWidth - x - 10);
+    auto measure = [](const Label& label) {
+        if (!label.text() || label.text()->empty())
+            return cg::Size {0, label.font()->lineHeight()};
+        cg::Size s = sizeWithFont(*label.text(), *label.font());
+        return s;
+    };
+    cg::Size t = measure(*m_textLabel);
+    switch (m_style) {
+    case TableViewCellStyle::Default:
+        m_textLabel->setFrame(cg::makeRect(x, 0, available, contentHeight));
+        break;
+    case TableViewCellStyle::Subtitle: {
+        cg::Size d = measure(*m_detailTextLabel);
+        cg::Float top = std::round((contentHeight - t.height - d.height) / 2);
+        m_textLabel->setFrame(cg::makeRect(x, top, std::min(t.width, available), t.height));
+        m_detailTextLabel->setFrame(cg::makeRect(x, top + t.height, std::min(d.width, available), d.height));
+        break;
+    }
+    case TableViewCellStyle::Value1:
+    case TableViewCellStyle::Value2: {
+        cg::Size d = measure(*m_detailTextLabel);
+        cg::Float dw = std::min(d.width, available);
+        cg::Float tw = std::min(t.width, std::max<cg::Float>(0, available - dw - 10));
+        m_textLabel->setFrame(cg::makeRect(x, std::round((contentHeight - t.height) / 2), tw, t.height));
+        m_detailTextLabel->setFrame(cg::makeRect(x + available - dw, std::round((contentHeight - d.height) / 2), dw, d.height));
+        break;
+    }
+    }
+}
+
+void TableViewCell::drawRect(cg::Context& context, cg::Rect)
+{
+    cg::Rect b = bounds();
+    if ((m_selected || m_highlighted) && m_selectionStyle != TableViewCellSelectionStyle::None) {
+        if (m_selectionStyle == TableViewCellSelectionStyle::Blue)
+            context.setRGBFillColor(0.02f, 0.45f, 0.91f, 1);
+        else
+            context.setRGBFillColor(0.75f, 0.75f, 0.75f, 1);
+        context.fillRect(b);
+    }
+    // The separator along the bottom edge.
+    context.setRGBFillColor(0.88f, 0.88f, 0.88f, 1);
+    context.fillRect(cg::makeRect(b.origin.x, b.maxY() - 1, b.size.width, 1));
+}
+
+} // namespace ui

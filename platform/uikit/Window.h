@@ -1,0 +1,45 @@
+#pragma once
+
+#include "uikit/View.h"
+
+namespace ui {
+
+class Event;
+class ViewController;
+
+using WindowLevel = cg::Float;
+inline constexpr WindowLevel WindowLevelNormal = 0;
+inline constexpr WindowLevel WindowLevelStatusBar = 1000;
+inline constexpr WindowLevel WindowLevelAlert = 2000;
+
+// The root of a view hierarchy on the screen; delivers touches to the views they began in.
+class Window : public View
+{
+public:
+    Window();
+    explicit Window(cg::Rect frame);
+    ~Window() override;
+
+    // Shows the window above the others of its level and makes it the key window.
+    void makeKeyAndVisible();
+    void makeKeyWindow();
+    bool isKeyWindow() const;
+
+    WindowLevel windowLevel() const { return m_windowLevel; }
+    void setWindowLevel(WindowLevel level) { m_windowLevel = level; }
+
+    // The root controller's view fills the window below the status bar.
+    const ns::Ref<ViewController>& rootViewController() const { return m_rootViewController; }
+    void setRootViewController(ns::Ref<ViewController> controller);
+
+    // Hands each touch of the event to the view it began in, grouped by phase and view.
+    virtual void sendEvent(Event& event);
+
+    std::string className() const override { return "UIWindow"; }
+
+private:
+    WindowLevel m_windowLevel = WindowLevelNormal;
+    ns::Ref<ViewController> m_rootViewController;
+};
+
+} // namespace ui

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "foundation/Clock.h"
+#include "testing/TemporaryHome.h"
+#include "testing/TouchDriver.h"
+#include "uikit/AlertView.h"
+#include "uikit/Application.h"
+#include "uikit/Color.h"
+#include "uikit/View.h"
+#include "uikit/Window.h"
+
+#include <gtest/gtest.h>
+
+// A fresh application on the manual clock in a temporary home, with a visible key window.
+class UIFixture : public ::testing::Test
+{
+protected:
+    UIFixture()
+    {
+        ui::Application::sharedApplication().reset();
+        ui::View::clearRecordedAnimations();
+        ui::AlertView::clearShownAlerts();
+        window = ns::make<ui::Window>();
+        window->setBackgroundColor(ui::Color::whiteColor());
+        window->makeKeyAndVisible();
+    }
+    ~UIFixture() override
+    {
+        driver.settle();
+        ui::Application::sharedApplication().reset();
+    }
+
+    ns::ManualClockScope clock;
+    testkit::TemporaryHome home;
+    ns::Ref<ui::Window> window;
+    ui::TouchDriver driver;
+};
