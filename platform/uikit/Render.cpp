@@ -157,6 +157,18 @@ void drawViewTree(const ns::Ref<cg::Context>& contextRef, View& view)
 
 ns::Ref<ns::Data> render(Window& window, float scale)
 {
+    auto context = renderBitmap(window, scale);
+    return context ? toPNG(context, scale) : nullptr;
+}
+
+ns::Ref<ns::Data> renderScreen(float scale)
+{
+    auto context = renderScreenBitmap(scale);
+    return context ? toPNG(context, scale) : nullptr;
+}
+
+ns::Ref<cg::BitmapContext> renderBitmap(Window& window, float scale)
+{
     auto context = screenContext(scale);
     if (!context)
         return nullptr;
@@ -181,10 +193,10 @@ ns::Ref<ns::Data> render(Window& window, float scale)
         if (w.get() == &window && !Application::sharedApplication().isStatusBarHidden())
             drawStatusBar(*context);
     }
-    return toPNG(context, scale);
+    return context;
 }
 
-ns::Ref<ns::Data> renderScreen(float scale)
+ns::Ref<cg::BitmapContext> renderScreenBitmap(float scale)
 {
     auto context = screenContext(scale);
     if (!context)
@@ -203,7 +215,7 @@ ns::Ref<ns::Data> renderScreen(float scale)
     }
     if (!statusDrawn)
         drawStatusBar(*context);
-    return toPNG(context, scale);
+    return context;
 }
 
 bool renderToFile(Window& window, float scale, const std::string& path)

@@ -6,6 +6,7 @@
 #include <string>
 
 namespace cg {
+class BitmapContext;
 class Context;
 }
 
@@ -19,6 +20,9 @@ class Window;
 ns::Ref<ns::Data> render(Window& window, float scale = 1);
 // Every visible window of the application, lowest level first, with the status bar.
 ns::Ref<ns::Data> renderScreen(float scale = 1);
+// The same pictures as pixels (row 0 on top), for probing.
+ns::Ref<cg::BitmapContext> renderBitmap(Window& window, float scale = 1);
+ns::Ref<cg::BitmapContext> renderScreenBitmap(float scale = 1);
 // Writes the PNG atomically; false when it could not be drawn or written.
 bool renderToFile(Window& window, float scale, const std::string& path);
 bool renderScreenToFile(float scale, const std::string& path);

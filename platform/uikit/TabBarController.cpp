@@ -117,23 +117,30 @@ void TabBar::setTitles(std::vector<std::string> titles, std::size_t selected)
 
 void TabBar::layoutSubviews()
 {
-    for (auto& button : m_buttons)
-        button->removeFromSuperview();
-    m_buttons.clear();
+    // Buttons are kept while the tabs stay the same, so a touch in progress keeps its view.
+    if (m_buttons.size() != m_titles.size()) {
+        for (auto& button : m_buttons)
+            button->removeFromSuperview();
+        m_buttons.clear();
+        for (std::size_t i = 0; i < m_titles.size(); ++i) {
+            auto button = ns::make<Button>();
+            button->titleLabel()->setFont(Font::boldSystemFontOfSize(10));
+            button->addTarget(nullptr, [this, i](const ns::Id&) {
+                if (m_selectAction)
+                    m_selectAction(i);
+            }, ControlEventTouchUpInside);
+            addSubview(button);
+            m_buttons.push_back(button);
+        }
+    }
     if (m_titles.empty())
         return;
     cg::Float width = bounds().size.width / cg::Float(m_titles.size());
     for (std::size_t i = 0; i < m_titles.size(); ++i) {
-        auto button = ns::make<Button>(cg::makeRect(width * cg::Float(i), 0, width, bounds().size.height));
+        auto* button = static_cast<Button*>(m_buttons[i].get());
+        button->setFrame(cg::makeRect(width * cg::Float(i), 0, width, bounds().size.height));
         button->setTitle(m_titles[i]);
-        button->titleLabel()->setFont(Font::boldSystemFontOfSize(10));
         button->setTitleColor(i == m_selected ? Color::whiteColor() : Color::lightGrayColor());
-        button->addTarget(nullptr, [this, i](const ns::Id&) {
-            if (m_selectAction)
-                m_selectAction(i);
-        }, ControlEventTouchUpInside);
-        addSubview(button);
-        m_buttons.push_back(button);
     }
 }
 

@@ -283,8 +283,9 @@ void TableView::updateVisibleCells()
                                          : m_sections.back().bottom;
         m_tableFooterView->setFrame(cg::makeRect(0, y, width, m_tableFooterView->frame().size.height));
     }
-    std::map<Key, ns::Ref<TableViewCell>> shown;
-    std::vector<std::pair<ns::Ref<TableViewCell>, ns::IndexPath>> fresh;
+    // First the rows now in the window and the header and footer views; rows that left give back their
+    // cells before any new row asks for one, so scrolling reuses them.
+    std::vector<std::pair<Key, cg::Rect>> wanted;
     for (std::size_t s = 0; s < m_sections.size(); ++s) {
         Section& section = m_sections[s];
         auto place = [&](const ns::Ref<View>& view, cg::Rect frame) {
@@ -311,31 +312,39 @@ void TableView::updateVisibleCells()
             continue;
         for (std::size_t r = 0; r < section.rowTops.size(); ++r) {
             cg::Rect frame = cg::makeRect(0, section.rowTops[r], width, section.rowHeights[r]);
-            if (frame.size.height <= 0 || !cg::intersects(frame, visible))
-                continue;
-            Key key {s, r};
-            ns::Ref<TableViewCell> cell;
-            if (auto found = m_visible.find(key); found != m_visible.end()) {
-                cell = found->second;
-            } else if (source) {
-                ns::IndexPath indexPath(s, r);
-                cell = source->tableViewCellForRowAtIndexPath(*this, indexPath);
-                if (!cell)
-                    ns::raise(ns::InternalInconsistencyException,
-                              "UITableView dataSource must return a cell from tableView:cellForRowAtIndexPath:");
-                fresh.emplace_back(cell, indexPath);
-            }
-            if (!cell)
-                continue;
-            cell->setFrame(frame);
-            if (cell->superview() != this)
-                insertSubviewAtIndex(cell, 0);
-            shown[key] = cell;
+            if (frame.size.height > 0 && cg::intersects(frame, visible))
+                wanted.emplace_back(Key {s, r}, frame);
         }
     }
+    std::map<Key, ns::Ref<TableViewCell>> shown;
+    for (auto& [key, frame] : wanted)
+        if (auto found = m_visible.find(key); found != m_visible.end()) {
+            shown[key] = found->second;
+            m_visible.erase(found);
+        }
     for (auto& [key, cell] : m_visible)
-        if (!shown.count(key) && std::none_of(shown.begin(), shown.end(), [&](auto& e) { return e.second == cell; }))
-            recycle(cell);
+        recycle(cell);
+    m_visible.clear();
+    std::vector<std::pair<ns::Ref<TableViewCell>, ns::IndexPath>> fresh;
+    for (auto& [key, frame] : wanted) {
+        ns::Ref<TableViewCell> cell;
+        if (auto found = shown.find(key); found != shown.end()) {
+            cell = found->second;
+        } else if (source) {
+            ns::IndexPath indexPath(key.first, key.second);
+            cell = source->tableViewCellForRowAtIndexPath(*this, indexPath);
+            if (!cell)
+                ns::raise(ns::InternalInconsistencyException,
+                          "UITableView dataSource must return a cell from tableView:cellForRowAtIndexPath:");
+            fresh.emplace_back(cell, indexPath);
+        }
+        if (!cell)
+            continue;
+        cell->setFrame(frame);
+        if (cell->superview() != this)
+            insertSubviewAtIndex(cell, 0);
+        shown[key] = cell;
+    }
     m_visible = std::move(shown);
     auto delegate = m_delegate.lock();
     for (auto& [cell, indexPath] : fresh) {

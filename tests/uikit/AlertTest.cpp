@@ -1,0 +1,96 @@
+#include "UIFixture.h"
+
+#include "uikit/ActionSheet.h"
+#include "uikit/AlertView.h"
+#include "uikit/Toolbar.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class AlertLog : public ns::Object, public ui::AlertViewDelegate, public ui::ActionSheetDelegate
+{
+public:
+    std::vector<std::string> calls;
+    void alertViewClickedButtonAtIndex(ui::AlertView&, long i) override { calls.push_back("clicked " + std::to_string(i)); }
+    void alertViewWillDismissWithButtonIndex(ui::AlertView&, long i) override { calls.push_back("will " + std::to_string(i)); }
+    void alertViewDidDismissWithButtonIndex(ui::AlertView&, long i) override { calls.push_back("did " + std::to_string(i)); }
+    void actionSheetClickedButtonAtIndex(ui::ActionSheet&, long i) override { calls.push_back("clicked " + std::to_string(i)); }
+    void actionSheetDidDismissWithButtonIndex(ui::ActionSheet&, long i) override { calls.push_back("did " + std::to_string(i)); }
+};
+
+// A sheet that acts on the choice in its dismissal, as share sheets do.
+class ChoosingSheet : public ui::ActionSheet
+{
+public:
+    using ActionSheet::ActionSheet;
+    std::vector<long> dismissed;
+    void dismissWithClickedButtonIndex(long index, bool animated) override
+    {
+        dismissed.push_back(index);
+        ActionSheet::dismissWithClickedButtonIndex(index, animated);
+    }
+};
+
+} // namespace
+
+using Alerts = UIFixture;
+
+TEST_F(Alerts, ButtonsAreNumberedFromTheCancelButton)
+{
+    auto log = ns::make<AlertLog>();
+    auto alert = ns::make<ui::AlertView>("Offline", "No connection", log, "Close", std::vector<std::string> {"Retry", "Later"});
+    EXPECT_EQ(alert->numberOfButtons(), 3);
+    EXPECT_EQ(alert->cancelButtonIndex(), 0);
+    EXPECT_EQ(alert->firstOtherButtonIndex(), 1);
+    EXPECT_EQ(alert->buttonTitleAtIndex(2), "Later");
+    EXPECT_EQ(alert->addButtonWithTitle("Never"), 3);
+    alert->show();
+    EXPECT_TRUE(alert->isVisible());
+    ASSERT_EQ(ui::AlertView::shownAlerts().size(), 1u);
+    EXPECT_EQ(ui::Application::sharedApplication().keyWindow()->windowLevel(), ui::WindowLevelAlert);
+
+    ASSERT_TRUE(driver.answerAlert("Later"));
+    EXPECT_EQ(log->calls, (std::vector<std::string> {"clicked 2", "will 2", "did 2"}));
+    EXPECT_FALSE(alert->isVisible());
+    EXPECT_EQ(ui::Application::sharedApplication().keyWindow(), window);
+}
+
+TEST_F(Alerts, DismissingInCodeSkipsTheClickedCall)
+{
+    auto log = ns::make<AlertLog>();
+    auto alert = ns::make<ui::AlertView>("Error", std::nullopt, log, "Close");
+    alert->show();
+    alert->dismissWithClickedButtonIndex(-1, false);
+    EXPECT_EQ(log->calls, (std::vector<std::string> {"will -1", "did -1"}));
+    EXPECT_FALSE(driver.answerAlertAtIndex(0));
+}
+
+TEST_F(Alerts, SheetButtonsPutDestructiveFirstAndCancelLast)
+{
+    auto log = ns::make<AlertLog>();
+    auto sheet = ns::make<ui::ActionSheet>("Share", log, "Cancel", "Delete", std::vector<std::string> {"Mail", "Copy"});
+    EXPECT_EQ(sheet->destructiveButtonIndex(), 0);
+    EXPECT_EQ(sheet->buttonTitleAtIndex(1), "Mail");
+    EXPECT_EQ(sheet->cancelButtonIndex(), 3);
+    EXPECT_EQ(sheet->firstOtherButtonIndex(), 1);
+}
+
+TEST_F(Alerts, ATapOnASheetButtonReachesTheOverriddenDismissal)
+{
+    auto log = ns::make<AlertLog>();
+    auto sheet = ns::make<ChoosingSheet>("Share", log, std::nullopt, std::nullopt);
+    EXPECT_EQ(sheet->addButtonWithTitle("Mail"), 0);
+    EXPECT_EQ(sheet->addButtonWithTitle("More..."), 1);
+    sheet->setCancelButtonIndex(sheet->addButtonWithTitle("Cancel"));
+    EXPECT_EQ(sheet->numberOfButtons(), 3);
+    auto toolbar = ns::make<ui::Toolbar>(cg::makeRect(0, 416, 320, 44));
+    window->addSubview(toolbar);
+    sheet->showFromToolbar(toolbar);
+    EXPECT_EQ(sheet->shownFrom(), toolbar);
+    ASSERT_TRUE(driver.press("More..."));
+    EXPECT_EQ(sheet->dismissed, (std::vector<long> {1}));
+    EXPECT_EQ(log->calls, (std::vector<std::string> {"clicked 1", "did 1"}));
+    EXPECT_FALSE(sheet->isVisible());
+}

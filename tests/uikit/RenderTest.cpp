@@ -1,0 +1,78 @@
+#include "UIFixture.h"
+
+#include "graphics/BitmapContext.h"
+#include "uikit/Image.h"
+#include "uikit/Label.h"
+#include "uikit/Render.h"
+
+#include <filesystem>
+
+namespace {
+
+cg::Color probe(const ns::Ref<cg::BitmapContext>& pixels, int x, int y)
+{
+    return pixels ? pixels->pixel(std::size_t(x), std::size_t(y)) : cg::Color {-1, -1, -1, -1};
+}
+
+void expectColor(cg::Color actual, cg::Color expected)
+{
+    EXPECT_NEAR(actual.red, expected.red, 0.02);
+    EXPECT_NEAR(actual.green, expected.green, 0.02);
+    EXPECT_NEAR(actual.blue, expected.blue, 0.02);
+    EXPECT_NEAR(actual.alpha, expected.alpha, 0.02);
+}
+
+} // namespace
+
+using Render = UIFixture;
+
+TEST_F(Render, DrawsBordersBackgroundsAndSkipsHiddenViews)
+{
+    auto boxed = ns::make<ui::View>(cg::makeRect(50, 100, 100, 100));
+    boxed->setBackgroundColor(ui::Color::whiteColor());
+    boxed->layer()->setBorderColor(ui::Color::redColor());
+    boxed->layer()->setBorderWidth(4);
+    auto hidden = ns::make<ui::View>(cg::makeRect(200, 100, 50, 50));
+    hidden->setBackgroundColor(ui::Color::blueColor());
+    hidden->setHidden(true);
+    auto green = ns::make<ui::View>(cg::makeRect(200, 300, 50, 50));
+    green->setBackgroundColor(ui::Color::greenColor());
+    green->setAlpha(0.5f);
+    auto turned = ns::make<ui::View>(cg::makeRect(60, 300, 40, 20));
+    turned->setBackgroundColor(ui::Color::blackColor());
+    turned->setTransform(cg::AffineTransform::rotation(1.5707964f)); // now 20 wide, 40 high about (80, 310)
+    window->addSubview(boxed);
+    window->addSubview(hidden);
+    window->addSubview(green);
+    window->addSubview(turned);
+
+    auto png = ui::renderBitmap(*window, 1);
+    ASSERT_TRUE(png);
+    struct Case
+    {
+        const char* name;
+        int x, y;
+        cg::Color color;
+    };
+    const Case cases[] = {
+        {"border, left edge", 51, 150, {1, 0, 0, 1}},
+        {"border, bottom edge", 100, 198, {1, 0, 0, 1}},
+        {"inside the border", 100, 150, {1, 1, 1, 1}},
+        {"hidden view shows what is under it", 225, 125, {1, 1, 1, 1}},
+        {"half transparent green over white", 225, 325, {0.5f, 1, 0.5f, 1}},
+        {"turned view, inside its new height", 80, 292, {0, 0, 0, 1}},
+        {"turned view, outside its new width", 65, 310, {1, 1, 1, 1}},
+        {"status bar", 300, 5, {0.1f, 0.1f, 0.1f, 1}},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        expectColor(probe(png, row.x, row.y), row.color);
+    }
+
+    // Twice the pixels at scale 2.
+    auto big = ui::renderBitmap(*window, 2);
+    ASSERT_TRUE(big);
+    EXPECT_EQ(big->width(), 640u);
+    expectColor(probe(big, 102, 300), {1, 0, 0, 1});
+    EXPECT_FALSE(ui::renderBitmap(*window, 3));
+}
