@@ -326,6 +326,7 @@ void TableView::updateVisibleCells()
         recycle(cell);
     m_visible.clear();
     std::vector<std::pair<ns::Ref<TableViewCell>, ns::IndexPath>> fresh;
+    std::size_t position = 0;
     for (auto& [key, frame] : wanted) {
         ns::Ref<TableViewCell> cell;
         if (auto found = shown.find(key); found != shown.end()) {
@@ -341,8 +342,10 @@ void TableView::updateVisibleCells()
         if (!cell)
             continue;
         cell->setFrame(frame);
-        if (cell->superview() != this)
-            insertSubviewAtIndex(cell, 0);
+        // Cells sit at the back, in row order, under headers and footers.
+        if (cell->superview() != this || position >= subviews().size() || subviews()[position] != cell)
+            insertSubviewAtIndex(cell, position);
+        ++position;
         shown[key] = cell;
     }
     m_visible = std::move(shown);

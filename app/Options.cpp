@@ -1,0 +1,104 @@
+#include "Options.h"
+
+#include <string_view>
+
+namespace velmo {
+
+bool parseOptions(int argc, char** argv, Options& options, std::string& message)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                message = std::string(arg) + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string text;
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--home") {
+            if (!value(text))
+                return false;
+            options.home = text;
+        } else if (arg == "--contacts") {
+            if (!value(text))
+                return false;
+            options.contacts = text;
+        } else if (arg == "--script") {
+            if (!value(text))
+                return false;
+            options.script = text;
+        } else if (arg == "--shots") {
+            if (!value(text))
+                return false;
+            options.shots = text;
+        } else if (arg == "--scale") {
+            if (!value(text))
+                return false;
+            if (text != "1" && text != "2") {
+                message = "--scale is 1 or 2, not \"" + text + "\"";
+                return false;
+            }
+            options.scale = text == "2" ? 2.0f : 1.0f;
+        } else if (arg == "--delegate") {
+            if (!value(text))
+                return false;
+            options.delegate = text;
+        } else {
+            message = "unknown option \"" + std::string(arg) + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string helpText()
+{
+    return R"(usage: velmo [--home DIR] [--contacts FILE.vcf] [--script FILE|-] [--shots DIR] [--scale 1|2]
+             [--delegate NAME]
+
+Runs the Velmo application on a simulated 320 by 480 point phone.
+
+  --home DIR          the device's home folder (default $XDG_DATA_HOME/velmo, else ~/.local/share/velmo):
+                      Documents/, Library/, Device/ (opened-urls.log, Contacts.vcf, Mail/, Photos/...)
+  --contacts FILE     use this vCard file as the address book (copied to DIR/Device/Contacts.vcf)
+  --script FILE|-     run the commands of FILE (- reads standard input), then quit
+  --shots DIR         where "shot" writes its pictures (default: the current folder)
+  --scale 1|2         pixels per point of the pictures (default 1)
+  --delegate NAME     the application delegate class to run (default VelmoAppDelegate); when no class
+                      of that name is registered, a small built-in test screen runs instead
+  --help              this text
+
+Without --script the bundled demo script runs when there is one; otherwise velmo describes the device.
+
+A script holds one command a line; coordinates are points from the screen's top left, and TEXT is the
+rest of the line:
+  tap X Y                       one finger taps
+  doubletap X Y                 two taps in quick succession
+  drag X1 Y1 X2 Y2 [STEPS]      a finger moves in STEPS moves (default 10)
+  pinch X Y FROM TO             two fingers, centred on X Y, from FROM to TO points apart
+  rotate X Y DEGREES            two fingers turn about X Y (clockwise on screen for positive degrees)
+  press TEXT                    taps the frontmost visible control showing TEXT: a button's title, a bar
+                                item's title or system name (Edit, Compose, Action, Done, Cancel...), a
+                                table row's text or detail text, the label beside a switch, or the image
+                                name without extension of a control showing only an image (heart)
+  alert TEXT|INDEX              answers the alert or action sheet on screen by button title or index
+  type TEXT                     types into the field being edited; \n is the return key, \\ a backslash
+  wait SECONDS                  lets time pass (the device's clock moves at once; network replies still
+                                arrive)
+  shot NAME                     writes the screen to NAME.png in the shots folder
+  dump                          prints the view tree: class, frame, title or text, hidden, alpha
+  # ...                         a comment; blank lines are skipped
+
+Time in a script is the device's own clock, so "wait 0.5" takes no real half second.
+
+Exit status: 0 when the script ran to its end; 1 when a step could not be done (nothing to press, no
+alert, nothing to type into, a picture that cannot be written); 2 for a mistake in the command line or the
+script (an unknown command or a bad argument), reported with the script's line number.
+)";
+}
+
+} // namespace velmo

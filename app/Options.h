@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace velmo {
+
+struct Options
+{
+    std::optional<std::string> home;
+    std::optional<std::string> contacts;
+    std::optional<std::string> script; // "-" is standard input
+    std::string shots = ".";
+    float scale = 1;
+    std::string delegate = "VelmoAppDelegate";
+    bool help = false;
+};
+
+// Reads the command line; on a mistake, false with a message for the user.
+bool parseOptions(int argc, char** argv, Options& options, std::string& message);
+std::string helpText();
+
+} // namespace velmo

@@ -1,0 +1,214 @@
+#include "Script.h"
+
+#include "foundation/Clock.h"
+#include "foundation/RunLoop.h"
+#include "foundation/Text.h"
+#include "testing/TouchDriver.h"
+#include "uikit/Render.h"
+
+#include <charconv>
+#include <cmath>
+#include <istream>
+#include <ostream>
+#include <sstream>
+#include <vector>
+
+namespace velmo {
+namespace {
+
+// The longest a single wait may last, and the most steps a gesture may take: a script is a test, not a
+// way to hang the device.
+constexpr double MaxWait = 3600;
+constexpr int MaxSteps = 1000;
+constexpr double MaxCoordinate = 100000;
+
+std::vector<std::string> words(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string word; in >> word;)
+        out.push_back(word);
+    return out;
+}
+
+bool number(const std::string& word, double& value)
+{
+    const char* begin = word.data();
+    const char* end = begin + word.size();
+    auto [ptr, error] = std::from_chars(begin, end, value);
+    return error == std::errc() && ptr == end && std::isfinite(value);
+}
+
+bool coordinate(const std::string& word, double& value)
+{
+    return number(word, value) && std::fabs(value) <= MaxCoordinate;
+}
+
+std::string unescape(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            char next = text[i + 1];
+            if (next == 'n') {
+                out += '\n';
+                ++i;
+                continue;
+            }
+            if (next == '\\') {
+                out += '\\';
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+bool validShotName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+} // namespace
+
+Script::Script(ui::TouchDriver& driver, std::string shotsFolder, float scale)
+    : m_driver(driver), m_shots(std::move(shotsFolder)), m_scale(scale)
+{
+}
+
+void Script::wait(double seconds)
+{
+    // The clock moves in small steps, and between them the run loop looks for real replies.
+    double left = seconds;
+    do {
+        double step = std::min(left, 0.05);
+        m_driver.advance(step);
+        ns::RunLoop::main().runOnce(0.002);
+        left -= step;
+    } while (left > 1e-9);
+    m_driver.settle();
+}
+
+bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std::string& message)
+{
+    std::string line = ns::trimWhitespaceAndNewlines(raw);
+    if (line.empty() || line[0] == '#')
+        return true;
+    std::size_t space = line.find_first_of(" \t");
+    std::string command = line.substr(0, space);
+    std::string rest = space == std::string::npos ? std::string() : ns::trimWhitespace(line.substr(space + 1));
+    std::vector<std::string> args = words(rest);
+    auto bad = [&](const std::string& text) {
+        status = 2;
+        message = text;
+        return false;
+    };
+    auto failed = [&](const std::string& text) {
+        status = 1;
+        message = text;
+        return false;
+    };
+    auto numbers = [&](std::size_t count, std::vector<double>& values) {
+        if (args.size() != count)
+            return false;
+        values.resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            if (!coordinate(args[i], values[i]))
+                return false;
+        return true;
+    };
+    std::vector<double> v;
+    auto point = [](double x, double y) { return cg::makePoint(float(x), float(y)); };
+
+    if (command == "tap" || command == "doubletap") {
+        if (!numbers(2, v))
+            return bad(command + " needs two numbers: X Y");
+        if (command == "tap")
+            m_driver.tap(point(v[0], v[1]));
+        else
+            m_driver.doubleTap(point(v[0], v[1]));
+    } else if (command == "drag") {
+        int steps = 10;
+        if (args.size() == 5) {
+            double s;
+            if (!number(args[4], s) || s < 1 || s > MaxSteps || s != std::floor(s))
+                return bad("drag: STEPS is a whole number from 1 to 1000");
+            steps = int(s);
+            args.pop_back();
+        }
+        if (!numbers(4, v))
+            return bad("drag needs four numbers and an optional step count: X1 Y1 X2 Y2 [STEPS]");
+        m_driver.drag(point(v[0], v[1]), point(v[2], v[3]), steps);
+    } else if (command == "pinch") {
+        if (!numbers(4, v) || v[2] < 0 || v[3] < 0)
+            return bad("pinch needs X Y FROM TO, the distances not negative");
+        m_driver.pinch(point(v[0], v[1]), float(v[2]), float(v[3]));
+    } else if (command == "rotate") {
+        if (!numbers(3, v))
+            return bad("rotate needs three numbers: X Y DEGREES");
+        m_driver.rotate(point(v[0], v[1]), float(v[2]));
+    } else if (command == "press") {
+        if (rest.empty())
+            return bad("press needs the text of what to press");
+        if (!m_driver.press(rest))
+            return failed("nothing on screen to press shows \"" + rest + "\"");
+    } else if (command == "alert") {
+        if (rest.empty())
+            return bad("alert needs a button title or index");
+        bool answered = m_driver.answerAlert(rest);
+        double index;
+        if (!answered && number(rest, index) && index >= 0 && index == std::floor(index) && index < 1000)
+            answered = m_driver.answerAlertAtIndex(long(index));
+        if (!answered)
+            return failed("no alert or sheet on screen has a button \"" + rest + "\"");
+    } else if (command == "type") {
+        if (rest.empty())
+            return bad("type needs the text to type");
+        if (!m_driver.type(unescape(rest)))
+            return failed("nothing on screen takes typed text");
+    } else if (command == "wait") {
+        double seconds;
+        if (args.size() != 1 || !number(args[0], seconds) || seconds < 0 || seconds > MaxWait)
+            return bad("wait needs a number of seconds from 0 to 3600");
+        wait(seconds);
+    } else if (command == "shot") {
+        if (!validShotName(rest))
+            return bad("shot needs a picture name without a folder");
+        std::string path = m_shots + "/" + rest + ".png";
+        if (!ui::renderScreenToFile(m_scale, path))
+            return failed("could not write " + path);
+    } else if (command == "dump") {
+        if (!args.empty())
+            return bad("dump takes no arguments");
+        out << ui::dumpScreen();
+        out.flush();
+    } else {
+        return bad("unknown command \"" + command + "\"");
+    }
+    return true;
+}
+
+int Script::run(std::istream& in, std::ostream& out, std::ostream& err)
+{
+    m_driver.settle();
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        // A line far longer than any command is a mistake, not something to act on.
+        if (line.size() > 64 * 1024) {
+            err << "velmo: script line " << number << ": the line is too long\n";
+            return 2;
+        }
+        int status = 0;
+        std::string message;
+        if (!runLine(line, out, status, message)) {
+            err << "velmo: script line " << number << ": " << message << "\n";
+            return status;
+        }
+    }
+    return 0;
+}
+
+} // namespace velmo

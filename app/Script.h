@@ -1,0 +1,31 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+namespace ui {
+class TouchDriver;
+}
+
+namespace velmo {
+
+// Runs a script of device commands (see the help text) against the screen.
+class Script
+{
+public:
+    Script(ui::TouchDriver& driver, std::string shotsFolder, float scale);
+
+    // The exit status: 0 done, 1 a step could not be done, 2 a mistake in the script.
+    int run(std::istream& in, std::ostream& out, std::ostream& err);
+    // One line; false stops the script with `status` and `message`.
+    bool runLine(const std::string& line, std::ostream& out, int& status, std::string& message);
+
+private:
+    void wait(double seconds);
+
+    ui::TouchDriver& m_driver;
+    std::string m_shots;
+    float m_scale;
+};
+
+} // namespace velmo

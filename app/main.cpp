@@ -1,0 +1,129 @@
+// velmo: the simulated phone. Runs the registered application, or a test screen, from a script.
+#include "Options.h"
+#include "Registrations.h"
+#include "Script.h"
+#include "TestScreen.h"
+
+#include "foundation/ClassRegistry.h"
+#include "foundation/Clock.h"
+#include "foundation/Exception.h"
+#include "foundation/RunLoop.h"
+#include "foundation/Sandbox.h"
+#include "testing/TouchDriver.h"
+#include "uikit/Application.h"
+#include "uikit/Image.h"
+#include "uikit/Screen.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+// Copies the address book in beside the device, atomically.
+bool installContacts(const std::string& from, std::string& message)
+{
+    std::ifstream in(from, std::ios::binary);
+    if (!in) {
+        message = "cannot read the contacts file \"" + from + "\"";
+        return false;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    std::filesystem::path target = std::filesystem::path(ns::Sandbox::devicePath()) / "Contacts.vcf";
+    auto temporary = target;
+    temporary += ".tmp" + std::to_string(::getpid());
+    std::error_code ignored;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << content.str();
+        out.flush();
+        if (!out) {
+            std::filesystem::remove(temporary, ignored);
+            message = "cannot write " + target.string();
+            return false;
+        }
+    }
+    std::error_code failed;
+    std::filesystem::rename(temporary, target, failed);
+    if (failed) {
+        std::filesystem::remove(temporary, ignored);
+        message = "cannot write " + target.string();
+        return false;
+    }
+    return true;
+}
+
+void describe(const velmo::Options& options, bool registered)
+{
+    std::cout << "Velmo, a simulated phone\n"
+              << "  screen:      320 x 480 points at scale " << options.scale << "\n"
+              << "  home:        " << ns::Sandbox::home() << "\n"
+              << "  resources:   " << VELMO_RESOURCES << "\n"
+              << "  application: " << options.delegate
+              << (registered ? "" : " (not registered: the built-in test screen runs instead)") << "\n"
+              << "No script was given and no demo script is bundled (" << VELMO_RESOURCES << "/demo.script).\n"
+              << "Run velmo --help for the script commands.\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    velmo::Options options;
+    std::string message;
+    if (!velmo::parseOptions(argc, argv, options, message)) {
+        std::cerr << "velmo: " << message << "\n(velmo --help lists the options)\n";
+        return 2;
+    }
+    if (options.help) {
+        std::cout << velmo::helpText();
+        return 0;
+    }
+    try {
+        ns::RunLoop::main();
+        ns::Sandbox::setHome(options.home ? *options.home : ns::Sandbox::defaultHome());
+        if (options.contacts && !installContacts(*options.contacts, message)) {
+            std::cerr << "velmo: " << message << "\n";
+            return 2;
+        }
+        ui::Image::setResourcePath(VELMO_RESOURCES);
+        ui::Screen::mainScreen()->setScale(options.scale);
+        velmo::registerApplicationClasses();
+        bool registered = rt::ClassRegistry::shared().classExists(options.delegate);
+
+        std::string demo = std::string(VELMO_RESOURCES) + "/demo.script";
+        std::ifstream file;
+        std::istream* script = nullptr;
+        if (options.script && *options.script == "-") {
+            script = &std::cin;
+        } else {
+            std::string path = options.script ? *options.script : demo;
+            if (!options.script && !std::filesystem::exists(path)) {
+                describe(options, registered);
+                return 0;
+            }
+            file.open(path);
+            if (!file) {
+                std::cerr << "velmo: cannot read the script \"" << path << "\"\n";
+                return 2;
+            }
+            script = &file;
+        }
+
+        // Time in a scripted run is the device's own clock, starting now.
+        ns::Clock::setCurrent(std::make_shared<ns::ManualClock>(ns::SystemClock().now()));
+        auto& application = ui::Application::sharedApplication();
+        if (!registered || !application.launch(options.delegate))
+            application.launchWithDelegate(ns::make<velmo::TestScreenDelegate>());
+
+        ui::TouchDriver driver;
+        velmo::Script runner(driver, options.shots, options.scale);
+        return runner.run(*script, std::cout, std::cerr);
+    } catch (const ns::Exception& e) {
+        std::cerr << "velmo: uncaught exception " << e.name() << ": " << e.reason() << "\n";
+        return 1;
+    }
+}
