@@ -413,8 +413,17 @@ bool TouchDriver::type(const std::string& text)
     while (true) {
         std::size_t newline = text.find('\n', start);
         std::string part = text.substr(start, newline == std::string::npos ? std::string::npos : newline - start);
-        if (!part.empty())
-            input->insertText(part);
+        // One key at a time, as a keyboard types: each character is its own insertion.
+        for (std::size_t i = 0; i < part.size();) {
+            std::size_t length = 1;
+            while (i + length < part.size() && (static_cast<unsigned char>(part[i + length]) & 0xC0) == 0x80)
+                ++length;
+            input->insertText(part.substr(i, length));
+            i += length;
+            input = dynamic_cast<TextInput*>(Responder::firstResponder());
+            if (!input)
+                return true;
+        }
         if (newline == std::string::npos)
             break;
         input->returnKey();

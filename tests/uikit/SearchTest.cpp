@@ -1,0 +1,94 @@
+#include "UIFixture.h"
+
+#include "uikit/Label.h"
+#include "uikit/SearchBar.h"
+#include "uikit/SearchDisplayController.h"
+#include "uikit/TableViewController.h"
+#include "uikit/TextField.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A list searched the way the people list is: the same object answers both tables.
+class Names : public ui::TableViewController, public ui::SearchDisplayDelegate, public ui::SearchBarDelegate
+{
+public:
+    Names() : TableViewController(ui::TableViewStyle::Grouped) {}
+    std::vector<std::string> all {"Anna", "Bob", "Joanne", "Zed"};
+    std::vector<std::string> shown = all;
+    std::vector<std::string> calls;
+    ns::Ref<ui::SearchBar> bar;
+    ns::Ref<ui::SearchDisplayController> search;
+
+    void viewDidLoad() override
+    {
+        auto me = self<Names>();
+        bar = ns::make<ui::SearchBar>();
+        bar->setDelegate(me);
+        bar->sizeToFit();
+        tableView()->setTableHeaderView(bar);
+        search = ns::make<ui::SearchDisplayController>(bar, me);
+        search->setDelegate(me);
+        search->setSearchResultsDataSource(me);
+        search->setSearchResultsDelegate(me);
+    }
+    long tableViewNumberOfRowsInSection(ui::TableView& table, std::size_t) override
+    {
+        return long(&table == tableView().get() ? all.size() : shown.size());
+    }
+    ns::Ref<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& table, const ns::IndexPath& path) override
+    {
+        auto cell = table.dequeueReusableCellWithIdentifier("Name");
+        if (!cell)
+            cell = ns::make<ui::TableViewCell>(ui::TableViewCellStyle::Default, "Name");
+        const auto& list = &table == tableView().get() ? all : shown;
+        cell->textLabel()->setText(list[path.row()]);
+        return cell;
+    }
+    void searchDisplayControllerDidBeginSearch(ui::SearchDisplayController&) override { calls.push_back("begin"); }
+    void searchDisplayControllerDidEndSearch(ui::SearchDisplayController&) override { calls.push_back("end"); }
+    bool searchDisplayControllerShouldReloadTableForSearchString(ui::SearchDisplayController&, const std::string& text) override
+    {
+        calls.push_back("filter " + text);
+        shown.clear();
+        for (auto& name : all)
+            if (!text.empty() && name.find(text) != std::string::npos)
+                shown.push_back(name);
+        return true;
+    }
+    void searchBar(ui::SearchBar&, const std::string& text) override { calls.push_back("bar " + text); }
+};
+
+} // namespace
+
+using Search = UIFixture;
+
+TEST_F(Search, TheResultsTableShowsWhileThereIsSearchText)
+{
+    auto names = ns::make<Names>();
+    window->setRootViewController(names);
+    window->layoutIfNeeded();
+    EXPECT_EQ(names->tableView()->rectForRowAtIndexPath(ns::IndexPath(0, 0)).origin.y, 44 + 10);
+    EXPECT_FALSE(names->search->isActive());
+
+    // A tap in the search field starts the search.
+    driver.tap(cg::makePoint(100, 20 + 22));
+    EXPECT_TRUE(names->search->isActive());
+    EXPECT_TRUE(names->bar->showsCancelButton());
+    ASSERT_TRUE(driver.type("nn"));
+    EXPECT_TRUE(names->search->isShowingResults());
+    auto results = names->search->searchResultsTableView();
+    EXPECT_NE(results, names->tableView());
+    EXPECT_EQ(results->numberOfRowsInSection(0), 2);
+    EXPECT_EQ(results->cellForRowAtIndexPath(ns::IndexPath(0, 1))->textLabel()->text(), "Joanne");
+    EXPECT_EQ(results->superview(), window.get());
+
+    ASSERT_TRUE(driver.press("Cancel"));
+    EXPECT_FALSE(names->search->isActive());
+    EXPECT_FALSE(names->search->isShowingResults());
+    EXPECT_EQ(names->bar->text(), "");
+    EXPECT_EQ(names->calls, (std::vector<std::string> {"begin", "bar n", "filter n", "bar nn", "filter nn", "bar ",
+                                                       "end"}));
+}
