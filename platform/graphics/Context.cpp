@@ -461,15 +461,12 @@ void Context::drawImage(const Rect& rect, const Image& image)
         return;
     double w = double(image.width()), h = double(image.height());
     cairo_save(m_cr);
-    // The image's own space has y up from its bottom row; its top row lands at the rectangle's max y.
+    // Pixel (px, py), row 0 on top, lands at (x + px w / iw, maxY - py h / ih): the top row at max y.
     cairo_translate(m_cr, r.origin.x, r.origin.y + r.size.height);
     cairo_scale(m_cr, r.size.width / w, -r.size.height / h);
     cairo_new_path(m_cr);
     cairo_rectangle(m_cr, 0, 0, w, h);
     cairo_clip(m_cr);
-    // The bitmap is stored top row first, which in this space is at y = h.
-    cairo_translate(m_cr, 0, h);
-    cairo_scale(m_cr, 1, -1);
     cairo_set_source_surface(m_cr, image.paintableSurface(), 0, 0);
     cairo_pattern_t* pattern = cairo_get_source(m_cr);
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);

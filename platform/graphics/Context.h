@@ -147,8 +147,11 @@ public:
     void beginTransparencyLayer();
     void endTransparencyLayer();
 
-    // The cairo context, for text drawing and the renderer. Its matrix is kept in step with the CTM.
+    // The cairo context, for text drawing and the renderer. Its matrix is kept in step with the CTM and
+    // its operator with the blend mode.
     cairo_t* cairo() const { return m_cr; }
+    // Makes the cairo source the fill colour at the current alpha, for drawing done with cairo directly.
+    void useFillAsSource() { applySource(m_state.fill); }
 
 protected:
     // Takes one reference of `surface`, whose device space is `pixelHeight` pixels tall and has `scale`

@@ -1,6 +1,7 @@
 #include "uikit/Font.h"
 
 #include "foundation/Format.h"
+#include "uikit/TextEngine.h"
 
 #include <functional>
 
@@ -44,9 +45,13 @@ std::string Font::fontName() const
 
 ns::Ref<Font> Font::fontWithSize(float size) const { return ns::make<Font>(m_family, size, m_bold, m_italic); }
 
-float Font::ascender() const { return m_pointSize * 0.905f; }
-float Font::descender() const { return -m_pointSize * 0.212f; }
-float Font::lineHeight() const { return ascender() - descender(); }
+float Font::ascender() const { return TextEngine::metrics(*this).ascent; }
+float Font::descender() const { return -TextEngine::metrics(*this).descent; }
+float Font::lineHeight() const
+{
+    auto metrics = TextEngine::metrics(*this);
+    return metrics.ascent + metrics.descent;
+}
 
 std::string Font::pangoDescription() const
 {
