@@ -1,0 +1,910 @@
+#include "webservices/jk/JKParseState.h"
+
+#include "foundation/Dictionary.h"
+#include "foundation/Null.h"
+#include "foundation/Number.h"
+#include "foundation/String.h"
+#include "webservices/jk/JKArray.h"
+#include "webservices/jk/JKUnicode.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t HashSeed = 0x539C1505;
+
+constexpr unsigned AcceptValue = 1;
+constexpr unsigned AcceptComma = 2;
+constexpr unsigned AcceptEnd = 4;
+
+constexpr std::string_view UnexpectedToken =
+    "Unexpected token, wanted '{', '}', '[', ']', ',', ':', 'true', 'false', 'null', '\"STRING\"', 'NUMBER'.";
+
+// Bytes that end the plain run of a string: the quote, the backslash, controls and every non-ASCII byte.
+struct StringStops
+{
+    bool stop[256];
+    constexpr StringStops() : stop()
+    {
+        for (int c = 0; c < 256; ++c)
+            stop[c] = c < 0x20 || c == '"' || c == '\\' || c >= 0x80;
+    }
+};
+constexpr StringStops Stops;
+
+inline bool isDigit(uint8_t c)
+{
+    return c >= '0' && c <= '9';
+}
+
+inline int hexValue(uint8_t c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+inline bool isValueToken(JKTokenType type)
+{
+    switch (type) {
+    case JKTokenType::Number:
+    case JKTokenType::String:
+    case JKTokenType::True:
+    case JKTokenType::False:
+    case JKTokenType::Null:
+    case JKTokenType::ArrayBegin:
+    case JKTokenType::ObjectBegin:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string hexByte(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%2.2x", value & 0xFF);
+    return text;
+}
+
+uint32_t hashNumber(JKTokenValue& value, bool integer)
+{
+    uint32_t hash = HashSeed + value.type;
+    uint8_t bytes[8];
+    std::memcpy(bytes, &value.number, 8);
+    if (integer)
+        hash += static_cast<uint32_t>(value.number.unsignedLongLongValue);
+    // The machine's own byte order: least significant first on every platform this runs on.
+    for (uint8_t byte : bytes)
+        hash = hash * 33 + byte;
+    return hash;
+}
+
+} // namespace
+
+JKParseState::JKParseState(JKParseOptionFlags options)
+    : m_options(options), m_true(ns::Number::numberWithBool(true)),
+      m_false(ns::Number::numberWithBool(false)), m_null(ns::Null::null())
+{
+    m_tokenBuffer.reserve(2048);
+    m_objectStack.reserve(1024);
+    m_entryStack.reserve(1024);
+}
+
+// MARK: Errors
+
+void JKParseState::error(std::string_view message)
+{
+    errorAt(m_atIndex, message);
+}
+
+void JKParseState::errorAt(std::size_t index, std::string_view message)
+{
+    if (m_error)
+        return; // only the first error of a parse is kept
+    m_error = ns::Error::make(JKErrorDomain, -1,
+                              ns::Dictionary::withStrings(
+                                  {{ns::LocalizedDescriptionKey, ns::String::make(std::string(message))},
+                                   {JKAtIndexKey, ns::Number::numberWithUnsignedLongLong(index)},
+                                   {JKLineNumberKey, ns::Number::numberWithUnsignedLongLong(m_lineNumber)}}));
+}
+
+std::string_view JKParseState::tokenText() const
+{
+    return std::string_view(reinterpret_cast<const char*>(m_bytes) + m_token.start, m_token.length);
+}
+
+void JKParseState::errorExpected(unsigned state, const char* valueWord, const char* endWord)
+{
+    if (m_error)
+        return;
+    const char* words[3];
+    int count = 0;
+    if (state & AcceptValue)
+        words[count++] = valueWord;
+    if (state & AcceptComma)
+        words[count++] = "a comma";
+    if (state & AcceptEnd)
+        words[count++] = endWord;
+    std::string message = "Expected ";
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            message += i + 1 == count ? " or " : ", ";
+        message += words[i];
+    }
+    message += ", not '";
+    message += tokenText();
+    message += "'";
+    error(message);
+}
+
+// MARK: White space and tokens
+
+std::size_t JKParseState::newlineLength(std::size_t at) const
+{
+    uint8_t c = m_bytes[at];
+    if (c == '\n')
+        return 1;
+    if (c == '\r')
+        return at + 1 < m_length && m_bytes[at + 1] == '\n' ? 2 : 1;
+    if (m_options & JKParseOptionUnicodeNewlines) {
+        if (c == 0xC2 && at + 1 < m_length && m_bytes[at + 1] == 0x85)
+            return 2;
+        if (c == 0xE2 && at + 2 < m_length && m_bytes[at + 1] == 0x80 &&
+            (m_bytes[at + 2] == 0xA8 || m_bytes[at + 2] == 0xA9))
+            return 3;
+    }
+    return 0;
+}
+
+void JKParseState::skipWhitespace()
+{
+    while (m_atIndex < m_length) {
+        uint8_t c = m_bytes[m_atIndex];
+        if (c == ' ' || c == '\t') {
+            ++m_atIndex;
+            continue;
+        }
+        if (std::size_t newline = newlineLength(m_atIndex)) {
+            ++m_lineNumber;
+            m_atIndex += newline;
+            m_lineStartIndex = m_atIndex;
+            continue;
+        }
+        if (c == '/' && (m_options & JKParseOptionComments) && m_atIndex + 1 < m_length) {
+            uint8_t kind = m_bytes[m_atIndex + 1];
+            if (kind == '/') {
+                std::size_t at = m_atIndex + 2;
+                while (at < m_length) {
+                    if (std::size_t newline = newlineLength(at)) {
+                        ++m_lineNumber;
+                        at += newline;
+                        m_lineStartIndex = at;
+                        break;
+                    }
+                    ++at;
+                }
+                m_atIndex = at;
+                continue;
+            }
+            if (kind == '*') {
+                // The search for the closing "*/" begins at the opening asterisk, so "/*/" is a whole
+                // comment.
+                std::size_t at = m_atIndex + 1;
+                while (at < m_length) {
+                    if (m_bytes[at] == '*' && at + 1 < m_length && m_bytes[at + 1] == '/') {
+                        at += 2;
+                        break;
+                    }
+                    if (std::size_t newline = newlineLength(at)) {
+                        ++m_lineNumber;
+                        at += newline;
+                        m_lineStartIndex = at;
+                        continue;
+                    }
+                    ++at;
+                }
+                m_atIndex = std::min(at, m_length);
+                continue;
+            }
+        }
+        return;
+    }
+}
+
+bool JKParseState::nextToken()
+{
+    m_prevAtIndex = m_atIndex;
+    m_prevLineNumber = m_lineNumber;
+    m_prevLineStartIndex = m_lineStartIndex;
+    if (m_atIndex < m_length) {
+        uint8_t c = m_bytes[m_atIndex];
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '/' || c >= 0x80)
+            skipWhitespace();
+    }
+    if (m_atIndex >= m_length) {
+        error(UnexpectedToken);
+        return false;
+    }
+    m_token.start = m_atIndex;
+    m_token.cacheItem = nullptr;
+    std::size_t remaining = m_length - m_atIndex;
+    const uint8_t* at = m_bytes + m_atIndex;
+    switch (*at) {
+    case '"':
+        if (!parseString()) {
+            error(UnexpectedToken);
+            return false;
+        }
+        m_token.type = JKTokenType::String;
+        break;
+    case '-':
+    case '0':
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+    case '8':
+    case '9':
+        if (!parseNumber()) {
+            error(UnexpectedToken);
+            return false;
+        }
+        m_token.type = JKTokenType::Number;
+        break;
+    case '{':
+        m_token.type = JKTokenType::ObjectBegin;
+        ++m_atIndex;
+        break;
+    case '}':
+        m_token.type = JKTokenType::ObjectEnd;
+        ++m_atIndex;
+        break;
+    case '[':
+        m_token.type = JKTokenType::ArrayBegin;
+        ++m_atIndex;
+        break;
+    case ']':
+        m_token.type = JKTokenType::ArrayEnd;
+        ++m_atIndex;
+        break;
+    case ':':
+        m_token.type = JKTokenType::Separator;
+        ++m_atIndex;
+        break;
+    case ',':
+        m_token.type = JKTokenType::Comma;
+        ++m_atIndex;
+        break;
+    // A literal counts only when a byte follows it, as a number does.
+    case 't':
+        if (remaining > 4 && std::memcmp(at + 1, "rue", 3) == 0) {
+            m_token.type = JKTokenType::True;
+            m_atIndex += 4;
+            break;
+        }
+        error(UnexpectedToken);
+        return false;
+    case 'f':
+        if (remaining > 5 && std::memcmp(at + 1, "alse", 4) == 0) {
+            m_token.type = JKTokenType::False;
+            m_atIndex += 5;
+            break;
+        }
+        error(UnexpectedToken);
+        return false;
+    case 'n':
+        if (remaining > 4 && std::memcmp(at + 1, "ull", 3) == 0) {
+            m_token.type = JKTokenType::Null;
+            m_atIndex += 4;
+            break;
+        }
+        error(UnexpectedToken);
+        return false;
+    default:
+        error(UnexpectedToken);
+        return false;
+    }
+    m_token.length = m_atIndex - m_token.start;
+    return true;
+}
+
+// MARK: Numbers
+
+bool JKParseState::parseNumber()
+{
+    const uint8_t* start = m_bytes + m_atIndex;
+    const uint8_t* end = m_bytes + m_length;
+    const uint8_t* p = start;
+    bool negative = false;
+    bool isDouble = false;
+    bool valid = true;
+
+    if (*p == '-') {
+        negative = true;
+        ++p;
+    }
+    if (p < end && *p == '0') {
+        ++p;
+    } else if (p < end && *p >= '1' && *p <= '9') {
+        while (p < end && isDigit(*p))
+            ++p;
+    } else {
+        valid = false;
+    }
+    if (valid && p < end && *p == '.') {
+        isDouble = true;
+        ++p;
+        if (p < end && isDigit(*p)) {
+            while (p < end && isDigit(*p))
+                ++p;
+        } else {
+            valid = false;
+        }
+    }
+    if (valid && p < end && (*p == 'e' || *p == 'E')) {
+        isDouble = true;
+        ++p;
+        if (p < end && (*p == '+' || *p == '-'))
+            ++p;
+        if (p < end && isDigit(*p)) {
+            while (p < end && isDigit(*p))
+                ++p;
+        } else {
+            valid = false;
+        }
+    }
+    // A number is complete only when a byte follows it.
+    if (p >= end)
+        valid = false;
+    m_atIndex = static_cast<std::size_t>(p - m_bytes);
+    if (!valid) {
+        error("Invalid number.");
+        return false;
+    }
+
+    std::size_t length = static_cast<std::size_t>(p - start);
+    const char* text = reinterpret_cast<const char*>(start);
+    JKTokenValue& value = m_token.value;
+    if (negative && length == 2 && start[1] == '0')
+        isDouble = true; // "-0" keeps its sign only as a double
+    if (isDouble) {
+        value.type = JKValueTypeDouble;
+        double number = 0;
+        auto result = std::from_chars(text, text + length, number);
+        if (result.ec == std::errc::result_out_of_range) {
+            // Out of range is either below the smallest subnormal or above the largest double: the sign of
+            // the decimal exponent of the first significant digit tells which.
+            long exponent = 0;
+            const char* q = text + (negative ? 1 : 0);
+            const char* last = text + length;
+            long digitsBeforePoint = 0;
+            long leadingFractionZeros = 0;
+            bool seenSignificant = false;
+            bool inFraction = false;
+            for (; q < last && *q != 'e' && *q != 'E'; ++q) {
+                if (*q == '.') {
+                    inFraction = true;
+                    continue;
+                }
+                if (!seenSignificant && *q == '0') {
+                    if (inFraction)
+                        ++leadingFractionZeros;
+                    continue;
+                }
+                seenSignificant = true;
+                if (!inFraction)
+                    ++digitsBeforePoint;
+            }
+            if (q < last) {
+                ++q;
+                bool negativeExponent = *q == '-';
+                if (*q == '+' || *q == '-')
+                    ++q;
+                for (; q < last; ++q)
+                    exponent = exponent < 100000000 ? exponent * 10 + (*q - '0') : exponent;
+                if (negativeExponent)
+                    exponent = -exponent;
+            }
+            long magnitude = exponent + (digitsBeforePoint > 0 ? digitsBeforePoint : -leadingFractionZeros);
+            bool underflow = magnitude <= 0;
+            error("The value '" + std::string(text, length) +
+                  "' could not be represented as a 'double' due to " +
+                  (underflow ? "underflow" : "overflow") + ".");
+            error("Invalid number.");
+            return false;
+        }
+        if (result.ec != std::errc() || result.ptr != text + length) {
+            if (result.ec == std::errc())
+                error("The conversion function did not consume all of the number tokens characters.");
+            error("Invalid number.");
+            return false;
+        }
+        value.number.doubleValue = number;
+        value.hash = hashNumber(value, false);
+    } else if (negative) {
+        value.type = JKValueTypeLongLong;
+        int64_t number = 0;
+        auto result = std::from_chars(text, text + length, number);
+        if (result.ec == std::errc::result_out_of_range) {
+            error("The value '" + std::string(text, length) +
+                  "' exceeded the minimum value that could be represented: -9223372036854775808.");
+            error("Invalid number.");
+            return false;
+        }
+        if (result.ec != std::errc() || result.ptr != text + length) {
+            if (result.ec == std::errc())
+                error("The conversion function did not consume all of the number tokens characters.");
+            error("Invalid number.");
+            return false;
+        }
+        value.number.longLongValue = number;
+        value.hash = hashNumber(value, true);
+    } else {
+        value.type = JKValueTypeUnsignedLongLong;
+        uint64_t number = 0;
+        if (length <= 19) {
+            for (std::size_t i = 0; i < length; ++i)
+                number = number * 10 + static_cast<uint64_t>(text[i] - '0');
+        } else {
+            auto result = std::from_chars(text, text + length, number);
+            if (result.ec == std::errc::result_out_of_range) {
+                error("The value '" + std::string(text, length) +
+                      "' exceeded the maximum value that could be represented: 18446744073709551615.");
+                error("Invalid number.");
+                return false;
+            }
+            if (result.ec != std::errc() || result.ptr != text + length) {
+                if (result.ec == std::errc())
+                    error("The conversion function did not consume all of the number tokens characters.");
+                error("Invalid number.");
+                return false;
+            }
+        }
+        value.number.unsignedLongLongValue = number;
+        value.hash = hashNumber(value, true);
+    }
+    value.ptr = reinterpret_cast<const uint8_t*>(&value.number);
+    value.size = 8;
+    return true;
+}
+
+// MARK: Strings
+
+bool JKParseState::parseString()
+{
+    const uint8_t* p = m_bytes + m_atIndex + 1;
+    const uint8_t* end = m_bytes + m_length;
+    uint32_t hash = HashSeed;
+    for (;;) {
+        while (p < end && !Stops.stop[*p]) {
+            hash = hash * 33 + *p;
+            ++p;
+        }
+        if (p >= end) {
+            error("Invalid string.");
+            return false;
+        }
+        uint8_t c = *p;
+        if (c == '"') {
+            JKTokenValue& value = m_token.value;
+            value.ptr = m_bytes + m_atIndex + 1;
+            value.size = static_cast<std::size_t>(p - value.ptr);
+            value.type = JKValueTypeString;
+            value.hash = hash;
+            m_atIndex = static_cast<std::size_t>(p + 1 - m_bytes);
+            return true;
+        }
+        if (c < 0x20) {
+            error("Invalid character < 0x20 found in string: 0x" + hexByte(c) + ".");
+            error("Invalid string.");
+            return false;
+        }
+        if (c == '\\')
+            return parseStringSlowly(p, hash);
+        const uint8_t* next = nullptr;
+        char32_t codePoint = 0;
+        if (ConvertSingleCodePointInUTF8(p, end, &next, &codePoint) != JKUTF8Result::Ok)
+            return parseStringSlowly(p, hash);
+        for (; p < next; ++p)
+            hash = hash * 33 + *p;
+    }
+}
+
+bool JKParseState::parseStringSlowly(const uint8_t* from, uint32_t)
+{
+    const uint8_t* begin = m_bytes + m_atIndex + 1;
+    const uint8_t* end = m_bytes + m_length;
+    const bool loose = m_options & JKParseOptionLooseUnicode;
+    std::string& out = m_tokenBuffer;
+    out.assign(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(from - begin));
+    const uint8_t* p = from;
+
+    auto fail = [&](std::string_view message) {
+        if (!message.empty())
+            error(message);
+        error("Invalid string.");
+        return false;
+    };
+    auto appendCodePoint = [&](char32_t codePoint) {
+        uint8_t bytes[4];
+        out.append(reinterpret_cast<const char*>(bytes), JKAppendUTF8(bytes, codePoint));
+    };
+    // Four hex digits at q; -1 and the offending byte when one is not a hex digit, -2 at the end of input.
+    auto readHex = [&](const uint8_t* q, uint8_t* offending) -> long {
+        long unit = 0;
+        for (int i = 0; i < 4; ++i) {
+            if (q + i >= end)
+                return -2;
+            int digit = hexValue(q[i]);
+            if (digit < 0) {
+                *offending = q[i];
+                return -1;
+            }
+            unit = unit * 16 + digit;
+        }
+        return unit;
+    };
+    auto badHex = [&](uint8_t offending) {
+        std::string message = "Unexpected character found in \\u Unicode escape sequence.  Found '";
+        message += static_cast<char>(offending);
+        message += "', expected [0-9a-fA-F].";
+        return fail(message);
+    };
+
+    for (;;) {
+        if (p >= end)
+            return fail({});
+        uint8_t c = *p;
+        if (c == '"') {
+            ++p;
+            break;
+        }
+        if (c < 0x20) {
+            return fail("Invalid character < 0x20 found in string: 0x" + hexByte(c) + ".");
+        }
+        if (c < 0x80 && c != '\\') {
+            const uint8_t* run = p;
+            while (p < end && !Stops.stop[*p])
+                ++p;
+            out.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
+            continue;
+        }
+        if (c >= 0x80) {
+            const uint8_t* next = nullptr;
+            char32_t codePoint = 0;
+            JKUTF8Result result = ConvertSingleCodePointInUTF8(p, end, &next, &codePoint);
+            if (result == JKUTF8Result::Ok) {
+                out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(next - p));
+            } else if (result == JKUTF8Result::Exhausted) {
+                return fail("End of buffer reached while parsing UTF8 in \"\" string.");
+            } else if (loose) {
+                appendCodePoint(0xFFFD);
+            } else {
+                return fail("Illegal UTF8 sequence found in \"\" string.");
+            }
+            p = next;
+            continue;
+        }
+
+        // An escape.
+        if (p + 1 >= end)
+            return fail({});
+        uint8_t kind = p[1];
+        switch (kind) {
+        case '"':
+            out += '"';
+            p += 2;
+            continue;
+        case '\\':
+            out += '\\';
+            p += 2;
+            continue;
+        case '/':
+            out += '/';
+            p += 2;
+            continue;
+        case 'b':
+            out += '\b';
+            p += 2;
+            continue;
+        case 'f':
+            out += '\f';
+            p += 2;
+            continue;
+        case 'n':
+            out += '\n';
+            p += 2;
+            continue;
+        case 'r':
+            out += '\r';
+            p += 2;
+            continue;
+        case 't':
+            out += '\t';
+            p += 2;
+            continue;
+        case 'u':
+            break;
+        default:
+            return fail("Invalid escape sequence found in \"\" string.");
+        }
+
+        uint8_t offending = 0;
+        long unit = readHex(p + 2, &offending);
+        if (unit == -2)
+            return fail({});
+        if (unit == -1)
+            return badHex(offending);
+        p += 6;
+        char32_t codePoint = static_cast<char32_t>(unit);
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            if (p >= end || (p[0] == '\\' && p + 1 >= end))
+                return fail({});
+            if (p[0] != '\\' || p[1] != 'u') {
+                if (!loose)
+                    return fail(
+                        "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode "
+                        "escape sequence.");
+                // What follows is read again as it stands: a plain byte, or the start of another escape.
+                appendCodePoint(0xFFFD);
+                continue;
+            }
+            long low = readHex(p + 2, &offending);
+            if (low == -2)
+                return fail({});
+            if (low == -1)
+                return badHex(offending);
+            p += 6;
+            if (low < 0xDC00 || low > 0xDFFF) {
+                if (!loose)
+                    return fail("Illegal \\u Unicode escape sequence.");
+                appendCodePoint(0xFFFD); // the second unit is dropped
+                continue;
+            }
+            codePoint = static_cast<char32_t>((unit - 0xD800) * 0x400 + (low - 0xDC00) + 0x10000);
+        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            if (!loose)
+                return fail("Illegal \\u Unicode escape sequence.");
+            codePoint = 0xFFFD;
+        }
+        if (!JKIsLegalCodePoint(codePoint)) {
+            if (!loose)
+                return fail("Illegal \\u Unicode escape sequence.");
+            codePoint = 0xFFFD;
+        }
+        appendCodePoint(codePoint);
+    }
+
+    uint32_t hash = HashSeed;
+    for (unsigned char byte : out)
+        hash = hash * 33 + byte;
+    JKTokenValue& value = m_token.value;
+    value.ptr = reinterpret_cast<const uint8_t*>(out.data());
+    value.size = out.size();
+    value.type = JKValueTypeString;
+    value.hash = hash;
+    m_atIndex = static_cast<std::size_t>(p - m_bytes);
+    return true;
+}
+
+// MARK: Values and containers
+
+ns::Id JKParseState::cachedObject()
+{
+    return m_cache.cachedObject(m_token.value, &m_token.cacheItem);
+}
+
+ns::Id JKParseState::objectForToken()
+{
+    switch (m_token.type) {
+    case JKTokenType::String:
+    case JKTokenType::Number:
+        return cachedObject();
+    case JKTokenType::True:
+        return m_true;
+    case JKTokenType::False:
+        return m_false;
+    case JKTokenType::Null:
+        return m_null;
+    case JKTokenType::ArrayBegin:
+        return parseArray();
+    case JKTokenType::ObjectBegin:
+        return parseDictionary();
+    default:
+        return nullptr;
+    }
+}
+
+bool JKParseState::enterContainer()
+{
+    if (m_depth >= JKMaximumNestingDepth) {
+        errorAt(m_token.start, "Exceeded the maximum nesting depth of " +
+                                   std::to_string(JKMaximumNestingDepth) + " arrays and objects.");
+        return false;
+    }
+    ++m_depth;
+    return true;
+}
+
+ns::Id JKParseState::parseArray()
+{
+    if (!enterContainer())
+        return nullptr;
+    std::size_t base = m_objectStack.size();
+    unsigned state = AcceptValue | AcceptEnd;
+    ns::Id result;
+    while (nextToken()) {
+        JKTokenType type = m_token.type;
+        if (isValueToken(type)) {
+            if (!(state & AcceptValue)) {
+                error("Unexpected value.");
+                break;
+            }
+            ns::Id object = objectForToken();
+            if (!object) {
+                error("Internal error: Object == NULL");
+                break;
+            }
+            m_objectStack.push_back(std::move(object));
+            state = AcceptComma | AcceptEnd;
+        } else if (type == JKTokenType::ArrayEnd) {
+            if (!(state & AcceptEnd)) {
+                error("Unexpected ']'.");
+                break;
+            }
+            result = JKArray::create(m_objectStack.data() + base, m_objectStack.size() - base,
+                                     m_mutableCollections);
+            if (!result)
+                error("Internal error: Object == NULL");
+            break;
+        } else if (type == JKTokenType::Comma) {
+            if (!(state & AcceptComma)) {
+                error("Unexpected ','.");
+                break;
+            }
+            state = AcceptValue;
+        } else {
+            errorExpected(state, "a value", "a ']'");
+            break;
+        }
+    }
+    m_objectStack.resize(base);
+    --m_depth;
+    return result;
+}
+
+ns::Id JKParseState::parseDictionary()
+{
+    if (!enterContainer())
+        return nullptr;
+    std::size_t base = m_entryStack.size();
+    unsigned state = AcceptValue | AcceptEnd;
+    ns::Id result;
+    while (nextToken()) {
+        JKTokenType type = m_token.type;
+        if (type == JKTokenType::String) {
+            if (!(state & AcceptValue)) {
+                error("Unexpected string.");
+                break;
+            }
+            ns::Id key = cachedObject();
+            if (!key) {
+                error("Internal error: Key == NULL.");
+                break;
+            }
+            uint32_t keyHash;
+            if (JKTokenCacheItem* item = m_token.cacheItem) {
+                if (item->keyHash == 0)
+                    item->keyHash = JKDictionary::keyHashOf(*key);
+                keyHash = item->keyHash;
+            } else {
+                keyHash = JKDictionary::keyHashOf(*key);
+            }
+            if (!nextToken())
+                break;
+            if (m_token.type != JKTokenType::Separator) {
+                error("Expected ':'.");
+                break;
+            }
+            if (!nextToken())
+                break;
+            if (!isValueToken(m_token.type)) {
+                error("Expected a value, not '" + std::string(tokenText()) + "'");
+                break;
+            }
+            ns::Id object = objectForToken();
+            if (!object) {
+                error("Internal error: Object == NULL.");
+                break;
+            }
+            m_entryStack.push_back(JKHashTableEntry{keyHash, std::move(key), std::move(object)});
+            state = AcceptComma | AcceptEnd;
+        } else if (type == JKTokenType::ObjectEnd) {
+            if (!(state & AcceptEnd)) {
+                error("Unexpected '}'.");
+                break;
+            }
+            result = JKDictionary::create(m_entryStack.data() + base, m_entryStack.size() - base,
+                                          m_mutableCollections);
+            if (!result)
+                error("Internal error: Object == NULL.");
+            break;
+        } else if (type == JKTokenType::Comma) {
+            if (!(state & AcceptComma)) {
+                error("Unexpected ','.");
+                break;
+            }
+            state = AcceptValue;
+        } else {
+            errorExpected(state, "a \"STRING\"", "a '}'");
+            break;
+        }
+    }
+    m_entryStack.resize(base);
+    --m_depth;
+    return result;
+}
+
+// MARK: A whole text
+
+ns::Id JKParseState::parse(const uint8_t* bytes, std::size_t length, bool mutableCollections,
+                           ns::Ref<ns::Error>* errorOut)
+{
+    m_bytes = bytes;
+    m_length = length;
+    m_atIndex = m_prevAtIndex = 0;
+    m_lineNumber = m_prevLineNumber = 1;
+    m_lineStartIndex = m_prevLineStartIndex = 0;
+    m_error = nullptr;
+    m_mutableCollections = mutableCollections;
+    m_depth = 0;
+    m_objectStack.clear();
+    m_entryStack.clear();
+
+    ns::Id result;
+    if (m_atIndex < m_length && nextToken()) {
+        if (m_token.type == JKTokenType::ArrayBegin)
+            result = parseArray();
+        else if (m_token.type == JKTokenType::ObjectBegin)
+            result = parseDictionary();
+        else
+            error("Expected either '[' or '{'.");
+    }
+    if (!result) {
+        if (m_atIndex >= m_length)
+            error("Reached the end of the buffer.");
+        error("Unable to parse JSON.");
+    } else if (m_atIndex < m_length) {
+        skipWhitespace();
+        if (m_atIndex < m_length && !(m_options & JKParseOptionPermitTextAfterValidJSON)) {
+            error("A valid JSON object was parsed but there were additional non-white-space characters "
+                  "remaining.");
+            result = nullptr;
+        }
+    }
+
+    if (m_error && errorOut)
+        *errorOut = m_error;
+    m_error = nullptr;
+    m_objectStack.clear();
+    m_entryStack.clear();
+    if (m_tokenBuffer.capacity() > 65536)
+        std::string().swap(m_tokenBuffer); // a huge string's buffer is not kept for the next parse
+    m_bytes = nullptr;
+    m_length = 0;
+    m_atIndex = 0;
+    m_lineNumber = 1;
+    m_lineStartIndex = 0;
+    m_mutableCollections = false;
+    return result;
+}

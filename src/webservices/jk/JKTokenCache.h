@@ -1,0 +1,72 @@
+#pragma once
+
+#include "foundation/Object.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The kinds of scanned values; the numbers enter the token hash and the cache probe.
+enum JKValueType : uint8_t {
+    JKValueTypeNone = 0,
+    JKValueTypeString = 5,
+    JKValueTypeLongLong = 7,
+    JKValueTypeUnsignedLongLong = 11,
+    JKValueTypeDouble = 13,
+};
+
+// A scanned string or number: its bytes (the decoded text, or the 8 bytes of the number), kind and hash.
+struct JKTokenValue
+{
+    const uint8_t* ptr = nullptr;
+    std::size_t size = 0;
+    JKValueType type = JKValueTypeNone;
+    uint32_t hash = 0;
+    union {
+        int64_t longLongValue;
+        uint64_t unsignedLongLongValue;
+        double doubleValue;
+    } number = {0};
+};
+
+struct JKTokenCacheItem
+{
+    ns::Id object;
+    uint32_t hash = 0;
+    uint32_t keyHash = 0; // the key hash of the object, 0 until the parser first needs it as a key
+    std::size_t size = 0;
+    std::string bytes; // a copy of the value's bytes
+    JKValueType type = JKValueTypeNone;
+};
+
+// The objects made for repeated string and number tokens, so that a reply full of repeated keys and
+// values holds one object per distinct token. A fixed table with at most four probes per lookup; items
+// that are not hit again age away under a pseudo-random halving of their ages.
+class JKTokenCache
+{
+public:
+    static constexpr std::size_t Size = 1024; // a power of two
+
+    JKTokenCache();
+
+    // The object for the value, and the item that holds it (or nothing when it was not cached).
+    ns::Id cachedObject(const JKTokenValue& value, JKTokenCacheItem** item);
+    // Releases every cached object and forgets every item and age.
+    void clear();
+
+    uint32_t lfsr() const { return m_lfsr; }
+    const JKTokenCacheItem& item(std::size_t index) const { return m_items[index]; }
+    uint8_t age(std::size_t index) const { return m_age[index]; }
+
+    // The shared empty string every empty string token gives.
+    static const ns::Id& emptyString();
+    static ns::Id makeObject(const JKTokenValue& value);
+
+private:
+    void ageOneStep();
+
+    std::unique_ptr<JKTokenCacheItem[]> m_items;
+    uint32_t m_lfsr = 1; // never 0
+    uint8_t m_age[Size] = {};
+};

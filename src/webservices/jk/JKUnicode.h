@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// What reading one UTF-8 code point found.
+enum class JKUTF8Result : uint8_t {
+    Ok,
+    Illegal,   // ill-formed, or a code point this codec refuses; the code point is U+FFFD
+    Exhausted, // the sequence runs past the end of the input
+};
+
+// Reads one code point at `at` (before `end`): the code point goes to `codePoint` and the position after
+// the bytes consumed to `next`. Refused although well-formed: surrogates, U+0000 and the noncharacters
+// (U+FDD0 to U+FDEF and every code point whose low 16 bits are FFFE or FFFF).
+JKUTF8Result ConvertSingleCodePointInUTF8(const uint8_t* at, const uint8_t* end, const uint8_t** next,
+                                          char32_t* codePoint);
+
+// Whether this codec accepts the code point in a text.
+inline bool JKIsLegalCodePoint(char32_t codePoint)
+{
+    if (codePoint == 0 || codePoint > 0x10FFFF)
+        return false;
+    if (codePoint >= 0xD800 && codePoint <= 0xDFFF)
+        return false;
+    if (codePoint >= 0xFDD0 && codePoint <= 0xFDEF)
+        return false;
+    return (codePoint & 0xFFFE) != 0xFFFE;
+}
+
+// Writes the code point as 1 to 4 UTF-8 bytes at `out` and answers how many.
+inline std::size_t JKAppendUTF8(uint8_t* out, char32_t codePoint)
+{
+    if (codePoint < 0x80) {
+        out[0] = static_cast<uint8_t>(codePoint);
+        return 1;
+    }
+    if (codePoint < 0x800) {
+        out[0] = static_cast<uint8_t>(0xC0 | (codePoint >> 6));
+        out[1] = static_cast<uint8_t>(0x80 | (codePoint & 0x3F));
+        return 2;
+    }
+    if (codePoint < 0x10000) {
+        out[0] = static_cast<uint8_t>(0xE0 | (codePoint >> 12));
+        out[1] = static_cast<uint8_t>(0x80 | ((codePoint >> 6) & 0x3F));
+        out[2] = static_cast<uint8_t>(0x80 | (codePoint & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<uint8_t>(0xF0 | (codePoint >> 18));
+    out[1] = static_cast<uint8_t>(0x80 | ((codePoint >> 12) & 0x3F));
+    out[2] = static_cast<uint8_t>(0x80 | ((codePoint >> 6) & 0x3F));
+    out[3] = static_cast<uint8_t>(0x80 | (codePoint & 0x3F));
+    return 4;
+}

@@ -1,0 +1,82 @@
+#include "webservices/jk/JSONDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
+
+struct Deviation
+{
+    bool accepted;
+    std::string reason;
+};
+
+// Each line: a file name, "accepted" or "refused", and the reason.
+std::map<std::string, Deviation> readDeviations()
+{
+    std::map<std::string, Deviation> deviations;
+    std::istringstream lines(
+        readFile(fs::path(VELMO_SOURCE_ROOT) / "tests" / "fixtures" / "jk" / "conformance-deviations.txt"));
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string name, outcome, reason;
+        fields >> name >> outcome;
+        std::getline(fields, reason);
+        EXPECT_TRUE(outcome == "accepted" || outcome == "refused") << line;
+        EXPECT_FALSE(reason.empty()) << "no reason given: " << line;
+        deviations[name] = Deviation{outcome == "accepted", reason};
+    }
+    return deviations;
+}
+
+} // namespace
+
+TEST(JSONDecoderConformance, EveryFileBehavesAsExpected)
+{
+    fs::path folder = fs::path(VELMO_SHARED_DATA) / "json-conformance" / "test_parsing";
+    ASSERT_TRUE(fs::is_directory(folder)) << folder;
+    auto deviations = readDeviations();
+    ASSERT_FALSE(deviations.empty());
+    std::size_t seen = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".json")
+            continue;
+        SCOPED_TRACE(name);
+        std::string text = readFile(entry.path());
+        JSONDecoder decoder;
+        ns::Ref<ns::Error> error;
+        bool accepted = decoder.objectWithUTF8String(text.data(), text.size(), &error) != nullptr;
+        EXPECT_EQ(accepted, error == nullptr);
+        auto deviation = deviations.find(name);
+        if (deviation != deviations.end()) {
+            ++seen;
+            EXPECT_EQ(accepted, deviation->second.accepted)
+                << "listed as a deviation:" << deviation->second.reason;
+            continue;
+        }
+        if (name[0] == 'y') {
+            EXPECT_TRUE(accepted) << error->localizedDescription();
+        } else if (name[0] == 'n') {
+            EXPECT_FALSE(accepted);
+        }
+    }
+    EXPECT_EQ(seen, deviations.size()) << "the list names files that are not in the suite";
+}
