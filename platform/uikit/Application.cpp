@@ -173,9 +173,13 @@ bool Application::receiveURL(const std::string& url, const std::string& sourceAp
     return keep->applicationOpenURL(*this, url, sourceApplication, nullptr);
 }
 
+bool Application::isStatusBarHidden() const
+{
+    return Screen::mainScreen()->statusBarHidden();
+}
+
 void Application::setStatusBarHidden(bool hidden, bool)
 {
-    m_statusBarHidden = hidden;
     Screen::mainScreen()->setStatusBarHidden(hidden);
 }
 
@@ -253,7 +257,6 @@ void Application::reset()
     m_keyWindow.reset();
     m_openedURLs.clear();
     m_statusBarOrientation = InterfaceOrientation::Portrait;
-    m_statusBarHidden = false;
     Screen::mainScreen()->setStatusBarHidden(false);
     m_statusBarStyle = 0;
     m_networkActivityIndicatorVisible = false;

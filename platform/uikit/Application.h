@@ -65,7 +65,7 @@ public:
 
     InterfaceOrientation statusBarOrientation() const { return m_statusBarOrientation; }
     void setStatusBarOrientation(InterfaceOrientation orientation) { m_statusBarOrientation = orientation; }
-    bool isStatusBarHidden() const { return m_statusBarHidden; }
+    bool isStatusBarHidden() const;
     void setStatusBarHidden(bool hidden, bool animated = false);
     int statusBarStyle() const { return m_statusBarStyle; }
     void setStatusBarStyle(int style, bool animated = false);
@@ -107,7 +107,6 @@ private:
     std::vector<std::string> m_openableSchemes {"tel", "telprompt", "sms", "http", "https", "mailto",
                                                 "itms", "itms-apps", "maps"};
     InterfaceOrientation m_statusBarOrientation = InterfaceOrientation::Portrait;
-    bool m_statusBarHidden = false;
     int m_statusBarStyle = 0;
     bool m_networkActivityIndicatorVisible = false;
     bool m_idleTimerDisabled = false;

@@ -155,6 +155,19 @@ void TableViewCell::setEditing(bool editing, bool)
     setNeedsLayout();
 }
 
+void TableViewCell::setGrouped(bool grouped)
+{
+    if (grouped == m_grouped)
+        return;
+    m_grouped = grouped;
+    // A grouped row is a white band inset from the table's edges, drawn by the cell itself.
+    if (grouped && backgroundColor() && backgroundColor()->isEqual(*Color::whiteColor()))
+        setBackgroundColor(nullptr);
+    else if (!grouped && !backgroundColor())
+        setBackgroundColor(Color::whiteColor());
+    setNeedsLayout();
+}
+
 void TableViewCell::setShowingDeleteConfirmation(bool showing)
 {
     m_showingDeleteConfirmation = showing;
@@ -298,6 +311,16 @@ void TableViewCell::layoutSubviews()
 void TableViewCell::drawRect(cg::Context& context, cg::Rect)
 {
     cg::Rect b = bounds();
+    if (m_grouped) {
+        b = cg::inset(b, 10, 0);
+        if (!backgroundColor()) {
+            context.setRGBFillColor(1, 1, 1, 1);
+            context.fillRect(b);
+        }
+        context.setRGBFillColor(0.67f, 0.67f, 0.67f, 1);
+        context.fillRect(cg::makeRect(b.minX(), b.minY(), 1, b.size.height));
+        context.fillRect(cg::makeRect(b.maxX() - 1, b.minY(), 1, b.size.height));
+    }
     if ((m_selected || m_highlighted) && m_selectionStyle != TableViewCellSelectionStyle::None) {
         if (m_selectionStyle == TableViewCellSelectionStyle::Blue)
             context.setRGBFillColor(0.02f, 0.45f, 0.91f, 1);

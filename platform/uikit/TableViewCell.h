@@ -89,7 +89,7 @@ public:
 
     // Set by the table: the row's editing style, and whether it sits in a grouped table.
     void setTableEditingStyle(TableViewCellEditingStyle style) { m_tableEditingStyle = style; setNeedsLayout(); }
-    void setGrouped(bool grouped) { m_grouped = grouped; setNeedsLayout(); }
+    void setGrouped(bool grouped);
     void setShowingDeleteConfirmation(bool showing);
     // The red button shown while deleting is confirmed, or nothing.
     const ns::Ref<Button>& deleteConfirmationButton() const { return m_deleteButton; }

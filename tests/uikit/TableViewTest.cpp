@@ -1,6 +1,7 @@
 #include "UIFixture.h"
 
 #include "foundation/Exception.h"
+#include "uikit/Button.h"
 #include "uikit/Label.h"
 #include "uikit/TableView.h"
 #include "uikit/TableViewCell.h"
@@ -160,4 +161,47 @@ TEST_F(Tables, CellsLayOutTheirLabelsByStyle)
     cg::Rect detail = cell->detailTextLabel()->frame();
     EXPECT_FLOAT_EQ(detail.origin.x + detail.size.width, content.size.width - 10);
     EXPECT_EQ(ns::make<ui::TableViewCell>()->detailTextLabel(), nullptr);
+}
+
+namespace {
+
+class Deletable : public Rows
+{
+public:
+    void tableViewCommitEditingStyle(ui::TableView& table, ui::TableViewCellEditingStyle style,
+                                     const ns::IndexPath& path) override
+    {
+        if (style != ui::TableViewCellEditingStyle::Delete)
+            return;
+        --counts[path.section()];
+        table.deleteRowsAtIndexPaths({path}, ui::TableViewRowAnimation::Fade);
+    }
+};
+
+} // namespace
+
+TEST_F(Tables, EditingShowsDeleteControlsThatCommitTheDeletion)
+{
+    auto source = ns::make<Deletable>();
+    source->counts = {3};
+    table->setDataSource(source);
+    table->setDelegate(source);
+    table->reloadData();
+    table->setEditing(true, true);
+    auto cell = table->cellForRowAtIndexPath(ns::IndexPath(0, 1));
+    ASSERT_TRUE(cell);
+    EXPECT_TRUE(cell->isEditing());
+    cell->layoutIfNeeded();
+    EXPECT_EQ(cell->contentView()->frame().origin.x, 32);
+    ASSERT_TRUE(cell->editingControl());
+    cg::Rect control = cell->editingControl()->convertRectToView(cell->editingControl()->bounds(), nullptr);
+    driver.tap(cg::makePoint(control.midX(), control.midY()));
+    EXPECT_TRUE(cell->showingDeleteConfirmation());
+    ASSERT_TRUE(driver.press("Delete"));
+    EXPECT_EQ(table->numberOfRowsInSection(0), 2);
+    // The row below moved up with its cell: it is not asked for again.
+    EXPECT_EQ(table->cellForRowAtIndexPath(ns::IndexPath(0, 1))->textLabel()->text(), "Row 2");
+    // No selection while editing unless allowed.
+    driver.tap(cg::makePoint(200, 22));
+    EXPECT_TRUE(source->selected.empty());
 }

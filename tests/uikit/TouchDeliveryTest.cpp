@@ -3,6 +3,8 @@
 #include "uikit/Event.h"
 #include "uikit/Touch.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -152,4 +154,63 @@ TEST_F(TouchDelivery, UnhandledTouchesGoUpTheResponderChain)
     parent->addSubview(child);
     driver.tap(cg::makePoint(20, 20));
     EXPECT_EQ(parent->calls, (std::vector<std::string> {"b1/0", "e1/0"}));
+}
+
+namespace {
+
+// Keeps where the two fingers are after each event.
+class TwoFingerView : public ui::View
+{
+public:
+    using View::View;
+    std::vector<std::pair<cg::Point, cg::Point>> positions;
+    std::vector<double> times;
+    void note(ui::Event* event)
+    {
+        auto touches = event->touchesForView(this).allObjects();
+        if (touches.size() != 2)
+            return;
+        std::sort(touches.begin(), touches.end(), [](auto& a, auto& b) { return a->identity() < b->identity(); });
+        positions.emplace_back(touches[0]->locationInView(nullptr), touches[1]->locationInView(nullptr));
+        times.push_back(event->timestamp());
+    }
+    void touchesBegan(const ui::TouchSet&, ui::Event* e) override { note(e); }
+    void touchesMoved(const ui::TouchSet&, ui::Event* e) override { note(e); }
+};
+
+float distance(const std::pair<cg::Point, cg::Point>& p)
+{
+    return std::hypot(p.first.x - p.second.x, p.first.y - p.second.y);
+}
+
+} // namespace
+
+TEST_F(TouchDelivery, PinchAndRotateMoveTwoFingersAboutAPoint)
+{
+    auto view = ns::make<TwoFingerView>(cg::makeRect(0, 0, 320, 480));
+    view->setMultipleTouchEnabled(true);
+    window->addSubview(view);
+    driver.pinch(cg::makePoint(160, 240), 40, 120, 4);
+    ASSERT_EQ(view->positions.size(), 5u);
+    EXPECT_FLOAT_EQ(distance(view->positions.front()), 40);
+    EXPECT_FLOAT_EQ(distance(view->positions.back()), 120);
+    EXPECT_NEAR(view->times.back() - view->times.front(), 4 * driver.stepInterval(), 1e-6);
+
+    view->positions.clear();
+    driver.rotate(cg::makePoint(160, 240), 90, 50, 3);
+    ASSERT_EQ(view->positions.size(), 4u);
+    auto [a, b] = view->positions.back();
+    EXPECT_NEAR(a.x, 160, 1e-3);
+    EXPECT_NEAR(a.y, 190, 1e-3);
+    EXPECT_NEAR(b.y, 290, 1e-3);
+}
+
+TEST_F(TouchDelivery, PressAndHoldKeepsTheFingerDownForItsTime)
+{
+    auto view = ns::make<RecordingView>(cg::makeRect(0, 0, 320, 480));
+    window->addSubview(view);
+    double before = ns::Clock::current().now();
+    driver.pressAndHold(cg::makePoint(10, 10), 1.5);
+    EXPECT_DOUBLE_EQ(ns::Clock::current().now() - before, 1.5);
+    EXPECT_EQ(view->calls, (std::vector<std::string> {"b1/1", "e1/1"}));
 }
