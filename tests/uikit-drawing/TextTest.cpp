@@ -1,0 +1,120 @@
+#include "graphics/BitmapContext.h"
+#include "uikit/Font.h"
+#include "uikit/GraphicsContext.h"
+#include "uikit/StringDrawing.h"
+
+#include <gtest/gtest.h>
+
+using ui::Font;
+using ui::LineBreakMode;
+
+TEST(Text, MeasuresTheSameEveryTime)
+{
+    auto bold = Font::boldSystemFontOfSize(11);
+    cg::Size size = ui::sizeWithFont("mobile", *bold);
+    EXPECT_EQ(size, cg::makeSize(36, 13));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ui::sizeWithFont("mobile", *bold), size);
+    EXPECT_EQ(ui::sizeWithFont("", *bold).width, 0);
+    EXPECT_GT(ui::sizeWithFont("", *bold).height, 0); // an empty text still has a line's height
+}
+
+TEST(Text, WrapsWithinTheConstrainedWidth)
+{
+    auto font = Font::systemFontOfSize(14);
+    const std::string text = "The quick brown fox jumps over the lazy dog again and again";
+    cg::Size line = ui::sizeWithFont(text, *font);
+    cg::Size wrapped = ui::sizeWithFont(text, *font, cg::makeSize(100, 10000), LineBreakMode::WordWrap);
+    EXPECT_LE(wrapped.width, 100);
+    EXPECT_GE(wrapped.height, 3 * line.height);
+    cg::Size wide = ui::sizeWithFont(text, *font, cg::makeSize(10000, 10000), LineBreakMode::WordWrap);
+    EXPECT_EQ(wide, line);
+}
+
+TEST(Text, KeepsToTheLinesThatFit)
+{
+    auto font = Font::systemFontOfSize(14);
+    const std::string text = "The quick brown fox jumps over the lazy dog again and again";
+    float lineHeight = ui::sizeWithFont("X", *font).height;
+    struct Row
+    {
+        const char* name;
+        LineBreakMode mode;
+    };
+    const Row rows[] = {
+        {"word wrap", LineBreakMode::WordWrap},
+        {"character wrap", LineBreakMode::CharacterWrap},
+        {"clip", LineBreakMode::Clip},
+        {"tail truncation", LineBreakMode::TailTruncation},
+        {"middle truncation", LineBreakMode::MiddleTruncation},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        cg::Size two = ui::sizeWithFont(text, *font, cg::makeSize(100, 2.5f * lineHeight), row.mode);
+        EXPECT_LE(two.width, 100);
+        EXPECT_NEAR(two.height, 2 * lineHeight, 1);
+    }
+    cg::Size one = ui::sizeWithFont(text, *font, 80, LineBreakMode::TailTruncation);
+    EXPECT_LE(one.width, 80);
+    EXPECT_EQ(one.height, lineHeight);
+}
+
+TEST(Text, FontsAnswerTheirNamesAndMetrics)
+{
+    auto font = Font::boldSystemFontOfSize(22);
+    EXPECT_EQ(font->familyName(), "Liberation Sans");
+    EXPECT_EQ(font->fontName(), "LiberationSans-Bold");
+    EXPECT_EQ(font->pointSize(), 22);
+    EXPECT_GT(font->ascender(), 0);
+    EXPECT_LT(font->descender(), 0);
+    EXPECT_NEAR(font->lineHeight(), font->ascender() - font->descender(), 1e-3);
+    auto named = Font::fontWithName("Helvetica-Bold", 11);
+    ASSERT_TRUE(named);
+    EXPECT_TRUE(named->isEqual(*Font::boldSystemFontOfSize(11)));
+    EXPECT_FALSE(Font::fontWithName("", 11));
+}
+
+TEST(Text, DrawsWithTheFillColourInsideItsRect)
+{
+    ui::beginImageContext(cg::makeSize(60, 20));
+    auto context = ui::currentContext();
+    ASSERT_TRUE(context);
+    context->setFillColor({1, 0, 0, 1});
+    ui::drawInRect("mobile", cg::makeRect(0, 0, 60, 20), *Font::boldSystemFontOfSize(11));
+    auto image = ui::imageFromCurrentImageContext();
+    ui::endImageContext();
+    ASSERT_TRUE(image);
+    int inked = 0;
+    bool outside = false;
+    for (std::size_t y = 0; y < 20; ++y) {
+        for (std::size_t x = 0; x < 60; ++x) {
+            cg::Color p = image->CGImage()->pixel(x, y);
+            if (p.alpha > 0.5f) {
+                ++inked;
+                EXPECT_GT(p.red, 0.9f);
+                outside = outside || x >= 37 || y >= 14;
+            }
+        }
+    }
+    EXPECT_GT(inked, 20);
+    EXPECT_FALSE(outside);
+}
+
+TEST(Text, ClearBlendModePunchesLettersOut)
+{
+    ui::beginImageContext(cg::makeSize(40, 20));
+    auto context = ui::currentContext();
+    context->setFillColor({0, 0, 1, 1});
+    context->fillRect(cg::makeRect(0, 0, 40, 20));
+    context->setBlendMode(cg::BlendMode::Clear);
+    ui::drawInRect("mobile", cg::makeRect(2, 2, 38, 18), *Font::boldSystemFontOfSize(11), LineBreakMode::Clip);
+    context->setBlendMode(cg::BlendMode::Normal);
+    auto image = ui::imageFromCurrentImageContext();
+    ui::endImageContext();
+    int holes = 0;
+    for (std::size_t y = 0; y < 20; ++y)
+        for (std::size_t x = 0; x < 40; ++x)
+            holes += image->CGImage()->pixel(x, y).alpha < 0.5f;
+    EXPECT_GT(holes, 20);
+    EXPECT_EQ(image->CGImage()->pixel(0, 0).alpha, 1);
+}
