@@ -6,12 +6,14 @@
 #include "foundation/Exception.h"
 #include "foundation/Format.h"
 #include "notes/records/EDAMField.h"
+#include "notes/records/EDAMPool.h"
 #include "notes/records/EDAMWire.h"
 #include "notes/records/KeyedCoder.h"
 
 #include <algorithm>
 #include <string>
 #include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 namespace edam {
@@ -54,7 +56,7 @@ template <class Kind> void readValue(WireReader& in, Slot<Kind>& slot)
     } else if constexpr (std::is_same_v<Kind, Binary>) {
         slot.set(in.readBinary());
     } else if constexpr (IsStruct<Kind>::value) {
-        auto nested = ns::make<typename Kind::Element>();
+        auto nested = makePooled<typename Kind::Element>();
         readFields(*nested, in);
         slot.set(std::move(nested));
     } else {
@@ -67,7 +69,7 @@ template <class Kind> void readValue(WireReader& in, Slot<Kind>& slot)
             if constexpr (std::is_same_v<Kind, StringList>) {
                 elements.push_back(in.readString());
             } else {
-                auto element = ns::make<typename Kind::Element>();
+                auto element = makePooled<typename Kind::Element>();
                 readFields(*element, in);
                 elements.push_back(std::move(element));
             }
@@ -103,7 +105,10 @@ template <class Record> void readFields(Record& record, WireReader& in)
 
 template <class Element> const Element& elementAs(const ns::Id& object, const char* field)
 {
-    auto* element = dynamic_cast<const Element*>(object.get());
+    // The exact class is the common case and cheaper to tell than a kind.
+    const ns::Object* raw = object.get();
+    auto* element = raw && typeid(*raw) == typeid(Element) ? static_cast<const Element*>(raw)
+                                                           : dynamic_cast<const Element*>(raw);
     if (!element)
         ns::raise(
             ns::InvalidArgumentException,
@@ -113,17 +118,16 @@ template <class Element> const Element& elementAs(const ns::Id& object, const ch
 
 template <class Kind> void writeValue(WireWriter& out, const typename Kind::Held& value, const char* field)
 {
-    auto& protocol = out.protocol();
     if constexpr (std::is_same_v<Kind, Bool>) {
-        protocol.writeBool(value);
+        out.writeBool(value);
     } else if constexpr (std::is_same_v<Kind, I16>) {
-        protocol.writeI16(value);
+        out.writeI16(value);
     } else if constexpr (std::is_same_v<Kind, I32> || std::is_same_v<Kind, Enum>) {
-        protocol.writeI32(value);
+        out.writeI32(value);
     } else if constexpr (std::is_same_v<Kind, I64>) {
-        protocol.writeI64(value);
+        out.writeI64(value);
     } else if constexpr (std::is_same_v<Kind, Double>) {
-        protocol.writeDouble(value);
+        out.writeDouble(value);
     } else if constexpr (std::is_same_v<Kind, String>) {
         out.writeString(*value);
     } else if constexpr (std::is_same_v<Kind, Binary>) {
@@ -134,8 +138,8 @@ template <class Kind> void writeValue(WireWriter& out, const typename Kind::Held
         static_assert(std::is_same_v<Kind, StringList> || IsStructList<Kind>::value);
         const ns::Array& array = *value;
         std::size_t count = array.count();
-        protocol.writeListBegin(static_cast<apache::thrift::protocol::TType>(Kind::elementWire),
-                                static_cast<uint32_t>(count));
+        out.writeListBegin(static_cast<apache::thrift::protocol::TType>(Kind::elementWire),
+                           static_cast<uint32_t>(count));
         for (std::size_t i = 0; i < count; ++i) {
             ns::Id element = array.objectAtIndex(i);
             if constexpr (std::is_same_v<Kind, StringList>)
@@ -143,27 +147,25 @@ template <class Kind> void writeValue(WireWriter& out, const typename Kind::Held
             else
                 writeFields(elementAs<typename Kind::Element>(element, field), out);
         }
-        protocol.writeListEnd();
+        out.writeListEnd();
     }
 }
 
 // Writes the present fields in ascending id order; a field set to nothing is left out like an absent one.
 template <class Record> void writeFields(const Record& record, WireWriter& out)
 {
-    auto& protocol = out.protocol();
-    apache::thrift::protocol::TOutputRecursionTracker tracker(protocol);
-    protocol.writeStructBegin(Record::structName);
+    apache::thrift::protocol::TOutputRecursionTracker tracker(out.protocol());
+    out.writeStructBegin(Record::structName);
     Record::forEachField(record, [&](const FieldInfo& info, const auto& slot) {
         using Kind = KindOf<decltype(slot)>;
         if (!slot.present())
             return;
-        protocol.writeFieldBegin(info.name, static_cast<apache::thrift::protocol::TType>(Kind::wire),
-                                 info.id);
+        out.writeFieldBegin(info.name, static_cast<apache::thrift::protocol::TType>(Kind::wire), info.id);
         writeValue<Kind>(out, slot.value, info.name);
-        protocol.writeFieldEnd();
+        out.writeFieldEnd();
     });
-    protocol.writeFieldStop();
-    protocol.writeStructEnd();
+    out.writeFieldStop();
+    out.writeStructEnd();
 }
 
 template <class Kind> void describeValue(std::string& out, const typename Kind::Held& value)

@@ -1,5 +1,7 @@
 #include "notes/records/EDAMWire.h"
 
+#include "notes/records/EDAMPool.h"
+
 #include <thrift/protocol/TProtocolException.h>
 
 #include <algorithm>
@@ -39,52 +41,6 @@ WireReader::WireReader(TProtocol& protocol) : m_protocol(protocol)
         if (!m_transport)
             m_binary = nullptr;
     }
-}
-
-void WireReader::readStructBegin()
-{
-    m_protocol.readStructBegin(m_name);
-}
-
-bool WireReader::readFieldBegin(TType& type, int16_t& id)
-{
-    m_protocol.readFieldBegin(m_name, type, id);
-    return type != apache::thrift::protocol::T_STOP;
-}
-
-bool WireReader::readBool()
-{
-    bool value = false;
-    m_protocol.readBool(value);
-    return value;
-}
-
-int16_t WireReader::readI16()
-{
-    int16_t value = 0;
-    m_protocol.readI16(value);
-    return value;
-}
-
-int32_t WireReader::readI32()
-{
-    int32_t value = 0;
-    m_protocol.readI32(value);
-    return value;
-}
-
-int64_t WireReader::readI64()
-{
-    int64_t value = 0;
-    m_protocol.readI64(value);
-    return value;
-}
-
-double WireReader::readDouble()
-{
-    double value = 0;
-    m_protocol.readDouble(value);
-    return value;
 }
 
 int32_t WireReader::readLength()
@@ -127,7 +83,7 @@ ns::Ref<ns::String> WireReader::readString()
         readBody(text, static_cast<uint32_t>(readLength()));
     else
         m_protocol.readString(text);
-    return ns::String::make(std::move(text));
+    return makePooled<ns::String>(std::move(text));
 }
 
 ns::Ref<ns::Data> WireReader::readBinary()
@@ -140,15 +96,7 @@ ns::Ref<ns::Data> WireReader::readBinary()
         m_protocol.readBinary(text);
         bytes.assign(text.begin(), text.end());
     }
-    return ns::Data::make(std::move(bytes));
-}
-
-uint32_t WireReader::readListBegin()
-{
-    TType elementType;
-    uint32_t size = 0;
-    m_protocol.readListBegin(elementType, size);
-    return size;
+    return makePooled<ns::Data>(std::move(bytes));
 }
 
 void WireReader::discard(uint32_t size)

@@ -1,3 +1,4 @@
+#include "RecordSamples.h"
 #include "RecordTestSupport.h"
 
 #include "notes/records/EDAMAuthenticationResult.h"
@@ -9,6 +10,8 @@
 #include <thrift/transport/TTransportException.h>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using namespace notes_test;
 using namespace apache::thrift::protocol;
@@ -309,4 +312,25 @@ TEST(EDAMRecordRead, OtherProtocolsWorkThroughTheirOwnOperations)
     read.read(protocol);
     EXPECT_EQ(read.description(), note.description());
     EXPECT_EQ(toHex(bytesOf(read)), toHex(bytesOf(note)));
+}
+
+TEST(EDAMRecordRead, RecordsReadOnOneThreadLiveOnAfterIt)
+{
+    Bytes bytes = bytesOf(*fullNote());
+    std::vector<ns::Ref<EDAMNote>> notes;
+    for (int round = 0; round < 3; ++round) {
+        std::thread reader([&] {
+            auto note = ns::make<EDAMNote>();
+            readInto(*note, bytes);
+            notes.push_back(note);
+        });
+        reader.join();
+    }
+    // Freed on this thread, after the threads that made them are gone; then made again here.
+    for (auto& note : notes)
+        EXPECT_EQ(toHex(bytesOf(*note)), toHex(bytes));
+    notes.clear();
+    EDAMNote again;
+    readInto(again, bytes);
+    EXPECT_EQ(toHex(bytesOf(again)), toHex(bytes));
 }
