@@ -4,6 +4,7 @@
 #include "foundation/NotificationCenter.h"
 #include "foundation/RunLoop.h"
 #include "foundation/Sandbox.h"
+#include "foundation/URL.h"
 #include "uikit/ApplicationDelegate.h"
 #include "uikit/Event.h"
 #include "uikit/Screen.h"
@@ -156,6 +157,16 @@ bool Application::canOpenURL(const std::string& url) const
            std::find(m_openableSchemes.begin(), m_openableSchemes.end(), scheme) != m_openableSchemes.end();
 }
 
+bool Application::openURL(const ns::Ref<ns::URL>& url)
+{
+    return url && openURL(url->absoluteString());
+}
+
+bool Application::canOpenURL(const ns::Ref<ns::URL>& url) const
+{
+    return url && canOpenURL(url->absoluteString());
+}
+
 bool Application::openURL(const std::string& url)
 {
     if (!canOpenURL(url))
@@ -168,9 +179,10 @@ bool Application::openURL(const std::string& url)
 bool Application::receiveURL(const std::string& url, const std::string& sourceApplication)
 {
     auto keep = m_delegate;
-    if (!keep)
+    auto parsed = ns::URL::withString(url);
+    if (!keep || !parsed)
         return false;
-    return keep->applicationOpenURL(*this, url, sourceApplication, nullptr);
+    return keep->applicationOpenURL(*this, parsed, sourceApplication, nullptr);
 }
 
 bool Application::isStatusBarHidden() const

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace ns {
+class URL;
+}
+
 namespace ui {
 
 class ApplicationDelegate;
@@ -54,13 +58,17 @@ public:
     std::vector<ns::Ref<Window>> windows() const;
     virtual void sendEvent(Event& event);
 
-    // Hands the address to the device when a handler for its scheme exists; records it.
+    // Hands the address to the device when a handler for its scheme exists; records it. Nothing (an
+    // address that did not parse) cannot be opened.
+    bool openURL(const ns::Ref<ns::URL>& url);
+    bool canOpenURL(const ns::Ref<ns::URL>& url) const;
     bool openURL(const std::string& url);
     bool canOpenURL(const std::string& url) const;
     const std::vector<std::string>& openedURLs() const { return m_openedURLs; }
     // The schemes the device can hand on (tel, sms, http, https, mailto, itms, itms-apps, maps).
     void setOpenableSchemes(std::vector<std::string> schemes) { m_openableSchemes = std::move(schemes); }
-    // An address coming from another application: the delegate's open-URL entry answers.
+    // An address coming from another application: the delegate's open-URL entry answers; false for text
+    // that is no address.
     bool receiveURL(const std::string& url, const std::string& sourceApplication = {});
 
     InterfaceOrientation statusBarOrientation() const { return m_statusBarOrientation; }

@@ -11,13 +11,13 @@ bool ApplicationDelegate::applicationDidFinishLaunchingWithOptions(Application& 
     return true;
 }
 
-bool ApplicationDelegate::applicationHandleOpenURL(Application&, const std::string&)
+bool ApplicationDelegate::applicationHandleOpenURL(Application&, const ns::Ref<ns::URL>&)
 {
     return true;
 }
 
-bool ApplicationDelegate::applicationOpenURL(Application& application, const std::string& url, const std::string&,
-                                             const ns::Id&)
+bool ApplicationDelegate::applicationOpenURL(Application& application, const ns::Ref<ns::URL>& url,
+                                             const std::string&, const ns::Id&)
 {
     return applicationHandleOpenURL(application, url);
 }

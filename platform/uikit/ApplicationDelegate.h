@@ -6,7 +6,8 @@
 
 namespace ns {
 class Dictionary;
-}
+class URL;
+} // namespace ns
 
 namespace ui {
 
@@ -24,9 +25,9 @@ public:
     virtual bool applicationDidFinishLaunchingWithOptions(Application& application,
                                                           const ns::Ref<ns::Dictionary>& launchOptions);
     // application:handleOpenURL:
-    virtual bool applicationHandleOpenURL(Application& application, const std::string& url);
+    virtual bool applicationHandleOpenURL(Application& application, const ns::Ref<ns::URL>& url);
     // application:openURL:sourceApplication:annotation:; the default asks applicationHandleOpenURL.
-    virtual bool applicationOpenURL(Application& application, const std::string& url,
+    virtual bool applicationOpenURL(Application& application, const ns::Ref<ns::URL>& url,
                                     const std::string& sourceApplication, const ns::Id& annotation);
 
     virtual void applicationWillResignActive(Application&) {}

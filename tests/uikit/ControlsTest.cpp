@@ -3,6 +3,7 @@
 #include "foundation/Dictionary.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/Sandbox.h"
+#include "foundation/URL.h"
 #include "uikit/ApplicationDelegate.h"
 #include "uikit/BarButtonItem.h"
 #include "uikit/Button.h"
@@ -195,9 +196,11 @@ TEST_F(Controls, OpeningAnAddressHandsItToTheDevice)
         EXPECT_EQ(application.canOpenURL(row.url), row.opens);
         EXPECT_EQ(application.openURL(row.url), row.opens);
     }
+    EXPECT_TRUE(application.openURL(ns::URL::withString("tel:112")));
+    EXPECT_FALSE(application.openURL(ns::Ref<ns::URL>()));
     EXPECT_EQ(readFile(ns::Sandbox::devicePath() + "/opened-urls.log"),
               "tel:0123456789\nsms:0612\nhttp://example.com/a\nitms-apps://itunes.example/app\n"
-              "mailto:someone@example.com\n");
+              "mailto:someone@example.com\ntel:112\n");
 }
 
 namespace {
@@ -207,10 +210,10 @@ class Delegate : public ns::Object, public ui::ApplicationDelegate
 public:
     std::vector<std::string> calls;
     void applicationDidFinishLaunching(ui::Application&) override { calls.push_back("launched"); }
-    bool applicationHandleOpenURL(ui::Application&, const std::string& url) override
+    bool applicationHandleOpenURL(ui::Application&, const ns::Ref<ns::URL>& url) override
     {
-        calls.push_back("handle " + url);
-        return url.rfind("fb", 0) == 0;
+        calls.push_back("handle " + url->absoluteString());
+        return url->scheme().value_or("").rfind("fb", 0) == 0;
     }
     void applicationWillResignActive(ui::Application&) override { calls.push_back("resign"); }
 };
