@@ -11,6 +11,27 @@ inline bool isContinuation(uint8_t byte)
 
 } // namespace
 
+std::size_t JKWellFormedUTF8Length(const uint8_t* at, const uint8_t* end)
+{
+    uint8_t lead = *at;
+    if (lead < 0x80)
+        return 1;
+    if (lead < 0xC2 || lead > 0xF4)
+        return 0;
+    std::size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (static_cast<std::size_t>(end - at) < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if (!isContinuation(at[i]))
+            return 0;
+    // The second byte's narrower ranges exclude overlong forms, surrogates and values above U+10FFFF.
+    uint8_t second = at[1];
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
+        return 0;
+    return length;
+}
+
 JKUTF8Result ConvertSingleCodePointInUTF8(const uint8_t* at, const uint8_t* end, const uint8_t** next,
                                           char32_t* codePoint)
 {
@@ -22,21 +43,7 @@ JKUTF8Result ConvertSingleCodePointInUTF8(const uint8_t* at, const uint8_t* end,
     }
     int ones = std::countl_one(lead);
     std::size_t trailing = ones >= 2 ? static_cast<std::size_t>(ones - 1) : 0;
-    std::size_t available = static_cast<std::size_t>(end - at);
-
-    bool wellFormed =
-        trailing >= 1 && trailing <= 3 && trailing + 1 <= available && lead >= 0xC2 && lead <= 0xF4;
-    if (wellFormed) {
-        for (std::size_t i = 1; i <= trailing && wellFormed; ++i)
-            wellFormed = isContinuation(at[i]);
-    }
-    if (wellFormed) {
-        // The second byte's narrower ranges exclude overlong forms, surrogates and values above U+10FFFF.
-        uint8_t second = at[1];
-        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
-            (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
-            wellFormed = false;
-    }
+    bool wellFormed = JKWellFormedUTF8Length(at, end) != 0;
     if (!wellFormed) {
         const uint8_t* p = at + 1;
         const uint8_t* declaredEnd = at + 1 + trailing;

@@ -16,6 +16,9 @@ enum class JKUTF8Result : uint8_t {
 JKUTF8Result ConvertSingleCodePointInUTF8(const uint8_t* at, const uint8_t* end, const uint8_t** next,
                                           char32_t* codePoint);
 
+// The length of the well-formed UTF-8 sequence at `at`, or 0 when it is ill-formed or runs past `end`.
+std::size_t JKWellFormedUTF8Length(const uint8_t* at, const uint8_t* end);
+
 // Whether this codec accepts the code point in a text.
 inline bool JKIsLegalCodePoint(char32_t codePoint)
 {

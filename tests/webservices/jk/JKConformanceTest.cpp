@@ -1,4 +1,7 @@
+#include "webservices/jk/JKSerializer.h"
 #include "webservices/jk/JSONDecoder.h"
+
+#include "foundation/String.h"
 
 #include <gtest/gtest.h>
 
@@ -63,8 +66,19 @@ TEST(JSONDecoderConformance, EveryFileBehavesAsExpected)
         std::string text = readFile(entry.path());
         JSONDecoder decoder;
         ns::Ref<ns::Error> error;
-        bool accepted = decoder.objectWithUTF8String(text.data(), text.size(), &error) != nullptr;
+        ns::Id decoded = decoder.objectWithUTF8String(text.data(), text.size(), &error);
+        bool accepted = decoded != nullptr;
         EXPECT_EQ(accepted, error == nullptr);
+        if (decoded) {
+            // Writing what was read and reading it again gives an equal value.
+            ns::Ref<ns::Error> encodeError;
+            auto written = ns::cast<ns::String>(JKSerializer::serializeObject(
+                decoded, 0, JKEncodeOptionAsString, {}, nullptr, {}, &encodeError));
+            ASSERT_TRUE(written) << encodeError->localizedDescription();
+            JSONDecoder fresh;
+            ns::Id again = fresh.objectWithUTF8String(written->str().data(), written->str().size(), &error);
+            EXPECT_TRUE(ns::isEqual(decoded, again)) << written->str();
+        }
         auto deviation = deviations.find(name);
         if (deviation != deviations.end()) {
             ++seen;

@@ -1,0 +1,594 @@
+#include "webservices/jk/JKSerializer.h"
+
+#include "foundation/Array.h"
+#include "foundation/Data.h"
+#include "foundation/Dictionary.h"
+#include "foundation/Exception.h"
+#include "foundation/Null.h"
+#include "foundation/Number.h"
+#include "foundation/String.h"
+#include "webservices/jk/JKArray.h"
+#include "webservices/jk/JKDictionary.h"
+#include "webservices/jk/JKUnicode.h"
+#include "webservices/jk/JSONDecoder.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <typeinfo>
+#include <vector>
+
+namespace {
+
+enum class Kind { None, String, Number, Dictionary, Array, Null };
+
+constexpr std::size_t CacheSize = 1024;
+// Graphs nest at most as deep as the decoder accepts; a deeper (or cyclic) graph is refused instead of
+// exhausting the stack.
+constexpr uint32_t MaximumDepth = JKMaximumNestingDepth;
+
+const char HexDigits[] = "0123456789abcdef";
+
+// Bytes a string's plain run stops at: controls, the quote, the backslash and every non-ASCII byte.
+struct EscapeStops
+{
+    bool stop[256];
+    constexpr EscapeStops() : stop()
+    {
+        for (int c = 0; c < 256; ++c)
+            stop[c] = c < 0x20 || c == '"' || c == '\\' || c >= 0x80;
+    }
+};
+constexpr EscapeStops Stops;
+
+// Dictionary keys in the order of their UTF-16 units, as the platform compares texts.
+bool utf16Less(const std::string& a, const std::string& b)
+{
+    std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        auto x = static_cast<uint8_t>(a[i]);
+        auto y = static_cast<uint8_t>(b[i]);
+        if (x == y)
+            continue;
+        // UTF-8 order is code point order; only lead bytes of supplementary characters (F0 and above,
+        // surrogate pairs in UTF-16) sort below U+E000 to U+FFFF (lead bytes EE and EF) in UTF-16.
+        auto rank = [](uint8_t lead) -> int {
+            return lead >= 0xF0 ? 0xED * 2 + 1 : lead >= 0xEE ? lead * 2 + 2 : lead * 2;
+        };
+        return rank(x) < rank(y);
+    }
+    return a.size() < b.size();
+}
+
+} // namespace
+
+// One serialization: the output, the cache of the text written for each string and number, and the
+// last class seen of each kind.
+class JKEncodeState
+{
+public:
+    JKEncodeState(JKSerializeOptionFlags options, JKEncodeOptionType encodeOption,
+                  JKSerializer::Formatter formatter)
+        : m_options(options), m_encodeOption(encodeOption), m_formatter(std::move(formatter)),
+          m_cache(std::make_unique<CacheSlot[]>(CacheSize))
+    {
+        m_out.resize(4096);
+    }
+
+    bool addAtom(const ns::Id& object);
+    void error(std::string message)
+    {
+        if (!m_error)
+            m_error = ns::Error::withDescription(JKErrorDomain, -1, message);
+    }
+    const ns::Ref<ns::Error>& errorObject() const { return m_error; }
+    std::string takeOutput()
+    {
+        m_out.resize(m_at);
+        return std::move(m_out);
+    }
+    Kind kindOf(const ns::Object& object);
+
+private:
+    struct CacheSlot
+    {
+        ns::Id object; // held, so that its address cannot be reused by another object meanwhile
+        std::size_t offset = 0;
+        std::size_t length = 0;
+    };
+
+    char* reserve(std::size_t bytes)
+    {
+        if (m_out.size() - m_at < bytes) {
+            std::size_t wanted = std::max(m_at + bytes, m_out.size() * 2);
+            wanted = (wanted + 32767) / 32768 * 32768;
+            m_out.resize(wanted);
+        }
+        return m_out.data() + m_at;
+    }
+    void write(const char* bytes, std::size_t length)
+    {
+        std::memcpy(reserve(length), bytes, length);
+        m_at += length;
+    }
+    void write1(char c, int depthChange);
+    void writeIndentation();
+    bool writeString(const ns::String& string);
+    bool writeNumber(const ns::Number& number);
+    bool writeArray(const ns::Array& array);
+    bool writeDictionary(const ns::Dictionary& dictionary);
+    bool writeEntry(std::size_t index, const ns::Id& key, const ns::Id& value);
+    bool writeKind(Kind kind, const ns::Object& object);
+
+    JKSerializeOptionFlags m_options;
+    JKEncodeOptionType m_encodeOption;
+    JKSerializer::Formatter m_formatter;
+    std::string m_out;
+    std::size_t m_at = 0;
+    uint32_t m_depth = 0;   // for indentation
+    uint32_t m_nesting = 0; // open arrays and dictionaries
+    ns::Ref<ns::Error> m_error;
+    std::unique_ptr<CacheSlot[]> m_cache;
+    const std::type_info* m_stringClass = &typeid(ns::String);
+    const std::type_info* m_numberClass = &typeid(ns::Number);
+    const std::type_info* m_dictionaryClass = &typeid(JKDictionary);
+    const std::type_info* m_arrayClass = &typeid(JKArray);
+    const std::type_info* m_nullClass = &typeid(ns::Null);
+};
+
+Kind JKEncodeState::kindOf(const ns::Object& object)
+{
+    const std::type_info& type = typeid(object);
+    if (type == *m_stringClass)
+        return Kind::String;
+    if (type == *m_numberClass)
+        return Kind::Number;
+    if (type == *m_dictionaryClass)
+        return Kind::Dictionary;
+    if (type == *m_arrayClass)
+        return Kind::Array;
+    if (type == *m_nullClass)
+        return Kind::Null;
+    if (dynamic_cast<const ns::String*>(&object)) {
+        m_stringClass = &type;
+        return Kind::String;
+    }
+    if (dynamic_cast<const ns::Number*>(&object)) {
+        m_numberClass = &type;
+        return Kind::Number;
+    }
+    if (dynamic_cast<const ns::Dictionary*>(&object)) {
+        m_dictionaryClass = &type;
+        return Kind::Dictionary;
+    }
+    if (dynamic_cast<const ns::Array*>(&object)) {
+        m_arrayClass = &type;
+        return Kind::Array;
+    }
+    if (dynamic_cast<const ns::Null*>(&object)) {
+        m_nullClass = &type;
+        return Kind::Null;
+    }
+    return Kind::None;
+}
+
+void JKEncodeState::writeIndentation()
+{
+    std::size_t width = std::size_t(m_depth) * 2;
+    char* p = reserve(width + 1);
+    *p++ = '\n';
+    std::memset(p, ' ', width);
+    m_at += width + 1;
+}
+
+void JKEncodeState::write1(char c, int depthChange)
+{
+    if (!(m_options & JKSerializeOptionPretty)) {
+        *reserve(1) = c;
+        ++m_at;
+        return;
+    }
+    m_depth = static_cast<uint32_t>(static_cast<int>(m_depth) + depthChange);
+    if (c == ':') {
+        write(": ", 2);
+    } else if (depthChange < 0) {
+        writeIndentation();
+        write(&c, 1);
+    } else {
+        write(&c, 1);
+        writeIndentation();
+    }
+}
+
+bool JKEncodeState::writeString(const ns::String& string)
+{
+    const std::string& text = string.str();
+    const bool quotes = !(m_encodeOption & JKEncodeOptionStringObjTrimQuotes);
+    const bool escapeUnicode = m_options & JKSerializeOptionEscapeUnicode;
+    const bool escapeSlash = m_options & JKSerializeOptionEscapeForwardSlashes;
+    // Six bytes at most for each input byte: "\u0001" for a control, "\ud83d\ude00" for four bytes.
+    char* start = reserve(text.size() * 6 + 256);
+    char* p = start;
+    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+    const uint8_t* end = s + text.size();
+    if (quotes)
+        *p++ = '"';
+    while (s < end) {
+        const uint8_t* run = s;
+        while (s < end && !Stops.stop[*s] && !(escapeSlash && *s == '/'))
+            ++s;
+        if (s > run) {
+            std::memcpy(p, run, static_cast<std::size_t>(s - run));
+            p += s - run;
+            if (s >= end)
+                break;
+        }
+        uint8_t c = *s;
+        if (c < 0x80) {
+            ++s;
+            *p++ = '\\';
+            switch (c) {
+            case '\b':
+                *p++ = 'b';
+                break;
+            case '\f':
+                *p++ = 'f';
+                break;
+            case '\n':
+                *p++ = 'n';
+                break;
+            case '\r':
+                *p++ = 'r';
+                break;
+            case '\t':
+                *p++ = 't';
+                break;
+            case '"':
+            case '\\':
+            case '/':
+                *p++ = static_cast<char>(c);
+                break;
+            default:
+                *p++ = 'u';
+                *p++ = '0';
+                *p++ = '0';
+                *p++ = HexDigits[c >> 4];
+                *p++ = HexDigits[c & 0xF];
+            }
+            continue;
+        }
+        if (!escapeUnicode) {
+            std::size_t length = JKWellFormedUTF8Length(s, end);
+            if (length == 0) {
+                error("An error occurred converting the contents of a NSString to UTF8.");
+                return false;
+            }
+            std::memcpy(p, s, length);
+            p += length;
+            s += length;
+            continue;
+        }
+        const uint8_t* next = nullptr;
+        char32_t codePoint = 0;
+        if (ConvertSingleCodePointInUTF8(s, end, &next, &codePoint) != JKUTF8Result::Ok) {
+            error("Error converting UTF8.");
+            return false;
+        }
+        s = next;
+        auto unit = [&](uint32_t value) {
+            *p++ = '\\';
+            *p++ = 'u';
+            *p++ = HexDigits[(value >> 12) & 0xF];
+            *p++ = HexDigits[(value >> 8) & 0xF];
+            *p++ = HexDigits[(value >> 4) & 0xF];
+            *p++ = HexDigits[value & 0xF];
+        };
+        if (codePoint <= 0xFFFF) {
+            unit(codePoint);
+        } else {
+            unit(0xD7C0 + (codePoint >> 10));
+            unit(0xDC00 + (codePoint & 0x3FF));
+        }
+    }
+    if (quotes)
+        *p++ = '"';
+    m_at += static_cast<std::size_t>(p - start);
+    return true;
+}
+
+bool JKEncodeState::writeNumber(const ns::Number& number)
+{
+    char* p = reserve(64);
+    if (number.isBool()) {
+        if (number.boolValue()) {
+            std::memcpy(p, "true", 4);
+            m_at += 4;
+        } else {
+            std::memcpy(p, "false", 5);
+            m_at += 5;
+        }
+        return true;
+    }
+    char type = number.objCType();
+    std::to_chars_result result{};
+    switch (type) {
+    case 'c':
+    case 'i':
+    case 's':
+    case 'l':
+    case 'q':
+        result = std::to_chars(p, p + 64, number.longLongValue());
+        break;
+    case 'C':
+    case 'I':
+    case 'S':
+    case 'L':
+    case 'Q':
+    case 'B':
+        result = std::to_chars(p, p + 64, number.unsignedLongLongValue());
+        break;
+    case 'f':
+    case 'd': {
+        double value = number.doubleValue();
+        if (!std::isfinite(value)) {
+            error("Floating point values must be finite.  JSON does not support NaN or Infinity.");
+            return false;
+        }
+        // Seventeen significant digits, as "%.17g" writes them, so that every double reads back exactly.
+        result = std::to_chars(p, p + 64, value, std::chars_format::general, 17);
+        break;
+    }
+    default: {
+        auto byte = static_cast<uint8_t>(type);
+        std::string message = "NSNumber conversion error, unknown type.  Type: '";
+        message += type;
+        message += "' / 0x";
+        message += HexDigits[byte >> 4];
+        message += HexDigits[byte & 0xF];
+        error(message);
+        return false;
+    }
+    }
+    m_at += static_cast<std::size_t>(result.ptr - p);
+    return true;
+}
+
+bool JKEncodeState::writeEntry(std::size_t index, const ns::Id& key, const ns::Id& value)
+{
+    if (index > 0)
+        write1(',', 0);
+    if (!key || kindOf(*key) != Kind::String) {
+        error("Key must be a string object.");
+        return false;
+    }
+    if (!addAtom(key))
+        return false;
+    write1(':', 0);
+    return addAtom(value);
+}
+
+bool JKEncodeState::writeArray(const ns::Array& array)
+{
+    write1('[', +1);
+    if (auto* jk = dynamic_cast<const JKArray*>(&array)) {
+        const ns::Id* objects = jk->data();
+        for (std::size_t i = 0, n = jk->count(); i < n; ++i) {
+            if (i > 0)
+                write1(',', 0);
+            if (!addAtom(objects[i]))
+                return false;
+        }
+    } else {
+        for (std::size_t i = 0, n = array.count(); i < n; ++i) {
+            if (i > 0)
+                write1(',', 0);
+            if (!addAtom(array.objectAtIndex(i)))
+                return false;
+        }
+    }
+    write1(']', -1);
+    return true;
+}
+
+bool JKEncodeState::writeDictionary(const ns::Dictionary& dictionary)
+{
+    write1('{', +1);
+    auto* jk = dynamic_cast<const JKDictionary*>(&dictionary);
+    if (m_options & JKSerializeOptionPretty) {
+        std::vector<ns::Id> keys = dictionary.allKeys();
+        std::stable_sort(keys.begin(), keys.end(), [](const ns::Id& a, const ns::Id& b) {
+            auto* x = ns::stringValue(a);
+            auto* y = ns::stringValue(b);
+            if (!x || !y)
+                return !x && y; // keys that are not strings come first, and fail there
+            return utf16Less(*x, *y);
+        });
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            if (!writeEntry(i, keys[i], dictionary.objectForKey(keys[i])))
+                return false;
+    } else if (jk) {
+        std::size_t index = 0;
+        for (const auto& entry : jk->table()) {
+            if (!entry.key)
+                continue;
+            if (!writeEntry(index++, entry.key, entry.object))
+                return false;
+        }
+    } else {
+        std::size_t index = 0;
+        bool ok = true;
+        dictionary.enumerateKeysAndObjects([&](const ns::Id& key, const ns::Id& value, bool& stop) {
+            if (!writeEntry(index++, key, value)) {
+                ok = false;
+                stop = true;
+            }
+        });
+        if (!ok)
+            return false;
+    }
+    write1('}', -1);
+    return true;
+}
+
+bool JKEncodeState::writeKind(Kind kind, const ns::Object& object)
+{
+    switch (kind) {
+    case Kind::String:
+        return writeString(static_cast<const ns::String&>(object));
+    case Kind::Number:
+        return writeNumber(static_cast<const ns::Number&>(object));
+    case Kind::Null:
+        write("null", 4);
+        return true;
+    case Kind::Array:
+    case Kind::Dictionary: {
+        if (m_nesting >= MaximumDepth) {
+            error("Exceeded the maximum nesting depth of " + std::to_string(MaximumDepth) +
+                  " arrays and objects.");
+            return false;
+        }
+        ++m_nesting;
+        bool ok = kind == Kind::Array ? writeArray(static_cast<const ns::Array&>(object))
+                                      : writeDictionary(static_cast<const ns::Dictionary&>(object));
+        --m_nesting;
+        return ok;
+    }
+    case Kind::None:
+        break;
+    }
+    return false;
+}
+
+bool JKEncodeState::addAtom(const ns::Id& object)
+{
+    if (!object) {
+        error("Unable to serialize object class (null).");
+        return false;
+    }
+    auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(object.get()));
+    std::size_t slot = (((address >> 9) ^ (address >> 21)) + (address >> 4)) & (CacheSize - 1);
+    CacheSlot& cached = m_cache[slot];
+    if (cached.object.get() == object.get()) {
+        char* p = reserve(cached.length + 256);
+        std::memcpy(p, m_out.data() + cached.offset, cached.length);
+        m_at += cached.length;
+        return true;
+    }
+
+    Kind kind = kindOf(*object);
+    const ns::Object* target = object.get();
+    ns::Id formatted;
+    if (kind == Kind::None) {
+        if (m_formatter)
+            formatted = m_formatter(object);
+        if (!formatted) {
+            error("Unable to serialize object class " + object->className() + ".");
+            return false;
+        }
+        kind = kindOf(*formatted);
+        if (kind == Kind::None) {
+            error("Unable to serialize object class " + formatted->className() +
+                  " that was returned by the unsupported class formatter.  Original object class was " +
+                  object->className() + ".");
+            return false;
+        }
+        target = formatted.get();
+    }
+    std::size_t start = m_at;
+    if (!writeKind(kind, *target))
+        return false;
+    if (kind == Kind::String || kind == Kind::Number || kind == Kind::Null) {
+        // Filed under the object as given, before any formatter.
+        cached.object = object;
+        cached.offset = start;
+        cached.length = m_at - start;
+    }
+    return true;
+}
+
+JKSerializer::JKSerializer() = default;
+
+JKSerializer::~JKSerializer()
+{
+    releaseState();
+}
+
+void JKSerializer::releaseState()
+{
+    m_encodeState.reset();
+}
+
+ns::Id JKSerializer::serializeObject(const ns::Id& object, JKSerializeOptionFlags options,
+                                     JKEncodeOptionType encodeOption, const Formatter& block,
+                                     const ns::Ref<JKSerializingDelegate>& delegate,
+                                     std::string_view selector, ns::Ref<ns::Error>* error)
+{
+    JKSerializer serializer;
+    return serializer.serialize(object, options, encodeOption, block, delegate, selector, error);
+}
+
+ns::Id JKSerializer::serialize(const ns::Id& object, JKSerializeOptionFlags options,
+                               JKEncodeOptionType encodeOption, const Formatter& block,
+                               const ns::Ref<JKSerializingDelegate>& delegate, std::string_view selector,
+                               ns::Ref<ns::Error>* error)
+{
+    releaseState();
+    if (error)
+        *error = nullptr;
+    Formatter formatter = block;
+    if (delegate) {
+        if (selector.empty())
+            ns::raise(ns::InvalidArgumentException,
+                      "The delegate argument is not NULL, but the selector argument is NULL.");
+        if (!delegate->respondsToSelector(selector))
+            ns::raise(
+                ns::InvalidArgumentException,
+                "The serializeUnsupportedClassesUsingDelegate: delegate does not respond to the selector "
+                "argument.");
+        std::string name(selector);
+        formatter = [delegate, name](const ns::Id& unsupported) {
+            return delegate->performSelector(name, unsupported);
+        };
+    }
+    m_encodeState = std::make_unique<JKEncodeState>(options, encodeOption, std::move(formatter));
+    JKEncodeState& state = *m_encodeState;
+
+    ns::Id answer;
+    bool ok = true;
+    if (!object) {
+        state.error("Unable to serialize object class (null).");
+        ok = false;
+    } else if (encodeOption & JKEncodeOptionCollectionObj) {
+        if (!ns::cast<ns::Array>(object) && !ns::cast<ns::Dictionary>(object)) {
+            state.error("Unable to serialize object class " + object->className() +
+                        ", expected a NSArray or NSDictionary.");
+            ok = false;
+        }
+    } else if (encodeOption & JKEncodeOptionStringObj) {
+        if (!ns::cast<ns::String>(object)) {
+            state.error("Unable to serialize object class " + object->className() + ", expected a NSString.");
+            ok = false;
+        }
+    }
+    if (ok && state.addAtom(object)) {
+        switch (encodeOption & JKEncodeOptionAsTypeMask) {
+        case JKEncodeOptionAsData: {
+            std::string text = state.takeOutput();
+            answer = ns::Data::make(std::vector<uint8_t>(text.begin(), text.end()));
+            break;
+        }
+        case JKEncodeOptionAsString:
+            answer = ns::String::make(state.takeOutput());
+            break;
+        default:
+            state.error("Unknown encode as type.");
+        }
+    }
+    if (state.errorObject() && error)
+        *error = state.errorObject();
+    if (state.errorObject())
+        answer = nullptr;
+    releaseState();
+    return answer;
+}
