@@ -342,7 +342,7 @@ bool parseIsoDate(std::string_view text, double& seconds)
     };
     std::size_t at = 0;
     std::size_t yearWidth = text.find('-');
-    if (yearWidth == std::string_view::npos || yearWidth < 4 || yearWidth > 9 || !number(at, yearWidth, year))
+    if (yearWidth == std::string_view::npos || yearWidth < 1 || yearWidth > 9 || !number(at, yearWidth, year))
         return false;
     auto expect = [&](char c) { return at < text.size() && text[at++] == c; };
     if (!expect('-') || !number(at, 2, month) || !expect('-') || !number(at, 2, day) || !expect('T') ||

@@ -1,0 +1,94 @@
+#include "foundation/Data.h"
+#include "foundation/Error.h"
+#include "foundation/FileManager.h"
+#include "testing/TemporaryHome.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace ns;
+
+TEST(FileManager, CreatesListsCopiesMovesAndRemoves)
+{
+    testkit::TemporaryHome home;
+    std::string deep = home.file("a/b/c");
+    Ref<Error> error;
+    EXPECT_FALSE(FileManager::createDirectoryAtPath(deep, false, &error));
+    EXPECT_TRUE(error);
+    ASSERT_TRUE(FileManager::createDirectoryAtPath(deep, true));
+    EXPECT_TRUE(FileManager::createDirectoryAtPath(deep, true)); // already there is fine
+    bool isDirectory = false;
+    EXPECT_TRUE(FileManager::fileExistsAtPath(deep, &isDirectory));
+    EXPECT_TRUE(isDirectory);
+
+    ASSERT_TRUE(FileManager::writeAtomically(deep + "/one.txt", "one"));
+    ASSERT_TRUE(FileManager::writeAtomically(deep + "/two.txt", "two"));
+    EXPECT_TRUE(FileManager::fileExistsAtPath(deep + "/one.txt", &isDirectory));
+    EXPECT_FALSE(isDirectory);
+    EXPECT_EQ(FileManager::contentsOfDirectoryAtPath(deep), (std::vector<std::string> {"one.txt", "two.txt"}));
+    EXPECT_EQ(FileManager::attributesOfItemAtPath(deep + "/two.txt")->size, 3u);
+
+    ASSERT_TRUE(FileManager::copyItemAtPath(deep + "/one.txt", deep + "/copy.txt"));
+    EXPECT_FALSE(FileManager::copyItemAtPath(deep + "/one.txt", deep + "/two.txt", &error));
+    EXPECT_EQ(error->code(), FileWriteFileExistsError);
+    EXPECT_EQ(FileManager::stringWithContentsOfFile(deep + "/two.txt"), "two");
+    ASSERT_TRUE(FileManager::moveItemAtPath(deep + "/copy.txt", home.file("moved.txt")));
+    EXPECT_FALSE(FileManager::fileExistsAtPath(deep + "/copy.txt"));
+    EXPECT_EQ(FileManager::stringWithContentsOfFile(home.file("moved.txt")), "one");
+
+    ASSERT_TRUE(FileManager::removeItemAtPath(home.file("a")));
+    EXPECT_FALSE(FileManager::fileExistsAtPath(home.file("a")));
+    EXPECT_FALSE(FileManager::removeItemAtPath(home.file("a"), &error));
+    EXPECT_FALSE(FileManager::contentsOfDirectoryAtPath(home.file("a")));
+}
+
+TEST(FileManager, ReadsBytesAndUtf8TextOrNothing)
+{
+    testkit::TemporaryHome home;
+    ASSERT_TRUE(FileManager::writeAtomically(home.file("text"), "caf\xc3\xa9"));
+    ASSERT_TRUE(FileManager::writeAtomically(home.file("bytes"), std::string_view("\xff\x00\xfe", 3)));
+    EXPECT_EQ(FileManager::stringWithContentsOfFile(home.file("text")), "café");
+    EXPECT_EQ(FileManager::contentsAtPath(home.file("bytes"))->length(), 3u);
+    EXPECT_FALSE(FileManager::stringWithContentsOfFile(home.file("bytes")));
+    Ref<Error> error;
+    EXPECT_FALSE(FileManager::contentsAtPath(home.file("missing"), &error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), FileReadNoSuchFileError);
+    EXPECT_FALSE(FileManager::contentsAtPath(home.path()));
+}
+
+TEST(FileManager, FailedAtomicWriteLeavesTheOldFileIntact)
+{
+    testkit::TemporaryHome home;
+    std::string folder = home.file("locked");
+    ASSERT_TRUE(FileManager::createDirectoryAtPath(folder, true));
+    std::string path = folder + "/board.xml";
+    ASSERT_TRUE(FileManager::writeAtomically(path, "old contents"));
+    ::chmod(path.c_str(), 0600);
+
+    // Onto a path that is a folder, and into a folder where nothing can be created.
+    Ref<Error> error;
+    EXPECT_FALSE(FileManager::writeAtomically(home.file("Documents"), "new", &error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->domain(), CocoaErrorDomain);
+    bool isDirectory = false;
+    EXPECT_TRUE(FileManager::fileExistsAtPath(home.file("Documents"), &isDirectory) && isDirectory);
+
+    if (::geteuid() != 0) { // the superuser writes anywhere
+        ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
+        error = nullptr;
+        EXPECT_FALSE(FileManager::writeAtomically(path, "new contents", &error));
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), FileWriteNoPermissionError);
+        ::chmod(folder.c_str(), 0700);
+    }
+    EXPECT_EQ(FileManager::stringWithContentsOfFile(path), "old contents");
+    EXPECT_EQ(FileManager::contentsOfDirectoryAtPath(folder), (std::vector<std::string> {"board.xml"}));
+
+    // A successful replacement keeps the file's mode.
+    ASSERT_TRUE(FileManager::writeAtomically(path, "new contents"));
+    EXPECT_EQ(FileManager::stringWithContentsOfFile(path), "new contents");
+    EXPECT_EQ(FileManager::attributesOfItemAtPath(path)->mode, 0600u);
+}
