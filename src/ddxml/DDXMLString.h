@@ -1,0 +1,17 @@
+#pragma once
+
+#include <libxml/xmlstring.h>
+
+#include <string>
+#include <string_view>
+
+// Text helpers at the libxml2 boundary.
+
+// The text's UTF-8 bytes as libxml2 takes them, valid as long as the text lives.
+inline const xmlChar* DDXMLChar(const std::string& text)
+{
+    return reinterpret_cast<const xmlChar*>(text.c_str());
+}
+
+// A copy with white space and line breaks removed at both ends.
+std::string DDXMLStringByTrimming(std::string_view text);
