@@ -104,7 +104,9 @@ bool writeAtomically(const std::string& path, const ns::Data& data)
 
 void drawViewTree(const ns::Ref<cg::Context>& contextRef, View& view)
 {
-    if (view.isHidden() || view.alpha() <= 0)
+    // A collapsed or broken geometry draws nothing (and must not reach cairo, which would refuse every
+    // later drawing).
+    if (view.isHidden() || view.alpha() <= 0 || !view.hasDrawableGeometry())
         return;
     cg::Context& context = *contextRef;
     context.saveGState();

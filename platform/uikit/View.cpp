@@ -5,6 +5,7 @@
 #include "uikit/Window.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ui {
 
@@ -223,9 +224,20 @@ void View::sizeToFit()
 
 void View::drawRect(cg::Context&, cg::Rect) {}
 
+bool View::hasDrawableGeometry() const
+{
+    const cg::AffineTransform& t = m_transform;
+    for (cg::Float v : {t.a, t.b, t.c, t.d, t.tx, t.ty, m_center.x, m_center.y, m_bounds.origin.x, m_bounds.origin.y,
+                        m_bounds.size.width, m_bounds.size.height})
+        if (!std::isfinite(v))
+            return false;
+    double determinant = double(t.a) * double(t.d) - double(t.b) * double(t.c);
+    return determinant != 0 && std::isfinite(determinant);
+}
+
 ns::Ref<View> View::hitTest(cg::Point point, Event* event)
 {
-    if (m_hidden || !m_userInteractionEnabled || m_alpha < 0.01f)
+    if (m_hidden || !m_userInteractionEnabled || m_alpha < 0.01f || !hasDrawableGeometry())
         return nullptr;
     if (!pointInside(point, event))
         return nullptr;

@@ -163,6 +163,9 @@ public:
     cg::Point convertPointFromView(cg::Point point, const View* view) const;
     cg::Rect convertRectToView(cg::Rect rect, const View* view) const;
     cg::Rect convertRectFromView(cg::Rect rect, const View* view) const;
+    // Whether the view can be drawn and touched: finite geometry under an invertible transform (an
+    // all-zero transform collapses it to nothing).
+    bool hasDrawableGeometry() const;
     // One step up or down the hierarchy.
     cg::Point pointToSuperview(cg::Point point) const;
     cg::Point pointFromSuperview(cg::Point point) const;

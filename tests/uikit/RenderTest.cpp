@@ -76,3 +76,18 @@ TEST_F(Render, DrawsBordersBackgroundsAndSkipsHiddenViews)
     expectColor(probe(big, 102, 300), {1, 0, 0, 1});
     EXPECT_FALSE(ui::renderBitmap(*window, 3));
 }
+
+TEST_F(Render, ACollapsedViewIsNeitherDrawnNorTouched)
+{
+    auto collapsed = ns::make<ui::View>(cg::makeRect(0, 0, 320, 480));
+    collapsed->setBackgroundColor(ui::Color::blackColor());
+    collapsed->setTransform(cg::AffineTransform {0, 0, 0, 0, 0, 0});
+    auto after = ns::make<ui::View>(cg::makeRect(100, 100, 50, 50));
+    after->setBackgroundColor(ui::Color::redColor());
+    window->addSubview(collapsed);
+    window->addSubview(after);
+    auto pixels = ui::renderBitmap(*window, 1);
+    expectColor(probe(pixels, 10, 300), {1, 1, 1, 1});
+    expectColor(probe(pixels, 120, 120), {1, 0, 0, 1});
+    EXPECT_EQ(window->hitTest(cg::makePoint(10, 300), nullptr), window);
+}
