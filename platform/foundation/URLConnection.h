@@ -1,0 +1,111 @@
+#pragma once
+
+#include "foundation/Data.h"
+#include "foundation/Object.h"
+#include "foundation/URLRequest.h"
+#include "foundation/URLResponse.h"
+
+#include <memory>
+#include <string>
+
+namespace ns {
+
+class Error;
+class RunLoop;
+class URLConnection;
+class URLLoader;
+
+inline constexpr const char* URLErrorDomain = "NSURLErrorDomain";
+inline constexpr const char* URLErrorFailingURLStringErrorKey = "NSErrorFailingURLStringKey";
+inline constexpr const char* URLErrorFailingURLErrorKey = "NSErrorFailingURLKey";
+
+// The platform's URL-loading error codes.
+enum URLErrorCode : long {
+    URLErrorUnknown = -1,
+    URLErrorCancelled = -999,
+    URLErrorBadURL = -1000,
+    URLErrorTimedOut = -1001,
+    URLErrorUnsupportedURL = -1002,
+    URLErrorCannotFindHost = -1003,
+    URLErrorCannotConnectToHost = -1004,
+    URLErrorNetworkConnectionLost = -1005,
+    URLErrorHTTPTooManyRedirects = -1007,
+    URLErrorNotConnectedToInternet = -1009,
+    URLErrorBadServerResponse = -1011,
+    URLErrorSecureConnectionFailed = -1200,
+    URLErrorServerCertificateUntrusted = -1202,
+};
+
+// What a connection tells, on the run loop of the thread that started it. Every operation is optional.
+// After a response (again after each redirect) the data starts anew; then exactly one of failure or
+// finish, unless the connection is cancelled, which reports nothing.
+class URLConnectionDelegate
+{
+public:
+    virtual ~URLConnectionDelegate() = default;
+
+    virtual void connectionDidReceiveResponse(URLConnection&, const Ref<URLResponse>&) {}
+    virtual void connectionDidReceiveData(URLConnection&, const Ref<Data>&) {}
+    virtual void connectionDidFailWithError(URLConnection&, const Ref<Error>&) {}
+    virtual void connectionDidFinishLoading(URLConnection&) {}
+};
+
+// One load of a URL over HTTP or HTTPS. It keeps itself and its delegate until its last report or cancel.
+// Certificates are verified, every wait is bounded by the request's timeout, the shared cookie store's
+// cookies are sent and the response's kept, a user and password in the URL become basic authentication,
+// and a body without a content type is sent as a form.
+class URLConnection : public Object
+{
+public:
+    // Starts at once; nothing when there is no request or no URL.
+    static Ref<URLConnection> connectionWithRequest(const Ref<URLRequest>& request,
+                                                    Ref<URLConnectionDelegate> delegate);
+    static Ref<URLConnection> make(const Ref<URLRequest>& request, Ref<URLConnectionDelegate> delegate,
+                                   bool startImmediately);
+
+    // Loads on this thread's loop until done: the body (nothing on failure), the response and the error.
+    // It runs on a loop of its own, so nothing else of the caller's loop runs meanwhile.
+    static Ref<Data> sendSynchronousRequest(const Ref<URLRequest>& request, Ref<URLResponse>* response,
+                                            Ref<Error>* error);
+
+    // On the run loop of the calling thread; a second call does nothing.
+    void start();
+    // Stops the load; the delegate hears nothing more and is let go.
+    void cancel();
+
+    Ref<URLRequest> originalRequest() const { return m_original; }
+    Ref<URLRequest> currentRequest() const { return m_current; }
+    bool isFinished() const;
+
+    std::string className() const override { return "NSURLConnection"; }
+
+    static constexpr int MaximumRedirects = 16;
+
+    URLConnection(Ref<URLRequest> request, Ref<URLConnectionDelegate> delegate);
+    ~URLConnection() override;
+
+private:
+    friend class URLLoader;
+    struct Transfer;
+    enum class State { Idle, Running, Done };
+
+    void startOn(const Ref<URLLoader>& loader);
+    bool beginHop(Ref<Error>* error);
+    void deliverPending();
+    void complete(long curlResult);
+    void fail(Ref<Error> error);
+    void finish();
+    void end();
+    Ref<Error> makeError(long code) const;
+
+    Ref<URLRequest> m_original;
+    Ref<MutableURLRequest> m_current;
+    Ref<URLConnectionDelegate> m_delegate;
+    Ref<URLConnection> m_keepAlive;
+    std::weak_ptr<URLLoader> m_loader;
+    std::unique_ptr<Transfer> m_transfer;
+    State m_state = State::Idle;
+    int m_redirects = 0;
+};
+
+} // namespace ns
