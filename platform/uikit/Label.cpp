@@ -57,7 +57,10 @@ void Label::drawTextInRect(cg::Context& context, cg::Rect rect)
                                            : sizeWithFont(*m_text, *m_font, rect.size, m_lineBreakMode);
     // Text sits in the middle of the label's height, as on the device.
     cg::Float top = rect.origin.y + std::max<cg::Float>(0, (rect.size.height - needed.height) / 2);
-    cg::Rect box = cg::makeRect(rect.origin.x, top, rect.size.width, std::min(needed.height, rect.size.height));
+    // Measured sizes are rounded to whole points: text measured to fit is given that last fraction of a
+    // point so that it is never cut short when drawn.
+    cg::Float slack = needed.width <= rect.size.width ? 1 : 0;
+    cg::Rect box = cg::makeRect(rect.origin.x, top, rect.size.width + slack, std::min(needed.height, rect.size.height));
     context.saveGState();
     if (!m_enabled)
         context.setAlpha(0.5f);

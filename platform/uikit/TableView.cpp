@@ -352,6 +352,8 @@ void TableView::updateVisibleCells()
     auto delegate = m_delegate.lock();
     for (auto& [cell, indexPath] : fresh) {
         configureCell(*cell, indexPath);
+        // A reused cell's labels have new texts: lay it out again.
+        cell->setNeedsLayout();
         if (delegate)
             delegate->tableViewWillDisplayCell(*this, *cell, indexPath);
     }
