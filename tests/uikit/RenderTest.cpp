@@ -91,3 +91,15 @@ TEST_F(Render, ACollapsedViewIsNeitherDrawnNorTouched)
     expectColor(probe(pixels, 120, 120), {1, 0, 0, 1});
     EXPECT_EQ(window->hitTest(cg::makePoint(10, 300), nullptr), window);
 }
+TEST_F(Render, WritesAFileAtomically)
+{
+    auto label = ns::make<ui::Label>(cg::makeRect(10, 40, 200, 30));
+    label->setText("Hello");
+    window->addSubview(label);
+    std::string path = home.file("shot.png");
+    ASSERT_TRUE(ui::renderToFile(*window, 1, path));
+    auto image = ui::Image::imageWithContentsOfFile(path);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), (cg::Size {320, 480}));
+    EXPECT_FALSE(ui::renderToFile(*window, 1, home.file("missing/folder/shot.png")));
+}
