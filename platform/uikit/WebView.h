@@ -1,0 +1,120 @@
+#pragma once
+
+#include "foundation/Date.h"
+#include "uikit/View.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ns {
+class Error;
+class URLRequest;
+} // namespace ns
+
+namespace ui {
+
+class WebView;
+
+enum class WebViewNavigationType { LinkClicked = 0, FormSubmitted = 1, BackForward = 2, Reload = 3, FormResubmitted = 4, Other = 5 };
+
+// The error domains and codes a load can fail with.
+inline constexpr const char* URLErrorDomain = "NSURLErrorDomain";
+inline constexpr const char* WebKitErrorDomain = "WebKitErrorDomain";
+inline constexpr long URLErrorCancelled = -999;
+inline constexpr long URLErrorTimedOut = -1001;
+inline constexpr long URLErrorCannotFindHost = -1003;
+inline constexpr long URLErrorNotConnectedToInternet = -1009;
+inline constexpr long URLErrorFileDoesNotExist = -1100;
+inline constexpr long WebKitErrorFrameLoadInterrupted = 102;
+
+class WebViewDelegate
+{
+public:
+    virtual ~WebViewDelegate() = default;
+    // webView:shouldStartLoadWithRequest:navigationType:
+    virtual bool webViewShouldStartLoadWithRequest(WebView&, const ns::URLRequest&, WebViewNavigationType) { return true; }
+    virtual void webViewDidStartLoad(WebView&) {}
+    virtual void webViewDidFinishLoad(WebView&) {}
+    // webView:didFailLoadWithError:
+    virtual void webViewDidFailLoadWithError(WebView&, const ns::Error&) {}
+};
+
+// What a page does when loaded, as tests and scripts describe it: its title, the answers to scripts,
+// a redirect, or a failure.
+struct WebPage
+{
+    std::string title;
+    std::map<std::string, std::string> scriptAnswers; // script text to its result
+    std::optional<std::string> redirectTo;           // the server sends the browser on
+    ns::Ref<ns::Error> error;                        // the load fails
+    ns::TimeInterval delay = 0;                      // seconds until the load ends
+};
+using WebPageSource = std::function<WebPage(const ns::URLRequest& request)>;
+
+// A browser view that loads nothing from the network: each load asks the page source what happens,
+// telling the delegate as the platform does (should-start, did-start, then did-finish or did-fail, on
+// the run loop). It shows the address and title, not the page.
+class WebView : public View
+{
+public:
+    WebView();
+    explicit WebView(cg::Rect frame);
+    ~WebView() override;
+
+    void loadRequest(const ns::Ref<ns::URLRequest>& request);
+    void loadHTMLString(const std::string& html, const std::string& baseURL);
+    void stopLoading();
+    void reload();
+    void goBack();
+    void goForward();
+    bool canGoBack() const { return m_historyIndex > 0; }
+    bool canGoForward() const { return m_historyIndex + 1 < m_history.size(); }
+    bool isLoading() const { return m_loading; }
+    // The request shown now (or loading), or nothing.
+    const ns::Ref<ns::URLRequest>& request() const { return m_request; }
+    // The page's answer to the script, "" for one it does not know; "document.title" is the title.
+    std::string stringByEvaluatingJavaScriptFromString(const std::string& script);
+    const std::vector<std::string>& evaluatedScripts() const { return m_scripts; }
+    const std::string& pageTitle() const { return m_page.title; }
+
+    // A person follows a link on the page.
+    void clickLink(const std::string& url);
+
+    bool scalesPageToFit() const { return m_scalesPageToFit; }
+    void setScalesPageToFit(bool scales) { m_scalesPageToFit = scales; }
+    unsigned dataDetectorTypes() const { return m_dataDetectorTypes; }
+    void setDataDetectorTypes(unsigned types) { m_dataDetectorTypes = types; }
+
+    ns::Ref<WebViewDelegate> delegate() const { return m_delegate.lock(); }
+    void setDelegate(const ns::Ref<WebViewDelegate>& delegate) { m_delegate = delegate; }
+
+    // This view's pages; without one, the default source; without that, every page loads, titled by its
+    // host.
+    void setPageSource(WebPageSource source) { m_source = std::move(source); }
+    static void setDefaultPageSource(WebPageSource source);
+
+    void drawRect(cg::Context& context, cg::Rect rect) override;
+    std::string className() const override { return "UIWebView"; }
+
+private:
+    void start(const ns::Ref<ns::URLRequest>& request, WebViewNavigationType type, bool addToHistory);
+    void finish(std::uint64_t load, const ns::Ref<ns::URLRequest>& request, int redirects);
+    WebPage pageFor(const ns::URLRequest& request) const;
+
+    ns::Weak<WebViewDelegate> m_delegate;
+    WebPageSource m_source;
+    ns::Ref<ns::URLRequest> m_request;
+    WebPage m_page;
+    std::vector<ns::Ref<ns::URLRequest>> m_history;
+    std::size_t m_historyIndex = 0;
+    std::vector<std::string> m_scripts;
+    std::uint64_t m_load = 0; // the load in progress; a newer one supersedes it
+    bool m_loading = false;
+    bool m_scalesPageToFit = false;
+    unsigned m_dataDetectorTypes = 0;
+};
+
+} // namespace ui

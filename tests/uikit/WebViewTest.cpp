@@ -1,0 +1,114 @@
+#include "UIFixture.h"
+
+#include "foundation/Error.h"
+#include "foundation/URL.h"
+#include "foundation/URLRequest.h"
+#include "uikit/WebView.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class Browser : public ns::Object, public ui::WebViewDelegate
+{
+public:
+    std::vector<std::string> calls;
+    std::string refuse; // addresses starting with this are not loaded
+    bool webViewShouldStartLoadWithRequest(ui::WebView&, const ns::URLRequest& request,
+                                           ui::WebViewNavigationType type) override
+    {
+        std::string url = request.URLString();
+        calls.push_back("should " + url + (type == ui::WebViewNavigationType::LinkClicked ? " link" : ""));
+        return refuse.empty() || url.rfind(refuse, 0) != 0;
+    }
+    void webViewDidStartLoad(ui::WebView&) override { calls.push_back("start"); }
+    void webViewDidFinishLoad(ui::WebView& view) override { calls.push_back("finish " + view.pageTitle()); }
+    void webViewDidFailLoadWithError(ui::WebView&, const ns::Error& error) override
+    {
+        calls.push_back("fail " + error.domain() + " " + std::to_string(error.code()));
+    }
+};
+
+ns::Ref<ns::URLRequest> request(const std::string& url)
+{
+    return ns::URLRequest::requestWithURL(ns::URL::withString(url));
+}
+
+} // namespace
+
+using Web = UIFixture;
+
+TEST_F(Web, LoadsTellTheDelegateOnTheRunLoop)
+{
+    auto browser = ns::make<Browser>();
+    auto view = ns::make<ui::WebView>(cg::makeRect(0, 20, 320, 460));
+    view->setDelegate(browser);
+    view->setPageSource([](const ns::URLRequest& r) {
+        ui::WebPage page;
+        std::string url = r.URLString();
+        if (url == "https://example.com/login") {
+            page.title = "Sign in";
+            page.scriptAnswers["document.getElementById('oauth_pin').innerHTML"] = "123456";
+        } else if (url == "https://example.com/go") {
+            page.redirectTo = "https://example.com/callback?token=abc";
+        } else if (url == "https://example.com/missing") {
+            page.error = ns::Error::withDescription(ui::URLErrorDomain, ui::URLErrorNotConnectedToInternet, "offline");
+        }
+        return page;
+    });
+    window->addSubview(view);
+
+    view->loadRequest(request("https://example.com/login"));
+    EXPECT_EQ(browser->calls, (std::vector<std::string> {"should https://example.com/login"}));
+    EXPECT_TRUE(view->isLoading());
+    driver.settle();
+    EXPECT_EQ(browser->calls.back(), "finish Sign in");
+    EXPECT_EQ(view->request()->URL()->host(), "example.com");
+    EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("document.getElementById('oauth_pin').innerHTML"), "123456");
+    EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("document.title"), "Sign in");
+    EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("unknown()"), "");
+    EXPECT_EQ(view->evaluatedScripts().size(), 3u);
+
+    // A redirect asks again; refusing it interrupts the frame load.
+    browser->calls.clear();
+    browser->refuse = "https://example.com/callback";
+    view->clickLink("https://example.com/go");
+    driver.settle();
+    EXPECT_EQ(browser->calls, (std::vector<std::string> {"should https://example.com/go link", "start",
+                                                         "should https://example.com/callback?token=abc",
+                                                         "fail WebKitErrorDomain 102"}));
+
+    browser->calls.clear();
+    view->loadRequest(request("https://example.com/missing"));
+    driver.settle();
+    EXPECT_EQ(browser->calls.back(), "fail NSURLErrorDomain -1009");
+
+    // A second load while one runs cancels the first.
+    browser->calls.clear();
+    browser->refuse.clear();
+    view->loadRequest(request("https://example.com/a"));
+    view->loadRequest(request("https://example.com/b"));
+    driver.settle();
+    EXPECT_EQ(browser->calls, (std::vector<std::string> {"should https://example.com/a", "should https://example.com/b",
+                                                         "fail NSURLErrorDomain -999", "start", "finish "}));
+    EXPECT_TRUE(view->canGoBack());
+}
+
+TEST_F(Web, APageCanTakeTimeToLoad)
+{
+    auto browser = ns::make<Browser>();
+    auto view = ns::make<ui::WebView>(cg::makeRect(0, 0, 320, 460));
+    view->setDelegate(browser);
+    view->setPageSource([](const ns::URLRequest&) {
+        ui::WebPage page;
+        page.title = "Slow";
+        page.delay = 2;
+        return page;
+    });
+    view->loadRequest(request("http://slow.example/"));
+    driver.advance(1.9);
+    EXPECT_EQ(browser->calls.back(), "start");
+    driver.advance(0.2);
+    EXPECT_EQ(browser->calls.back(), "finish Slow");
+}
