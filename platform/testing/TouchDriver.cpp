@@ -3,6 +3,8 @@
 #include "foundation/Clock.h"
 #include "foundation/Format.h"
 #include "foundation/RunLoop.h"
+#include "foundation/Text.h"
+#include "foundation/URLRequest.h"
 #include "uikit/ActionSheet.h"
 #include "uikit/AlertView.h"
 #include "uikit/Application.h"
@@ -14,9 +16,12 @@
 #include "uikit/Label.h"
 #include "uikit/Switch.h"
 #include "uikit/TableViewCell.h"
+#include "uikit/TextField.h"
+#include "uikit/TextView.h"
 #include "uikit/TextInput.h"
 #include "uikit/Touch.h"
 #include "uikit/View.h"
+#include "uikit/WebView.h"
 #include "uikit/Window.h"
 
 #include <algorithm>
@@ -160,6 +165,15 @@ std::string shownText(const View& view)
         return sheet->title().value_or("");
     if (auto* toggle = dynamic_cast<const Switch*>(&view))
         return toggle->isOn() ? "on" : "off";
+    if (auto* field = dynamic_cast<const TextField*>(&view)) {
+        if (!field->text().empty())
+            return field->isSecureTextEntry() ? std::string(ns::utf16Length(field->text()), '*') : field->text();
+        return field->placeholder() ? "[" + *field->placeholder() + "]" : std::string();
+    }
+    if (auto* text = dynamic_cast<const TextView*>(&view))
+        return text->text();
+    if (auto* web = dynamic_cast<const WebView*>(&view))
+        return web->request() ? web->request()->URLString() : std::string();
     return {};
 }
 
