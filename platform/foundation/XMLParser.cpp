@@ -50,11 +50,9 @@ struct ContextDeleter
 // The library's callbacks, turned into the delegate's operations.
 struct XMLParserCallbacks
 {
-    static XMLParser& parser(void* context)
-    {
-        auto* ctxt = static_cast<xmlParserCtxt*>(context);
-        return *static_cast<XMLParser*>(ctxt->_private);
-    }
+    // The callbacks' context is the parser itself, never the library's context: given that, the library
+    // would fall back to its own entity table and expand declared entities.
+    static XMLParser& parser(void* context) { return *static_cast<XMLParser*>(context); }
 
     static void note(XMLParser& self)
     {
@@ -176,7 +174,8 @@ struct XMLParserCallbacks
             Error::withDescription(XMLParserErrorDomain, error->code,
                                    trimWhitespaceAndNewlines(error->message ? error->message : ""));
         // The first error ends the document: nothing after it reaches the delegate.
-        xmlStopParser(static_cast<xmlParserCtxt*>(context));
+        if (self.m_context)
+            xmlStopParser(static_cast<xmlParserCtxt*>(self.m_context));
     }
 };
 
@@ -225,12 +224,11 @@ bool XMLParser::parse()
     // well-formedness and forgotten, and no external subset is ever loaded.
 
     std::unique_ptr<xmlParserCtxt, ContextDeleter> context(
-        xmlCreatePushParserCtxt(&handler, nullptr, nullptr, 0, nullptr));
+        xmlCreatePushParserCtxt(&handler, this, nullptr, 0, nullptr));
     if (!context) {
         fail(XMLParserInternalError, "The parser could not be created.");
         return false;
     }
-    context->_private = this;
     xmlCtxtUseOptions(context.get(), XML_PARSE_NONET | XML_PARSE_NOWARNING | XML_PARSE_NOERROR);
     m_context = context.get();
 
