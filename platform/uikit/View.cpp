@@ -145,8 +145,9 @@ void View::removeFromSuperview()
         if (subview.get() == this)
             keep = subview;
     Window* oldWindow = window();
-    if (isFirstResponder())
-        resignFirstResponder();
+    // What leaves the screen stops taking typed text.
+    if (auto* responder = dynamic_cast<View*>(Responder::firstResponder()); responder && responder->isDescendantOfView(this))
+        responder->resignFirstResponder();
     detachFromSuperview();
     didMoveToSuperview();
     if (oldWindow)

@@ -163,6 +163,19 @@ TEST_F(Controls, TypingGoesThroughTheFieldsDelegate)
     EXPECT_EQ(*shown, cg::makeRect(0, 264, 320, 216));
 }
 
+TEST_F(Controls, AFieldLeavingTheScreenStopsEditing)
+{
+    auto form = ns::make<ui::View>(cg::makeRect(0, 0, 320, 200));
+    auto field = ns::make<ui::TextField>(cg::makeRect(10, 100, 300, 31));
+    form->addSubview(field);
+    window->addSubview(form);
+    ASSERT_TRUE(field->becomeFirstResponder());
+    EXPECT_TRUE(ui::Keyboard::isVisible());
+    form->removeFromSuperview();
+    EXPECT_FALSE(field->isFirstResponder());
+    EXPECT_FALSE(ui::Keyboard::isVisible());
+}
+
 TEST_F(Controls, ATextViewTellsBeginChangeAndEnd)
 {
     auto log = ns::make<FieldLog>();
