@@ -25,6 +25,10 @@ NavigationBar::NavigationBar(cg::Rect frame)
     m_titleLabel->setTextAlignment(TextAlignment::Center);
     addSubview(m_titleLabel);
     m_backButton->titleLabel()->setFont(Font::boldSystemFontOfSize(12));
+    m_backButton->setBackgroundColor(Color::colorWithWhite(1, 0.18f));
+    m_backButton->layer()->setCornerRadius(5);
+    m_backButton->layer()->setBorderWidth(1);
+    m_backButton->layer()->setBorderColor(Color::colorWithWhite(0, 0.25f));
     m_backButton->addTarget(nullptr, [this](const ns::Id&) {
         if (m_backAction)
             m_backAction();
@@ -79,7 +83,7 @@ void NavigationBar::layoutSubviews()
                                 : back->title().value_or("Back");
         m_backButton->setTitle(title);
         cg::Float width = std::min<cg::Float>(sizeWithFont(title, *m_backButton->titleLabel()->font()).width + 24, 110);
-        m_backButton->setFrame(cg::makeRect(5, 0, width, b.size.height));
+        m_backButton->setFrame(cg::makeRect(5, 7, width, std::max<cg::Float>(0, b.size.height - 14)));
         m_backButton->setHidden(false);
         leftEdge = 5 + width;
     } else {
