@@ -1,0 +1,169 @@
+#include "system/Keychain.h"
+#include "foundation/Array.h"
+#include "foundation/Data.h"
+#include "foundation/Dictionary.h"
+#include "foundation/Number.h"
+#include "foundation/String.h"
+#include "testing/TemporaryHome.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+using ns::Data;
+using ns::Dictionary;
+using ns::Number;
+using ns::String;
+
+ns::Ref<Dictionary> item(const char* service, const char* account, const char* secret = nullptr)
+{
+    auto query = ns::MutableDictionary::make();
+    query->setObject(String::make(sec::kSecClassGenericPassword), sec::kSecClass);
+    if (service)
+        query->setObject(String::make(service), sec::kSecAttrService);
+    if (account)
+        query->setObject(String::make(account), sec::kSecAttrAccount);
+    if (secret)
+        query->setObject(Data::withString(secret), sec::kSecValueData);
+    return query;
+}
+
+ns::Ref<Dictionary> asking(ns::Ref<Dictionary> query, bool data, bool attributes, bool all = false)
+{
+    auto copy = query->mutableCopy();
+    if (data)
+        copy->setObject(Number::numberWithBool(true), sec::kSecReturnData);
+    if (attributes)
+        copy->setObject(Number::numberWithBool(true), sec::kSecReturnAttributes);
+    copy->setObject(String::make(all ? sec::kSecMatchLimitAll : sec::kSecMatchLimitOne), sec::kSecMatchLimit);
+    return copy;
+}
+
+std::string secretOf(const char* service, const char* account)
+{
+    ns::Id result;
+    if (sec::itemCopyMatching(*asking(item(service, account), true, false), &result) != sec::errSecSuccess)
+        return "<none>";
+    auto data = ns::cast<Data>(result);
+    return data ? std::string(data->view()) : "<not data>";
+}
+
+class KeychainTest : public ::testing::TestWithParam<bool>
+{
+protected:
+    void SetUp() override { sec::Keychain::setInMemory(GetParam()); }
+    void TearDown() override { sec::Keychain::setInMemory(false); }
+
+    testkit::TemporaryHome home;
+};
+
+TEST_P(KeychainTest, OperationsAnswerThePlatformsStatuses)
+{
+    struct Row
+    {
+        const char* name;
+        std::function<sec::OSStatus()> operation;
+        sec::OSStatus expected;
+    } rows[] = {
+        {"add", [] { return sec::itemAdd(*item("twitter", "alice", "s1"), nullptr); }, sec::errSecSuccess},
+        {"add another account", [] { return sec::itemAdd(*item("twitter", "bob", "s2"), nullptr); },
+         sec::errSecSuccess},
+        {"duplicate", [] { return sec::itemAdd(*item("twitter", "alice", "other"), nullptr); },
+         sec::errSecDuplicateItem},
+        {"missing item",
+         [] {
+             ns::Id result;
+             return sec::itemCopyMatching(*asking(item("twitter", "carol"), true, false), &result);
+         },
+         sec::errSecItemNotFound},
+        {"no class",
+         [] {
+             auto query = item("twitter", "alice")->mutableCopy();
+             query->removeObjectForKey(sec::kSecClass);
+             return sec::itemAdd(*query, nullptr);
+         },
+         sec::errSecParam},
+        {"service not text",
+         [] {
+             auto query = item(nullptr, "alice")->mutableCopy();
+             query->setObject(Number::numberWithInt(3), sec::kSecAttrService);
+             return sec::itemDelete(*query);
+         },
+         sec::errSecParam},
+        {"update", [] { return sec::itemUpdate(*item("twitter", "alice"), *item(nullptr, nullptr, "s1b")); },
+         sec::errSecSuccess},
+        {"update missing",
+         [] { return sec::itemUpdate(*item("twitter", "carol"), *item(nullptr, nullptr, "x")); },
+         sec::errSecItemNotFound},
+        {"delete", [] { return sec::itemDelete(*item("twitter", "bob")); }, sec::errSecSuccess},
+        {"delete again", [] { return sec::itemDelete(*item("twitter", "bob")); }, sec::errSecItemNotFound},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.operation(), row.expected);
+    }
+    EXPECT_EQ(secretOf("twitter", "alice"), "s1b");
+    EXPECT_EQ(secretOf("twitter", "bob"), "<none>");
+}
+
+TEST_P(KeychainTest, CopiesOneOrAllAsDataOrAttributes)
+{
+    ASSERT_EQ(sec::itemAdd(*item("svc", "a", "one"), nullptr), sec::errSecSuccess);
+    ASSERT_EQ(sec::itemAdd(*item("svc", "b", "two"), nullptr), sec::errSecSuccess);
+    ASSERT_EQ(sec::itemAdd(*item("elsewhere", "a", "three"), nullptr), sec::errSecSuccess);
+
+    ns::Id result;
+    ASSERT_EQ(sec::itemCopyMatching(*asking(item("svc", nullptr), true, false, true), &result),
+              sec::errSecSuccess);
+    auto all = ns::cast<ns::Array>(result);
+    ASSERT_TRUE(all);
+    ASSERT_EQ(all->count(), 2u);
+    EXPECT_EQ(all->objectAs<Data>(0)->view(), "one");
+    EXPECT_EQ(all->objectAs<Data>(1)->view(), "two");
+
+    ASSERT_EQ(sec::itemCopyMatching(*asking(item("svc", "b"), true, true), &result), sec::errSecSuccess);
+    auto attributes = ns::cast<Dictionary>(result);
+    ASSERT_TRUE(attributes);
+    EXPECT_EQ(attributes->stringForKey(sec::kSecAttrService), "svc");
+    EXPECT_EQ(attributes->stringForKey(sec::kSecAttrAccount), "b");
+    EXPECT_EQ(attributes->objectAs<Data>(sec::kSecValueData)->view(), "two");
+
+    ASSERT_EQ(sec::itemCopyMatching(*asking(item(nullptr, "a"), false, true, true), &result),
+              sec::errSecSuccess);
+    ASSERT_EQ(ns::cast<ns::Array>(result)->count(), 2u);
+    EXPECT_FALSE(ns::cast<ns::Array>(result)->objectAs<Dictionary>(0)->objectForKey(sec::kSecValueData));
+}
+
+TEST_P(KeychainTest, ForcedFailureAnswersOnce)
+{
+    sec::Keychain::failNextWith(-25308);
+    EXPECT_EQ(sec::itemAdd(*item("s", "a", "x"), nullptr), -25308);
+    EXPECT_EQ(sec::itemAdd(*item("s", "a", "x"), nullptr), sec::errSecSuccess);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, KeychainTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Memory" : "File";
+                         });
+
+TEST(Keychain, FileIsPrivateAndSurvivesARestart)
+{
+    testkit::TemporaryHome home;
+    sec::Keychain::setInMemory(false);
+    ASSERT_EQ(sec::itemAdd(*item("svc", "me", "kept"), nullptr), sec::errSecSuccess);
+    struct stat info
+    {
+    };
+    ASSERT_EQ(stat(sec::Keychain::path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(sec::Keychain::path(), home.path() + "/Library/Keychains/keychain.sqlite");
+    // A restart: switching stores away and back opens the file anew.
+    sec::Keychain::setInMemory(true);
+    EXPECT_EQ(secretOf("svc", "me"), "<none>");
+    sec::Keychain::setInMemory(false);
+    EXPECT_EQ(secretOf("svc", "me"), "kept");
+}
+
+} // namespace
