@@ -4,6 +4,8 @@ namespace velmo {
 
 // The system's libraries join here as they are built (static libraries drop self-registering objects,
 // so each is registered by an explicit call).
-void registerApplicationClasses() {}
+void registerApplicationClasses()
+{
+}
 
 } // namespace velmo

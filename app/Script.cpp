@@ -99,7 +99,8 @@ bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std
         return true;
     std::size_t space = line.find_first_of(" \t");
     std::string command = line.substr(0, space);
-    std::string rest = space == std::string::npos ? std::string() : ns::trimWhitespace(line.substr(space + 1));
+    std::string rest =
+        space == std::string::npos ? std::string() : ns::trimWhitespace(line.substr(space + 1));
     std::vector<std::string> args = words(rest);
     auto bad = [&](const std::string& text) {
         status = 2;

@@ -18,8 +18,8 @@
 namespace velmo {
 namespace {
 
-constexpr std::array<const char*, 10> RowNames = {"Alpha", "Bravo",   "Charlie", "Delta", "Echo",
-                                                   "Foxtrot", "Golf", "Hotel",   "India", "Juliet"};
+constexpr std::array<const char*, 10> RowNames = {"Alpha",   "Bravo", "Charlie", "Delta", "Echo",
+                                                  "Foxtrot", "Golf",  "Hotel",   "India", "Juliet"};
 
 class TestScreenController : public ui::ViewController,
                              public ui::TableViewDataSource,
@@ -45,8 +45,9 @@ public:
         sound->setText("Sound");
         root->addSubview(sound);
         m_switch = ns::make<ui::Switch>(cg::makeRect(width - 89, 46, 0, 0));
-        m_switch->addTarget(me, [this](const ns::Id&) { show(m_switch->isOn() ? "Sound on" : "Sound off"); },
-                            ui::ControlEventValueChanged);
+        m_switch->addTarget(
+            me, [this](const ns::Id&) { show(m_switch->isOn() ? "Sound on" : "Sound off"); },
+            ui::ControlEventValueChanged);
         root->addSubview(m_switch);
 
         m_field = ns::make<ui::TextField>(cg::makeRect(10, 82, width - 20, 31));
@@ -66,16 +67,16 @@ public:
             ui::BarButtonItem::withTitle("Hello", ui::BarButtonItemStyle::Bordered, me,
                                          [this](const ns::Id&) {
                                              auto alert = ns::make<ui::AlertView>(
-                                                 "Hello", "Welcome to Velmo", self<TestScreenController>(), "OK",
-                                                 std::vector<std::string> {"More"});
+                                                 "Hello", "Welcome to Velmo", self<TestScreenController>(),
+                                                 "OK", std::vector<std::string>{"More"});
                                              alert->show();
                                          }),
             ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::FlexibleSpace),
             ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Action, me,
                                               [this, weakBar](const ns::Id&) {
                                                   auto sheet = ns::make<ui::ActionSheet>(
-                                                      "Share", self<TestScreenController>(), "Cancel", std::nullopt,
-                                                      std::vector<std::string> {"Mail", "Copy"});
+                                                      "Share", self<TestScreenController>(), "Cancel",
+                                                      std::nullopt, std::vector<std::string>{"Mail", "Copy"});
                                                   if (auto bar = weakBar.lock())
                                                       sheet->showFromToolbar(bar);
                                               }),
@@ -83,8 +84,12 @@ public:
         root->addSubview(toolbar);
     }
 
-    long tableViewNumberOfRowsInSection(ui::TableView&, std::size_t) override { return long(RowNames.size()); }
-    ns::Ref<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& table, const ns::IndexPath& path) override
+    long tableViewNumberOfRowsInSection(ui::TableView&, std::size_t) override
+    {
+        return long(RowNames.size());
+    }
+    ns::Ref<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& table,
+                                                              const ns::IndexPath& path) override
     {
         auto cell = table.dequeueReusableCellWithIdentifier("Row");
         if (!cell)

@@ -64,7 +64,8 @@ void describe(const velmo::Options& options, bool registered)
               << "  resources:   " << VELMO_RESOURCES << "\n"
               << "  application: " << options.delegate
               << (registered ? "" : " (not registered: the built-in test screen runs instead)") << "\n"
-              << "No script was given and no demo script is bundled (" << VELMO_RESOURCES << "/demo.script).\n"
+              << "No script was given and no demo script is bundled (" << VELMO_RESOURCES
+              << "/demo.script).\n"
               << "Run velmo --help for the script commands.\n";
 }
 

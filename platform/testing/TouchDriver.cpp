@@ -17,8 +17,8 @@
 #include "uikit/Switch.h"
 #include "uikit/TableViewCell.h"
 #include "uikit/TextField.h"
-#include "uikit/TextView.h"
 #include "uikit/TextInput.h"
+#include "uikit/TextView.h"
 #include "uikit/Touch.h"
 #include "uikit/View.h"
 #include "uikit/WebView.h"
@@ -94,7 +94,8 @@ ns::Ref<View> switchBeside(const View& label)
             if (!dynamic_cast<Switch*>(sibling.get()) || !shows(*sibling))
                 continue;
             cg::Rect r = sibling->convertRectToView(sibling->bounds(), nullptr);
-            cg::Float d = distance(cg::makePoint(r.midX(), r.midY()), cg::makePoint(labelRect.midX(), labelRect.midY()));
+            cg::Float d = distance(cg::makePoint(r.midX(), r.midY()),
+                                   cg::makePoint(labelRect.midX(), labelRect.midY()));
             if (!best || d < bestDistance) {
                 best = sibling;
                 bestDistance = d;
@@ -167,7 +168,8 @@ std::string shownText(const View& view)
         return toggle->isOn() ? "on" : "off";
     if (auto* field = dynamic_cast<const TextField*>(&view)) {
         if (!field->text().empty())
-            return field->isSecureTextEntry() ? std::string(ns::utf16Length(field->text()), '*') : field->text();
+            return field->isSecureTextEntry() ? std::string(ns::utf16Length(field->text()), '*')
+                                              : field->text();
         return field->placeholder() ? "[" + *field->placeholder() + "]" : std::string();
     }
     if (auto* text = dynamic_cast<const TextView*>(&view))
@@ -213,7 +215,8 @@ std::vector<ns::Ref<Touch>> TouchDriver::touchDown(const std::vector<cg::Point>&
         touch->setTimestamp(now());
         touch->setLocation(p);
         int count = 1;
-        if (m_lastTapEnd && now() - *m_lastTapEnd <= MultiTapInterval && distance(p, m_lastTapPoint) <= MultiTapDistance)
+        if (m_lastTapEnd && now() - *m_lastTapEnd <= MultiTapInterval &&
+            distance(p, m_lastTapPoint) <= MultiTapDistance)
             count = m_lastTapCount + 1;
         touch->setTapCount(count);
         for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
@@ -335,7 +338,7 @@ void TouchDriver::pinch(cg::Point c, cg::Float fromDistance, cg::Float toDistanc
 {
     steps = std::clamp(steps, 1, 1000);
     auto at = [&](cg::Float d) {
-        return std::pair {cg::makePoint(c.x - d / 2, c.y), cg::makePoint(c.x + d / 2, c.y)};
+        return std::pair{cg::makePoint(c.x - d / 2, c.y), cg::makePoint(c.x + d / 2, c.y)};
     };
     auto [a, b] = at(fromDistance);
     auto touches = touchDown({a, b});
@@ -352,7 +355,7 @@ void TouchDriver::rotate(cg::Point c, cg::Float degrees, cg::Float radius, int s
     steps = std::clamp(steps, 1, 1000);
     auto at = [&](cg::Float radians) {
         cg::Float dx = radius * std::cos(radians), dy = radius * std::sin(radians);
-        return std::pair {cg::makePoint(c.x - dx, c.y - dy), cg::makePoint(c.x + dx, c.y + dy)};
+        return std::pair{cg::makePoint(c.x - dx, c.y - dy), cg::makePoint(c.x + dx, c.y + dy)};
     };
     auto [a, b] = at(0);
     auto touches = touchDown({a, b});
@@ -426,7 +429,8 @@ bool TouchDriver::type(const std::string& text)
     std::size_t start = 0;
     while (true) {
         std::size_t newline = text.find('\n', start);
-        std::string part = text.substr(start, newline == std::string::npos ? std::string::npos : newline - start);
+        std::string part =
+            text.substr(start, newline == std::string::npos ? std::string::npos : newline - start);
         // One key at a time, as a keyboard types: each character is its own insertion.
         for (std::size_t i = 0; i < part.size();) {
             std::size_t length = 1;
@@ -473,8 +477,9 @@ std::string dumpViewTree(const View& view, int depth)
 {
     std::ostringstream out;
     cg::Rect f = view.frame();
-    out << std::string(std::size_t(std::max(depth, 0)) * 2, ' ') << view.className() << " (" << number(f.origin.x)
-        << " " << number(f.origin.y) << "; " << number(f.size.width) << " " << number(f.size.height) << ")";
+    out << std::string(std::size_t(std::max(depth, 0)) * 2, ' ') << view.className() << " ("
+        << number(f.origin.x) << " " << number(f.origin.y) << "; " << number(f.size.width) << " "
+        << number(f.size.height) << ")";
     std::string text = shownText(view);
     if (!text.empty())
         out << " \"" << text << "\"";

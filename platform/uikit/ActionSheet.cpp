@@ -17,10 +17,13 @@ namespace {
 constexpr cg::Float ButtonHeight = 44;
 }
 
-ActionSheet::ActionSheet() : ActionSheet(std::nullopt, nullptr, std::nullopt, std::nullopt) {}
+ActionSheet::ActionSheet() : ActionSheet(std::nullopt, nullptr, std::nullopt, std::nullopt)
+{
+}
 
 ActionSheet::ActionSheet(std::optional<std::string> title, const ns::Ref<ActionSheetDelegate>& delegate,
-                         std::optional<std::string> cancelButtonTitle, std::optional<std::string> destructiveButtonTitle,
+                         std::optional<std::string> cancelButtonTitle,
+                         std::optional<std::string> destructiveButtonTitle,
                          std::vector<std::string> otherButtonTitles)
     : View(cg::makeRect(0, 0, 320, 100)), m_title(std::move(title)), m_delegate(delegate),
       m_titleLabel(ns::make<Label>())
@@ -109,10 +112,13 @@ void ActionSheet::show(ns::Ref<ns::Object> from)
         button->layer()->setBorderWidth(1);
         button->layer()->setBorderColor(Color::colorWithWhite(0, 0.4f));
         ns::Weak<ActionSheet> weak = keep;
-        button->addTarget(nullptr, [weak, i](const ns::Id&) {
-            if (auto sheet = weak.lock())
-                sheet->tapButtonAtIndex(i);
-        }, ControlEventTouchUpInside);
+        button->addTarget(
+            nullptr,
+            [weak, i](const ns::Id&) {
+                if (auto sheet = weak.lock())
+                    sheet->tapButtonAtIndex(i);
+            },
+            ControlEventTouchUpInside);
         addSubview(button);
         m_buttons.push_back(button);
     }
@@ -168,7 +174,7 @@ void ActionSheet::layoutSubviews()
     cg::Float y = 12;
     m_titleLabel->setText(m_title);
     if (m_title && !m_title->empty()) {
-        cg::Size s = sizeWithFont(*m_title, *m_titleLabel->font(), cg::Size {inner, 1000});
+        cg::Size s = sizeWithFont(*m_title, *m_titleLabel->font(), cg::Size{inner, 1000});
         m_titleLabel->setFrame(cg::makeRect(20, y, inner, s.height));
         y += s.height + 10;
     }

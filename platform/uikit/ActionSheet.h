@@ -39,7 +39,8 @@ class ActionSheet : public View
 public:
     ActionSheet();
     ActionSheet(std::optional<std::string> title, const ns::Ref<ActionSheetDelegate>& delegate,
-                std::optional<std::string> cancelButtonTitle, std::optional<std::string> destructiveButtonTitle,
+                std::optional<std::string> cancelButtonTitle,
+                std::optional<std::string> destructiveButtonTitle,
                 std::vector<std::string> otherButtonTitles = {});
 
     const std::optional<std::string>& title() const { return m_title; }

@@ -12,7 +12,7 @@ ActivityIndicatorView::ActivityIndicatorView(ActivityIndicatorViewStyle style) :
 {
     setOpaque(false);
     setUserInteractionEnabled(false);
-    setFrame(cg::Rect {{0, 0}, sizeThatFits({})});
+    setFrame(cg::Rect{{0, 0}, sizeThatFits({})});
     setHidden(true);
 }
 
@@ -20,7 +20,7 @@ void ActivityIndicatorView::setActivityIndicatorViewStyle(ActivityIndicatorViewS
 {
     m_style = style;
     cg::Rect f = frame();
-    setFrame(cg::Rect {f.origin, sizeThatFits({})});
+    setFrame(cg::Rect{f.origin, sizeThatFits({})});
 }
 
 void ActivityIndicatorView::startAnimating()
@@ -44,15 +44,15 @@ void ActivityIndicatorView::setHidesWhenStopped(bool hides)
 
 cg::Size ActivityIndicatorView::sizeThatFits(cg::Size) const
 {
-    return m_style == ActivityIndicatorViewStyle::WhiteLarge ? cg::Size {37, 37} : cg::Size {20, 20};
+    return m_style == ActivityIndicatorViewStyle::WhiteLarge ? cg::Size{37, 37} : cg::Size{20, 20};
 }
 
 void ActivityIndicatorView::drawRect(cg::Context& context, cg::Rect)
 {
     cg::Rect b = bounds();
     cg::Color tone = m_color ? m_color->CGColor()
-                             : (m_style == ActivityIndicatorViewStyle::Gray ? cg::Color {0.5f, 0.5f, 0.5f, 1}
-                                                                            : cg::Color {1, 1, 1, 1});
+                             : (m_style == ActivityIndicatorViewStyle::Gray ? cg::Color{0.5f, 0.5f, 0.5f, 1}
+                                                                            : cg::Color{1, 1, 1, 1});
     cg::Float r = std::min(b.size.width, b.size.height) / 2;
     context.setLineWidth(std::max<cg::Float>(2, r / 4));
     context.setLineCap(cg::LineCap::Round);

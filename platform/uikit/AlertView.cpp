@@ -25,7 +25,9 @@ std::vector<ns::Ref<AlertView>>& history()
 
 } // namespace
 
-AlertView::AlertView() : AlertView(std::nullopt, std::nullopt, nullptr, std::nullopt) {}
+AlertView::AlertView() : AlertView(std::nullopt, std::nullopt, nullptr, std::nullopt)
+{
+}
 
 AlertView::AlertView(std::optional<std::string> title, std::optional<std::string> message,
                      const ns::Ref<AlertViewDelegate>& delegate, std::optional<std::string> cancelButtonTitle,
@@ -90,10 +92,13 @@ void AlertView::show()
         button->layer()->setBorderWidth(1);
         button->layer()->setBorderColor(Color::colorWithWhite(1, 0.5f));
         ns::Weak<AlertView> weak = keep;
-        button->addTarget(nullptr, [weak, i](const ns::Id&) {
-            if (auto alert = weak.lock())
-                alert->tapButtonAtIndex(i);
-        }, ControlEventTouchUpInside);
+        button->addTarget(
+            nullptr,
+            [weak, i](const ns::Id&) {
+                if (auto alert = weak.lock())
+                    alert->tapButtonAtIndex(i);
+            },
+            ControlEventTouchUpInside);
         addSubview(button);
         m_buttons.push_back(button);
     }
@@ -158,12 +163,12 @@ void AlertView::layoutSubviews()
     m_titleLabel->setText(m_title);
     m_messageLabel->setText(m_message);
     if (m_title && !m_title->empty()) {
-        cg::Size s = sizeWithFont(*m_title, *m_titleLabel->font(), cg::Size {inner, 1000});
+        cg::Size s = sizeWithFont(*m_title, *m_titleLabel->font(), cg::Size{inner, 1000});
         m_titleLabel->setFrame(cg::makeRect(12, y, inner, s.height));
         y += s.height + 8;
     }
     if (m_message && !m_message->empty()) {
-        cg::Size s = sizeWithFont(*m_message, *m_messageLabel->font(), cg::Size {inner, 1000});
+        cg::Size s = sizeWithFont(*m_message, *m_messageLabel->font(), cg::Size{inner, 1000});
         m_messageLabel->setFrame(cg::makeRect(12, y, inner, s.height));
         y += s.height + 8;
     }
@@ -189,8 +194,8 @@ void AlertView::layoutSubviews()
     }
     y += 8;
     cg::Rect screen = Application::screenBounds();
-    setFrame(cg::makeRect(std::round((screen.size.width - AlertWidth) / 2), std::round((screen.size.height - y) / 2),
-                          AlertWidth, y));
+    setFrame(cg::makeRect(std::round((screen.size.width - AlertWidth) / 2),
+                          std::round((screen.size.height - y) / 2), AlertWidth, y));
 }
 
 void AlertView::drawRect(cg::Context& context, cg::Rect)

@@ -38,9 +38,17 @@ public:
     AlertView();
 
     const std::optional<std::string>& title() const { return m_title; }
-    void setTitle(std::optional<std::string> title) { m_title = std::move(title); setNeedsLayout(); }
+    void setTitle(std::optional<std::string> title)
+    {
+        m_title = std::move(title);
+        setNeedsLayout();
+    }
     const std::optional<std::string>& message() const { return m_message; }
-    void setMessage(std::optional<std::string> message) { m_message = std::move(message); setNeedsLayout(); }
+    void setMessage(std::optional<std::string> message)
+    {
+        m_message = std::move(message);
+        setNeedsLayout();
+    }
     ns::Ref<AlertViewDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(const ns::Ref<AlertViewDelegate>& delegate) { m_delegate = delegate; }
 

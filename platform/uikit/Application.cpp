@@ -150,7 +150,8 @@ void Application::setKeyWindow(const ns::Ref<Window>& window)
 bool Application::canOpenURL(const std::string& url) const
 {
     // One address a line in the log: control characters make no address.
-    if (std::any_of(url.begin(), url.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
+    if (std::any_of(url.begin(), url.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
         return false;
     std::string scheme = schemeOf(url);
     return !scheme.empty() &&

@@ -26,10 +26,14 @@ enum class InterfaceOrientation {
 
 enum class ApplicationState { Active = 0, Inactive = 1, Background = 2 };
 
-inline constexpr const char* ApplicationDidFinishLaunchingNotification = "UIApplicationDidFinishLaunchingNotification";
-inline constexpr const char* ApplicationWillResignActiveNotification = "UIApplicationWillResignActiveNotification";
-inline constexpr const char* ApplicationDidBecomeActiveNotification = "UIApplicationDidBecomeActiveNotification";
-inline constexpr const char* ApplicationDidEnterBackgroundNotification = "UIApplicationDidEnterBackgroundNotification";
+inline constexpr const char* ApplicationDidFinishLaunchingNotification =
+    "UIApplicationDidFinishLaunchingNotification";
+inline constexpr const char* ApplicationWillResignActiveNotification =
+    "UIApplicationWillResignActiveNotification";
+inline constexpr const char* ApplicationDidBecomeActiveNotification =
+    "UIApplicationDidBecomeActiveNotification";
+inline constexpr const char* ApplicationDidEnterBackgroundNotification =
+    "UIApplicationDidEnterBackgroundNotification";
 inline constexpr const char* ApplicationWillEnterForegroundNotification =
     "UIApplicationWillEnterForegroundNotification";
 inline constexpr const char* ApplicationWillTerminateNotification = "UIApplicationWillTerminateNotification";
@@ -112,8 +116,8 @@ private:
     std::vector<ns::Weak<Window>> m_windows;
     ns::Weak<Window> m_keyWindow;
     std::vector<std::string> m_openedURLs;
-    std::vector<std::string> m_openableSchemes {"tel", "telprompt", "sms", "http", "https", "mailto",
-                                                "itms", "itms-apps", "maps"};
+    std::vector<std::string> m_openableSchemes{"tel",    "telprompt", "sms",       "http", "https",
+                                               "mailto", "itms",      "itms-apps", "maps"};
     InterfaceOrientation m_statusBarOrientation = InterfaceOrientation::Portrait;
     int m_statusBarStyle = 0;
     bool m_networkActivityIndicatorVisible = false;

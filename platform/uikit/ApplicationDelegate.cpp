@@ -2,7 +2,9 @@
 
 namespace ui {
 
-void ApplicationDelegate::applicationDidFinishLaunching(Application&) {}
+void ApplicationDelegate::applicationDidFinishLaunching(Application&)
+{
+}
 
 bool ApplicationDelegate::applicationDidFinishLaunchingWithOptions(Application& application,
                                                                    const ns::Ref<ns::Dictionary>&)

@@ -7,29 +7,52 @@ namespace ui {
 std::string systemItemName(BarButtonSystemItem item)
 {
     switch (item) {
-    case BarButtonSystemItem::Done: return "Done";
-    case BarButtonSystemItem::Cancel: return "Cancel";
-    case BarButtonSystemItem::Edit: return "Edit";
-    case BarButtonSystemItem::Save: return "Save";
-    case BarButtonSystemItem::Add: return "Add";
-    case BarButtonSystemItem::FlexibleSpace: return "FlexibleSpace";
-    case BarButtonSystemItem::FixedSpace: return "FixedSpace";
-    case BarButtonSystemItem::Compose: return "Compose";
-    case BarButtonSystemItem::Reply: return "Reply";
-    case BarButtonSystemItem::Action: return "Action";
-    case BarButtonSystemItem::Organize: return "Organize";
-    case BarButtonSystemItem::Bookmarks: return "Bookmarks";
-    case BarButtonSystemItem::Search: return "Search";
-    case BarButtonSystemItem::Refresh: return "Refresh";
-    case BarButtonSystemItem::Stop: return "Stop";
-    case BarButtonSystemItem::Camera: return "Camera";
-    case BarButtonSystemItem::Trash: return "Trash";
-    case BarButtonSystemItem::Play: return "Play";
-    case BarButtonSystemItem::Pause: return "Pause";
-    case BarButtonSystemItem::Rewind: return "Rewind";
-    case BarButtonSystemItem::FastForward: return "FastForward";
-    case BarButtonSystemItem::Undo: return "Undo";
-    case BarButtonSystemItem::Redo: return "Redo";
+    case BarButtonSystemItem::Done:
+        return "Done";
+    case BarButtonSystemItem::Cancel:
+        return "Cancel";
+    case BarButtonSystemItem::Edit:
+        return "Edit";
+    case BarButtonSystemItem::Save:
+        return "Save";
+    case BarButtonSystemItem::Add:
+        return "Add";
+    case BarButtonSystemItem::FlexibleSpace:
+        return "FlexibleSpace";
+    case BarButtonSystemItem::FixedSpace:
+        return "FixedSpace";
+    case BarButtonSystemItem::Compose:
+        return "Compose";
+    case BarButtonSystemItem::Reply:
+        return "Reply";
+    case BarButtonSystemItem::Action:
+        return "Action";
+    case BarButtonSystemItem::Organize:
+        return "Organize";
+    case BarButtonSystemItem::Bookmarks:
+        return "Bookmarks";
+    case BarButtonSystemItem::Search:
+        return "Search";
+    case BarButtonSystemItem::Refresh:
+        return "Refresh";
+    case BarButtonSystemItem::Stop:
+        return "Stop";
+    case BarButtonSystemItem::Camera:
+        return "Camera";
+    case BarButtonSystemItem::Trash:
+        return "Trash";
+    case BarButtonSystemItem::Play:
+        return "Play";
+    case BarButtonSystemItem::Pause:
+        return "Pause";
+    case BarButtonSystemItem::Rewind:
+        return "Rewind";
+    case BarButtonSystemItem::FastForward:
+        return "FastForward";
+    case BarButtonSystemItem::Undo:
+        return "Undo";
+    case BarButtonSystemItem::Redo:
+        return "Redo";
     }
     return {};
 }
@@ -39,7 +62,8 @@ ns::Ref<BarButtonItem> BarButtonItem::withSystemItem(BarButtonSystemItem item, n
 {
     auto result = ns::make<BarButtonItem>();
     result->m_systemItem = item;
-    result->m_style = item == BarButtonSystemItem::Done ? BarButtonItemStyle::Done : BarButtonItemStyle::Bordered;
+    result->m_style =
+        item == BarButtonSystemItem::Done ? BarButtonItemStyle::Done : BarButtonItemStyle::Bordered;
     result->m_action = {std::move(target), std::move(action)};
     return result;
 }

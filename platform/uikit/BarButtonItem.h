@@ -51,8 +51,8 @@ public:
 
     static ns::Ref<BarButtonItem> withSystemItem(BarButtonSystemItem item, ns::Id target = nullptr,
                                                  TargetAction::Operation action = {});
-    static ns::Ref<BarButtonItem> withTitle(std::string title, BarButtonItemStyle style, ns::Id target = nullptr,
-                                            TargetAction::Operation action = {});
+    static ns::Ref<BarButtonItem> withTitle(std::string title, BarButtonItemStyle style,
+                                            ns::Id target = nullptr, TargetAction::Operation action = {});
     static ns::Ref<BarButtonItem> withImage(ns::Ref<Image> image, BarButtonItemStyle style,
                                             ns::Id target = nullptr, TargetAction::Operation action = {});
     static ns::Ref<BarButtonItem> withCustomView(ns::Ref<View> view);
@@ -75,13 +75,17 @@ public:
     void setWidth(cg::Float width) { m_width = width; }
 
     ns::Id target() const { return m_action.target(); }
-    void setTargetAction(ns::Id target, TargetAction::Operation action) { m_action = {std::move(target), std::move(action)}; }
+    void setTargetAction(ns::Id target, TargetAction::Operation action)
+    {
+        m_action = {std::move(target), std::move(action)};
+    }
     // A tap: sends the action when the item is enabled; whether it was sent.
     bool press();
 
     bool isSpace() const
     {
-        return m_systemItem == BarButtonSystemItem::FlexibleSpace || m_systemItem == BarButtonSystemItem::FixedSpace;
+        return m_systemItem == BarButtonSystemItem::FlexibleSpace ||
+               m_systemItem == BarButtonSystemItem::FixedSpace;
     }
     // What the item shows as text: its title, else its system item's name, else its image's name without
     // extension; empty for spaces and custom views.

@@ -18,19 +18,21 @@ template <class T> T lookup(const std::map<unsigned, T>& table, unsigned state)
     // The exact state, then highlighted or selected alone, then normal.
     if (auto found = table.find(state); found != table.end())
         return found->second;
-    for (unsigned part : {unsigned(ControlStateHighlighted), unsigned(ControlStateSelected),
-                          unsigned(ControlStateDisabled)})
+    for (unsigned part :
+         {unsigned(ControlStateHighlighted), unsigned(ControlStateSelected), unsigned(ControlStateDisabled)})
         if (state & part)
             if (auto found = table.find(part); found != table.end())
                 return found->second;
     if (auto found = table.find(ControlStateNormal); found != table.end())
         return found->second;
-    return T {};
+    return T{};
 }
 
 } // namespace
 
-Button::Button() : Button(cg::Rect {}) {}
+Button::Button() : Button(cg::Rect{})
+{
+}
 
 Button::Button(cg::Rect frame)
     : Control(frame), m_titleLabel(ns::make<Label>()), m_imageView(ns::make<ImageView>())
@@ -71,8 +73,8 @@ std::optional<std::string> Button::titleForState(unsigned state) const
 {
     if (auto found = m_titles.find(state); found != m_titles.end())
         return found->second;
-    for (unsigned part : {unsigned(ControlStateHighlighted), unsigned(ControlStateSelected),
-                          unsigned(ControlStateDisabled)})
+    for (unsigned part :
+         {unsigned(ControlStateHighlighted), unsigned(ControlStateSelected), unsigned(ControlStateDisabled)})
         if (state & part)
             if (auto found = m_titles.find(part); found != m_titles.end())
                 return found->second;
@@ -146,9 +148,9 @@ void Button::refresh()
 void Button::layoutSubviews()
 {
     cg::Rect b = bounds();
-    cg::Size imageSize = m_imageView->image() ? m_imageView->image()->size() : cg::Size {};
+    cg::Size imageSize = m_imageView->image() ? m_imageView->image()->size() : cg::Size{};
     auto title = currentTitle();
-    cg::Size titleSize = title && !title->empty() ? sizeWithFont(*title, *m_titleLabel->font()) : cg::Size {};
+    cg::Size titleSize = title && !title->empty() ? sizeWithFont(*title, *m_titleLabel->font()) : cg::Size{};
     titleSize.width = std::min(titleSize.width, std::max<cg::Float>(0, b.size.width - imageSize.width));
     cg::Float total = imageSize.width + titleSize.width;
     cg::Float x = b.origin.x + std::round((b.size.width - total) / 2);
@@ -161,10 +163,10 @@ void Button::layoutSubviews()
 
 cg::Size Button::sizeThatFits(cg::Size) const
 {
-    cg::Size imageSize = currentImage() ? currentImage()->size() : cg::Size {};
+    cg::Size imageSize = currentImage() ? currentImage()->size() : cg::Size{};
     auto title = currentTitle();
-    cg::Size titleSize = title && !title->empty() ? sizeWithFont(*title, *m_titleLabel->font()) : cg::Size {};
-    cg::Size size {imageSize.width + titleSize.width, std::max(imageSize.height, titleSize.height)};
+    cg::Size titleSize = title && !title->empty() ? sizeWithFont(*title, *m_titleLabel->font()) : cg::Size{};
+    cg::Size size{imageSize.width + titleSize.width, std::max(imageSize.height, titleSize.height)};
     if (auto background = currentBackgroundImage()) {
         size.width = std::max(size.width, background->size().width);
         size.height = std::max(size.height, background->size().height);

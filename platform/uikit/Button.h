@@ -13,7 +13,14 @@ class Image;
 class ImageView;
 class Label;
 
-enum class ButtonType { Custom = 0, RoundedRect = 1, DetailDisclosure = 2, InfoLight = 3, InfoDark = 4, ContactAdd = 5 };
+enum class ButtonType {
+    Custom = 0,
+    RoundedRect = 1,
+    DetailDisclosure = 2,
+    InfoLight = 3,
+    InfoDark = 4,
+    ContactAdd = 5
+};
 
 // A push button: a title and an image per control state, target-action on touch up inside.
 class Button : public Control

@@ -36,7 +36,7 @@ unsigned Control::state() const
 
 void Control::addTarget(ns::Id target, TargetAction::Operation action, unsigned events)
 {
-    Registration registration {target, target != nullptr, TargetAction(target, std::move(action)), events};
+    Registration registration{target, target != nullptr, TargetAction(target, std::move(action)), events};
     m_actions.push_back(std::move(registration));
 }
 

@@ -29,13 +29,14 @@ class PhotoList : public TableViewController
 public:
     explicit PhotoList(ImagePickerController* picker) : m_picker(picker) { setTitle("Photos"); }
 
-    void refresh() { m_paths = m_picker ? m_picker->photoPaths() : std::vector<std::string> {}; }
+    void refresh() { m_paths = m_picker ? m_picker->photoPaths() : std::vector<std::string>{}; }
     long tableViewNumberOfRowsInSection(TableView&, std::size_t) override
     {
         refresh();
         return long(m_paths.size());
     }
-    ns::Ref<TableViewCell> tableViewCellForRowAtIndexPath(TableView& table, const ns::IndexPath& path) override
+    ns::Ref<TableViewCell> tableViewCellForRowAtIndexPath(TableView& table,
+                                                          const ns::IndexPath& path) override
     {
         auto cell = table.dequeueReusableCellWithIdentifier("Photo");
         if (!cell)
@@ -60,8 +61,8 @@ private:
 ImagePickerController::ImagePickerController() : NavigationController(ns::make<PhotoList>(this))
 {
     auto list = topViewController();
-    list->navigationItem()->setRightBarButtonItem(
-        BarButtonItem::withSystemItem(BarButtonSystemItem::Cancel, nullptr, [this](const ns::Id&) { cancel(); }));
+    list->navigationItem()->setRightBarButtonItem(BarButtonItem::withSystemItem(
+        BarButtonSystemItem::Cancel, nullptr, [this](const ns::Id&) { cancel(); }));
 }
 
 bool ImagePickerController::isSourceTypeAvailable(ImagePickerControllerSourceType type)
@@ -74,8 +75,8 @@ std::vector<std::string> ImagePickerController::photoPaths() const
     std::vector<std::string> paths;
     std::error_code error;
     std::filesystem::path folder = std::filesystem::path(ns::Sandbox::devicePath()) / "Photos";
-    for (auto it = std::filesystem::directory_iterator(folder, error); !error && it != std::filesystem::directory_iterator();
-         it.increment(error))
+    for (auto it = std::filesystem::directory_iterator(folder, error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error))
         if (it->is_regular_file(error) && isPhoto(it->path()))
             paths.push_back(it->path().string());
     std::sort(paths.begin(), paths.end());

@@ -24,7 +24,10 @@ class ImagePickerControllerDelegate
 public:
     virtual ~ImagePickerControllerDelegate() = default;
     // imagePickerController:didFinishPickingMediaWithInfo:
-    virtual void imagePickerControllerDidFinishPickingMediaWithInfo(ImagePickerController&, const ns::Dictionary&) {}
+    virtual void imagePickerControllerDidFinishPickingMediaWithInfo(ImagePickerController&,
+                                                                    const ns::Dictionary&)
+    {
+    }
     virtual void imagePickerControllerDidCancel(ImagePickerController&) {}
 };
 
@@ -41,7 +44,10 @@ public:
     bool allowsEditing() const { return m_allowsEditing; }
     void setAllowsEditing(bool allows) { m_allowsEditing = allows; }
     ns::Ref<ImagePickerControllerDelegate> pickerDelegate() const { return m_pickerDelegate.lock(); }
-    void setPickerDelegate(const ns::Ref<ImagePickerControllerDelegate>& delegate) { m_pickerDelegate = delegate; }
+    void setPickerDelegate(const ns::Ref<ImagePickerControllerDelegate>& delegate)
+    {
+        m_pickerDelegate = delegate;
+    }
 
     // The photo files offered, sorted by name (full paths).
     std::vector<std::string> photoPaths() const;

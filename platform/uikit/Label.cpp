@@ -7,7 +7,9 @@
 
 namespace ui {
 
-Label::Label() : Label(cg::Rect {}) {}
+Label::Label() : Label(cg::Rect{})
+{
+}
 
 Label::Label(cg::Rect frame)
     : View(frame), m_font(Font::systemFontOfSize(17)), m_textColor(Color::blackColor())
@@ -38,7 +40,7 @@ cg::Size Label::sizeThatFits(cg::Size size) const
     cg::Float height = 100000;
     if (m_numberOfLines > 1)
         height = m_font->lineHeight() * cg::Float(m_numberOfLines);
-    return sizeWithFont(*m_text, *m_font, cg::Size {width, std::ceil(height)}, m_lineBreakMode);
+    return sizeWithFont(*m_text, *m_font, cg::Size{width, std::ceil(height)}, m_lineBreakMode);
 }
 
 void Label::drawRect(cg::Context& context, cg::Rect)
@@ -60,7 +62,8 @@ void Label::drawTextInRect(cg::Context& context, cg::Rect rect)
     // Measured sizes are rounded to whole points: text measured to fit is given that last fraction of a
     // point so that it is never cut short when drawn.
     cg::Float slack = needed.width <= rect.size.width ? 1 : 0;
-    cg::Rect box = cg::makeRect(rect.origin.x, top, rect.size.width + slack, std::min(needed.height, rect.size.height));
+    cg::Rect box =
+        cg::makeRect(rect.origin.x, top, rect.size.width + slack, std::min(needed.height, rect.size.height));
     context.saveGState();
     if (!m_enabled)
         context.setAlpha(0.5f);
@@ -70,8 +73,8 @@ void Label::drawTextInRect(cg::Context& context, cg::Rect rect)
                  m_numberOfLines == 1 ? LineBreakMode::TailTruncation : m_lineBreakMode, m_alignment);
     }
     context.setFillColor(color->CGColor());
-    drawText(context, *m_text, box, *m_font, m_numberOfLines == 1 ? LineBreakMode::TailTruncation : m_lineBreakMode,
-             m_alignment);
+    drawText(context, *m_text, box, *m_font,
+             m_numberOfLines == 1 ? LineBreakMode::TailTruncation : m_lineBreakMode, m_alignment);
     context.restoreGState();
 }
 

@@ -59,7 +59,7 @@ private:
     ns::Ref<Color> m_textColor;
     ns::Ref<Color> m_highlightedTextColor;
     ns::Ref<Color> m_shadowColor;
-    cg::Size m_shadowOffset {0, -1};
+    cg::Size m_shadowOffset{0, -1};
     TextAlignment m_alignment = TextAlignment::Left;
     LineBreakMode m_lineBreakMode = LineBreakMode::TailTruncation;
     int m_numberOfLines = 1;

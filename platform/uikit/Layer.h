@@ -36,7 +36,7 @@ private:
     ns::Ref<Color> m_borderColor;
     cg::Float m_cornerRadius = 0;
     bool m_masksToBounds = false;
-    cg::Size m_shadowOffset {0, -3};
+    cg::Size m_shadowOffset{0, -3};
     cg::Float m_shadowRadius = 3;
     cg::Float m_shadowOpacity = 0;
     ns::Ref<Color> m_shadowColor;

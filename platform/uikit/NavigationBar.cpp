@@ -14,7 +14,9 @@
 
 namespace ui {
 
-NavigationBar::NavigationBar() : NavigationBar(cg::makeRect(0, 0, 320, 44)) {}
+NavigationBar::NavigationBar() : NavigationBar(cg::makeRect(0, 0, 320, 44))
+{
+}
 
 NavigationBar::NavigationBar(cg::Rect frame)
     : View(frame), m_titleLabel(ns::make<Label>()), m_backButton(ns::make<Button>())
@@ -29,12 +31,15 @@ NavigationBar::NavigationBar(cg::Rect frame)
     m_backButton->layer()->setCornerRadius(5);
     m_backButton->layer()->setBorderWidth(1);
     m_backButton->layer()->setBorderColor(Color::colorWithWhite(0, 0.25f));
-    m_backButton->addTarget(nullptr, [this](const ns::Id&) {
-        if (m_backAction)
-            m_backAction();
-        else
-            popNavigationItemAnimated(true);
-    }, ControlEventTouchUpInside);
+    m_backButton->addTarget(
+        nullptr,
+        [this](const ns::Id&) {
+            if (m_backAction)
+                m_backAction();
+            else
+                popNavigationItemAnimated(true);
+        },
+        ControlEventTouchUpInside);
     addSubview(m_backButton);
 }
 
@@ -82,7 +87,8 @@ void NavigationBar::layoutSubviews()
                                 ? *back->backBarButtonItem()->title()
                                 : back->title().value_or("Back");
         m_backButton->setTitle(title);
-        cg::Float width = std::min<cg::Float>(sizeWithFont(title, *m_backButton->titleLabel()->font()).width + 24, 110);
+        cg::Float width =
+            std::min<cg::Float>(sizeWithFont(title, *m_backButton->titleLabel()->font()).width + 24, 110);
         m_backButton->setFrame(cg::makeRect(5, 7, width, std::max<cg::Float>(0, b.size.height - 14)));
         m_backButton->setHidden(false);
         leftEdge = 5 + width;
@@ -98,7 +104,8 @@ void NavigationBar::layoutSubviews()
     cg::Float rightWidth = 0;
     for (auto& item : right)
         rightWidth += BarButtonItemView::preferredWidth(*item) + 12;
-    Toolbar::layoutItems(*this, right, m_rightViews, cg::makeRect(b.size.width - rightWidth, 0, rightWidth, b.size.height));
+    Toolbar::layoutItems(*this, right, m_rightViews,
+                         cg::makeRect(b.size.width - rightWidth, 0, rightWidth, b.size.height));
     if (!right.empty())
         rightEdge = b.size.width - rightWidth;
 
@@ -112,7 +119,8 @@ void NavigationBar::layoutSubviews()
         m_titleLabel->setHidden(!top);
         m_titleLabel->setText(top ? top->title() : std::nullopt);
         cg::Float margin = std::max(leftEdge, b.size.width - rightEdge) + 4;
-        m_titleLabel->setFrame(cg::makeRect(margin, 0, std::max<cg::Float>(0, b.size.width - 2 * margin), b.size.height));
+        m_titleLabel->setFrame(
+            cg::makeRect(margin, 0, std::max<cg::Float>(0, b.size.width - 2 * margin), b.size.height));
     }
 }
 

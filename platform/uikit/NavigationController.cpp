@@ -52,7 +52,7 @@ void NavigationController::loadView()
 cg::Rect NavigationController::contentFrame() const
 {
     cg::Rect b = isViewLoaded() ? const_cast<NavigationController*>(this)->view()->bounds()
-                                : cg::Rect {{0, 0}, Application::sharedApplication().applicationFrame().size};
+                                : cg::Rect{{0, 0}, Application::sharedApplication().applicationFrame().size};
     cg::Float top = m_navigationBarHidden ? 0 : 44;
     cg::Float bottom = m_toolbarHidden ? 0 : 44;
     return cg::makeRect(0, top, b.size.width, std::max<cg::Float>(0, b.size.height - top - bottom));
@@ -64,7 +64,8 @@ void NavigationController::layoutBars()
     for (auto& controller : childViewControllers())
         items.push_back(controller->navigationItem());
     m_navigationBar->setItems(std::move(items));
-    cg::Rect b = isViewLoaded() ? view()->bounds() : cg::Rect {{0, 0}, Application::sharedApplication().applicationFrame().size};
+    cg::Rect b = isViewLoaded() ? view()->bounds()
+                                : cg::Rect{{0, 0}, Application::sharedApplication().applicationFrame().size};
     m_navigationBar->setFrame(cg::makeRect(0, 0, b.size.width, 44));
     m_navigationBar->setHidden(m_navigationBarHidden);
     m_toolbar->setFrame(cg::makeRect(0, b.size.height - 44, b.size.width, 44));
@@ -106,7 +107,8 @@ void NavigationController::pushViewController(const ns::Ref<ViewController>& con
         return;
     if (std::find(childViewControllers().begin(), childViewControllers().end(), controller) !=
         childViewControllers().end())
-        ns::raise(ns::InvalidArgumentException, "Pushing the same view controller instance more than once is not supported");
+        ns::raise(ns::InvalidArgumentException,
+                  "Pushing the same view controller instance more than once is not supported");
     auto previous = topViewController();
     addChildViewController(controller);
     showTop(previous, animated);
@@ -124,7 +126,7 @@ ns::Ref<ViewController> NavigationController::popViewControllerAnimated(bool ani
 }
 
 std::vector<ns::Ref<ViewController>> NavigationController::popToViewController(const ViewController* target,
-                                                                                 bool animated)
+                                                                               bool animated)
 {
     std::vector<ns::Ref<ViewController>> popped;
     auto children = childViewControllers();

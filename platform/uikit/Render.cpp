@@ -60,9 +60,9 @@ ns::Ref<cg::BitmapContext> screenContext(float scale)
     if (scale != 1 && scale != 2)
         return nullptr;
     cg::Rect screen = Application::screenBounds();
-    auto context = cg::BitmapContext::create(std::size_t(screen.size.width * scale),
-                                             std::size_t(screen.size.height * scale), 8, 0, cg::ColorSpace::RGB,
-                                             cg::AlphaInfo::PremultipliedFirst, cg::Origin::TopLeft, scale);
+    auto context = cg::BitmapContext::create(
+        std::size_t(screen.size.width * scale), std::size_t(screen.size.height * scale), 8, 0,
+        cg::ColorSpace::RGB, cg::AlphaInfo::PremultipliedFirst, cg::Origin::TopLeft, scale);
     if (context) {
         context->setRGBFillColor(0, 0, 0, 1);
         context->fillRect(screen);
@@ -146,10 +146,11 @@ void drawViewTree(const ns::Ref<cg::Context>& contextRef, View& view)
     context.restoreGState();
     if (layer.borderWidth() > 0) {
         cg::Float width = layer.borderWidth();
-        auto color = layer.borderColor() ? layer.borderColor()->CGColor() : cg::Color {0, 0, 0, 1};
+        auto color = layer.borderColor() ? layer.borderColor()->CGColor() : cg::Color{0, 0, 0, 1};
         context.setStrokeColor(color);
         context.setLineWidth(width);
-        roundedRectPath(context, cg::inset(bounds, width / 2, width / 2), std::max<cg::Float>(0, radius - width / 2));
+        roundedRectPath(context, cg::inset(bounds, width / 2, width / 2),
+                        std::max<cg::Float>(0, radius - width / 2));
         context.strokePath();
     }
     if (group)

@@ -8,7 +8,7 @@
 namespace cg {
 class BitmapContext;
 class Context;
-}
+} // namespace cg
 
 namespace ui {
 

@@ -10,9 +10,11 @@ namespace ui {
 namespace {
 // How far a finger moves before a touch becomes a scroll.
 constexpr cg::Float ScrollThreshold = 10;
-}
+} // namespace
 
-ScrollView::ScrollView() : ScrollView(cg::Rect {}) {}
+ScrollView::ScrollView() : ScrollView(cg::Rect{})
+{
+}
 
 ScrollView::ScrollView(cg::Rect frame) : View(frame)
 {
@@ -59,7 +61,7 @@ void ScrollView::touchesBegan(const TouchSet& touches, Event*)
 {
     auto touch = touches.anyObject();
     m_scrolledDuringTouch = false;
-    m_touchStart = touch ? touch->locationInView(nullptr) : cg::Point {};
+    m_touchStart = touch ? touch->locationInView(nullptr) : cg::Point{};
     m_offsetAtStart = contentOffset();
 }
 

@@ -37,7 +37,9 @@ private:
     SearchBar* m_bar; // the bar owns the watcher
 };
 
-SearchBar::SearchBar() : SearchBar(cg::makeRect(0, 0, 320, 44)) {}
+SearchBar::SearchBar() : SearchBar(cg::makeRect(0, 0, 320, 44))
+{
+}
 
 SearchBar::SearchBar(cg::Rect frame)
     : View(frame), m_field(ns::make<TextField>()), m_cancelButton(ns::make<Button>()),
@@ -46,11 +48,13 @@ SearchBar::SearchBar(cg::Rect frame)
     m_field->setBorderStyle(TextBorderStyle::RoundedRect);
     m_field->setFont(Font::systemFontOfSize(14));
     m_field->setDelegate(m_watcher);
-    m_field->addTarget(nullptr, [this](const ns::Id&) { textChanged(); }, ControlEventEditingChanged);
+    m_field->addTarget(
+        nullptr, [this](const ns::Id&) { textChanged(); }, ControlEventEditingChanged);
     addSubview(m_field);
     m_cancelButton->setTitle("Cancel");
     m_cancelButton->titleLabel()->setFont(Font::boldSystemFontOfSize(12));
-    m_cancelButton->addTarget(nullptr, [this](const ns::Id&) { cancelClicked(); }, ControlEventTouchUpInside);
+    m_cancelButton->addTarget(
+        nullptr, [this](const ns::Id&) { cancelClicked(); }, ControlEventTouchUpInside);
     m_cancelButton->setHidden(true);
     addSubview(m_cancelButton);
 }

@@ -106,7 +106,8 @@ void SearchDisplayController::searchBarScopeChanged(long scope)
     if (!m_active)
         return;
     auto delegate = m_delegate.lock();
-    if ((!delegate || delegate->searchDisplayControllerShouldReloadTableForSearchScope(*this, scope)) && m_showingResults)
+    if ((!delegate || delegate->searchDisplayControllerShouldReloadTableForSearchScope(*this, scope)) &&
+        m_showingResults)
         searchResultsTableView()->reloadData();
 }
 

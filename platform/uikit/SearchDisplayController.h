@@ -23,14 +23,20 @@ public:
     virtual void searchDisplayControllerDidEndSearch(SearchDisplayController&) {}
     // searchDisplayController:didLoadSearchResultsTableView:, ...willShow..., ...didHide...
     virtual void searchDisplayControllerDidLoadSearchResultsTableView(SearchDisplayController&, TableView&) {}
-    virtual void searchDisplayControllerWillShowSearchResultsTableView(SearchDisplayController&, TableView&) {}
+    virtual void searchDisplayControllerWillShowSearchResultsTableView(SearchDisplayController&, TableView&)
+    {
+    }
     virtual void searchDisplayControllerDidHideSearchResultsTableView(SearchDisplayController&, TableView&) {}
     // searchDisplayController:shouldReloadTableForSearchString: and ...ForSearchScope:
-    virtual bool searchDisplayControllerShouldReloadTableForSearchString(SearchDisplayController&, const std::string&)
+    virtual bool searchDisplayControllerShouldReloadTableForSearchString(SearchDisplayController&,
+                                                                         const std::string&)
     {
         return true;
     }
-    virtual bool searchDisplayControllerShouldReloadTableForSearchScope(SearchDisplayController&, long) { return true; }
+    virtual bool searchDisplayControllerShouldReloadTableForSearchScope(SearchDisplayController&, long)
+    {
+        return true;
+    }
 };
 
 // Runs a search from a search bar over a controller's content: becomes active when the bar starts editing,
@@ -39,7 +45,8 @@ public:
 class SearchDisplayController : public ns::Object
 {
 public:
-    SearchDisplayController(const ns::Ref<SearchBar>& searchBar, const ns::Ref<ViewController>& contentsController);
+    SearchDisplayController(const ns::Ref<SearchBar>& searchBar,
+                            const ns::Ref<ViewController>& contentsController);
     ~SearchDisplayController() override;
 
     const ns::Ref<SearchBar>& searchBar() const { return m_searchBar; }

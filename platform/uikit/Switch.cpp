@@ -7,10 +7,14 @@
 
 namespace ui {
 
-Switch::Switch() : Switch(cg::Rect {}) {}
+Switch::Switch() : Switch(cg::Rect{})
+{
+}
 
 // The switch keeps its own size wherever it is put.
-Switch::Switch(cg::Rect frame) : Control(cg::Rect {frame.origin, {79, 27}}) {}
+Switch::Switch(cg::Rect frame) : Control(cg::Rect{frame.origin, {79, 27}})
+{
+}
 
 void Switch::setOn(bool on, bool)
 {
@@ -36,7 +40,7 @@ void Switch::drawRect(cg::Context& context, cg::Rect)
     context.addArcToPoint(b.minX(), b.minY(), b.maxX(), b.minY(), r);
     context.closePath();
     if (m_on)
-        context.setFillColor(m_onTintColor ? m_onTintColor->CGColor() : cg::Color {0.0f, 0.45f, 0.9f, 1});
+        context.setFillColor(m_onTintColor ? m_onTintColor->CGColor() : cg::Color{0.0f, 0.45f, 0.9f, 1});
     else
         context.setRGBFillColor(0.93f, 0.93f, 0.93f, 1);
     context.fillPath();
@@ -48,7 +52,7 @@ void Switch::drawRect(cg::Context& context, cg::Rect)
     context.setLineWidth(1);
     context.strokeEllipseInRect(knobRect);
     auto font = Font::boldSystemFontOfSize(14);
-    context.setFillColor(m_on ? cg::Color {1, 1, 1, 1} : cg::Color {0.45f, 0.45f, 0.45f, 1});
+    context.setFillColor(m_on ? cg::Color{1, 1, 1, 1} : cg::Color{0.45f, 0.45f, 0.45f, 1});
     cg::Rect textRect = m_on ? cg::makeRect(b.minX() + 6, b.minY() + 5, b.size.width - knob - 10, 18)
                              : cg::makeRect(b.minX() + knob + 4, b.minY() + 5, b.size.width - knob - 10, 18);
     drawText(context, m_on ? "ON" : "OFF", textRect, *font, LineBreakMode::Clip, TextAlignment::Center);

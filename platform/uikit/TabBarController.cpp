@@ -106,7 +106,9 @@ void TabBarController::showSelected(const ns::Ref<ViewController>& previous)
         selected->notifyAppearance(true, false);
 }
 
-TabBar::TabBar() : View(cg::makeRect(0, 0, 320, TabBarHeight)) {}
+TabBar::TabBar() : View(cg::makeRect(0, 0, 320, TabBarHeight))
+{
+}
 
 void TabBar::setTitles(std::vector<std::string> titles, std::size_t selected)
 {
@@ -125,10 +127,13 @@ void TabBar::layoutSubviews()
         for (std::size_t i = 0; i < m_titles.size(); ++i) {
             auto button = ns::make<Button>();
             button->titleLabel()->setFont(Font::boldSystemFontOfSize(10));
-            button->addTarget(nullptr, [this, i](const ns::Id&) {
-                if (m_selectAction)
-                    m_selectAction(i);
-            }, ControlEventTouchUpInside);
+            button->addTarget(
+                nullptr,
+                [this, i](const ns::Id&) {
+                    if (m_selectAction)
+                        m_selectAction(i);
+                },
+                ControlEventTouchUpInside);
             addSubview(button);
             m_buttons.push_back(button);
         }

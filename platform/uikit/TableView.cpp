@@ -25,7 +25,9 @@ std::size_t toCount(long count)
 
 } // namespace
 
-TableView::TableView() : TableView(cg::makeRect(0, 0, 320, 460)) {}
+TableView::TableView() : TableView(cg::makeRect(0, 0, 320, 460))
+{
+}
 
 TableView::TableView(cg::Rect frame, TableViewStyle style) : ScrollView(frame), m_style(style)
 {
@@ -127,7 +129,8 @@ std::vector<TableView::Section> TableView::readSections()
             section.headerView = makeHeaderView(*section.header, false);
         if (!section.footerView && section.footer && !section.footer->empty())
             section.footerView = makeHeaderView(*section.footer, true);
-        std::optional<cg::Float> height = delegate ? delegate->tableViewHeightForHeaderInSection(*this, s) : std::nullopt;
+        std::optional<cg::Float> height =
+            delegate ? delegate->tableViewHeightForHeaderInSection(*this, s) : std::nullopt;
         if (height)
             section.headerHeight = std::max<cg::Float>(0, *height);
         else if (section.headerView && !(section.header && !section.header->empty()))
@@ -174,7 +177,7 @@ void TableView::placeSections(std::vector<Section>& sections)
         section.bottom = y;
     }
     cg::Float footer = m_tableFooterView ? m_tableFooterView->frame().size.height : 0;
-    setContentSize(cg::Size {bounds().size.width, y + footer});
+    setContentSize(cg::Size{bounds().size.width, y + footer});
 }
 
 void TableView::recycle(const ns::Ref<TableViewCell>& cell)
@@ -245,7 +248,8 @@ TableViewCellEditingStyle TableView::editingStyleFor(const ns::IndexPath& indexP
 {
     if (!m_editing)
         return TableViewCellEditingStyle::None;
-    if (auto source = m_dataSource.lock(); source && !source->tableViewCanEditRowAtIndexPath(*this, indexPath))
+    if (auto source = m_dataSource.lock();
+        source && !source->tableViewCanEditRowAtIndexPath(*this, indexPath))
         return TableViewCellEditingStyle::None;
     if (auto delegate = m_delegate.lock())
         if (auto style = delegate->tableViewEditingStyleForRowAtIndexPath(*this, indexPath))
@@ -264,7 +268,8 @@ void TableView::configureCell(TableViewCell& cell, const ns::IndexPath& indexPat
         cell.setSelected(selected, false);
     if (auto delegate = m_delegate.lock()) {
         cell.setIndentationLevel(delegate->tableViewIndentationLevelForRowAtIndexPath(*this, indexPath));
-        cell.setShouldIndentWhileEditing(delegate->tableViewShouldIndentWhileEditingRowAtIndexPath(*this, indexPath));
+        cell.setShouldIndentWhileEditing(
+            delegate->tableViewShouldIndentWhileEditingRowAtIndexPath(*this, indexPath));
     }
 }
 
@@ -303,17 +308,17 @@ void TableView::updateVisibleCells()
         cg::Float headerTextHeight = std::min<cg::Float>(section.headerHeight, 22);
         place(section.headerView,
               section.header && !section.header->empty() && m_style == TableViewStyle::Grouped
-                  ? cg::makeRect(inset, section.top + section.headerHeight - headerTextHeight - 6, width - 2 * inset,
-                                 headerTextHeight)
+                  ? cg::makeRect(inset, section.top + section.headerHeight - headerTextHeight - 6,
+                                 width - 2 * inset, headerTextHeight)
                   : cg::makeRect(0, section.top, width, section.headerHeight));
-        place(section.footerView, cg::makeRect(inset, section.bottom - section.footerHeight, width - 2 * inset,
-                                               section.footerHeight));
+        place(section.footerView, cg::makeRect(inset, section.bottom - section.footerHeight,
+                                               width - 2 * inset, section.footerHeight));
         if (section.bottom <= visible.minY() || section.top >= visible.maxY())
             continue;
         for (std::size_t r = 0; r < section.rowTops.size(); ++r) {
             cg::Rect frame = cg::makeRect(0, section.rowTops[r], width, section.rowHeights[r]);
             if (frame.size.height > 0 && cg::intersects(frame, visible))
-                wanted.emplace_back(Key {s, r}, frame);
+                wanted.emplace_back(Key{s, r}, frame);
         }
     }
     std::map<Key, ns::Ref<TableViewCell>> shown;
@@ -362,7 +367,7 @@ void TableView::updateVisibleCells()
 ns::Ref<TableViewCell> TableView::cellForRowAtIndexPath(const ns::IndexPath& indexPath)
 {
     updateVisibleCells();
-    auto found = m_visible.find(Key {indexPath.section(), indexPath.row()});
+    auto found = m_visible.find(Key{indexPath.section(), indexPath.row()});
     return found == m_visible.end() ? nullptr : found->second;
 }
 
@@ -455,7 +460,8 @@ cg::Rect TableView::rectForRowAtIndexPath(const ns::IndexPath& indexPath)
     return cg::makeRect(0, s.rowTops[indexPath.row()], bounds().size.width, s.rowHeights[indexPath.row()]);
 }
 
-void TableView::scrollToRowAtIndexPath(const ns::IndexPath& indexPath, TableViewScrollPosition position, bool animated)
+void TableView::scrollToRowAtIndexPath(const ns::IndexPath& indexPath, TableViewScrollPosition position,
+                                       bool animated)
 {
     cg::Rect row = rectForRowAtIndexPath(indexPath);
     if (row.isEmpty())
@@ -463,10 +469,18 @@ void TableView::scrollToRowAtIndexPath(const ns::IndexPath& indexPath, TableView
     cg::Point offset = contentOffset();
     cg::Float height = bounds().size.height;
     switch (position) {
-    case TableViewScrollPosition::Top: offset.y = row.minY(); break;
-    case TableViewScrollPosition::Middle: offset.y = row.midY() - height / 2; break;
-    case TableViewScrollPosition::Bottom: offset.y = row.maxY() - height; break;
-    case TableViewScrollPosition::None: scrollRectToVisible(row, animated); return;
+    case TableViewScrollPosition::Top:
+        offset.y = row.minY();
+        break;
+    case TableViewScrollPosition::Middle:
+        offset.y = row.midY() - height / 2;
+        break;
+    case TableViewScrollPosition::Bottom:
+        offset.y = row.maxY() - height;
+        break;
+    case TableViewScrollPosition::None:
+        scrollRectToVisible(row, animated);
+        return;
     }
     setContentOffset(clampedOffset(offset), animated);
     updateVisibleCells();
@@ -484,7 +498,7 @@ void TableView::endUpdates()
     if (--m_updateDepth > 0)
         return;
     Update update = std::move(m_update);
-    m_update = Update {};
+    m_update = Update{};
     applyUpdate(update);
 }
 
@@ -560,22 +574,25 @@ void TableView::applyUpdate(const Update& update)
 
     for (auto s : deletedSections)
         if (s >= oldCount)
-            fail(ns::format("attempt to delete section %zu, but there are only %zu sections before the update", s,
-                            oldCount));
+            fail(
+                ns::format("attempt to delete section %zu, but there are only %zu sections before the update",
+                           s, oldCount));
     for (auto s : update.reloadedSections.indexes())
         if (s >= oldCount)
-            fail(ns::format("attempt to reload section %zu, but there are only %zu sections before the update", s,
-                            oldCount));
+            fail(
+                ns::format("attempt to reload section %zu, but there are only %zu sections before the update",
+                           s, oldCount));
     for (auto s : insertedSections)
         if (s >= newCount)
-            fail(ns::format("attempt to insert section %zu but there are only %zu sections after the update", s,
-                            newCount));
+            fail(ns::format("attempt to insert section %zu but there are only %zu sections after the update",
+                            s, newCount));
     if (newCount + deletedSections.size() != oldCount + insertedSections.size())
-        fail(ns::format("Invalid update: invalid number of sections.  The number of sections contained in the table "
-                        "view after the update (%zu) must be equal to the number of sections contained in the table "
-                        "view before the update (%zu), plus or minus the number of sections inserted or deleted (%zu "
-                        "inserted, %zu deleted).",
-                        newCount, oldCount, insertedSections.size(), deletedSections.size()));
+        fail(ns::format(
+            "Invalid update: invalid number of sections.  The number of sections contained in the table "
+            "view after the update (%zu) must be equal to the number of sections contained in the table "
+            "view before the update (%zu), plus or minus the number of sections inserted or deleted (%zu "
+            "inserted, %zu deleted).",
+            newCount, oldCount, insertedSections.size(), deletedSections.size()));
 
     // Surviving sections, old index to new index, in order.
     std::vector<std::size_t> oldSurvivors, newSurvivors;
@@ -592,25 +609,28 @@ void TableView::applyUpdate(const Update& update)
     std::map<std::size_t, std::set<std::size_t>> deleted, inserted, reloaded;
     for (const auto& path : update.deletedRows) {
         if (path.section() >= oldCount || path.row() >= std::size_t(m_sections[path.section()].rows))
-            fail(ns::format("attempt to delete row %zu from section %zu which only contains %ld rows before the update",
-                            path.row(), path.section(),
-                            path.section() < oldCount ? m_sections[path.section()].rows : 0L));
+            fail(ns::format(
+                "attempt to delete row %zu from section %zu which only contains %ld rows before the update",
+                path.row(), path.section(),
+                path.section() < oldCount ? m_sections[path.section()].rows : 0L));
         if (!deletedSections.count(path.section()))
             deleted[path.section()].insert(path.row());
     }
     for (const auto& path : update.reloadedRows) {
         if (path.section() >= oldCount || path.row() >= std::size_t(m_sections[path.section()].rows))
-            fail(ns::format("attempt to reload row %zu from section %zu which only contains %ld rows before the update",
-                            path.row(), path.section(),
-                            path.section() < oldCount ? m_sections[path.section()].rows : 0L));
+            fail(ns::format(
+                "attempt to reload row %zu from section %zu which only contains %ld rows before the update",
+                path.row(), path.section(),
+                path.section() < oldCount ? m_sections[path.section()].rows : 0L));
         reloaded[path.section()].insert(path.row());
     }
     for (const auto& path : update.insertedRows) {
         if (path.section() >= newCount || path.row() >= std::size_t(next[path.section()].rows))
-            fail(ns::format("attempt to insert row %zu into section %zu, but there are only %ld rows in section %zu "
-                            "after the update",
-                            path.row(), path.section(), path.section() < newCount ? next[path.section()].rows : 0L,
-                            path.section()));
+            fail(ns::format(
+                "attempt to insert row %zu into section %zu, but there are only %ld rows in section %zu "
+                "after the update",
+                path.row(), path.section(), path.section() < newCount ? next[path.section()].rows : 0L,
+                path.section()));
         if (!insertedSections.count(path.section()))
             inserted[path.section()].insert(path.row());
     }
@@ -618,11 +638,12 @@ void TableView::applyUpdate(const Update& update)
         std::size_t before = std::size_t(m_sections[o].rows), after = std::size_t(next[n].rows);
         std::size_t ins = inserted[n].size(), del = deleted[o].size();
         if (after + del != before + ins)
-            fail(ns::format("Invalid update: invalid number of rows in section %zu.  The number of rows contained in "
-                            "an existing section after the update (%zu) must be equal to the number of rows contained "
-                            "in that section before the update (%zu), plus or minus the number of rows inserted or "
-                            "deleted from that section (%zu inserted, %zu deleted).",
-                            n, after, before, ins, del));
+            fail(ns::format(
+                "Invalid update: invalid number of rows in section %zu.  The number of rows contained in "
+                "an existing section after the update (%zu) must be equal to the number of rows contained "
+                "in that section before the update (%zu), plus or minus the number of rows inserted or "
+                "deleted from that section (%zu inserted, %zu deleted).",
+                n, after, before, ins, del));
     }
 
     // The update holds: carry cells and the selection to their new places.
@@ -633,8 +654,9 @@ void TableView::applyUpdate(const Update& update)
         const auto& gone = deleted[key.first];
         if (gone.count(key.second) || reloaded[key.first].count(key.second))
             return std::nullopt;
-        std::size_t rank = key.second - std::size_t(std::count_if(gone.begin(), gone.end(),
-                                                                  [&](std::size_t r) { return r < key.second; }));
+        std::size_t rank =
+            key.second - std::size_t(std::count_if(gone.begin(), gone.end(),
+                                                   [&](std::size_t r) { return r < key.second; }));
         const auto& added = inserted[section->second];
         std::size_t row = 0;
         for (std::size_t seen = 0;; ++row) {
@@ -644,7 +666,7 @@ void TableView::applyUpdate(const Update& update)
                 break;
             ++seen;
         }
-        return Key {section->second, row};
+        return Key{section->second, row};
     };
     std::map<Key, ns::Ref<TableViewCell>> moved;
     for (auto& [key, cell] : m_visible) {
@@ -654,7 +676,7 @@ void TableView::applyUpdate(const Update& update)
             recycle(cell);
     }
     if (m_selected) {
-        auto to = remap(Key {m_selected->section(), m_selected->row()});
+        auto to = remap(Key{m_selected->section(), m_selected->row()});
         m_selected = to ? std::optional<ns::IndexPath>(ns::IndexPath(to->first, to->second)) : std::nullopt;
     }
     for (auto& section : m_sections) {
@@ -757,8 +779,9 @@ void TableView::drawRect(cg::Context& context, cg::Rect)
     cg::Float step = std::min<cg::Float>(16, (b.size.height - 10) / cg::Float(m_indexTitles.size()));
     context.setRGBFillColor(0.4f, 0.45f, 0.5f, 1);
     for (std::size_t i = 0; i < m_indexTitles.size(); ++i)
-        drawText(context, m_indexTitles[i], cg::makeRect(b.maxX() - 16, b.minY() + 5 + step * cg::Float(i), 16, step),
-                 *font, LineBreakMode::Clip, TextAlignment::Center);
+        drawText(context, m_indexTitles[i],
+                 cg::makeRect(b.maxX() - 16, b.minY() + 5 + step * cg::Float(i), 16, step), *font,
+                 LineBreakMode::Clip, TextAlignment::Center);
 }
 
 void TableView::touchesBegan(const TouchSet& touches, Event* event)

@@ -26,10 +26,22 @@ public:
     virtual long tableViewNumberOfRowsInSection(TableView& tableView, std::size_t section) = 0;
     virtual ns::Ref<TableViewCell> tableViewCellForRowAtIndexPath(TableView& tableView,
                                                                   const ns::IndexPath& indexPath) = 0;
-    virtual std::optional<std::string> tableViewTitleForHeaderInSection(TableView&, std::size_t) { return std::nullopt; }
-    virtual std::optional<std::string> tableViewTitleForFooterInSection(TableView&, std::size_t) { return std::nullopt; }
-    virtual std::optional<std::vector<std::string>> sectionIndexTitlesForTableView(TableView&) { return std::nullopt; }
-    virtual long tableViewSectionForSectionIndexTitle(TableView&, const std::string&, long index) { return index; }
+    virtual std::optional<std::string> tableViewTitleForHeaderInSection(TableView&, std::size_t)
+    {
+        return std::nullopt;
+    }
+    virtual std::optional<std::string> tableViewTitleForFooterInSection(TableView&, std::size_t)
+    {
+        return std::nullopt;
+    }
+    virtual std::optional<std::vector<std::string>> sectionIndexTitlesForTableView(TableView&)
+    {
+        return std::nullopt;
+    }
+    virtual long tableViewSectionForSectionIndexTitle(TableView&, const std::string&, long index)
+    {
+        return index;
+    }
     virtual bool tableViewCanEditRowAtIndexPath(TableView&, const ns::IndexPath&) { return true; }
     virtual void tableViewCommitEditingStyle(TableView&, TableViewCellEditingStyle, const ns::IndexPath&) {}
     virtual bool tableViewCanMoveRowAtIndexPath(TableView&, const ns::IndexPath&) { return false; }
@@ -41,14 +53,24 @@ class TableViewDelegate : public ScrollViewDelegate
 {
 public:
     // Nothing: the table's rowHeight (or section header and footer heights).
-    virtual std::optional<cg::Float> tableViewHeightForRowAtIndexPath(TableView&, const ns::IndexPath&) { return std::nullopt; }
-    virtual std::optional<cg::Float> tableViewHeightForHeaderInSection(TableView&, std::size_t) { return std::nullopt; }
-    virtual std::optional<cg::Float> tableViewHeightForFooterInSection(TableView&, std::size_t) { return std::nullopt; }
+    virtual std::optional<cg::Float> tableViewHeightForRowAtIndexPath(TableView&, const ns::IndexPath&)
+    {
+        return std::nullopt;
+    }
+    virtual std::optional<cg::Float> tableViewHeightForHeaderInSection(TableView&, std::size_t)
+    {
+        return std::nullopt;
+    }
+    virtual std::optional<cg::Float> tableViewHeightForFooterInSection(TableView&, std::size_t)
+    {
+        return std::nullopt;
+    }
     virtual ns::Ref<View> tableViewViewForHeaderInSection(TableView&, std::size_t) { return nullptr; }
     virtual ns::Ref<View> tableViewViewForFooterInSection(TableView&, std::size_t) { return nullptr; }
     virtual void tableViewWillDisplayCell(TableView&, TableViewCell&, const ns::IndexPath&) {}
     // The row to select instead, or nothing to select none; the default keeps the row.
-    virtual std::optional<ns::IndexPath> tableViewWillSelectRowAtIndexPath(TableView&, const ns::IndexPath& indexPath)
+    virtual std::optional<ns::IndexPath> tableViewWillSelectRowAtIndexPath(TableView&,
+                                                                           const ns::IndexPath& indexPath)
     {
         return indexPath;
     }
@@ -56,13 +78,16 @@ public:
     virtual void tableViewDidDeselectRowAtIndexPath(TableView&, const ns::IndexPath&) {}
     virtual void tableViewAccessoryButtonTappedForRowWithIndexPath(TableView&, const ns::IndexPath&) {}
     // Nothing: Delete while editing.
-    virtual std::optional<TableViewCellEditingStyle> tableViewEditingStyleForRowAtIndexPath(TableView&,
-                                                                                           const ns::IndexPath&)
+    virtual std::optional<TableViewCellEditingStyle>
+    tableViewEditingStyleForRowAtIndexPath(TableView&, const ns::IndexPath&)
     {
         return std::nullopt;
     }
     virtual long tableViewIndentationLevelForRowAtIndexPath(TableView&, const ns::IndexPath&) { return 0; }
-    virtual bool tableViewShouldIndentWhileEditingRowAtIndexPath(TableView&, const ns::IndexPath&) { return true; }
+    virtual bool tableViewShouldIndentWhileEditingRowAtIndexPath(TableView&, const ns::IndexPath&)
+    {
+        return true;
+    }
 };
 
 // Rows in sections, asked of the data source as the platform asks: counts and heights at each reload,
@@ -85,9 +110,17 @@ public:
     cg::Float rowHeight() const { return m_rowHeight; }
     void setRowHeight(cg::Float height);
     cg::Float sectionHeaderHeight() const { return m_sectionHeaderHeight; }
-    void setSectionHeaderHeight(cg::Float height) { m_sectionHeaderHeight = height; m_needsReload = true; }
+    void setSectionHeaderHeight(cg::Float height)
+    {
+        m_sectionHeaderHeight = height;
+        m_needsReload = true;
+    }
     cg::Float sectionFooterHeight() const { return m_sectionFooterHeight; }
-    void setSectionFooterHeight(cg::Float height) { m_sectionFooterHeight = height; m_needsReload = true; }
+    void setSectionFooterHeight(cg::Float height)
+    {
+        m_sectionFooterHeight = height;
+        m_needsReload = true;
+    }
     const ns::Ref<View>& tableHeaderView() const { return m_tableHeaderView; }
     void setTableHeaderView(ns::Ref<View> view);
     const ns::Ref<View>& tableFooterView() const { return m_tableFooterView; }
@@ -119,14 +152,18 @@ public:
     cg::Rect rectForHeaderInSection(std::size_t section);
     cg::Rect rectForFooterInSection(std::size_t section);
     cg::Rect rectForRowAtIndexPath(const ns::IndexPath& indexPath);
-    void scrollToRowAtIndexPath(const ns::IndexPath& indexPath, TableViewScrollPosition position, bool animated);
+    void scrollToRowAtIndexPath(const ns::IndexPath& indexPath, TableViewScrollPosition position,
+                                bool animated);
 
     // Updates: between begin and end, or each alone.
     void beginUpdates();
     void endUpdates();
-    void insertRowsAtIndexPaths(const std::vector<ns::IndexPath>& indexPaths, TableViewRowAnimation animation);
-    void deleteRowsAtIndexPaths(const std::vector<ns::IndexPath>& indexPaths, TableViewRowAnimation animation);
-    void reloadRowsAtIndexPaths(const std::vector<ns::IndexPath>& indexPaths, TableViewRowAnimation animation);
+    void insertRowsAtIndexPaths(const std::vector<ns::IndexPath>& indexPaths,
+                                TableViewRowAnimation animation);
+    void deleteRowsAtIndexPaths(const std::vector<ns::IndexPath>& indexPaths,
+                                TableViewRowAnimation animation);
+    void reloadRowsAtIndexPaths(const std::vector<ns::IndexPath>& indexPaths,
+                                TableViewRowAnimation animation);
     void insertSections(const ns::IndexSet& sections, TableViewRowAnimation animation);
     void deleteSections(const ns::IndexSet& sections, TableViewRowAnimation animation);
     void reloadSections(const ns::IndexSet& sections, TableViewRowAnimation animation);
@@ -165,12 +202,12 @@ private:
         std::optional<std::string> footer;
         ns::Ref<View> headerView;
         ns::Ref<View> footerView;
-        cg::Float top = 0;          // where the header begins
+        cg::Float top = 0; // where the header begins
         cg::Float headerHeight = 0;
         cg::Float footerHeight = 0;
         std::vector<cg::Float> rowTops; // content y of each row
         std::vector<cg::Float> rowHeights;
-        cg::Float bottom = 0;       // after the footer
+        cg::Float bottom = 0; // after the footer
     };
     struct Update
     {

@@ -20,7 +20,8 @@ namespace {
 class AccessoryIndicator : public View
 {
 public:
-    explicit AccessoryIndicator(TableViewCellAccessoryType type) : View(cg::makeRect(0, 0, 20, 20)), m_type(type)
+    explicit AccessoryIndicator(TableViewCellAccessoryType type)
+        : View(cg::makeRect(0, 0, 20, 20)), m_type(type)
     {
         setUserInteractionEnabled(type == TableViewCellAccessoryType::DetailDisclosureButton);
         setOpaque(false);
@@ -57,7 +58,8 @@ public:
             context.addLineToPoint(b.midX() - 2, b.midY() + 5);
             context.strokePath();
             break;
-        case TableViewCellAccessoryType::None: break;
+        case TableViewCellAccessoryType::None:
+            break;
         }
     }
     std::string className() const override { return "UITableViewCellAccessory"; }
@@ -68,7 +70,9 @@ private:
 
 } // namespace
 
-TableViewCell::TableViewCell() : TableViewCell(TableViewCellStyle::Default, std::nullopt) {}
+TableViewCell::TableViewCell() : TableViewCell(TableViewCellStyle::Default, std::nullopt)
+{
+}
 
 TableViewCell::TableViewCell(TableViewCellStyle style, std::optional<std::string> reuseIdentifier)
     : View(cg::makeRect(0, 0, 320, 44)), m_style(style), m_reuseIdentifier(std::move(reuseIdentifier)),
@@ -82,10 +86,16 @@ TableViewCell::TableViewCell(TableViewCellStyle style, std::optional<std::string
     m_textLabel->setBackgroundColor(nullptr);
     m_contentView->addSubview(m_textLabel);
     switch (style) {
-    case TableViewCellStyle::Default: m_textLabel->setFont(Font::boldSystemFontOfSize(20)); break;
-    case TableViewCellStyle::Subtitle: m_textLabel->setFont(Font::boldSystemFontOfSize(18)); break;
+    case TableViewCellStyle::Default:
+        m_textLabel->setFont(Font::boldSystemFontOfSize(20));
+        break;
+    case TableViewCellStyle::Subtitle:
+        m_textLabel->setFont(Font::boldSystemFontOfSize(18));
+        break;
     case TableViewCellStyle::Value1:
-    case TableViewCellStyle::Value2: m_textLabel->setFont(Font::boldSystemFontOfSize(17)); break;
+    case TableViewCellStyle::Value2:
+        m_textLabel->setFont(Font::boldSystemFontOfSize(17));
+        break;
     }
     if (style != TableViewCellStyle::Default) {
         m_detailTextLabel = ns::make<Label>();
@@ -207,8 +217,8 @@ void TableViewCell::layoutSubviews()
     m_shownAccessory = accessory;
     if (accessory) {
         cg::Size size = accessory->frame().size;
-        accessory->setFrame(cg::makeRect(right - 10 - size.width, std::round((b.size.height - size.height) / 2),
-                                         size.width, size.height));
+        accessory->setFrame(cg::makeRect(
+            right - 10 - size.width, std::round((b.size.height - size.height) / 2), size.width, size.height));
         if (accessory->superview() != this)
             addSubview(accessory);
         right -= 10 + size.width;
@@ -220,14 +230,17 @@ void TableViewCell::layoutSubviews()
         if (!m_editingControl) {
             m_editingControl = ns::make<Button>();
             m_editingControl->titleLabel()->setFont(Font::boldSystemFontOfSize(20));
-            m_editingControl->addTarget(nullptr, [this](const ns::Id&) {
-                if (m_tableEditingStyle == TableViewCellEditingStyle::Insert) {
-                    if (auto* table = tableView())
-                        table->commitEditingForCell(this, TableViewCellEditingStyle::Insert);
-                } else {
-                    setShowingDeleteConfirmation(!m_showingDeleteConfirmation);
-                }
-            }, ControlEventTouchUpInside);
+            m_editingControl->addTarget(
+                nullptr,
+                [this](const ns::Id&) {
+                    if (m_tableEditingStyle == TableViewCellEditingStyle::Insert) {
+                        if (auto* table = tableView())
+                            table->commitEditingForCell(this, TableViewCellEditingStyle::Insert);
+                    } else {
+                        setShowingDeleteConfirmation(!m_showingDeleteConfirmation);
+                    }
+                },
+                ControlEventTouchUpInside);
         }
         m_editingControl->setTitle(m_tableEditingStyle == TableViewCellEditingStyle::Insert ? "+" : "\u2212");
         m_editingControl->setTitleColor(m_tableEditingStyle == TableViewCellEditingStyle::Insert
@@ -244,10 +257,13 @@ void TableViewCell::layoutSubviews()
             m_deleteButton = ns::make<Button>();
             m_deleteButton->setTitle("Delete");
             m_deleteButton->setBackgroundColor(Color::colorWithRed(0.8f, 0.1f, 0.1f, 1));
-            m_deleteButton->addTarget(nullptr, [this](const ns::Id&) {
-                if (auto* table = tableView())
-                    table->commitEditingForCell(this, TableViewCellEditingStyle::Delete);
-            }, ControlEventTouchUpInside);
+            m_deleteButton->addTarget(
+                nullptr,
+                [this](const ns::Id&) {
+                    if (auto* table = tableView())
+                        table->commitEditingForCell(this, TableViewCellEditingStyle::Delete);
+                },
+                ControlEventTouchUpInside);
         }
         m_deleteButton->setFrame(cg::makeRect(right - 70, std::round((b.size.height - 30) / 2), 64, 30));
         if (m_deleteButton->superview() != this)
@@ -275,12 +291,12 @@ void TableViewCell::layoutSubviews()
         m_imageView->setFrame(cg::makeRect(10, std::round((contentHeight - h) / 2), w, h));
         x = 10 + w + 10;
     } else {
-        m_imageView->setFrame(cg::Rect {});
+        m_imageView->setFrame(cg::Rect{});
     }
     cg::Float available = std::max<cg::Float>(0, contentWidth - x - 10);
     auto measure = [](const Label& label) {
         if (!label.text() || label.text()->empty())
-            return cg::Size {0, label.font()->lineHeight()};
+            return cg::Size{0, label.font()->lineHeight()};
         cg::Size s = sizeWithFont(*label.text(), *label.font());
         return s;
     };
@@ -302,7 +318,8 @@ void TableViewCell::layoutSubviews()
         cg::Float dw = std::min(d.width, available);
         cg::Float tw = std::min(t.width, std::max<cg::Float>(0, available - dw - 10));
         m_textLabel->setFrame(cg::makeRect(x, std::round((contentHeight - t.height) / 2), tw, t.height));
-        m_detailTextLabel->setFrame(cg::makeRect(x + available - dw, std::round((contentHeight - d.height) / 2), dw, d.height));
+        m_detailTextLabel->setFrame(
+            cg::makeRect(x + available - dw, std::round((contentHeight - d.height) / 2), dw, d.height));
         break;
     }
     }

@@ -13,7 +13,12 @@ class Label;
 class TableView;
 
 enum class TableViewCellStyle { Default = 0, Value1 = 1, Value2 = 2, Subtitle = 3 };
-enum class TableViewCellAccessoryType { None = 0, DisclosureIndicator = 1, DetailDisclosureButton = 2, Checkmark = 3 };
+enum class TableViewCellAccessoryType {
+    None = 0,
+    DisclosureIndicator = 1,
+    DetailDisclosureButton = 2,
+    Checkmark = 3
+};
 enum class TableViewCellSelectionStyle { None = 0, Blue = 1, Gray = 2 };
 enum class TableViewCellEditingStyle { None = 0, Delete = 1, Insert = 2 };
 
@@ -50,7 +55,11 @@ public:
     const ns::Ref<View>& accessoryView() const { return m_accessoryView; }
     void setAccessoryView(ns::Ref<View> view);
     TableViewCellAccessoryType editingAccessoryType() const { return m_editingAccessoryType; }
-    void setEditingAccessoryType(TableViewCellAccessoryType type) { m_editingAccessoryType = type; setNeedsLayout(); }
+    void setEditingAccessoryType(TableViewCellAccessoryType type)
+    {
+        m_editingAccessoryType = type;
+        setNeedsLayout();
+    }
     const ns::Ref<View>& editingAccessoryView() const { return m_editingAccessoryView; }
     void setEditingAccessoryView(ns::Ref<View> view);
     TableViewCellSelectionStyle selectionStyle() const { return m_selectionStyle; }
@@ -72,9 +81,17 @@ public:
     bool showingDeleteConfirmation() const { return m_showingDeleteConfirmation; }
 
     long indentationLevel() const { return m_indentationLevel; }
-    void setIndentationLevel(long level) { m_indentationLevel = level; setNeedsLayout(); }
+    void setIndentationLevel(long level)
+    {
+        m_indentationLevel = level;
+        setNeedsLayout();
+    }
     cg::Float indentationWidth() const { return m_indentationWidth; }
-    void setIndentationWidth(cg::Float width) { m_indentationWidth = width; setNeedsLayout(); }
+    void setIndentationWidth(cg::Float width)
+    {
+        m_indentationWidth = width;
+        setNeedsLayout();
+    }
     bool shouldIndentWhileEditing() const { return m_shouldIndentWhileEditing; }
     void setShouldIndentWhileEditing(bool indent) { m_shouldIndentWhileEditing = indent; }
     bool showsReorderControl() const { return m_showsReorderControl; }
@@ -88,7 +105,11 @@ public:
     std::string className() const override { return "UITableViewCell"; }
 
     // Set by the table: the row's editing style, and whether it sits in a grouped table.
-    void setTableEditingStyle(TableViewCellEditingStyle style) { m_tableEditingStyle = style; setNeedsLayout(); }
+    void setTableEditingStyle(TableViewCellEditingStyle style)
+    {
+        m_tableEditingStyle = style;
+        setNeedsLayout();
+    }
     void setGrouped(bool grouped);
     void setShowingDeleteConfirmation(bool showing);
     // The red button shown while deleting is confirmed, or nothing.

@@ -4,7 +4,9 @@
 
 namespace ui {
 
-TableViewController::TableViewController(TableViewStyle style) : m_style(style) {}
+TableViewController::TableViewController(TableViewStyle style) : m_style(style)
+{
+}
 
 ns::Ref<TableView> TableViewController::tableView()
 {

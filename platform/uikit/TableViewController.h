@@ -22,7 +22,10 @@ public:
     void setEditing(bool editing, bool animated) override;
 
     long tableViewNumberOfRowsInSection(TableView&, std::size_t) override { return 0; }
-    ns::Ref<TableViewCell> tableViewCellForRowAtIndexPath(TableView&, const ns::IndexPath&) override { return nullptr; }
+    ns::Ref<TableViewCell> tableViewCellForRowAtIndexPath(TableView&, const ns::IndexPath&) override
+    {
+        return nullptr;
+    }
 
     std::string className() const override { return "UITableViewController"; }
 

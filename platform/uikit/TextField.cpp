@@ -25,7 +25,9 @@ std::size_t lastCharacterBytes(const std::string& text)
 
 } // namespace
 
-TextField::TextField() : TextField(cg::Rect {}) {}
+TextField::TextField() : TextField(cg::Rect{})
+{
+}
 
 TextField::TextField(cg::Rect frame)
     : Control(frame), m_font(Font::systemFontOfSize(17)), m_textColor(Color::blackColor())
@@ -101,7 +103,8 @@ void TextField::insertText(const std::string& text)
     if (!m_editing)
         return;
     auto keep = self<TextField>();
-    if (auto delegate = m_delegate.lock(); delegate && !delegate->textField(*this, ns::utf16Length(m_text), 0, text))
+    if (auto delegate = m_delegate.lock();
+        delegate && !delegate->textField(*this, ns::utf16Length(m_text), 0, text))
         return;
     m_text += text;
     setNeedsDisplay();
@@ -168,7 +171,7 @@ void TextField::drawRect(cg::Context& context, cg::Rect)
             drawText(context, *m_placeholder, line, font, LineBreakMode::TailTruncation, m_alignment);
         }
     } else {
-        context.setFillColor(m_textColor ? m_textColor->CGColor() : cg::Color {0, 0, 0, 1});
+        context.setFillColor(m_textColor ? m_textColor->CGColor() : cg::Color{0, 0, 0, 1});
         drawText(context, shown, line, font, LineBreakMode::TailTruncation, m_alignment);
     }
     if (m_editing) {

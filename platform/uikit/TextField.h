@@ -13,9 +13,11 @@ class Color;
 class Font;
 class TextField;
 
-inline constexpr const char* TextFieldTextDidBeginEditingNotification = "UITextFieldTextDidBeginEditingNotification";
+inline constexpr const char* TextFieldTextDidBeginEditingNotification =
+    "UITextFieldTextDidBeginEditingNotification";
 inline constexpr const char* TextFieldTextDidChangeNotification = "UITextFieldTextDidChangeNotification";
-inline constexpr const char* TextFieldTextDidEndEditingNotification = "UITextFieldTextDidEndEditingNotification";
+inline constexpr const char* TextFieldTextDidEndEditingNotification =
+    "UITextFieldTextDidEndEditingNotification";
 
 enum class TextBorderStyle { None = 0, Line = 1, Bezel = 2, RoundedRect = 3 };
 

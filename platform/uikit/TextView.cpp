@@ -9,7 +9,9 @@
 
 namespace ui {
 
-TextView::TextView() : TextView(cg::Rect {}) {}
+TextView::TextView() : TextView(cg::Rect{})
+{
+}
 
 TextView::TextView(cg::Rect frame)
     : ScrollView(frame), m_font(Font::systemFontOfSize(17)), m_textColor(Color::blackColor())
@@ -70,7 +72,8 @@ void TextView::changed()
     setNeedsDisplay();
     if (auto delegate = m_delegate.lock())
         delegate->textViewDidChange(*this);
-    ns::NotificationCenter::defaultCenter().postNotification(TextViewTextDidChangeNotification, self<TextView>());
+    ns::NotificationCenter::defaultCenter().postNotification(TextViewTextDidChangeNotification,
+                                                             self<TextView>());
 }
 
 void TextView::insertText(const std::string& text)
@@ -78,7 +81,8 @@ void TextView::insertText(const std::string& text)
     if (!m_editing)
         return;
     auto keep = self<TextView>();
-    if (auto delegate = m_delegate.lock(); delegate && !delegate->textView(*this, ns::utf16Length(m_text), 0, text))
+    if (auto delegate = m_delegate.lock();
+        delegate && !delegate->textView(*this, ns::utf16Length(m_text), 0, text))
         return;
     m_text += text;
     changed();
@@ -114,9 +118,10 @@ void TextView::drawRect(cg::Context& context, cg::Rect)
         return;
     EdgeInsets inset = contentInset();
     cg::Rect b = bounds();
-    cg::Rect area = cg::makeRect(8 + inset.left, 8 + inset.top, std::max<cg::Float>(0, b.size.width - 16 - inset.left - inset.right),
-                                 100000);
-    context.setFillColor(m_textColor ? m_textColor->CGColor() : cg::Color {0, 0, 0, 1});
+    cg::Rect area =
+        cg::makeRect(8 + inset.left, 8 + inset.top,
+                     std::max<cg::Float>(0, b.size.width - 16 - inset.left - inset.right), 100000);
+    context.setFillColor(m_textColor ? m_textColor->CGColor() : cg::Color{0, 0, 0, 1});
     drawText(context, m_text, area, *m_font, LineBreakMode::WordWrap, m_alignment);
 }
 

@@ -23,7 +23,10 @@ public:
     virtual bool textViewShouldEndEditing(TextView&) { return true; }
     virtual void textViewDidEndEditing(TextView&) {}
     // textView:shouldChangeTextInRange:replacementText: (the range in UTF-16 units).
-    virtual bool textView(TextView&, std::size_t /*location*/, std::size_t /*length*/, const std::string&) { return true; }
+    virtual bool textView(TextView&, std::size_t /*location*/, std::size_t /*length*/, const std::string&)
+    {
+        return true;
+    }
     virtual void textViewDidChange(TextView&) {}
 };
 

@@ -10,9 +10,13 @@
 
 namespace ui {
 
-Toolbar::Toolbar() : Toolbar(cg::makeRect(0, 0, 320, 44)) {}
+Toolbar::Toolbar() : Toolbar(cg::makeRect(0, 0, 320, 44))
+{
+}
 
-Toolbar::Toolbar(cg::Rect frame) : View(frame) {}
+Toolbar::Toolbar(cg::Rect frame) : View(frame)
+{
+}
 
 void Toolbar::setItems(std::vector<ns::Ref<BarButtonItem>> items, bool)
 {
@@ -37,7 +41,8 @@ void Toolbar::layoutItems(View& bar, const std::vector<ns::Ref<BarButtonItem>>& 
     itemViews.clear();
     auto reuse = [&](const BarButtonItem* item) -> ns::Ref<View> {
         for (auto& view : old)
-            if (auto* itemView = dynamic_cast<BarButtonItemView*>(view.get()); itemView && itemView->item().get() == item) {
+            if (auto* itemView = dynamic_cast<BarButtonItemView*>(view.get());
+                itemView && itemView->item().get() == item) {
                 ns::Ref<View> found = std::move(view);
                 return found;
             }
@@ -66,8 +71,8 @@ void Toolbar::layoutItems(View& bar, const std::vector<ns::Ref<BarButtonItem>>& 
         if (item->customView()) {
             view = item->customView();
             cg::Float height = view->frame().size.height;
-            view->setFrame(cg::makeRect(std::round(x), area.origin.y + std::round((area.size.height - height) / 2),
-                                        width, height));
+            view->setFrame(cg::makeRect(
+                std::round(x), area.origin.y + std::round((area.size.height - height) / 2), width, height));
         } else if (!item->isSpace()) {
             view = reuse(item.get());
             if (!view)
@@ -108,7 +113,8 @@ void drawBarBackground(cg::Context& context, cg::Rect bounds, BarStyle style, bo
     context.setFillColor(top);
     context.fillRect(cg::makeRect(bounds.origin.x, bounds.origin.y, bounds.size.width, half));
     context.setFillColor(bottom);
-    context.fillRect(cg::makeRect(bounds.origin.x, bounds.origin.y + half, bounds.size.width, bounds.size.height - half));
+    context.fillRect(
+        cg::makeRect(bounds.origin.x, bounds.origin.y + half, bounds.size.width, bounds.size.height - half));
 }
 
 void Toolbar::drawRect(cg::Context& context, cg::Rect)

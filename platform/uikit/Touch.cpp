@@ -9,7 +9,7 @@ namespace ui {
 
 uint64_t Touch::nextIdentity()
 {
-    static std::atomic<uint64_t> next {1};
+    static std::atomic<uint64_t> next{1};
     return next++;
 }
 

@@ -9,7 +9,9 @@
 
 namespace ui {
 
-View::View() : View(cg::Rect {}) {}
+View::View() : View(cg::Rect{})
+{
+}
 
 View::View(cg::Rect frame) : m_layer(ns::make<Layer>())
 {
@@ -41,7 +43,7 @@ void View::setFrame(cg::Rect frame)
         size = cg::apply(cg::invert(linear), cg::makeRect(0, 0, frame.size.width, frame.size.height)).size;
     }
     m_center = cg::makePoint(frame.midX() - m_transform.tx, frame.midY() - m_transform.ty);
-    setBounds(cg::Rect {m_bounds.origin, size});
+    setBounds(cg::Rect{m_bounds.origin, size});
 }
 
 void View::setBounds(cg::Rect bounds)
@@ -119,7 +121,8 @@ void View::insertSubviewAboveSubview(const ns::Ref<View>& view, const View* sibl
 {
     auto found = std::find_if(m_subviews.begin(), m_subviews.end(),
                               [&](const ns::Ref<View>& v) { return v.get() == sibling; });
-    std::size_t index = found == m_subviews.end() ? m_subviews.size() : std::size_t(found - m_subviews.begin()) + 1;
+    std::size_t index =
+        found == m_subviews.end() ? m_subviews.size() : std::size_t(found - m_subviews.begin()) + 1;
     insertSubviewAtIndex(view, index);
 }
 
@@ -146,7 +149,8 @@ void View::removeFromSuperview()
             keep = subview;
     Window* oldWindow = window();
     // What leaves the screen stops taking typed text.
-    if (auto* responder = dynamic_cast<View*>(Responder::firstResponder()); responder && responder->isDescendantOfView(this))
+    if (auto* responder = dynamic_cast<View*>(Responder::firstResponder());
+        responder && responder->isDescendantOfView(this))
         responder->resignFirstResponder();
     detachFromSuperview();
     didMoveToSuperview();
@@ -192,10 +196,18 @@ bool View::isDescendantOfView(const View* view) const
     return false;
 }
 
-void View::didAddSubview(View*) {}
-void View::willRemoveSubview(View*) {}
-void View::didMoveToSuperview() {}
-void View::didMoveToWindow() {}
+void View::didAddSubview(View*)
+{
+}
+void View::willRemoveSubview(View*)
+{
+}
+void View::didMoveToSuperview()
+{
+}
+void View::didMoveToWindow()
+{
+}
 
 void View::layoutIfNeeded()
 {
@@ -209,7 +221,9 @@ void View::layoutIfNeeded()
         subview->layoutIfNeeded();
 }
 
-void View::layoutSubviews() {}
+void View::layoutSubviews()
+{
+}
 
 cg::Size View::sizeThatFits(cg::Size) const
 {
@@ -220,16 +234,18 @@ void View::sizeToFit()
 {
     cg::Size size = sizeThatFits(m_bounds.size);
     cg::Rect f = frame();
-    setFrame(cg::Rect {f.origin, size});
+    setFrame(cg::Rect{f.origin, size});
 }
 
-void View::drawRect(cg::Context&, cg::Rect) {}
+void View::drawRect(cg::Context&, cg::Rect)
+{
+}
 
 bool View::hasDrawableGeometry() const
 {
     const cg::AffineTransform& t = m_transform;
-    for (cg::Float v : {t.a, t.b, t.c, t.d, t.tx, t.ty, m_center.x, m_center.y, m_bounds.origin.x, m_bounds.origin.y,
-                        m_bounds.size.width, m_bounds.size.height})
+    for (cg::Float v : {t.a, t.b, t.c, t.d, t.tx, t.ty, m_center.x, m_center.y, m_bounds.origin.x,
+                        m_bounds.origin.y, m_bounds.size.width, m_bounds.size.height})
         if (!std::isfinite(v))
             return false;
     double determinant = double(t.a) * double(t.d) - double(t.b) * double(t.c);
@@ -319,7 +335,9 @@ cg::Rect boxOfPoints(const cg::Point (&points)[4])
 cg::Rect View::convertRectToView(cg::Rect rect, const View* view) const
 {
     rect = cg::standardize(rect);
-    cg::Point corners[4] = {{rect.minX(), rect.minY()}, {rect.maxX(), rect.minY()}, {rect.minX(), rect.maxY()},
+    cg::Point corners[4] = {{rect.minX(), rect.minY()},
+                            {rect.maxX(), rect.minY()},
+                            {rect.minX(), rect.maxY()},
                             {rect.maxX(), rect.maxY()}};
     for (auto& p : corners)
         p = convertPointToView(p, view);
@@ -329,7 +347,9 @@ cg::Rect View::convertRectToView(cg::Rect rect, const View* view) const
 cg::Rect View::convertRectFromView(cg::Rect rect, const View* view) const
 {
     rect = cg::standardize(rect);
-    cg::Point corners[4] = {{rect.minX(), rect.minY()}, {rect.maxX(), rect.minY()}, {rect.minX(), rect.maxY()},
+    cg::Point corners[4] = {{rect.minX(), rect.minY()},
+                            {rect.maxX(), rect.minY()},
+                            {rect.minX(), rect.maxY()},
                             {rect.maxX(), rect.maxY()}};
     for (auto& p : corners)
         p = convertPointFromView(p, view);

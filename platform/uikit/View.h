@@ -187,7 +187,8 @@ public:
     // animationDidStop:finished:context:
     using DidStop = std::function<void(const std::string& animationID, bool finished, void* context)>;
     static void setAnimationDidStopSelector(DidStop didStop);
-    static void setAnimationWillStartSelector(std::function<void(const std::string& animationID, void* context)>);
+    static void
+        setAnimationWillStartSelector(std::function<void(const std::string& animationID, void* context)>);
     static void commitAnimations();
     static bool areAnimationsEnabled();
     static void setAnimationsEnabled(bool enabled);
@@ -229,7 +230,7 @@ private:
     ContentMode m_contentMode = ContentMode::ScaleToFill;
     ns::Ref<Color> m_backgroundColor;
     ns::Ref<Layer> m_layer;
-    View* m_superview = nullptr;             // cleared when the superview goes
+    View* m_superview = nullptr;                // cleared when the superview goes
     ViewController* m_viewController = nullptr; // cleared when the controller goes
     std::vector<ns::Ref<View>> m_subviews;
 };

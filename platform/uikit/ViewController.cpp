@@ -1,7 +1,7 @@
 #include "uikit/ViewController.h"
 
-#include "foundation/Log.h"
 #include "foundation/Exception.h"
+#include "foundation/Log.h"
 #include "foundation/RunLoop.h"
 #include "uikit/BarButtonItem.h"
 #include "uikit/NavigationController.h"
@@ -169,14 +169,14 @@ void ViewController::presentViewController(const ns::Ref<ViewController>& contro
     if (!controller)
         return;
     if (controller->m_presenting || controller->m_parent || controller.get() == this)
-        ns::raise(ns::InvalidArgumentException,
-                  "Application tried to present modally an active controller " + controller->description() + ".");
+        ns::raise(ns::InvalidArgumentException, "Application tried to present modally an active controller " +
+                                                    controller->description() + ".");
     ViewController* presenter = this;
     while (presenter->m_parent)
         presenter = presenter->m_parent;
     if (presenter->m_presented) {
-        ns::log("Warning: Attempt to present %s on %s while a presentation is in progress!", controller->description(),
-                presenter->description());
+        ns::log("Warning: Attempt to present %s on %s while a presentation is in progress!",
+                controller->description(), presenter->description());
         return;
     }
     auto keep = controller;
@@ -255,8 +255,8 @@ void ViewController::setEditing(bool editing, bool)
 const ns::Ref<BarButtonItem>& ViewController::editButtonItem()
 {
     if (!m_editButtonItem) {
-        m_editButtonItem = BarButtonItem::withTitle(m_editing ? "Done" : "Edit",
-                                                    m_editing ? BarButtonItemStyle::Done : BarButtonItemStyle::Bordered);
+        m_editButtonItem = BarButtonItem::withTitle(
+            m_editing ? "Done" : "Edit", m_editing ? BarButtonItemStyle::Done : BarButtonItemStyle::Bordered);
         m_editButtonItem->setTargetAction(nullptr, [this](const ns::Id&) { setEditing(!m_editing, true); });
     }
     return m_editButtonItem;

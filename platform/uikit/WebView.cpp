@@ -23,7 +23,8 @@ WebPageSource& defaultSource()
     return source;
 }
 
-ns::Ref<ns::Error> makeError(const char* domain, long code, const std::string& description, const std::string& url)
+ns::Ref<ns::Error> makeError(const char* domain, long code, const std::string& description,
+                             const std::string& url)
 {
     auto info = ns::MutableDictionary::make();
     info->setObject(ns::String::make(description), ns::LocalizedDescriptionKey);
@@ -44,7 +45,9 @@ std::string titleOf(const std::string& html)
 
 } // namespace
 
-WebView::WebView() : WebView(cg::Rect {}) {}
+WebView::WebView() : WebView(cg::Rect{})
+{
+}
 
 WebView::WebView(cg::Rect frame) : View(frame)
 {
@@ -91,7 +94,8 @@ void WebView::clickLink(const std::string& url)
 void WebView::start(const ns::Ref<ns::URLRequest>& request, WebViewNavigationType type, bool addToHistory)
 {
     auto keep = self<WebView>();
-    if (auto delegate = m_delegate.lock(); delegate && !delegate->webViewShouldStartLoadWithRequest(*this, *request, type))
+    if (auto delegate = m_delegate.lock();
+        delegate && !delegate->webViewShouldStartLoadWithRequest(*this, *request, type))
         return;
     // A new load cancels the one in progress.
     if (m_loading) {
@@ -139,10 +143,11 @@ void WebView::finish(std::uint64_t load, const ns::Ref<ns::URLRequest>& request,
             auto next = url ? ns::URLRequest::requestWithURL(url) : nullptr;
             if (next && redirects < MaxRedirects) {
                 // The delegate is asked again; refusing interrupts the frame load.
-                if (delegate && !delegate->webViewShouldStartLoadWithRequest(*view, *next, WebViewNavigationType::Other)) {
+                if (delegate && !delegate->webViewShouldStartLoadWithRequest(*view, *next,
+                                                                             WebViewNavigationType::Other)) {
                     view->m_loading = false;
-                    auto error = makeError(WebKitErrorDomain, WebKitErrorFrameLoadInterrupted, "Frame load interrupted",
-                                           next->URLString());
+                    auto error = makeError(WebKitErrorDomain, WebKitErrorFrameLoadInterrupted,
+                                           "Frame load interrupted", next->URLString());
                     if (auto d = view->m_delegate.lock())
                         d->webViewDidFailLoadWithError(*view, *error);
                     return;
@@ -159,7 +164,8 @@ void WebView::finish(std::uint64_t load, const ns::Ref<ns::URLRequest>& request,
         view->m_loading = false;
         if (page.error || (page.redirectTo && redirects >= MaxRedirects)) {
             auto error = page.error ? page.error
-                                    : makeError(URLErrorDomain, -1007, "too many HTTP redirects", request->URLString());
+                                    : makeError(URLErrorDomain, -1007, "too many HTTP redirects",
+                                                request->URLString());
             if (delegate)
                 delegate->webViewDidFailLoadWithError(*view, *error);
             return;
@@ -249,10 +255,12 @@ void WebView::drawRect(cg::Context& context, cg::Rect)
     auto bold = Font::boldSystemFontOfSize(16);
     context.setRGBFillColor(0.3f, 0.3f, 0.3f, 1);
     drawText(context, m_request ? m_request->URLString() : std::string("about:blank"),
-             cg::makeRect(b.origin.x + 8, b.origin.y + 12, b.size.width - 16, 16), *small, LineBreakMode::TailTruncation);
+             cg::makeRect(b.origin.x + 8, b.origin.y + 12, b.size.width - 16, 16), *small,
+             LineBreakMode::TailTruncation);
     context.setRGBFillColor(0, 0, 0, 1);
     drawText(context, m_loading ? std::string("Loading\u2026") : m_page.title,
-             cg::makeRect(b.origin.x + 8, b.origin.y + 52, b.size.width - 16, 40), *bold, LineBreakMode::WordWrap);
+             cg::makeRect(b.origin.x + 8, b.origin.y + 52, b.size.width - 16, 40), *bold,
+             LineBreakMode::WordWrap);
 }
 
 } // namespace ui

@@ -18,7 +18,14 @@ namespace ui {
 
 class WebView;
 
-enum class WebViewNavigationType { LinkClicked = 0, FormSubmitted = 1, BackForward = 2, Reload = 3, FormResubmitted = 4, Other = 5 };
+enum class WebViewNavigationType {
+    LinkClicked = 0,
+    FormSubmitted = 1,
+    BackForward = 2,
+    Reload = 3,
+    FormResubmitted = 4,
+    Other = 5
+};
 
 // The error domains and codes a load can fail with.
 inline constexpr const char* URLErrorDomain = "NSURLErrorDomain";
@@ -35,7 +42,10 @@ class WebViewDelegate
 public:
     virtual ~WebViewDelegate() = default;
     // webView:shouldStartLoadWithRequest:navigationType:
-    virtual bool webViewShouldStartLoadWithRequest(WebView&, const ns::URLRequest&, WebViewNavigationType) { return true; }
+    virtual bool webViewShouldStartLoadWithRequest(WebView&, const ns::URLRequest&, WebViewNavigationType)
+    {
+        return true;
+    }
     virtual void webViewDidStartLoad(WebView&) {}
     virtual void webViewDidFinishLoad(WebView&) {}
     // webView:didFailLoadWithError:
@@ -48,9 +58,9 @@ struct WebPage
 {
     std::string title;
     std::map<std::string, std::string> scriptAnswers; // script text to its result
-    std::optional<std::string> redirectTo;           // the server sends the browser on
-    ns::Ref<ns::Error> error;                        // the load fails
-    ns::TimeInterval delay = 0;                      // seconds until the load ends
+    std::optional<std::string> redirectTo;            // the server sends the browser on
+    ns::Ref<ns::Error> error;                         // the load fails
+    ns::TimeInterval delay = 0;                       // seconds until the load ends
 };
 using WebPageSource = std::function<WebPage(const ns::URLRequest& request)>;
 

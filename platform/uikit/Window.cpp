@@ -8,7 +8,9 @@
 
 namespace ui {
 
-Window::Window() : Window(Application::screenBounds()) {}
+Window::Window() : Window(Application::screenBounds())
+{
+}
 
 Window::Window(cg::Rect frame) : View(frame)
 {
@@ -79,11 +81,20 @@ void Window::sendEvent(Event& event)
                 if (touch->phase() == phase && touch->view() == view)
                     touches.add(touch);
             switch (phase) {
-            case TouchPhase::Began: view->touchesBegan(touches, &event); break;
-            case TouchPhase::Moved: view->touchesMoved(touches, &event); break;
-            case TouchPhase::Ended: view->touchesEnded(touches, &event); break;
-            case TouchPhase::Cancelled: view->touchesCancelled(touches, &event); break;
-            case TouchPhase::Stationary: break;
+            case TouchPhase::Began:
+                view->touchesBegan(touches, &event);
+                break;
+            case TouchPhase::Moved:
+                view->touchesMoved(touches, &event);
+                break;
+            case TouchPhase::Ended:
+                view->touchesEnded(touches, &event);
+                break;
+            case TouchPhase::Cancelled:
+                view->touchesCancelled(touches, &event);
+                break;
+            case TouchPhase::Stationary:
+                break;
             }
         }
     }

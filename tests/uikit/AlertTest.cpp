@@ -13,11 +13,26 @@ class AlertLog : public ns::Object, public ui::AlertViewDelegate, public ui::Act
 {
 public:
     std::vector<std::string> calls;
-    void alertViewClickedButtonAtIndex(ui::AlertView&, long i) override { calls.push_back("clicked " + std::to_string(i)); }
-    void alertViewWillDismissWithButtonIndex(ui::AlertView&, long i) override { calls.push_back("will " + std::to_string(i)); }
-    void alertViewDidDismissWithButtonIndex(ui::AlertView&, long i) override { calls.push_back("did " + std::to_string(i)); }
-    void actionSheetClickedButtonAtIndex(ui::ActionSheet&, long i) override { calls.push_back("clicked " + std::to_string(i)); }
-    void actionSheetDidDismissWithButtonIndex(ui::ActionSheet&, long i) override { calls.push_back("did " + std::to_string(i)); }
+    void alertViewClickedButtonAtIndex(ui::AlertView&, long i) override
+    {
+        calls.push_back("clicked " + std::to_string(i));
+    }
+    void alertViewWillDismissWithButtonIndex(ui::AlertView&, long i) override
+    {
+        calls.push_back("will " + std::to_string(i));
+    }
+    void alertViewDidDismissWithButtonIndex(ui::AlertView&, long i) override
+    {
+        calls.push_back("did " + std::to_string(i));
+    }
+    void actionSheetClickedButtonAtIndex(ui::ActionSheet&, long i) override
+    {
+        calls.push_back("clicked " + std::to_string(i));
+    }
+    void actionSheetDidDismissWithButtonIndex(ui::ActionSheet&, long i) override
+    {
+        calls.push_back("did " + std::to_string(i));
+    }
 };
 
 // A sheet that acts on the choice in its dismissal, as share sheets do.
@@ -40,7 +55,8 @@ using Alerts = UIFixture;
 TEST_F(Alerts, ButtonsAreNumberedFromTheCancelButton)
 {
     auto log = ns::make<AlertLog>();
-    auto alert = ns::make<ui::AlertView>("Offline", "No connection", log, "Close", std::vector<std::string> {"Retry", "Later"});
+    auto alert = ns::make<ui::AlertView>("Offline", "No connection", log, "Close",
+                                         std::vector<std::string>{"Retry", "Later"});
     EXPECT_EQ(alert->numberOfButtons(), 3);
     EXPECT_EQ(alert->cancelButtonIndex(), 0);
     EXPECT_EQ(alert->firstOtherButtonIndex(), 1);
@@ -52,7 +68,7 @@ TEST_F(Alerts, ButtonsAreNumberedFromTheCancelButton)
     EXPECT_EQ(ui::Application::sharedApplication().keyWindow()->windowLevel(), ui::WindowLevelAlert);
 
     ASSERT_TRUE(driver.answerAlert("Later"));
-    EXPECT_EQ(log->calls, (std::vector<std::string> {"clicked 2", "will 2", "did 2"}));
+    EXPECT_EQ(log->calls, (std::vector<std::string>{"clicked 2", "will 2", "did 2"}));
     EXPECT_FALSE(alert->isVisible());
     EXPECT_EQ(ui::Application::sharedApplication().keyWindow(), window);
 }
@@ -63,14 +79,15 @@ TEST_F(Alerts, DismissingInCodeSkipsTheClickedCall)
     auto alert = ns::make<ui::AlertView>("Error", std::nullopt, log, "Close");
     alert->show();
     alert->dismissWithClickedButtonIndex(-1, false);
-    EXPECT_EQ(log->calls, (std::vector<std::string> {"will -1", "did -1"}));
+    EXPECT_EQ(log->calls, (std::vector<std::string>{"will -1", "did -1"}));
     EXPECT_FALSE(driver.answerAlertAtIndex(0));
 }
 
 TEST_F(Alerts, SheetButtonsPutDestructiveFirstAndCancelLast)
 {
     auto log = ns::make<AlertLog>();
-    auto sheet = ns::make<ui::ActionSheet>("Share", log, "Cancel", "Delete", std::vector<std::string> {"Mail", "Copy"});
+    auto sheet =
+        ns::make<ui::ActionSheet>("Share", log, "Cancel", "Delete", std::vector<std::string>{"Mail", "Copy"});
     EXPECT_EQ(sheet->destructiveButtonIndex(), 0);
     EXPECT_EQ(sheet->buttonTitleAtIndex(1), "Mail");
     EXPECT_EQ(sheet->cancelButtonIndex(), 3);
@@ -90,7 +107,7 @@ TEST_F(Alerts, ATapOnASheetButtonReachesTheOverriddenDismissal)
     sheet->showFromToolbar(toolbar);
     EXPECT_EQ(sheet->shownFrom(), toolbar);
     ASSERT_TRUE(driver.press("More..."));
-    EXPECT_EQ(sheet->dismissed, (std::vector<long> {1}));
-    EXPECT_EQ(log->calls, (std::vector<std::string> {"clicked 1", "did 1"}));
+    EXPECT_EQ(sheet->dismissed, (std::vector<long>{1}));
+    EXPECT_EQ(log->calls, (std::vector<std::string>{"clicked 1", "did 1"}));
     EXPECT_FALSE(sheet->isVisible());
 }

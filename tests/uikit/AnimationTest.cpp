@@ -30,15 +30,16 @@ TEST_F(Animation, NamedAnimationSetsEndValuesAtOnceAndStopsAfterItsDuration)
     driver.advance(0.19);
     EXPECT_TRUE(stops.empty());
     driver.advance(0.02);
-    EXPECT_EQ(stops, (std::vector<std::string> {"Fade In finished"}));
+    EXPECT_EQ(stops, (std::vector<std::string>{"Fade In finished"}));
 }
 
 TEST_F(Animation, BlockAnimationRunsItsCompletionAfterDelayAndDuration)
 {
     auto view = ns::make<ui::View>(cg::makeRect(0, 0, 10, 10));
     int completions = 0;
-    ui::View::animateWithDuration(0.3, 0.1, 0, [&] { view->setCenter(cg::makePoint(100, 100)); },
-                                  [&](bool finished) { completions += finished ? 1 : 100; });
+    ui::View::animateWithDuration(
+        0.3, 0.1, 0, [&] { view->setCenter(cg::makePoint(100, 100)); },
+        [&](bool finished) { completions += finished ? 1 : 100; });
     EXPECT_EQ(view->center(), cg::makePoint(100, 100));
     driver.advance(0.39);
     EXPECT_EQ(completions, 0);
@@ -60,5 +61,5 @@ TEST_F(Animation, NestedAnimationsCommitInnerFirst)
     ui::View::commitAnimations();
     ui::View::commitAnimations();
     driver.advance(1);
-    EXPECT_EQ(stops, (std::vector<std::string> {"inner", "outer"}));
+    EXPECT_EQ(stops, (std::vector<std::string>{"inner", "outer"}));
 }

@@ -64,13 +64,16 @@ TEST_F(Controls, AButtonSendsItsActionOnTouchUpInsideOnly)
     auto button = ui::Button::buttonWithType(ui::ButtonType::RoundedRect);
     button->setFrame(cg::makeRect(20, 100, 100, 40));
     button->setTitle("OK");
-    button->addTarget(target, [&](const ns::Id& sender) {
-        target->calls.push_back(sender.get() == button.get() ? "ok from button" : "ok");
-    }, ui::ControlEventTouchUpInside);
+    button->addTarget(
+        target,
+        [&](const ns::Id& sender) {
+            target->calls.push_back(sender.get() == button.get() ? "ok from button" : "ok");
+        },
+        ui::ControlEventTouchUpInside);
     window->addSubview(button);
     ASSERT_TRUE(driver.press("OK"));
     driver.drag(cg::makePoint(50, 120), cg::makePoint(250, 300), 3); // lifted outside
-    EXPECT_EQ(target->calls, (std::vector<std::string> {"ok from button"}));
+    EXPECT_EQ(target->calls, (std::vector<std::string>{"ok from button"}));
     button->setEnabled(false);
     driver.tap(cg::makePoint(50, 120));
     EXPECT_EQ(target->calls.size(), 1u);
@@ -78,7 +81,8 @@ TEST_F(Controls, AButtonSendsItsActionOnTouchUpInsideOnly)
     button->setEnabled(true);
     auto gone = ns::make<Target>();
     int sentToGone = 0;
-    button->addTarget(gone, [&](const ns::Id&) { ++sentToGone; }, ui::ControlEventTouchUpInside);
+    button->addTarget(
+        gone, [&](const ns::Id&) { ++sentToGone; }, ui::ControlEventTouchUpInside);
     gone.reset();
     driver.tap(cg::makePoint(50, 120));
     EXPECT_EQ(sentToGone, 0);
@@ -89,22 +93,24 @@ TEST_F(Controls, BarItemsArePressedByTitleSystemNameOrImage)
 {
     std::vector<std::string> pressed;
     auto toolbar = ns::make<ui::Toolbar>(cg::makeRect(0, 436, 320, 44));
-    auto record = [&](std::string name) { return [&pressed, name](const ns::Id&) { pressed.push_back(name); }; };
+    auto record = [&](std::string name) {
+        return [&pressed, name](const ns::Id&) { pressed.push_back(name); };
+    };
     auto heart = ui::Button::buttonWithType(ui::ButtonType::Custom);
     heart->setFrame(cg::makeRect(0, 0, 30, 30));
     heart->addTarget(nullptr, record("heart"), ui::ControlEventTouchUpInside);
     auto trash = ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Trash, nullptr, record("trash"));
-    toolbar->setItems({ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::FlexibleSpace),
-                       ui::BarButtonItem::withCustomView(heart),
-                       ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Compose, nullptr, record("compose")),
-                       ui::BarButtonItem::withTitle("Save", ui::BarButtonItemStyle::Done, nullptr, record("save")),
-                       trash});
+    toolbar->setItems(
+        {ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::FlexibleSpace),
+         ui::BarButtonItem::withCustomView(heart),
+         ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Compose, nullptr, record("compose")),
+         ui::BarButtonItem::withTitle("Save", ui::BarButtonItemStyle::Done, nullptr, record("save")), trash});
     window->addSubview(toolbar);
     ASSERT_TRUE(driver.press("Compose"));
     ASSERT_TRUE(driver.press("Save"));
     trash->setEnabled(false);
     ASSERT_TRUE(driver.press("Trash"));
-    EXPECT_EQ(pressed, (std::vector<std::string> {"compose", "save"}));
+    EXPECT_EQ(pressed, (std::vector<std::string>{"compose", "save"}));
     cg::Rect compose = toolbar->frameForItem(toolbar->items()[2].get());
     EXPECT_FALSE(compose.isEmpty());
     driver.tap(toolbar->convertPointToView(cg::makePoint(compose.midX(), compose.midY()), nullptr));
@@ -120,10 +126,11 @@ TEST_F(Controls, ASwitchIsPressedByTheLabelBesideIt)
     label->setText("Sound");
     auto toggle = ns::make<ui::Switch>(cg::makeRect(220, 100, 0, 0));
     int changes = 0;
-    toggle->addTarget(nullptr, [&](const ns::Id&) { ++changes; }, ui::ControlEventValueChanged);
+    toggle->addTarget(
+        nullptr, [&](const ns::Id&) { ++changes; }, ui::ControlEventValueChanged);
     window->addSubview(label);
     window->addSubview(toggle);
-    EXPECT_EQ(toggle->frame().size, (cg::Size {79, 27}));
+    EXPECT_EQ(toggle->frame().size, (cg::Size{79, 27}));
     ASSERT_TRUE(driver.press("Sound"));
     EXPECT_TRUE(toggle->isOn());
     EXPECT_EQ(changes, 1);
@@ -150,8 +157,8 @@ TEST_F(Controls, TypingGoesThroughTheFieldsDelegate)
     field->deleteBackward();
     log->allowReturn = true;
     ASSERT_TRUE(driver.type("\n"));
-    EXPECT_EQ(log->calls, (std::vector<std::string> {"begin", "return se\xC3\xA7ret", "return se\xC3\xA7re",
-                                                     "end se\xC3\xA7re"}));
+    EXPECT_EQ(log->calls, (std::vector<std::string>{"begin", "return se\xC3\xA7ret", "return se\xC3\xA7re",
+                                                    "end se\xC3\xA7re"}));
     EXPECT_FALSE(field->isFirstResponder());
     EXPECT_FALSE(ui::Keyboard::isVisible());
 
@@ -186,8 +193,8 @@ TEST_F(Controls, ATextViewTellsBeginChangeAndEnd)
     driver.tap(cg::makePoint(50, 150));
     ASSERT_TRUE(driver.type("hi\n"));
     view->resignFirstResponder();
-    EXPECT_EQ(log->calls,
-              (std::vector<std::string> {"view begin", "view change h", "view change hi", "view change hi\n", "view end"}));
+    EXPECT_EQ(log->calls, (std::vector<std::string>{"view begin", "view change h", "view change hi",
+                                                    "view change hi\n", "view end"}));
     EXPECT_EQ(view->contentInset().top, 4);
 }
 
@@ -200,9 +207,14 @@ TEST_F(Controls, OpeningAnAddressHandsItToTheDevice)
         bool opens;
     };
     const Case cases[] = {
-        {"tel:0123456789", true},       {"sms:0612", true},  {"http://example.com/a", true},
-        {"itms-apps://itunes.example/app", true}, {"mailto:someone@example.com", true},
-        {"fbauth2://authorize", false}, {"no scheme", false}, {"http://evil\nsecond line", false},
+        {"tel:0123456789", true},
+        {"sms:0612", true},
+        {"http://example.com/a", true},
+        {"itms-apps://itunes.example/app", true},
+        {"mailto:someone@example.com", true},
+        {"fbauth2://authorize", false},
+        {"no scheme", false},
+        {"http://evil\nsecond line", false},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.url);
@@ -242,8 +254,8 @@ TEST_F(Controls, TheApplicationTellsItsDelegateAndPostsTheLifeCycle)
     EXPECT_TRUE(application.receiveURL("fb123://authorize"));
     EXPECT_FALSE(application.receiveURL("other://x", "com.example"));
     application.resignActive();
-    EXPECT_EQ(delegate->calls, (std::vector<std::string> {"launched", "handle fb123://authorize", "handle other://x",
-                                                          "resign"}));
+    EXPECT_EQ(delegate->calls, (std::vector<std::string>{"launched", "handle fb123://authorize",
+                                                         "handle other://x", "resign"}));
     EXPECT_EQ(recorder.notifications().size(), 1u);
     EXPECT_FALSE(application.launch("NoSuchDelegateClass"));
 }

@@ -35,8 +35,8 @@ public:
 
 void writePhoto(const std::string& path, int width, int height)
 {
-    auto context = cg::BitmapContext::create(std::size_t(width), std::size_t(height), 8, 0, cg::ColorSpace::RGB,
-                                             cg::AlphaInfo::PremultipliedFirst);
+    auto context = cg::BitmapContext::create(std::size_t(width), std::size_t(height), 8, 0,
+                                             cg::ColorSpace::RGB, cg::AlphaInfo::PremultipliedFirst);
     context->setRGBFillColor(0, 0.5f, 1, 1);
     context->fillRect(cg::makeRect(0, 0, cg::Float(width), cg::Float(height)));
     auto png = ui::ImagePNGRepresentation(ui::Image::imageWithCGImage(context->makeImage()));
@@ -62,15 +62,17 @@ TEST_F(ImagePicker, OffersTheDevicesPhotosAndHandsOverThePickedOne)
     auto picks = ns::make<Picks>();
     auto picker = ns::make<ui::ImagePickerController>();
     picker->setPickerDelegate(picks);
-    EXPECT_TRUE(ui::ImagePickerController::isSourceTypeAvailable(ui::ImagePickerControllerSourceType::PhotoLibrary));
-    EXPECT_FALSE(ui::ImagePickerController::isSourceTypeAvailable(ui::ImagePickerControllerSourceType::Camera));
-    EXPECT_EQ(picker->photoPaths(), (std::vector<std::string> {photos + "/alps.png", photos + "/beach.png"}));
+    EXPECT_TRUE(
+        ui::ImagePickerController::isSourceTypeAvailable(ui::ImagePickerControllerSourceType::PhotoLibrary));
+    EXPECT_FALSE(
+        ui::ImagePickerController::isSourceTypeAvailable(ui::ImagePickerControllerSourceType::Camera));
+    EXPECT_EQ(picker->photoPaths(), (std::vector<std::string>{photos + "/alps.png", photos + "/beach.png"}));
 
     root->presentModalViewController(picker, true);
     ASSERT_TRUE(driver.press("beach.png"));
-    EXPECT_EQ(picks->calls, (std::vector<std::string> {"picked"}));
+    EXPECT_EQ(picks->calls, (std::vector<std::string>{"picked"}));
     ASSERT_TRUE(picks->image);
-    EXPECT_EQ(picks->image->size(), (cg::Size {40, 30}));
+    EXPECT_EQ(picks->image->size(), (cg::Size{40, 30}));
     EXPECT_EQ(root->presentedViewController(), nullptr);
 
     root->presentModalViewController(picker, true);

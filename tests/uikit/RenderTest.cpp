@@ -11,7 +11,7 @@ namespace {
 
 cg::Color probe(const ns::Ref<cg::BitmapContext>& pixels, int x, int y)
 {
-    return pixels ? pixels->pixel(std::size_t(x), std::size_t(y)) : cg::Color {-1, -1, -1, -1};
+    return pixels ? pixels->pixel(std::size_t(x), std::size_t(y)) : cg::Color{-1, -1, -1, -1};
 }
 
 void expectColor(cg::Color actual, cg::Color expected)
@@ -81,7 +81,7 @@ TEST_F(Render, ACollapsedViewIsNeitherDrawnNorTouched)
 {
     auto collapsed = ns::make<ui::View>(cg::makeRect(0, 0, 320, 480));
     collapsed->setBackgroundColor(ui::Color::blackColor());
-    collapsed->setTransform(cg::AffineTransform {0, 0, 0, 0, 0, 0});
+    collapsed->setTransform(cg::AffineTransform{0, 0, 0, 0, 0, 0});
     auto after = ns::make<ui::View>(cg::makeRect(100, 100, 50, 50));
     after->setBackgroundColor(ui::Color::redColor());
     window->addSubview(collapsed);
@@ -100,6 +100,6 @@ TEST_F(Render, WritesAFileAtomically)
     ASSERT_TRUE(ui::renderToFile(*window, 1, path));
     auto image = ui::Image::imageWithContentsOfFile(path);
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->size(), (cg::Size {320, 480}));
+    EXPECT_EQ(image->size(), (cg::Size{320, 480}));
     EXPECT_FALSE(ui::renderToFile(*window, 1, home.file("missing/folder/shot.png")));
 }

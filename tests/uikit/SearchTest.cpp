@@ -16,7 +16,7 @@ class Names : public ui::TableViewController, public ui::SearchDisplayDelegate, 
 {
 public:
     Names() : TableViewController(ui::TableViewStyle::Grouped) {}
-    std::vector<std::string> all {"Anna", "Bob", "Joanne", "Zed"};
+    std::vector<std::string> all{"Anna", "Bob", "Joanne", "Zed"};
     std::vector<std::string> shown = all;
     std::vector<std::string> calls;
     ns::Ref<ui::SearchBar> bar;
@@ -38,7 +38,8 @@ public:
     {
         return long(&table == tableView().get() ? all.size() : shown.size());
     }
-    ns::Ref<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& table, const ns::IndexPath& path) override
+    ns::Ref<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& table,
+                                                              const ns::IndexPath& path) override
     {
         auto cell = table.dequeueReusableCellWithIdentifier("Name");
         if (!cell)
@@ -47,9 +48,16 @@ public:
         cell->textLabel()->setText(list[path.row()]);
         return cell;
     }
-    void searchDisplayControllerDidBeginSearch(ui::SearchDisplayController&) override { calls.push_back("begin"); }
-    void searchDisplayControllerDidEndSearch(ui::SearchDisplayController&) override { calls.push_back("end"); }
-    bool searchDisplayControllerShouldReloadTableForSearchString(ui::SearchDisplayController&, const std::string& text) override
+    void searchDisplayControllerDidBeginSearch(ui::SearchDisplayController&) override
+    {
+        calls.push_back("begin");
+    }
+    void searchDisplayControllerDidEndSearch(ui::SearchDisplayController&) override
+    {
+        calls.push_back("end");
+    }
+    bool searchDisplayControllerShouldReloadTableForSearchString(ui::SearchDisplayController&,
+                                                                 const std::string& text) override
     {
         calls.push_back("filter " + text);
         shown.clear();
@@ -89,6 +97,6 @@ TEST_F(Search, TheResultsTableShowsWhileThereIsSearchText)
     EXPECT_FALSE(names->search->isActive());
     EXPECT_FALSE(names->search->isShowingResults());
     EXPECT_EQ(names->bar->text(), "");
-    EXPECT_EQ(names->calls, (std::vector<std::string> {"begin", "bar n", "filter n", "bar nn", "filter nn", "bar ",
-                                                       "end"}));
+    EXPECT_EQ(names->calls,
+              (std::vector<std::string>{"begin", "bar n", "filter n", "bar nn", "filter nn", "bar ", "end"}));
 }

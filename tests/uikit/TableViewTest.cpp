@@ -15,14 +15,18 @@ namespace {
 class Rows : public ns::Object, public ui::TableViewDataSource, public ui::TableViewDelegate
 {
 public:
-    std::vector<long> counts {100};
+    std::vector<long> counts{100};
     std::vector<std::string> asked;
     std::vector<std::string> selected;
     int created = 0;
 
     long numberOfSectionsInTableView(ui::TableView&) override { return long(counts.size()); }
-    long tableViewNumberOfRowsInSection(ui::TableView&, std::size_t section) override { return counts[section]; }
-    ns::Ref<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& table, const ns::IndexPath& path) override
+    long tableViewNumberOfRowsInSection(ui::TableView&, std::size_t section) override
+    {
+        return counts[section];
+    }
+    ns::Ref<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& table,
+                                                              const ns::IndexPath& path) override
     {
         asked.push_back(std::to_string(path.section()) + "." + std::to_string(path.row()));
         auto cell = table.dequeueReusableCellWithIdentifier("Cell");
@@ -129,7 +133,7 @@ TEST_F(Tables, ATapSelectsTheRowAndTellsTheDelegate)
     cg::Rect row = table->rectForRowAtIndexPath(ns::IndexPath(1, 2));
     EXPECT_EQ(row.origin.y, 22 + 3 * 44 + 22 + 2 * 44); // each section under its header
     driver.tap(cg::makePoint(100, row.midY()));
-    EXPECT_EQ(rows->selected, (std::vector<std::string> {"1.2"}));
+    EXPECT_EQ(rows->selected, (std::vector<std::string>{"1.2"}));
     ASSERT_TRUE(table->indexPathForSelectedRow());
     EXPECT_TRUE(table->cellForRowAtIndexPath(ns::IndexPath(1, 2))->isSelected());
     table->deselectRowAtIndexPath(ns::IndexPath(1, 2), true);

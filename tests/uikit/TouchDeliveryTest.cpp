@@ -79,7 +79,7 @@ TEST_F(TouchDelivery, ATouchThatMovesOffItsViewStaysWithIt)
     window->addSubview(left);
     window->addSubview(right);
     driver.drag(cg::makePoint(50, 50), cg::makePoint(150, 50), 4);
-    EXPECT_EQ(left->calls, (std::vector<std::string> {"b1/1", "m1/1", "m1/1", "m1/1", "m1/1", "e1/1"}));
+    EXPECT_EQ(left->calls, (std::vector<std::string>{"b1/1", "m1/1", "m1/1", "m1/1", "m1/1", "e1/1"}));
     EXPECT_TRUE(right->calls.empty());
     // Its location is in the view's own coordinates, past its right edge at the end.
     EXPECT_EQ(left->locations.back(), cg::makePoint(150, 50));
@@ -93,7 +93,7 @@ TEST_F(TouchDelivery, TwoFingersOnOneViewArriveInOneEvent)
     auto touches = driver.touchDown({cg::makePoint(100, 100), cg::makePoint(200, 200)});
     driver.touchMove({{touches[0], cg::makePoint(90, 100)}});
     driver.touchUp(touches);
-    EXPECT_EQ(view->calls, (std::vector<std::string> {"b2/2", "m1/2", "e2/2"}));
+    EXPECT_EQ(view->calls, (std::vector<std::string>{"b2/2", "m1/2", "e2/2"}));
 }
 
 TEST_F(TouchDelivery, AViewTakingOneFingerGetsOnlyTheFirst)
@@ -102,7 +102,7 @@ TEST_F(TouchDelivery, AViewTakingOneFingerGetsOnlyTheFirst)
     window->addSubview(view);
     auto touches = driver.touchDown({cg::makePoint(100, 100), cg::makePoint(200, 200)});
     driver.touchUp(touches);
-    EXPECT_EQ(view->calls, (std::vector<std::string> {"b1/1", "e1/1"}));
+    EXPECT_EQ(view->calls, (std::vector<std::string>{"b1/1", "e1/1"}));
 }
 
 TEST_F(TouchDelivery, CancellingTellsEveryActiveTouch)
@@ -111,7 +111,7 @@ TEST_F(TouchDelivery, CancellingTellsEveryActiveTouch)
     window->addSubview(view);
     driver.touchDown({cg::makePoint(10, 10)});
     driver.cancelAll();
-    EXPECT_EQ(view->calls, (std::vector<std::string> {"b1/1", "c1/1"}));
+    EXPECT_EQ(view->calls, (std::vector<std::string>{"b1/1", "c1/1"}));
     EXPECT_TRUE(driver.activeTouches().empty());
 }
 
@@ -127,23 +127,20 @@ TEST_F(TouchDelivery, TapCountsFollowTimeAndDistance)
         int count;
     };
     const Step steps[] = {
-        {"first tap", 0, {100, 100}, 1},
-        {"quickly again", 0.2, {102, 101}, 2},
-        {"and again", 0.3, {100, 100}, 3},
-        {"too late", 0.4, {100, 100}, 1},
-        {"quick but far", 0.1, {200, 100}, 1},
-        {"quick and near", 0.35, {203, 100}, 2},
+        {"first tap", 0, {100, 100}, 1},       {"quickly again", 0.2, {102, 101}, 2},
+        {"and again", 0.3, {100, 100}, 3},     {"too late", 0.4, {100, 100}, 1},
+        {"quick but far", 0.1, {200, 100}, 1}, {"quick and near", 0.35, {203, 100}, 2},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.name);
         driver.advance(step.pause);
         view->tapCounts.clear();
         driver.tap(step.point);
-        EXPECT_EQ(view->tapCounts, (std::vector<int> {step.count, step.count}));
+        EXPECT_EQ(view->tapCounts, (std::vector<int>{step.count, step.count}));
     }
     view->tapCounts.clear();
     driver.doubleTap(cg::makePoint(50, 300));
-    EXPECT_EQ(view->tapCounts, (std::vector<int> {1, 1, 2, 2}));
+    EXPECT_EQ(view->tapCounts, (std::vector<int>{1, 1, 2, 2}));
 }
 
 TEST_F(TouchDelivery, UnhandledTouchesGoUpTheResponderChain)
@@ -153,7 +150,7 @@ TEST_F(TouchDelivery, UnhandledTouchesGoUpTheResponderChain)
     window->addSubview(parent);
     parent->addSubview(child);
     driver.tap(cg::makePoint(20, 20));
-    EXPECT_EQ(parent->calls, (std::vector<std::string> {"b1/0", "e1/0"}));
+    EXPECT_EQ(parent->calls, (std::vector<std::string>{"b1/0", "e1/0"}));
 }
 
 namespace {
@@ -170,7 +167,8 @@ public:
         auto touches = event->touchesForView(this).allObjects();
         if (touches.size() != 2)
             return;
-        std::sort(touches.begin(), touches.end(), [](auto& a, auto& b) { return a->identity() < b->identity(); });
+        std::sort(touches.begin(), touches.end(),
+                  [](auto& a, auto& b) { return a->identity() < b->identity(); });
         positions.emplace_back(touches[0]->locationInView(nullptr), touches[1]->locationInView(nullptr));
         times.push_back(event->timestamp());
     }
@@ -212,5 +210,5 @@ TEST_F(TouchDelivery, PressAndHoldKeepsTheFingerDownForItsTime)
     double before = ns::Clock::current().now();
     driver.pressAndHold(cg::makePoint(10, 10), 1.5);
     EXPECT_DOUBLE_EQ(ns::Clock::current().now() - before, 1.5);
-    EXPECT_EQ(view->calls, (std::vector<std::string> {"b1/1", "e1/1"}));
+    EXPECT_EQ(view->calls, (std::vector<std::string>{"b1/1", "e1/1"}));
 }

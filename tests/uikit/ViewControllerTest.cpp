@@ -48,7 +48,7 @@ TEST_F(Controllers, ViewLoadsOnceOnFirstUse)
     EXPECT_FALSE(controller->isViewLoaded());
     auto view = controller->view();
     EXPECT_EQ(controller->view(), view);
-    EXPECT_EQ(g_log, (std::vector<std::string> {"a loadView", "a viewDidLoad"}));
+    EXPECT_EQ(g_log, (std::vector<std::string>{"a loadView", "a viewDidLoad"}));
     EXPECT_EQ(view->nextResponder(), controller.get());
     EXPECT_EQ(view->frame(), ui::Application::sharedApplication().applicationFrame());
 }
@@ -67,9 +67,9 @@ TEST_F(Controllers, ModalPresentationAndDismissalTellAppearanceInOrder)
         g_log.push_back("presented");
     });
     EXPECT_TRUE(presented);
-    EXPECT_EQ(g_log, (std::vector<std::string> {"root willDisappear", "modal loadView", "modal viewDidLoad",
-                                                "modal willAppear", "root didDisappear", "modal didAppear",
-                                                "presented"}));
+    EXPECT_EQ(g_log, (std::vector<std::string>{"root willDisappear", "modal loadView", "modal viewDidLoad",
+                                               "modal willAppear", "root didDisappear", "modal didAppear",
+                                               "presented"}));
     EXPECT_EQ(root->presentedViewController(), modal);
     EXPECT_EQ(modal->presentingViewController(), root.get());
     EXPECT_EQ(modal->parentViewController(), nullptr);
@@ -82,8 +82,8 @@ TEST_F(Controllers, ModalPresentationAndDismissalTellAppearanceInOrder)
     ui::ViewController* raw = modal.get();
     modal.reset(); // the presenter keeps it
     raw->dismissViewControllerAnimated(true, [&] { g_log.push_back("dismissed"); });
-    EXPECT_EQ(g_log, (std::vector<std::string> {"modal willDisappear", "root willAppear", "modal didDisappear",
-                                                "root didAppear", "dismissed"}));
+    EXPECT_EQ(g_log, (std::vector<std::string>{"modal willDisappear", "root willAppear", "modal didDisappear",
+                                               "root didAppear", "dismissed"}));
     EXPECT_EQ(root->presentedViewController(), nullptr);
     EXPECT_EQ(root->view()->superview(), window.get());
     driver.settle(); // the dismissed controller is released once the run loop turns
@@ -119,11 +119,13 @@ TEST_F(Controllers, NavigationPushAndPopTellDisappearance)
     EXPECT_EQ(first->navigationController(), navigation.get());
 
     auto second = ns::make<LoggingController>("second");
-    second->navigationItem()->setRightBarButtonItem(ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Done));
+    second->navigationItem()->setRightBarButtonItem(
+        ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Done));
     g_log.clear();
     navigation->pushViewController(second, false);
-    EXPECT_EQ(g_log, (std::vector<std::string> {"first willDisappear", "second loadView", "second viewDidLoad",
-                                                "second willAppear", "first didDisappear", "second didAppear"}));
+    EXPECT_EQ(g_log,
+              (std::vector<std::string>{"first willDisappear", "second loadView", "second viewDidLoad",
+                                        "second willAppear", "first didDisappear", "second didAppear"}));
     EXPECT_EQ(navigation->topViewController(), second);
     ASSERT_EQ(navigation->navigationBar()->items().size(), 2u);
     EXPECT_EQ(navigation->navigationBar()->backItem()->title(), "People");
@@ -133,8 +135,8 @@ TEST_F(Controllers, NavigationPushAndPopTellDisappearance)
     second.reset();
     auto popped = navigation->popViewControllerAnimated(false);
     ASSERT_TRUE(popped);
-    EXPECT_EQ(g_log, (std::vector<std::string> {"second willDisappear", "first willAppear", "second didDisappear",
-                                                "first didAppear"}));
+    EXPECT_EQ(g_log, (std::vector<std::string>{"second willDisappear", "first willAppear",
+                                               "second didDisappear", "first didAppear"}));
     EXPECT_EQ(popped->parentViewController(), nullptr);
     EXPECT_EQ(navigation->viewControllers().size(), 1u);
     EXPECT_EQ(navigation->popViewControllerAnimated(false), nullptr); // the root stays
@@ -169,6 +171,6 @@ TEST_F(Controllers, TabBarShowsItsSelectedController)
     g_log.clear();
     ASSERT_TRUE(driver.press("Two"));
     EXPECT_EQ(tabs->selectedViewController(), b);
-    EXPECT_EQ(g_log, (std::vector<std::string> {"a willDisappear", "b loadView", "b viewDidLoad", "b willAppear",
-                                                "a didDisappear", "b didAppear"}));
+    EXPECT_EQ(g_log, (std::vector<std::string>{"a willDisappear", "b loadView", "b viewDidLoad",
+                                               "b willAppear", "a didDisappear", "b didAppear"}));
 }

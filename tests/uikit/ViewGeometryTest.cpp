@@ -19,8 +19,10 @@ void expectRect(cg::Rect actual, cg::Rect expected)
 
 TEST(ViewGeometry, ConcatenationAppliesTheFirstTransformFirst)
 {
-    AffineTransform moveThenScale = cg::concat(AffineTransform::translation(10, 0), AffineTransform::scale(2, 2));
-    AffineTransform scaleThenMove = cg::concat(AffineTransform::scale(2, 2), AffineTransform::translation(10, 0));
+    AffineTransform moveThenScale =
+        cg::concat(AffineTransform::translation(10, 0), AffineTransform::scale(2, 2));
+    AffineTransform scaleThenMove =
+        cg::concat(AffineTransform::scale(2, 2), AffineTransform::translation(10, 0));
     cg::Point a = cg::apply(moveThenScale, cg::makePoint(1, 1));
     cg::Point b = cg::apply(scaleThenMove, cg::makePoint(1, 1));
     EXPECT_FLOAT_EQ(a.x, 22);
@@ -40,10 +42,12 @@ TEST(ViewGeometry, FrameIsTheEnclosingBoxUnderATransform)
     const Case cases[] = {
         {"identity", AffineTransform::identity(), cg::makeRect(10, 20, 100, 50)},
         {"double size about the centre", AffineTransform::scale(2, 2), cg::makeRect(-40, -5, 200, 100)},
-        {"quarter turn", AffineTransform::rotation(std::numbers::pi_v<float> / 2), cg::makeRect(35, -5, 50, 100)},
+        {"quarter turn", AffineTransform::rotation(std::numbers::pi_v<float> / 2),
+         cg::makeRect(35, -5, 50, 100)},
         {"translation", AffineTransform::translation(5, -5), cg::makeRect(15, 15, 100, 50)},
         {"eighth turn", AffineTransform::rotation(std::numbers::pi_v<float> / 4),
-         cg::makeRect(60 - 75 / std::sqrt(2.0f), 45 - 75 / std::sqrt(2.0f), 150 / std::sqrt(2.0f), 150 / std::sqrt(2.0f))},
+         cg::makeRect(60 - 75 / std::sqrt(2.0f), 45 - 75 / std::sqrt(2.0f), 150 / std::sqrt(2.0f),
+                      150 / std::sqrt(2.0f))},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
@@ -51,7 +55,7 @@ TEST(ViewGeometry, FrameIsTheEnclosingBoxUnderATransform)
         view->setTransform(row.transform);
         expectRect(view->frame(), row.frame);
         EXPECT_EQ(view->center(), cg::makePoint(60, 45));
-        EXPECT_EQ(view->bounds().size, (cg::Size {100, 50}));
+        EXPECT_EQ(view->bounds().size, (cg::Size{100, 50}));
     }
 }
 
@@ -62,7 +66,7 @@ TEST(ViewGeometry, SettingTheFrameUnderATransformKeepsTheTransformAndSizesTheBou
     view->setFrame(cg::makeRect(0, 0, 90, 60));
     EXPECT_EQ(view->transform(), AffineTransform::scale(2, 2));
     EXPECT_EQ(view->center(), cg::makePoint(45, 30));
-    EXPECT_EQ(view->bounds().size, (cg::Size {45, 30}));
+    EXPECT_EQ(view->bounds().size, (cg::Size{45, 30}));
     expectRect(view->frame(), cg::makeRect(0, 0, 90, 60));
 
     // An unchanged frame sets back unchanged under a quarter turn.

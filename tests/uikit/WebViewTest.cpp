@@ -53,19 +53,21 @@ TEST_F(Web, LoadsTellTheDelegateOnTheRunLoop)
         } else if (url == "https://example.com/go") {
             page.redirectTo = "https://example.com/callback?token=abc";
         } else if (url == "https://example.com/missing") {
-            page.error = ns::Error::withDescription(ui::URLErrorDomain, ui::URLErrorNotConnectedToInternet, "offline");
+            page.error =
+                ns::Error::withDescription(ui::URLErrorDomain, ui::URLErrorNotConnectedToInternet, "offline");
         }
         return page;
     });
     window->addSubview(view);
 
     view->loadRequest(request("https://example.com/login"));
-    EXPECT_EQ(browser->calls, (std::vector<std::string> {"should https://example.com/login"}));
+    EXPECT_EQ(browser->calls, (std::vector<std::string>{"should https://example.com/login"}));
     EXPECT_TRUE(view->isLoading());
     driver.settle();
     EXPECT_EQ(browser->calls.back(), "finish Sign in");
     EXPECT_EQ(view->request()->URL()->host(), "example.com");
-    EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("document.getElementById('oauth_pin').innerHTML"), "123456");
+    EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("document.getElementById('oauth_pin').innerHTML"),
+              "123456");
     EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("document.title"), "Sign in");
     EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("unknown()"), "");
     EXPECT_EQ(view->evaluatedScripts().size(), 3u);
@@ -75,9 +77,9 @@ TEST_F(Web, LoadsTellTheDelegateOnTheRunLoop)
     browser->refuse = "https://example.com/callback";
     view->clickLink("https://example.com/go");
     driver.settle();
-    EXPECT_EQ(browser->calls, (std::vector<std::string> {"should https://example.com/go link", "start",
-                                                         "should https://example.com/callback?token=abc",
-                                                         "fail WebKitErrorDomain 102"}));
+    EXPECT_EQ(browser->calls, (std::vector<std::string>{"should https://example.com/go link", "start",
+                                                        "should https://example.com/callback?token=abc",
+                                                        "fail WebKitErrorDomain 102"}));
 
     browser->calls.clear();
     view->loadRequest(request("https://example.com/missing"));
@@ -90,8 +92,9 @@ TEST_F(Web, LoadsTellTheDelegateOnTheRunLoop)
     view->loadRequest(request("https://example.com/a"));
     view->loadRequest(request("https://example.com/b"));
     driver.settle();
-    EXPECT_EQ(browser->calls, (std::vector<std::string> {"should https://example.com/a", "should https://example.com/b",
-                                                         "fail NSURLErrorDomain -999", "start", "finish "}));
+    EXPECT_EQ(browser->calls,
+              (std::vector<std::string>{"should https://example.com/a", "should https://example.com/b",
+                                        "fail NSURLErrorDomain -999", "start", "finish "}));
     EXPECT_TRUE(view->canGoBack());
 }
 
