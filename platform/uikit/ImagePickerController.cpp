@@ -62,7 +62,10 @@ ImagePickerController::ImagePickerController() : NavigationController(ns::make<P
 {
     auto list = topViewController();
     list->navigationItem()->setRightBarButtonItem(BarButtonItem::withSystemItem(
-        BarButtonSystemItem::Cancel, nullptr, [this](const ns::Id&) { cancel(); }));
+        BarButtonSystemItem::Cancel, nullptr, [this, alive = m_life.weak()](const ns::Id&) {
+            if (!alive.expired())
+                cancel();
+        }));
 }
 
 bool ImagePickerController::isSourceTypeAvailable(ImagePickerControllerSourceType type)

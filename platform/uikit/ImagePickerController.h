@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uikit/Action.h"
 #include "uikit/NavigationController.h"
 
 #include <string>
@@ -61,6 +62,7 @@ private:
     ImagePickerControllerSourceType m_sourceType = ImagePickerControllerSourceType::PhotoLibrary;
     bool m_allowsEditing = false;
     ns::Weak<ImagePickerControllerDelegate> m_pickerDelegate;
+    LifeToken m_life;
 };
 
 } // namespace ui

@@ -33,7 +33,9 @@ NavigationBar::NavigationBar(cg::Rect frame)
     m_backButton->layer()->setBorderColor(Color::colorWithWhite(0, 0.25f));
     m_backButton->addTarget(
         nullptr,
-        [this](const ns::Id&) {
+        [this, alive = m_life.weak()](const ns::Id&) {
+            if (alive.expired())
+                return;
             if (m_backAction)
                 m_backAction();
             else

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uikit/Action.h"
 #include "uikit/Toolbar.h"
 #include "uikit/View.h"
 
@@ -55,6 +56,7 @@ private:
     ns::Ref<Button> m_backButton;
     std::vector<ns::Ref<View>> m_leftViews;
     std::vector<ns::Ref<View>> m_rightViews;
+    LifeToken m_life;
 };
 
 } // namespace ui

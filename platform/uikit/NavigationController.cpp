@@ -23,7 +23,10 @@ template <class T> void releaseLater(ns::Ref<T> object)
 NavigationController::NavigationController()
     : m_navigationBar(ns::make<NavigationBar>()), m_toolbar(ns::make<Toolbar>())
 {
-    m_navigationBar->setBackAction([this] { popViewControllerAnimated(true); });
+    m_navigationBar->setBackAction([this, alive = m_life.weak()] {
+        if (!alive.expired())
+            popViewControllerAnimated(true);
+    });
 }
 
 NavigationController::NavigationController(const ns::Ref<ViewController>& rootViewController)

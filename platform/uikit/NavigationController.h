@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uikit/Action.h"
 #include "uikit/ViewController.h"
 
 #include <vector>
@@ -66,6 +67,7 @@ private:
     bool m_navigationBarHidden = false;
     bool m_toolbarHidden = true;
     ns::Weak<NavigationControllerDelegate> m_delegate;
+    LifeToken m_life;
 };
 
 } // namespace ui

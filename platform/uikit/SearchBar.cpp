@@ -49,12 +49,22 @@ SearchBar::SearchBar(cg::Rect frame)
     m_field->setFont(Font::systemFontOfSize(14));
     m_field->setDelegate(m_watcher);
     m_field->addTarget(
-        nullptr, [this](const ns::Id&) { textChanged(); }, ControlEventEditingChanged);
+        nullptr,
+        [this, alive = m_life.weak()](const ns::Id&) {
+            if (!alive.expired())
+                textChanged();
+        },
+        ControlEventEditingChanged);
     addSubview(m_field);
     m_cancelButton->setTitle("Cancel");
     m_cancelButton->titleLabel()->setFont(Font::boldSystemFontOfSize(12));
     m_cancelButton->addTarget(
-        nullptr, [this](const ns::Id&) { cancelClicked(); }, ControlEventTouchUpInside);
+        nullptr,
+        [this, alive = m_life.weak()](const ns::Id&) {
+            if (!alive.expired())
+                cancelClicked();
+        },
+        ControlEventTouchUpInside);
     m_cancelButton->setHidden(true);
     addSubview(m_cancelButton);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uikit/Action.h"
 #include "uikit/Toolbar.h"
 #include "uikit/View.h"
 
@@ -89,6 +90,7 @@ private:
     long m_selectedScope = 0;
     ns::Weak<SearchBarDelegate> m_delegate;
     SearchDisplayController* m_displayController = nullptr; // cleared by the controller when it goes
+    LifeToken m_life;
 };
 
 } // namespace ui

@@ -18,7 +18,10 @@ constexpr cg::Float TabBarHeight = 49;
 
 TabBarController::TabBarController() : m_tabBar(ns::make<TabBar>())
 {
-    m_tabBar->setSelectAction([this](std::size_t index) { setSelectedIndex(index); });
+    m_tabBar->setSelectAction([this, alive = m_life.weak()](std::size_t index) {
+        if (!alive.expired())
+            setSelectedIndex(index);
+    });
 }
 
 void TabBarController::loadView()
@@ -129,8 +132,8 @@ void TabBar::layoutSubviews()
             button->titleLabel()->setFont(Font::boldSystemFontOfSize(10));
             button->addTarget(
                 nullptr,
-                [this, i](const ns::Id&) {
-                    if (m_selectAction)
+                [this, i, alive = m_life.weak()](const ns::Id&) {
+                    if (!alive.expired() && m_selectAction)
                         m_selectAction(i);
                 },
                 ControlEventTouchUpInside);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uikit/Action.h"
 #include "uikit/View.h"
 #include "uikit/ViewController.h"
 
@@ -37,6 +38,7 @@ private:
 
     ns::Ref<TabBar> m_tabBar;
     std::size_t m_selectedIndex = 0;
+    LifeToken m_life;
 };
 
 // The bar of a tab bar controller: one button per controller, titled by its tab bar item.
@@ -58,6 +60,7 @@ private:
     std::size_t m_selected = 0;
     std::vector<ns::Ref<View>> m_buttons;
     std::function<void(std::size_t)> m_selectAction;
+    LifeToken m_life;
 };
 
 } // namespace ui

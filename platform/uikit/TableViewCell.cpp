@@ -232,7 +232,9 @@ void TableViewCell::layoutSubviews()
             m_editingControl->titleLabel()->setFont(Font::boldSystemFontOfSize(20));
             m_editingControl->addTarget(
                 nullptr,
-                [this](const ns::Id&) {
+                [this, alive = m_life.weak()](const ns::Id&) {
+                    if (alive.expired())
+                        return;
                     if (m_tableEditingStyle == TableViewCellEditingStyle::Insert) {
                         if (auto* table = tableView())
                             table->commitEditingForCell(this, TableViewCellEditingStyle::Insert);
@@ -259,7 +261,9 @@ void TableViewCell::layoutSubviews()
             m_deleteButton->setBackgroundColor(Color::colorWithRed(0.8f, 0.1f, 0.1f, 1));
             m_deleteButton->addTarget(
                 nullptr,
-                [this](const ns::Id&) {
+                [this, alive = m_life.weak()](const ns::Id&) {
+                    if (alive.expired())
+                        return;
                     if (auto* table = tableView())
                         table->commitEditingForCell(this, TableViewCellEditingStyle::Delete);
                 },

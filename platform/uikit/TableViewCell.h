@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uikit/Action.h"
 #include "uikit/View.h"
 
 #include <optional>
@@ -146,6 +147,7 @@ private:
     cg::Float m_indentationWidth = 10;
     bool m_shouldIndentWhileEditing = true;
     bool m_showsReorderControl = false;
+    LifeToken m_life;
 };
 
 } // namespace ui

@@ -257,7 +257,10 @@ const ns::Ref<BarButtonItem>& ViewController::editButtonItem()
     if (!m_editButtonItem) {
         m_editButtonItem = BarButtonItem::withTitle(
             m_editing ? "Done" : "Edit", m_editing ? BarButtonItemStyle::Done : BarButtonItemStyle::Bordered);
-        m_editButtonItem->setTargetAction(nullptr, [this](const ns::Id&) { setEditing(!m_editing, true); });
+        m_editButtonItem->setTargetAction(nullptr, [this, alive = m_life.weak()](const ns::Id&) {
+            if (!alive.expired())
+                setEditing(!m_editing, true);
+        });
     }
     return m_editButtonItem;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uikit/Action.h"
 #include "uikit/Application.h"
 #include "uikit/Responder.h"
 
@@ -129,6 +130,7 @@ private:
     ns::Ref<BarButtonItem> m_editButtonItem;
     std::vector<ns::Ref<BarButtonItem>> m_toolbarItems;
     Appearance m_appearance = Appearance::Hidden;
+    LifeToken m_life;
 };
 
 } // namespace ui
