@@ -22,6 +22,12 @@ void StrictJsonBase::addErrorWithCode(long code, const std::string& description)
 
 void StrictJsonBase::clearErrorTrace()
 {
+    // Each error holds the one before it, so releasing the first one first would free the whole chain in
+    // one deep cascade from the last; from the last one back, each release frees one error.
+    if (m_errorTrace && m_errorTrace.use_count() == 1) {
+        while (m_errorTrace->count())
+            m_errorTrace->removeLastObject();
+    }
     m_errorTrace.reset();
 }
 
@@ -39,5 +45,11 @@ bool StrictJsonBase::enterContainer()
 bool StrictJsonBase::fail(long code, const std::string& description)
 {
     addErrorWithCode(code, description);
+    return false;
+}
+
+bool StrictJsonBase::fail(long code, const char* description)
+{
+    addErrorWithCode(code, std::string(description));
     return false;
 }

@@ -30,7 +30,7 @@ class StrictJsonBase : public ns::Object
 public:
     static constexpr unsigned DefaultMaxDepth = 512;
     // Nesting is recursive, so even "no limit" (maxDepth 0) stops here, well before the stack runs out.
-    static constexpr unsigned HardDepthLimit = 10000;
+    static constexpr unsigned HardDepthLimit = 2048;
 
     StrictJsonBase();
 
@@ -54,6 +54,8 @@ protected:
     bool enterContainer();
     // Records the error and answers false, for "return fail(...)".
     bool fail(long code, const std::string& description);
+    // The same for a fixed text; it keeps temporaries out of the recursive scanners' frames.
+    bool fail(long code, const char* description);
     void leaveContainer() { --m_depth; }
 
     unsigned m_depth = 0;

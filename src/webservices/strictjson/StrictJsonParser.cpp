@@ -137,15 +137,42 @@ void StrictJsonParser::skipWhitespace()
         ++m_c;
 }
 
-bool StrictJsonParser::scanLiteral(std::string_view rest, const ns::Id& literal, ns::Id& value,
-                                   const char* failure)
+[[gnu::noinline]] bool StrictJsonParser::scanLiteral(char first, ns::Id& value)
 {
+    std::string_view rest = first == 't' ? "rue" : first == 'f' ? "alse" : "ull";
     if (static_cast<std::size_t>(m_end - m_c) < rest.size() ||
         std::memcmp(m_c, rest.data(), rest.size()) != 0)
-        return fail(StrictJsonErrorToken, failure);
+        return fail(StrictJsonErrorToken, first == 't'   ? "Expected 'true'"
+                                          : first == 'f' ? "Expected 'false'"
+                                                         : "Expected 'null'");
     m_c += rest.size();
-    value = literal;
+    if (first == 'n')
+        value = ns::Null::null();
+    else
+        value = ns::Number::numberWithBool(first == 't');
     return true;
+}
+
+[[gnu::noinline]] void StrictJsonParser::closeArray(std::size_t first, ns::Id& value)
+{
+    auto begin = m_elements.begin() + static_cast<std::ptrdiff_t>(first);
+    std::vector<ns::Id> elements(std::make_move_iterator(begin), std::make_move_iterator(m_elements.end()));
+    m_elements.erase(begin, m_elements.end());
+    value = ns::MutableArray::make(std::move(elements));
+}
+
+[[gnu::noinline]] void StrictJsonParser::closeDictionary(std::size_t first, ns::Id& value)
+{
+    auto begin = m_members.begin() + static_cast<std::ptrdiff_t>(first);
+    ns::Dictionary::Entries members(std::make_move_iterator(begin), std::make_move_iterator(m_members.end()));
+    m_members.erase(begin, m_members.end());
+    // A later member with an equal key replaces the earlier one.
+    value = ns::MutableDictionary::make(std::move(members));
+}
+
+[[gnu::noinline]] bool StrictJsonParser::failForKey(const ns::Id& key)
+{
+    return fail(StrictJsonErrorToken, ns::format("Object value expected for key: %@", key));
 }
 
 bool StrictJsonParser::scanValue(ns::Id& value)
@@ -176,11 +203,9 @@ bool StrictJsonParser::scanValue(ns::Id& value)
     case '{':
         return scanRestOfDictionary(value);
     case 't':
-        return scanLiteral("rue", ns::Number::numberWithBool(true), value, "Expected 'true'");
     case 'f':
-        return scanLiteral("alse", ns::Number::numberWithBool(false), value, "Expected 'false'");
     case 'n':
-        return scanLiteral("ull", ns::Null::null(), value, "Expected 'null'");
+        return scanLiteral(m_c[-1], value);
     default:
         --m_c;
         return fail(StrictJsonErrorToken, "Unrecognised leading character");
@@ -196,11 +221,7 @@ bool StrictJsonParser::scanRestOfArray(ns::Id& value)
         skipWhitespace();
         if (m_c != m_end && *m_c == ']') {
             ++m_c;
-            auto begin = m_elements.begin() + static_cast<std::ptrdiff_t>(first);
-            std::vector<ns::Id> elements(std::make_move_iterator(begin),
-                                         std::make_move_iterator(m_elements.end()));
-            m_elements.erase(begin, m_elements.end());
-            value = ns::MutableArray::make(std::move(elements));
+            closeArray(first, value);
             leaveContainer();
             return true;
         }
@@ -233,12 +254,7 @@ bool StrictJsonParser::scanRestOfDictionary(ns::Id& value)
         skipWhitespace();
         if (m_c != m_end && *m_c == '}') {
             ++m_c;
-            auto begin = m_members.begin() + static_cast<std::ptrdiff_t>(first);
-            ns::Dictionary::Entries members(std::make_move_iterator(begin),
-                                            std::make_move_iterator(m_members.end()));
-            m_members.erase(begin, m_members.end());
-            // A later member with an equal key replaces the earlier one.
-            value = ns::MutableDictionary::make(std::move(members));
+            closeDictionary(first, value);
             leaveContainer();
             return true;
         }
@@ -254,7 +270,7 @@ bool StrictJsonParser::scanRestOfDictionary(ns::Id& value)
         ++m_c;
         ns::Id member;
         if (!scanValue(member))
-            return fail(StrictJsonErrorToken, ns::format("Object value expected for key: %@", key));
+            return failForKey(key);
         m_members.emplace_back(std::move(key), std::move(member));
         skipWhitespace();
         if (m_c == m_end)

@@ -30,7 +30,11 @@ private:
     bool scanNumber(ns::Id& value);
     bool scanUnicodeChar(char32_t& codePoint);
     bool scanHexQuad(uint32_t& quad);
-    bool scanLiteral(std::string_view rest, const ns::Id& literal, ns::Id& value, const char* failure);
+    bool scanLiteral(char first, ns::Id& value);
+    // Kept out of line so that each level of nesting costs the stack as little as possible.
+    void closeArray(std::size_t first, ns::Id& value);
+    void closeDictionary(std::size_t first, ns::Id& value);
+    bool failForKey(const ns::Id& key);
 
     const char* m_c = nullptr;   // read position
     const char* m_end = nullptr; // end of the text

@@ -58,49 +58,72 @@ std::optional<std::string> StrictJsonWriter::stringWithFragment(const ns::Id& va
 
 bool StrictJsonWriter::appendValue(const ns::Id& value, std::string& json)
 {
-    ns::Id object = value;
+    const ns::Object* object = value.get();
+    ns::Id standIn; // keeps a proxy's answer alive
     for (int hop = 0;; ++hop) {
-        auto* proxy = dynamic_cast<const StrictJsonProxy*>(object.get());
-        if (!proxy || isContainer(object) || ns::cast<ns::String>(object) || ns::cast<ns::Number>(object) ||
-            ns::isNull(object))
+        auto* proxy = dynamic_cast<const StrictJsonProxy*>(object);
+        if (!proxy || dynamic_cast<const ns::Dictionary*>(object) || dynamic_cast<const ns::Array*>(object) ||
+            dynamic_cast<const ns::String*>(object) || dynamic_cast<const ns::Number*>(object) ||
+            dynamic_cast<const ns::Null*>(object))
             break;
-        if (hop == MaxProxyHops) {
-            addErrorWithCode(StrictJsonErrorDepth, "Nested too deep");
-            return false;
-        }
-        object = proxy->proxyForJson();
+        if (hop == MaxProxyHops)
+            return fail(StrictJsonErrorDepth, "Nested too deep");
+        standIn = proxy->proxyForJson();
+        object = standIn.get();
     }
-
-    if (auto dictionary = ns::cast<ns::Dictionary>(object))
+    if (auto* dictionary = dynamic_cast<const ns::Dictionary*>(object))
         return appendDictionary(*dictionary, json);
-    if (auto array = ns::cast<ns::Array>(object))
+    if (auto* array = dynamic_cast<const ns::Array*>(object))
         return appendArray(*array, json);
-    if (auto* text = ns::stringValue(object)) {
-        appendString(*text, json);
+    return appendScalar(object, json);
+}
+
+[[gnu::noinline]] bool StrictJsonWriter::appendScalar(const ns::Object* object, std::string& json)
+{
+    if (auto* text = dynamic_cast<const ns::String*>(object)) {
+        appendString(text->str(), json);
         return true;
     }
-    if (auto number = ns::cast<ns::Number>(object)) {
+    if (auto* number = dynamic_cast<const ns::Number*>(object)) {
         if (number->objCType() == 'c') {
             json += number->boolValue() ? "true" : "false";
             return true;
         }
         // NaN and the infinities have no JSON text; writing "nan" would hand out text no parser reads.
-        if (number->kind() == ns::Number::Kind::Double && !std::isfinite(number->doubleValue())) {
-            addErrorWithCode(StrictJsonErrorUnsupported,
-                             ns::format("JSON serialisation not supported for the number %@", number));
-            return false;
-        }
+        if (number->kind() == ns::Number::Kind::Double && !std::isfinite(number->doubleValue()))
+            return fail(StrictJsonErrorUnsupported,
+                        ns::format("JSON serialisation not supported for the number %@", *number));
         json += number->stringValue();
         return true;
     }
-    if (ns::isNull(object)) {
+    if (dynamic_cast<const ns::Null*>(object)) {
         json += "null";
         return true;
     }
-    addErrorWithCode(StrictJsonErrorUnsupported,
-                     ns::format("JSON serialisation not supported for %@",
-                                object ? object->className() : std::string("(null)")));
-    return false;
+    return fail(StrictJsonErrorUnsupported, ns::format("JSON serialisation not supported for %@",
+                                                       object ? object->className() : std::string("(null)")));
+}
+
+[[gnu::noinline]] bool StrictJsonWriter::sortKeysOf(std::vector<ns::Id>& keys)
+{
+    for (const auto& key : keys) {
+        if (!ns::cast<ns::String>(key))
+            return fail(StrictJsonErrorUnsupported, "JSON object key must be string");
+    }
+    // The order of the keys' own comparison: UTF-16 units, as the phone's strings compare.
+    std::vector<std::pair<std::u16string, ns::Id>> sorted;
+    sorted.reserve(keys.size());
+    for (auto& key : keys)
+        sorted.emplace_back(ns::toUtf16(*ns::stringValue(key)), std::move(key));
+    std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        keys[i] = std::move(sorted[i].second);
+    return true;
+}
+
+[[gnu::noinline]] bool StrictJsonWriter::failForKey(const ns::Id& key)
+{
+    return fail(StrictJsonErrorUnsupported, ns::format("Unsupported value for key %@ in object", key));
 }
 
 void StrictJsonWriter::appendIndent(std::string& json) const
@@ -116,21 +139,8 @@ bool StrictJsonWriter::appendDictionary(const ns::Dictionary& dictionary, std::s
     json += '{';
     bool readable = humanReadable();
     std::vector<ns::Id> keys = dictionary.allKeys();
-    if (sortKeys()) {
-        for (const auto& key : keys) {
-            if (!ns::cast<ns::String>(key))
-                return fail(StrictJsonErrorUnsupported, "JSON object key must be string");
-        }
-        // The order of the keys' own comparison: UTF-16 units, as the phone's strings compare.
-        std::vector<std::pair<std::u16string, ns::Id>> sorted;
-        sorted.reserve(keys.size());
-        for (auto& key : keys)
-            sorted.emplace_back(ns::toUtf16(*ns::stringValue(key)), std::move(key));
-        std::sort(sorted.begin(), sorted.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (std::size_t i = 0; i < keys.size(); ++i)
-            keys[i] = std::move(sorted[i].second);
-    }
+    if (sortKeys() && !sortKeysOf(keys))
+        return false;
     bool first = true;
     for (const auto& key : keys) {
         if (!first)
@@ -144,8 +154,7 @@ bool StrictJsonWriter::appendDictionary(const ns::Dictionary& dictionary, std::s
         appendString(*text, json);
         json += readable ? " : " : ":";
         if (!appendValue(dictionary.objectForKey(key), json))
-            return fail(StrictJsonErrorUnsupported,
-                        ns::format("Unsupported value for key %@ in object", key));
+            return failForKey(key);
     }
     leaveContainer();
     if (readable && !keys.empty())

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The strict writer: dictionaries, arrays, strings, numbers, the null object and proxies, optionally
 // indented and with sorted keys. One call at a time per writer.
@@ -28,6 +29,10 @@ public:
 
 private:
     bool appendValue(const ns::Id& value, std::string& json);
+    // Kept out of line so that each level of nesting costs the stack as little as possible.
+    bool appendScalar(const ns::Object* object, std::string& json);
+    bool sortKeysOf(std::vector<ns::Id>& keys);
+    bool failForKey(const ns::Id& key);
     bool appendDictionary(const ns::Dictionary& dictionary, std::string& json);
     bool appendArray(const ns::Array& array, std::string& json);
     void appendString(const std::string& text, std::string& json) const;

@@ -101,3 +101,22 @@ TEST(StrictJSON, CategoriesLogTheirFailures)
         ns::Array::make({ns::Number::numberWithDouble(std::numeric_limits<double>::infinity())})));
     EXPECT_TRUE(log.contains("-JSONFragment failed. Error trace is: "));
 }
+
+TEST(StrictJSON, TheDeepestFailureChainIsSafeToHoldAndRelease)
+{
+    ns::Ref<ns::Error> error;
+    {
+        StrictJSON json;
+        json.setMaxDepth(0);
+        std::size_t levels = StrictJsonBase::HardDepthLimit + 1;
+        EXPECT_FALSE(json.objectWithString(std::string(levels, '[') + std::string(levels, ']'), &error));
+        ASSERT_TRUE(json.errorTrace());
+        EXPECT_EQ(json.errorTrace()->count(), levels);
+    }
+    ASSERT_TRUE(error);
+    std::size_t links = 0;
+    for (auto inner = error; inner; inner = inner->underlyingError())
+        ++links;
+    EXPECT_EQ(links, StrictJsonBase::HardDepthLimit + 1);
+    error.reset();
+}
