@@ -16,8 +16,8 @@ public:
     static ns::Ref<Font> systemFontOfSize(float size);
     static ns::Ref<Font> boldSystemFontOfSize(float size);
     static ns::Ref<Font> italicSystemFontOfSize(float size);
-    // "Helvetica", "Helvetica-Bold", "Arial-BoldMT", "LiberationSans-Italic", ...: the family maps to the
-    // system font unless fontconfig knows it; "Bold" and "Italic"/"Oblique" in the name choose the face.
+    // "Helvetica", "Helvetica-Bold", "Arial-BoldMT", "LiberationSans-Italic", ...: every family is drawn
+    // with the system font (the same widths); "Bold" and "Italic"/"Oblique" in the name choose the face.
     // Nothing for an empty name or a size below 0.
     static ns::Ref<Font> fontWithName(const std::string& name, float size);
 
