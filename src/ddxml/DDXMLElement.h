@@ -1,11 +1,10 @@
 #pragma once
 
+#include "ddxml/DDXMLAttributeNode.h"
+#include "ddxml/DDXMLNamespaceNode.h"
 #include "ddxml/DDXMLNode.h"
 
 #include "foundation/Dictionary.h"
-
-class DDXMLAttributeNode;
-class DDXMLNamespaceNode;
 
 // An element with its children, attributes and namespace declarations.
 class DDXMLElement : public DDXMLNode
