@@ -102,24 +102,13 @@ bool writeAtomically(const std::string& path, const ns::Data& data)
 
 } // namespace
 
-void drawViewTree(const ns::Ref<cg::Context>& contextRef, View& view)
+namespace {
+
+// Draws the view in its own coordinates: background, drawRect, subviews, border.
+void drawViewBody(const ns::Ref<cg::Context>& contextRef, View& view)
 {
-    // A collapsed or broken geometry draws nothing (and must not reach cairo, which would refuse every
-    // later drawing).
-    if (view.isHidden() || view.alpha() <= 0 || !view.hasDrawableGeometry())
-        return;
     cg::Context& context = *contextRef;
-    context.saveGState();
     cg::Rect bounds = view.bounds();
-    context.translateCTM(view.center().x, view.center().y);
-    if (!view.transform().isIdentity())
-        context.concatCTM(view.transform());
-    context.translateCTM(-bounds.midX(), -bounds.midY());
-    bool group = view.alpha() < 1;
-    if (group) {
-        context.setAlpha(view.alpha());
-        context.beginTransparencyLayer();
-    }
     const Layer& layer = *view.layer();
     cg::Float radius = layer.cornerRadius();
     if (auto background = view.backgroundColor(); background && background->alpha() > 0) {
@@ -153,8 +142,42 @@ void drawViewTree(const ns::Ref<cg::Context>& contextRef, View& view)
                         std::max<cg::Float>(0, radius - width / 2));
         context.strokePath();
     }
+}
+
+} // namespace
+
+void drawViewTree(const ns::Ref<cg::Context>& contextRef, View& view)
+{
+    // A collapsed or broken geometry draws nothing (and must not reach cairo, which would refuse every
+    // later drawing).
+    if (view.isHidden() || view.alpha() <= 0 || !view.hasDrawableGeometry())
+        return;
+    cg::Context& context = *contextRef;
+    context.saveGState();
+    cg::Rect bounds = view.bounds();
+    context.translateCTM(view.center().x, view.center().y);
+    if (!view.transform().isIdentity())
+        context.concatCTM(view.transform());
+    context.translateCTM(-bounds.midX(), -bounds.midY());
+    bool group = view.alpha() < 1;
+    if (group) {
+        context.setAlpha(view.alpha());
+        context.beginTransparencyLayer();
+    }
+    drawViewBody(contextRef, view);
     if (group)
         context.endTransparencyLayer();
+    context.restoreGState();
+}
+
+void drawViewContent(cg::Context& context, View& view)
+{
+    if (view.isHidden() || !view.hasDrawableGeometry())
+        return;
+    // Borrowed for the call: the caller owns the context.
+    ns::Ref<cg::Context> borrowed(ns::Ref<cg::Context>{}, &context);
+    context.saveGState();
+    drawViewBody(borrowed, view);
     context.restoreGState();
 }
 

@@ -31,5 +31,8 @@ bool renderScreenToFile(float scale, const std::string& path);
 // coordinates: background, drawRect, subviews, border; transforms and alpha applied, hidden views
 // skipped.
 void drawViewTree(const ns::Ref<cg::Context>& context, View& view);
+// The view and its subviews in the view's own coordinates (its bounds), without its position,
+// transform or alpha: what rendering its layer into a context draws.
+void drawViewContent(cg::Context& context, View& view);
 
 } // namespace ui

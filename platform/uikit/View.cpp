@@ -15,11 +15,13 @@ View::View() : View(cg::Rect{})
 
 View::View(cg::Rect frame) : m_layer(ns::make<Layer>())
 {
+    m_layer->setView(this);
     setFrame(frame);
 }
 
 View::~View()
 {
+    m_layer->setView(nullptr);
     for (auto& subview : m_subviews)
         subview->m_superview = nullptr;
 }

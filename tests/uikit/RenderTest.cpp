@@ -103,3 +103,29 @@ TEST_F(Render, WritesAFileAtomically)
     EXPECT_EQ(image->size(), (cg::Size{320, 480}));
     EXPECT_FALSE(ui::renderToFile(*window, 1, home.file("missing/folder/shot.png")));
 }
+
+TEST_F(Render, ALayerRendersIntoAContext)
+{
+    auto layer = ns::make<ui::Layer>();
+    layer->setFrame(cg::makeRect(0, 0, 40, 20));
+    layer->setBackgroundColor(ui::Color::redColor());
+    layer->setCornerRadius(8);
+    auto context = cg::BitmapContext::create(40, 20, 8, 0, cg::ColorSpace::RGB,
+                                             cg::AlphaInfo::PremultipliedFirst, cg::Origin::TopLeft);
+    layer->renderInContext(*context);
+    expectColor(context->pixel(20, 10), {1, 0, 0, 1});
+    EXPECT_LT(context->pixel(0, 0).alpha, 0.1);
+
+    // A view's layer draws the view and its subviews where the context's origin is.
+    auto view = ns::make<ui::View>(cg::makeRect(100, 100, 40, 20));
+    view->setBackgroundColor(ui::Color::blueColor());
+    auto dot = ns::make<ui::View>(cg::makeRect(30, 10, 10, 10));
+    dot->setBackgroundColor(ui::Color::greenColor());
+    view->addSubview(dot);
+    auto second = cg::BitmapContext::create(40, 20, 8, 0, cg::ColorSpace::RGB,
+                                            cg::AlphaInfo::PremultipliedFirst, cg::Origin::TopLeft);
+    view->layer()->renderInContext(*second);
+    expectColor(second->pixel(5, 5), {0, 0, 1, 1});
+    expectColor(second->pixel(35, 15), {0, 1, 0, 1});
+    EXPECT_EQ(view->layer()->frame(), view->frame());
+}
