@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace cg {
@@ -20,6 +21,7 @@ ns::Ref<PDFContext> PDFContext::create(const std::string& path, Size mediaBox, O
     int fd = mkstemp(temporary.data());
     if (fd < 0)
         return nullptr;
+    fchmod(fd, 0644); // a printed document is an ordinary file, not a private temporary one
     ::close(fd);
     cairo_surface_t* surface = cairo_pdf_surface_create(temporary.c_str(), mediaBox.width, mediaBox.height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {

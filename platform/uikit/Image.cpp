@@ -250,7 +250,8 @@ void Image::drawInContext(cg::Context& context, const cg::Rect& rect, cg::BlendM
                                    y + h * (p.t0 + p.tv)};
     context.saveGState();
     context.setBlendMode(mode);
-    context.setAlpha(alpha);
+    // Within a faded layer or view the picture fades further.
+    context.setAlpha(context.alpha() * alpha);
     context.concatCTM(placeUnit);
     context.drawImage(cg::makeRect(0, 0, 1, 1), *m_image);
     context.restoreGState();

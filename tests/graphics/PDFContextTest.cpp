@@ -47,6 +47,8 @@ TEST(PDFContext, WritesPagesIntoPlaceWhenClosed)
     for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(folder.path))
         ++files;
     EXPECT_EQ(files, 1);
+    auto perms = std::filesystem::status(target).permissions();
+    EXPECT_EQ(perms & std::filesystem::perms::others_read, std::filesystem::perms::others_read);
 }
 
 TEST(PDFContext, RefusesBadPlaces)

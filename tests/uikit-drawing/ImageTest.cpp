@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -107,6 +108,48 @@ TEST(Image, DrawsTheEightOrientationsUpright)
         ASSERT_TRUE(png);
         EXPECT_EQ(png->imageOrientation(), ImageOrientation::Up);
         EXPECT_EQ(letters(*png->CGImage()), row.shown);
+    }
+}
+
+// The drawing model's way of making a picture upright: a bottom-left bitmap, a transform per orientation,
+// and the stored pixels drawn into the rectangle, width and height swapped for the turned ones.
+TEST(Image, BottomLeftBitmapsTurnPicturesTheSameWay)
+{
+    struct Row
+    {
+        ImageOrientation orientation;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {ImageOrientation::Up, "RGB/WWW"},           {ImageOrientation::Down, "WWW/BGR"},
+        {ImageOrientation::Left, "BW/GW/RW"},        {ImageOrientation::Right, "WR/WG/WB"},
+        {ImageOrientation::UpMirrored, "BGR/WWW"},   {ImageOrientation::DownMirrored, "WWW/RGB"},
+        {ImageOrientation::LeftMirrored, "RW/GW/BW"}, {ImageOrientation::RightMirrored, "WB/WG/WR"},
+    };
+    const float pi = float(M_PI);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(int(row.orientation));
+        auto image = Image::imageWithCGImage(marker(), 1, row.orientation);
+        float w = image->size().width, h = image->size().height;
+        auto o = row.orientation;
+        cg::AffineTransform t;
+        if (o == ImageOrientation::Down || o == ImageOrientation::DownMirrored)
+            t = cg::rotate(cg::translate(t, w, h), pi);
+        else if (o == ImageOrientation::Left || o == ImageOrientation::LeftMirrored)
+            t = cg::rotate(cg::translate(t, w, 0), pi / 2);
+        else if (o == ImageOrientation::Right || o == ImageOrientation::RightMirrored)
+            t = cg::rotate(cg::translate(t, 0, h), -pi / 2);
+        if (o == ImageOrientation::UpMirrored || o == ImageOrientation::DownMirrored)
+            t = cg::scale(cg::translate(t, w, 0), -1, 1);
+        else if (o == ImageOrientation::LeftMirrored || o == ImageOrientation::RightMirrored)
+            t = cg::scale(cg::translate(t, h, 0), -1, 1);
+        bool transposed = o == ImageOrientation::Left || o == ImageOrientation::Right ||
+                          o == ImageOrientation::LeftMirrored || o == ImageOrientation::RightMirrored;
+        auto context = cg::BitmapContext::create(std::size_t(w), std::size_t(h), 8, 0, cg::ColorSpace::RGB,
+                                                 cg::AlphaInfo::PremultipliedFirst);
+        context->concatCTM(t);
+        context->drawImage(transposed ? cg::makeRect(0, 0, h, w) : cg::makeRect(0, 0, w, h), *image->CGImage());
+        EXPECT_EQ(letters(*context->makeImage()), row.shown);
     }
 }
 
