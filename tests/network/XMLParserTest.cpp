@@ -13,7 +13,7 @@ namespace {
 
 std::string fixture(const std::string& name)
 {
-    std::ifstream in(std::string(VELMO_FIXTURES) + "/network/" + name, std::ios::binary);
+    std::ifstream in(std::string(VELMO_FIXTURES) + "/network/xml/" + name, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
