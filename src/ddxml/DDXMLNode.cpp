@@ -544,9 +544,10 @@ std::string DDXMLNode::XMLStringWithOptions(unsigned options) const
     xmlDocPtr doc = k == XML_NAMESPACE_DECL ? nullptr : static_cast<xmlNodePtr>(primitive)->doc;
     xmlNodeDump(buffer.get(), doc, static_cast<xmlNodePtr>(primitive), 0, format);
     const xmlChar* content = xmlBufferContent(buffer.get());
-    std::string out = content ? reinterpret_cast<const char*>(content) : "";
+    std::string_view out(content ? reinterpret_cast<const char*>(content) : "",
+                         static_cast<std::size_t>(xmlBufferLength(buffer.get())));
     if (k == XML_TEXT_NODE)
-        return out;
+        return std::string(out);
     return DDXMLStringByTrimming(out);
 }
 
