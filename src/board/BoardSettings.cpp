@@ -1,0 +1,7 @@
+#include "board/BoardSettings.h"
+
+BoardSettings& BoardSettings::shared()
+{
+    static BoardSettings settings;
+    return settings;
+}

@@ -1,0 +1,130 @@
+#include "board/VelmoAppDelegate.h"
+
+#include "board/KPhoneNumber.h"
+#include "board/RatingPrompt.h"
+#include "board/VelmoViewController.h"
+#include "foundation/ClassRegistry.h"
+#include "foundation/Log.h"
+#include "foundation/Text.h"
+#include "foundation/Thread.h"
+#include "foundation/Unicode.h"
+#include "system/AddressBook.h"
+#include "uikit/Application.h"
+#include "uikit/Color.h"
+#include "uikit/Screen.h"
+#include "uikit/Window.h"
+
+#include <algorithm>
+#include <exception>
+
+void VelmoAppDelegate::applicationDidFinishLaunching(ui::Application&)
+{
+    // The order matters: the scan and the launch count start before anything is on screen.
+    auto self = this->self<VelmoAppDelegate>();
+    ns::Thread::detach([self] { self->loadAllContact(); });
+    RatingPrompt::appLaunched();
+
+    m_mainWindow = ns::make<ui::Window>();
+    m_mainWindow->setFrame(ui::Screen::mainScreen()->bounds());
+    m_mainWindow->setBackgroundColor(ui::Color::whiteColor());
+
+    // The sharing configuration is installed here once the sharing framework is part of the build.
+
+    m_viewController = ns::make<VelmoViewController>();
+    m_mainWindow->addSubview(m_viewController->view());
+    m_mainWindow->makeKeyAndVisible();
+}
+
+void VelmoAppDelegate::loadAllContact()
+{
+    setAllContact(nullptr);
+    std::vector<ns::Id> records;
+    auto book = ab::AddressBook::create();
+    if (book) {
+        auto people = book->allPeople();
+        auto ordering = ab::AddressBook::sortOrdering();
+        std::stable_sort(people.begin(), people.end(), [ordering](const auto& a, const auto& b) {
+            return ab::AddressBook::comparePeopleByName(*a, *b, ordering) < 0;
+        });
+        for (const auto& listed : people) {
+            try {
+                auto person = book->personWithRecordID(listed->recordID());
+                if (!person)
+                    continue;
+                auto phones = person->phoneNumbers();
+                std::vector<ns::Id> numbers;
+                for (std::size_t j = 0; j < phones.size(); ++j) {
+                    auto record = ns::make<KPhoneNumber>();
+                    record->setContact(person);
+                    record->setFirstName(person->firstName());
+                    record->setLastName(person->lastName());
+                    record->setOrganization(person->organization());
+                    record->setType(formatLabel(phones[j].label));
+                    record->setPhone(phones[j].value);
+                    record->setPosition(static_cast<int>(j));
+                    numbers.push_back(record);
+                }
+                records.insert(records.end(), numbers.begin(), numbers.end());
+            } catch (...) {
+                ns::log("exception !");
+            }
+        }
+    }
+    {
+        std::lock_guard lock(m_contactsMutex);
+        m_addressBook = book;
+    }
+    setAllContact(ns::Array::make(std::move(records)));
+}
+
+std::string VelmoAppDelegate::formatLabel(const std::optional<std::string>& label)
+{
+    std::string text = label.value_or("");
+    std::string result = text;
+    std::size_t length = ns::utf16Length(text);
+    if (length > 9 && ns::utf16Prefix(text, 4) == "_$!<")
+        result = ns::utf16Substring(text, 4, length - 8);
+    if (result == ab::PhoneIPhoneLabel)
+        return result;
+    return ns::lowercase(result);
+}
+
+bool VelmoAppDelegate::handleOpenURL(const ns::Ref<ns::URL>&)
+{
+    // Addresses for the social network go to its sharer once that is part of the build; the rest are
+    // accepted and ignored.
+    return true;
+}
+
+bool VelmoAppDelegate::applicationHandleOpenURL(ui::Application&, const ns::Ref<ns::URL>& url)
+{
+    return handleOpenURL(url);
+}
+
+bool VelmoAppDelegate::applicationOpenURL(ui::Application&, const ns::Ref<ns::URL>& url, const std::string&,
+                                          const ns::Id&)
+{
+    return handleOpenURL(url);
+}
+
+ns::Ref<VelmoAppDelegate> VelmoAppDelegate::delegate()
+{
+    return std::dynamic_pointer_cast<VelmoAppDelegate>(ui::Application::sharedApplication().delegate());
+}
+
+ns::Ref<ns::Array> VelmoAppDelegate::allContact() const
+{
+    std::lock_guard lock(m_contactsMutex);
+    return m_allContact;
+}
+
+void VelmoAppDelegate::setAllContact(ns::Ref<ns::Array> contacts)
+{
+    std::lock_guard lock(m_contactsMutex);
+    m_allContact = std::move(contacts);
+}
+
+void registerBoardClasses()
+{
+    rt::ClassRegistry::shared().registerClass<VelmoAppDelegate>("VelmoAppDelegate");
+}
