@@ -166,6 +166,37 @@ bool binaryShapeAcceptable(std::string_view data, int limit, std::string& reason
 
     auto offsetOf = [&](uint64_t index) { return bigEndian(bytes + tableOffset + index * offsetSize, offsetSize); };
 
+    // A key must be a text without NUL characters (the library asserts on them).
+    auto keyAcceptable = [&](uint64_t offset) -> bool {
+        unsigned char marker = bytes[offset];
+        unsigned type = marker >> 4;
+        if (type != 0x5 && type != 0x6)
+            return false;
+        uint64_t count = marker & 0x0F;
+        uint64_t position = offset + 1;
+        if (count == 0x0F) {
+            if (position >= tableOffset)
+                return false;
+            unsigned char intMarker = bytes[position];
+            if ((intMarker >> 4) != 0x1 || (intMarker & 0x0F) > 3)
+                return false;
+            std::size_t width = std::size_t(1) << (intMarker & 0x0F);
+            if (position + 1 + width > tableOffset)
+                return false;
+            count = bigEndian(bytes + position + 1, width);
+            position += 1 + width;
+        }
+        const uint64_t unit = type == 0x6 ? 2 : 1;
+        if (count > (tableOffset - position) / unit)
+            return false;
+        for (uint64_t k = 0; k < count; ++k) {
+            bool zero = bytes[position + k * unit] == 0 && (unit == 1 || bytes[position + k * unit + 1] == 0);
+            if (zero)
+                return false;
+        }
+        return true;
+    };
+
     // The references an object holds: [first, first + count * refSize).
     struct Children
     {
@@ -202,6 +233,19 @@ bool binaryShapeAcceptable(std::string_view data, int limit, std::string& reason
         }
         if (count > (tableOffset - position) / refSize)
             return false;
+        if (type == 0xD) {
+            // The library requires every key to be a text (ASCII, UTF-16 or UTF-8).
+            for (uint64_t k = 0; k < count / 2; ++k) {
+                uint64_t key = bigEndian(bytes + position + k * refSize, refSize);
+                if (key >= objectCount)
+                    return false;
+                uint64_t keyOffset = offsetOf(key);
+                if (keyOffset < 8 || keyOffset >= tableOffset)
+                    return false;
+                if (!keyAcceptable(keyOffset))
+                    return false;
+            }
+        }
         children.first = position;
         children.count = count;
         return true;
