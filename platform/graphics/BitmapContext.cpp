@@ -15,9 +15,10 @@ constexpr std::size_t maximumPixels = std::size_t(64) << 20;
 
 } // namespace
 
-ns::Ref<BitmapContext> BitmapContext::create(std::size_t width, std::size_t height, std::size_t bitsPerComponent,
-                                             std::size_t bytesPerRow, ColorSpace space, AlphaInfo alphaInfo,
-                                             Origin origin, Float scale)
+ns::Ref<BitmapContext> BitmapContext::create(std::size_t width, std::size_t height,
+                                             std::size_t bitsPerComponent, std::size_t bytesPerRow,
+                                             ColorSpace space, AlphaInfo alphaInfo, Origin origin,
+                                             Float scale)
 {
     if (width == 0 || height == 0 || width > maximumSide || height > maximumSide ||
         width * height > maximumPixels || bitsPerComponent != 8 || !(scale > 0) || !std::isfinite(scale))
@@ -59,18 +60,22 @@ ns::Ref<BitmapContext> BitmapContext::create(std::size_t width, std::size_t heig
         cairo_surface_destroy(surface);
         return nullptr;
     }
-    return std::make_shared<BitmapContext>(surface, width, height, bytesPerRow, space, alphaInfo, origin, scale);
+    return std::make_shared<BitmapContext>(surface, width, height, bytesPerRow, space, alphaInfo, origin,
+                                           scale);
 }
 
 BitmapContext::BitmapContext(cairo_surface_t* surface, std::size_t width, std::size_t height,
                              std::size_t bytesPerRow, ColorSpace space, AlphaInfo alphaInfo, Origin origin,
                              Float scale)
-    : Context(surface, origin, Float(height), scale), m_width(width), m_height(height), m_bytesPerRow(bytesPerRow),
-      m_colorSpace(space), m_alphaInfo(alphaInfo), m_scale(scale)
+    : Context(surface, origin, Float(height), scale), m_width(width), m_height(height),
+      m_bytesPerRow(bytesPerRow), m_colorSpace(space), m_alphaInfo(alphaInfo), m_scale(scale)
 {
 }
 
-std::size_t BitmapContext::bitsPerPixel() const { return m_colorSpace == ColorSpace::RGB ? 32 : 8; }
+std::size_t BitmapContext::bitsPerPixel() const
+{
+    return m_colorSpace == ColorSpace::RGB ? 32 : 8;
+}
 
 ns::Ref<Image> BitmapContext::makeImage()
 {
@@ -90,7 +95,8 @@ ns::Ref<Image> BitmapContext::makeImage()
     std::size_t dstStride = std::size_t(cairo_image_surface_get_stride(out));
     for (std::size_t y = 0; y < m_height; ++y) {
         if (!grey) {
-            std::memcpy(dst + y * dstStride, src + y * srcStride, m_width * (format == CAIRO_FORMAT_A8 ? 1 : 4));
+            std::memcpy(dst + y * dstStride, src + y * srcStride,
+                        m_width * (format == CAIRO_FORMAT_A8 ? 1 : 4));
             continue;
         }
         auto* row = reinterpret_cast<const uint32_t*>(src + y * srcStride);
@@ -107,9 +113,9 @@ ns::Ref<Image> BitmapContext::makeImage()
 Color BitmapContext::pixel(std::size_t x, std::size_t y)
 {
     if (x >= m_width || y >= m_height)
-        return Color {0, 0, 0, 0};
+        return Color{0, 0, 0, 0};
     auto image = makeImage();
-    return image ? image->pixel(x, y) : Color {0, 0, 0, 0};
+    return image ? image->pixel(x, y) : Color{0, 0, 0, 0};
 }
 
 } // namespace cg

@@ -78,7 +78,10 @@ Float unit(Float value)
     return std::clamp(value, Float(0), Float(1));
 }
 
-bool finite(Float value) { return std::isfinite(value); }
+bool finite(Float value)
+{
+    return std::isfinite(value);
+}
 
 } // namespace
 
@@ -111,7 +114,7 @@ void Context::resetState()
         restoreGState();
     cairo_new_path(m_cr);
     cairo_reset_clip(m_cr);
-    m_state = State {};
+    m_state = State{};
     m_state.ctm = initialCTM();
     cairo_set_line_width(m_cr, 1);
     cairo_set_line_cap(m_cr, CAIRO_LINE_CAP_BUTT);
@@ -138,7 +141,10 @@ void Context::restoreGState()
     applyMatrix();
 }
 
-AffineTransform Context::getCTM() const { return m_state.ctm; }
+AffineTransform Context::getCTM() const
+{
+    return m_state.ctm;
+}
 
 void Context::concatCTM(const AffineTransform& t)
 {
@@ -150,14 +156,23 @@ void Context::concatCTM(const AffineTransform& t)
     applyMatrix();
 }
 
-void Context::translateCTM(Float tx, Float ty) { concatCTM(AffineTransform::translation(tx, ty)); }
-void Context::scaleCTM(Float sx, Float sy) { concatCTM(AffineTransform::scale(sx, sy)); }
-void Context::rotateCTM(Float radians) { concatCTM(AffineTransform::rotation(radians)); }
+void Context::translateCTM(Float tx, Float ty)
+{
+    concatCTM(AffineTransform::translation(tx, ty));
+}
+void Context::scaleCTM(Float sx, Float sy)
+{
+    concatCTM(AffineTransform::scale(sx, sy));
+}
+void Context::rotateCTM(Float radians)
+{
+    concatCTM(AffineTransform::rotation(radians));
+}
 
 AffineTransform Context::userSpaceToDeviceSpaceTransform() const
 {
     // Device space counts rows up from the bottom; the stored bitmap counts them down from the top.
-    return concat(m_state.ctm, AffineTransform {1, 0, 0, -1, 0, m_pixelHeight});
+    return concat(m_state.ctm, AffineTransform{1, 0, 0, -1, 0, m_pixelHeight});
 }
 
 void Context::applyMatrix()
@@ -166,12 +181,15 @@ void Context::applyMatrix()
     // A singular transform (a scale of 0) draws nothing; cairo would refuse it and stop drawing for good,
     // so a vanishingly small one stands in for it.
     if (std::fabs(double(t.a) * t.d - double(t.b) * t.c) < 1e-12)
-        t = AffineTransform {1e-6f, 0, 0, 1e-6f, t.tx, t.ty};
+        t = AffineTransform{1e-6f, 0, 0, 1e-6f, t.tx, t.ty};
     cairo_matrix_t m = toCairo(t);
     cairo_set_matrix(m_cr, &m);
 }
 
-void Context::applyOperator() { cairo_set_operator(m_cr, toCairo(m_state.blend)); }
+void Context::applyOperator()
+{
+    cairo_set_operator(m_cr, toCairo(m_state.blend));
+}
 
 void Context::applySource(const Color& color)
 {
@@ -179,9 +197,15 @@ void Context::applySource(const Color& color)
                           unit(color.alpha) * m_state.alpha);
 }
 
-void Context::beginPath() { cairo_new_path(m_cr); }
+void Context::beginPath()
+{
+    cairo_new_path(m_cr);
+}
 
-void Context::moveToPoint(Float x, Float y) { cairo_move_to(m_cr, x, y); }
+void Context::moveToPoint(Float x, Float y)
+{
+    cairo_move_to(m_cr, x, y);
+}
 
 void Context::addLineToPoint(Float x, Float y)
 {
@@ -256,7 +280,10 @@ void Context::addQuadCurveToPoint(Float cpx, Float cpy, Float x, Float y)
                    y + 2.0 / 3 * (cpy - y), x, y);
 }
 
-void Context::closePath() { cairo_close_path(m_cr); }
+void Context::closePath()
+{
+    cairo_close_path(m_cr);
+}
 
 void Context::addRect(const Rect& rect)
 {
@@ -321,10 +348,22 @@ Rect Context::getClipBoundingBox() const
     return standardize(makeRect(Float(x0), Float(y0), Float(x1 - x0), Float(y1 - y0)));
 }
 
-void Context::setFillColor(const Color& color) { m_state.fill = color; }
-void Context::setStrokeColor(const Color& color) { m_state.stroke = color; }
-Color Context::fillColor() const { return m_state.fill; }
-Color Context::strokeColor() const { return m_state.stroke; }
+void Context::setFillColor(const Color& color)
+{
+    m_state.fill = color;
+}
+void Context::setStrokeColor(const Color& color)
+{
+    m_state.stroke = color;
+}
+Color Context::fillColor() const
+{
+    return m_state.fill;
+}
+Color Context::strokeColor() const
+{
+    return m_state.stroke;
+}
 
 void Context::setLineWidth(Float width)
 {
@@ -334,7 +373,10 @@ void Context::setLineWidth(Float width)
     cairo_set_line_width(m_cr, width);
 }
 
-Float Context::lineWidth() const { return m_state.lineWidth; }
+Float Context::lineWidth() const
+{
+    return m_state.lineWidth;
+}
 
 void Context::setLineCap(LineCap cap)
 {
@@ -350,8 +392,14 @@ void Context::setLineJoin(LineJoin join)
                                                         : CAIRO_LINE_JOIN_MITER);
 }
 
-void Context::setAlpha(Float alpha) { m_state.alpha = unit(alpha); }
-Float Context::alpha() const { return m_state.alpha; }
+void Context::setAlpha(Float alpha)
+{
+    m_state.alpha = unit(alpha);
+}
+Float Context::alpha() const
+{
+    return m_state.alpha;
+}
 
 void Context::setBlendMode(BlendMode mode)
 {
@@ -359,10 +407,19 @@ void Context::setBlendMode(BlendMode mode)
     applyOperator();
 }
 
-BlendMode Context::blendMode() const { return m_state.blend; }
+BlendMode Context::blendMode() const
+{
+    return m_state.blend;
+}
 
-void Context::setInterpolationQuality(InterpolationQuality quality) { m_state.interpolation = quality; }
-InterpolationQuality Context::interpolationQuality() const { return m_state.interpolation; }
+void Context::setInterpolationQuality(InterpolationQuality quality)
+{
+    m_state.interpolation = quality;
+}
+InterpolationQuality Context::interpolationQuality() const
+{
+    return m_state.interpolation;
+}
 
 void Context::setShouldAntialias(bool antialias)
 {
@@ -480,7 +537,7 @@ void Context::drawImage(const Rect& rect, const Image& image)
 
 void Context::beginTransparencyLayer()
 {
-    m_layers.push_back(Layer {m_state, m_saved.size()});
+    m_layers.push_back(Layer{m_state, m_saved.size()});
     cairo_push_group(m_cr);
     m_state.alpha = 1;
     m_state.blend = BlendMode::Normal;

@@ -165,15 +165,15 @@ private:
     struct State
     {
         AffineTransform ctm;
-        Color fill {0, 0, 0, 1};
-        Color stroke {0, 0, 0, 1};
+        Color fill{0, 0, 0, 1};
+        Color stroke{0, 0, 0, 1};
         Float lineWidth = 1;
         Float alpha = 1;
         BlendMode blend = BlendMode::Normal;
         InterpolationQuality interpolation = InterpolationQuality::Default;
         Size shadowOffset;
         Float shadowBlur = 0;
-        Color shadowColor {0, 0, 0, 0};
+        Color shadowColor{0, 0, 0, 0};
     };
     struct Layer
     {

@@ -61,10 +61,19 @@ Image::~Image()
     cairo_surface_destroy(m_surface);
 }
 
-std::size_t Image::width() const { return std::size_t(cairo_image_surface_get_width(m_surface)); }
-std::size_t Image::height() const { return std::size_t(cairo_image_surface_get_height(m_surface)); }
+std::size_t Image::width() const
+{
+    return std::size_t(cairo_image_surface_get_width(m_surface));
+}
+std::size_t Image::height() const
+{
+    return std::size_t(cairo_image_surface_get_height(m_surface));
+}
 
-std::size_t Image::bitsPerPixel() const { return m_colorSpace == ColorSpace::RGB ? 32 : 8; }
+std::size_t Image::bitsPerPixel() const
+{
+    return m_colorSpace == ColorSpace::RGB ? 32 : 8;
+}
 
 uint32_t Image::bitmapInfo() const
 {
@@ -121,7 +130,7 @@ Color Image::pixel(std::size_t x, std::size_t y) const
 {
     uint8_t rgba[4];
     pixelBytes(x, y, rgba);
-    return Color {rgba[0] / 255.0f, rgba[1] / 255.0f, rgba[2] / 255.0f, rgba[3] / 255.0f};
+    return Color{rgba[0] / 255.0f, rgba[1] / 255.0f, rgba[2] / 255.0f, rgba[3] / 255.0f};
 }
 
 Ref<Image> Image::cropped(const Rect& rect) const
@@ -152,7 +161,8 @@ Ref<Image> Image::cropped(const Rect& rect) const
 
 Ref<Image> Image::masked(const Image& mask) const
 {
-    if (mask.colorSpace() == ColorSpace::RGB || cairo_image_surface_get_format(mask.m_surface) != CAIRO_FORMAT_A8)
+    if (mask.colorSpace() == ColorSpace::RGB ||
+        cairo_image_surface_get_format(mask.m_surface) != CAIRO_FORMAT_A8)
         return nullptr;
     int w = int(width()), h = int(height());
     cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);

@@ -18,7 +18,10 @@ namespace {
 
 constexpr uint8_t pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
 
-uint32_t readBig32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+uint32_t readBig32(const uint8_t* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
 
 bool acceptableSize(std::size_t width, std::size_t height)
 {
@@ -50,7 +53,7 @@ Ref<Image> decodePNG(const uint8_t* bytes, std::size_t length)
         return nullptr;
     if (!acceptableSize(readBig32(bytes + 16), readBig32(bytes + 20)))
         return nullptr;
-    Reader reader {bytes, length, 0};
+    Reader reader{bytes, length, 0};
     cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(readChunk, &reader);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
@@ -59,7 +62,8 @@ Ref<Image> decodePNG(const uint8_t* bytes, std::size_t length)
     bool alpha = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32;
     auto width = std::size_t(cairo_image_surface_get_width(surface));
     return std::make_shared<Image>(surface, ColorSpace::RGB,
-                                   alpha ? AlphaInfo::PremultipliedFirst : AlphaInfo::NoneSkipFirst, width * 4);
+                                   alpha ? AlphaInfo::PremultipliedFirst : AlphaInfo::NoneSkipFirst,
+                                   width * 4);
 }
 
 // EXIF orientation from an APP1 "Exif" marker: a TIFF header, then the first directory's 0x0112 entry.
@@ -77,7 +81,8 @@ int exifOrientation(const uint8_t* data, std::size_t length)
     else
         return 1;
     auto u16 = [&](std::size_t at) -> uint32_t {
-        return little ? uint32_t(tiff[at]) | uint32_t(tiff[at + 1]) << 8 : uint32_t(tiff[at]) << 8 | tiff[at + 1];
+        return little ? uint32_t(tiff[at]) | uint32_t(tiff[at + 1]) << 8
+                      : uint32_t(tiff[at]) << 8 | tiff[at + 1];
     };
     auto u32 = [&](std::size_t at) -> uint32_t {
         return little ? u16(at) | u16(at + 2) << 16 : u16(at) << 16 | u16(at + 2);
@@ -109,7 +114,9 @@ struct JpegError
     std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
 }
 
-void jpegQuiet(j_common_ptr, int) {}
+void jpegQuiet(j_common_ptr, int)
+{
+}
 
 // The decoder's state lives outside the function that may long-jump, so nothing with a destructor is
 // skipped by the jump.
@@ -247,7 +254,7 @@ ImageCodec::Decoded ImageCodec::decode(const uint8_t* bytes, std::size_t length)
     if (!bytes || length < 8)
         return {};
     if (std::memcmp(bytes, pngSignature, 8) == 0)
-        return Decoded {decodePNG(bytes, length), 1};
+        return Decoded{decodePNG(bytes, length), 1};
     if (bytes[0] == 0xff && bytes[1] == 0xd8 && bytes[2] == 0xff)
         return decodeJPEG(bytes, length);
     return {};

@@ -21,7 +21,7 @@ float clampUnit(float value)
 } // namespace
 
 Color::Color(float red, float green, float blue, float alpha)
-    : m_color {clampUnit(red), clampUnit(green), clampUnit(blue), clampUnit(alpha)}
+    : m_color{clampUnit(red), clampUnit(green), clampUnit(blue), clampUnit(alpha)}
 {
 }
 
@@ -40,25 +40,79 @@ ns::Ref<Color> Color::colorWithCGColor(const cg::Color& color)
     return ns::make<Color>(color.red, color.green, color.blue, color.alpha);
 }
 
-ns::Ref<Color> Color::blackColor() { return colorWithWhite(0, 1); }
-ns::Ref<Color> Color::darkGrayColor() { return colorWithWhite(1.0f / 3, 1); }
-ns::Ref<Color> Color::lightGrayColor() { return colorWithWhite(2.0f / 3, 1); }
-ns::Ref<Color> Color::whiteColor() { return colorWithWhite(1, 1); }
-ns::Ref<Color> Color::grayColor() { return colorWithWhite(0.5f, 1); }
-ns::Ref<Color> Color::redColor() { return colorWithRed(1, 0, 0, 1); }
-ns::Ref<Color> Color::greenColor() { return colorWithRed(0, 1, 0, 1); }
-ns::Ref<Color> Color::blueColor() { return colorWithRed(0, 0, 1, 1); }
-ns::Ref<Color> Color::cyanColor() { return colorWithRed(0, 1, 1, 1); }
-ns::Ref<Color> Color::yellowColor() { return colorWithRed(1, 1, 0, 1); }
-ns::Ref<Color> Color::magentaColor() { return colorWithRed(1, 0, 1, 1); }
-ns::Ref<Color> Color::orangeColor() { return colorWithRed(1, 0.5f, 0, 1); }
-ns::Ref<Color> Color::purpleColor() { return colorWithRed(0.5f, 0, 0.5f, 1); }
-ns::Ref<Color> Color::brownColor() { return colorWithRed(0.6f, 0.4f, 0.2f, 1); }
-ns::Ref<Color> Color::clearColor() { return colorWithWhite(0, 0); }
+ns::Ref<Color> Color::blackColor()
+{
+    return colorWithWhite(0, 1);
+}
+ns::Ref<Color> Color::darkGrayColor()
+{
+    return colorWithWhite(1.0f / 3, 1);
+}
+ns::Ref<Color> Color::lightGrayColor()
+{
+    return colorWithWhite(2.0f / 3, 1);
+}
+ns::Ref<Color> Color::whiteColor()
+{
+    return colorWithWhite(1, 1);
+}
+ns::Ref<Color> Color::grayColor()
+{
+    return colorWithWhite(0.5f, 1);
+}
+ns::Ref<Color> Color::redColor()
+{
+    return colorWithRed(1, 0, 0, 1);
+}
+ns::Ref<Color> Color::greenColor()
+{
+    return colorWithRed(0, 1, 0, 1);
+}
+ns::Ref<Color> Color::blueColor()
+{
+    return colorWithRed(0, 0, 1, 1);
+}
+ns::Ref<Color> Color::cyanColor()
+{
+    return colorWithRed(0, 1, 1, 1);
+}
+ns::Ref<Color> Color::yellowColor()
+{
+    return colorWithRed(1, 1, 0, 1);
+}
+ns::Ref<Color> Color::magentaColor()
+{
+    return colorWithRed(1, 0, 1, 1);
+}
+ns::Ref<Color> Color::orangeColor()
+{
+    return colorWithRed(1, 0.5f, 0, 1);
+}
+ns::Ref<Color> Color::purpleColor()
+{
+    return colorWithRed(0.5f, 0, 0.5f, 1);
+}
+ns::Ref<Color> Color::brownColor()
+{
+    return colorWithRed(0.6f, 0.4f, 0.2f, 1);
+}
+ns::Ref<Color> Color::clearColor()
+{
+    return colorWithWhite(0, 0);
+}
 // The platform paints this one as a striped pattern; a flat blue-grey stands in for it.
-ns::Ref<Color> Color::groupTableViewBackgroundColor() { return colorWithRed(0.773f, 0.8f, 0.831f, 1); }
-ns::Ref<Color> Color::lightTextColor() { return colorWithWhite(1, 0.6f); }
-ns::Ref<Color> Color::darkTextColor() { return colorWithWhite(0, 1); }
+ns::Ref<Color> Color::groupTableViewBackgroundColor()
+{
+    return colorWithRed(0.773f, 0.8f, 0.831f, 1);
+}
+ns::Ref<Color> Color::lightTextColor()
+{
+    return colorWithWhite(1, 0.6f);
+}
+ns::Ref<Color> Color::darkTextColor()
+{
+    return colorWithWhite(0, 1);
+}
 
 bool Color::getRed(float* red, float* green, float* blue, float* alpha) const
 {
@@ -112,7 +166,7 @@ std::size_t Color::hash() const
 {
     std::size_t h = 0;
     for (float component : {m_color.red, m_color.green, m_color.blue, m_color.alpha})
-        h = h * 31 + std::hash<float> {}(component);
+        h = h * 31 + std::hash<float>{}(component);
     return h;
 }
 

@@ -18,9 +18,18 @@ Font::Font(std::string family, float pointSize, bool bold, bool italic)
 {
 }
 
-ns::Ref<Font> Font::systemFontOfSize(float size) { return ns::make<Font>(systemFamily, size, false, false); }
-ns::Ref<Font> Font::boldSystemFontOfSize(float size) { return ns::make<Font>(systemFamily, size, true, false); }
-ns::Ref<Font> Font::italicSystemFontOfSize(float size) { return ns::make<Font>(systemFamily, size, false, true); }
+ns::Ref<Font> Font::systemFontOfSize(float size)
+{
+    return ns::make<Font>(systemFamily, size, false, false);
+}
+ns::Ref<Font> Font::boldSystemFontOfSize(float size)
+{
+    return ns::make<Font>(systemFamily, size, true, false);
+}
+ns::Ref<Font> Font::italicSystemFontOfSize(float size)
+{
+    return ns::make<Font>(systemFamily, size, false, true);
+}
 
 ns::Ref<Font> Font::fontWithName(const std::string& name, float size)
 {
@@ -43,10 +52,19 @@ std::string Font::fontName() const
     return name;
 }
 
-ns::Ref<Font> Font::fontWithSize(float size) const { return ns::make<Font>(m_family, size, m_bold, m_italic); }
+ns::Ref<Font> Font::fontWithSize(float size) const
+{
+    return ns::make<Font>(m_family, size, m_bold, m_italic);
+}
 
-float Font::ascender() const { return TextEngine::metrics(*this).ascent; }
-float Font::descender() const { return -TextEngine::metrics(*this).descent; }
+float Font::ascender() const
+{
+    return TextEngine::metrics(*this).ascent;
+}
+float Font::descender() const
+{
+    return -TextEngine::metrics(*this).descent;
+}
 float Font::lineHeight() const
 {
     auto metrics = TextEngine::metrics(*this);
@@ -79,7 +97,7 @@ bool Font::isEqual(const ns::Object& other) const
 
 std::size_t Font::hash() const
 {
-    return std::hash<std::string> {}(m_family) ^ (std::hash<float> {}(m_pointSize) << 1) ^ (m_bold ? 2 : 0) ^
+    return std::hash<std::string>{}(m_family) ^ (std::hash<float>{}(m_pointSize) << 1) ^ (m_bold ? 2 : 0) ^
            (m_italic ? 4 : 0);
 }
 

@@ -24,7 +24,10 @@ std::vector<Entry>& stack()
 
 } // namespace
 
-void beginImageContext(cg::Size size) { beginImageContextWithOptions(size, false, 1); }
+void beginImageContext(cg::Size size)
+{
+    beginImageContextWithOptions(size, false, 1);
+}
 
 void beginImageContextWithOptions(cg::Size size, bool opaque, float scale)
 {
@@ -33,16 +36,16 @@ void beginImageContextWithOptions(cg::Size size, bool opaque, float scale)
     ns::Ref<cg::BitmapContext> context;
     if (size.width > 0 && size.height > 0 && scale > 0 && std::isfinite(size.width * scale) &&
         std::isfinite(size.height * scale) && size.width * scale < 1e6f && size.height * scale < 1e6f)
-        context = cg::BitmapContext::create(std::size_t(std::ceil(size.width * scale)),
-                                            std::size_t(std::ceil(size.height * scale)), 8, 0, cg::ColorSpace::RGB,
-                                            opaque ? cg::AlphaInfo::NoneSkipFirst : cg::AlphaInfo::PremultipliedFirst,
-                                            cg::Origin::TopLeft, scale);
+        context = cg::BitmapContext::create(
+            std::size_t(std::ceil(size.width * scale)), std::size_t(std::ceil(size.height * scale)), 8, 0,
+            cg::ColorSpace::RGB, opaque ? cg::AlphaInfo::NoneSkipFirst : cg::AlphaInfo::PremultipliedFirst,
+            cg::Origin::TopLeft, scale);
     if (!context) {
         ns::log("beginImageContext: invalid size %gx%g at scale %g", double(size.width), double(size.height),
                 double(scale));
         return;
     }
-    stack().push_back(Entry {context, context});
+    stack().push_back(Entry{context, context});
 }
 
 ns::Ref<Image> imageFromCurrentImageContext()
@@ -72,7 +75,7 @@ ns::Ref<cg::Context> currentContext()
 void pushContext(ns::Ref<cg::Context> context)
 {
     if (context)
-        stack().push_back(Entry {std::move(context), nullptr});
+        stack().push_back(Entry{std::move(context), nullptr});
 }
 
 void popContext()

@@ -88,7 +88,8 @@ Placement placement(ImageOrientation orientation)
 
 std::string baseName(const std::string& path)
 {
-    std::string name = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+    std::string name =
+        path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
     auto dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0)
         name.erase(dot);
@@ -99,7 +100,8 @@ std::string baseName(const std::string& path)
 
 bool hasTwoXSuffix(const std::string& path)
 {
-    std::string name = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+    std::string name =
+        path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
     auto dot = name.find_last_of('.');
     std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
     return stem.size() > 3 && stem.compare(stem.size() - 3, 3, "@2x") == 0;
@@ -222,7 +224,10 @@ cg::Size Image::size() const
     return turned(m_orientation) ? cg::makeSize(h, w) : cg::makeSize(w, h);
 }
 
-void Image::drawInRect(const cg::Rect& rect) const { drawInRect(rect, cg::BlendMode::Normal, 1); }
+void Image::drawInRect(const cg::Rect& rect) const
+{
+    drawInRect(rect, cg::BlendMode::Normal, 1);
+}
 
 void Image::drawInRect(const cg::Rect& rect, cg::BlendMode mode, float alpha) const
 {
@@ -230,7 +235,10 @@ void Image::drawInRect(const cg::Rect& rect, cg::BlendMode mode, float alpha) co
         drawInContext(*context, rect, mode, alpha);
 }
 
-void Image::drawAtPoint(const cg::Point& point) const { drawAtPoint(point, cg::BlendMode::Normal, 1); }
+void Image::drawAtPoint(const cg::Point& point) const
+{
+    drawAtPoint(point, cg::BlendMode::Normal, 1);
+}
 
 void Image::drawAtPoint(const cg::Point& point, cg::BlendMode mode, float alpha) const
 {
@@ -246,8 +254,8 @@ void Image::drawInContext(cg::Context& context, const cg::Rect& rect, cg::BlendM
     float x = rect.origin.x, y = rect.origin.y, w = rect.size.width, h = rect.size.height;
     // drawImage puts the stored pixel (u, v) at (u, 1 - v) of a unit square; this maps that square onto
     // the upright picture in `rect`, in a y-down space.
-    cg::AffineTransform placeUnit {w * p.su, h * p.tu, -w * p.sv, -h * p.tv, x + w * (p.s0 + p.sv),
-                                   y + h * (p.t0 + p.tv)};
+    cg::AffineTransform placeUnit{
+        w * p.su, h * p.tu, -w * p.sv, -h * p.tv, x + w * (p.s0 + p.sv), y + h * (p.t0 + p.tv)};
     context.saveGState();
     context.setBlendMode(mode);
     // Within a faded layer or view the picture fades further.
@@ -265,9 +273,9 @@ ns::Ref<Image> Image::upright() const
     if (turned(m_orientation))
         std::swap(pw, ph);
     bool alpha = cg::carriesAlpha(m_image->alphaInfo()) || m_image->colorSpace() == cg::ColorSpace::None;
-    auto context = cg::BitmapContext::create(pw, ph, 8, 0, cg::ColorSpace::RGB,
-                                             alpha ? cg::AlphaInfo::PremultipliedFirst : cg::AlphaInfo::NoneSkipFirst,
-                                             cg::Origin::TopLeft, 1);
+    auto context = cg::BitmapContext::create(
+        pw, ph, 8, 0, cg::ColorSpace::RGB,
+        alpha ? cg::AlphaInfo::PremultipliedFirst : cg::AlphaInfo::NoneSkipFirst, cg::Origin::TopLeft, 1);
     if (!context)
         return nullptr;
     Image unscaled(m_image, 1, m_orientation);

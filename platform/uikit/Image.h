@@ -43,7 +43,7 @@ public:
     static ns::Ref<Image> imageWithData(const ns::Data& data, float scale = 1);
     static ns::Ref<Image> imageWithData(const ns::Ref<ns::Data>& data, float scale = 1);
     static ns::Ref<Image> imageWithCGImage(ns::Ref<cg::Image> image, float scale = 1,
-                                       ImageOrientation orientation = ImageOrientation::Up);
+                                           ImageOrientation orientation = ImageOrientation::Up);
 
     // In points, upright: the bitmap's size over the scale, width and height swapped for the four
     // turned orientations (left, right and their mirrors).

@@ -34,7 +34,10 @@ std::mutex& albumMutex()
 
 } // namespace
 
-std::string PhotoAlbum::folder() { return ns::Sandbox::devicePath() + "/Photos"; }
+std::string PhotoAlbum::folder()
+{
+    return ns::Sandbox::devicePath() + "/Photos";
+}
 
 std::vector<std::string> PhotoAlbum::photoPaths()
 {
@@ -58,7 +61,8 @@ std::string PhotoAlbum::writeImageToSavedPhotosAlbum(const ns::Ref<Image>& image
     std::string path;
     auto data = ImagePNGRepresentation(image);
     if (!data) {
-        error = ns::Error::withDescription("ALAssetsLibraryErrorDomain", -3304, "The picture could not be encoded.");
+        error = ns::Error::withDescription("ALAssetsLibraryErrorDomain", -3304,
+                                           "The picture could not be encoded.");
     } else {
         std::lock_guard lock(albumMutex());
         ns::FileManager::createDirectoryAtPath(folder(), true, &error);
@@ -77,7 +81,8 @@ std::string PhotoAlbum::writeImageToSavedPhotosAlbum(const ns::Ref<Image>& image
         }
     }
     if (completion) {
-        ns::RunLoop::main().post([completion = std::move(completion), image, error] { completion(image, error); });
+        ns::RunLoop::main().post(
+            [completion = std::move(completion), image, error] { completion(image, error); });
     }
     return path;
 }

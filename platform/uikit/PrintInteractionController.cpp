@@ -25,12 +25,12 @@ constexpr long printNoContentError = 2;
 constexpr long printJobFailedError = 4;
 
 // US Letter, half-inch margins.
-constexpr cg::Size letter {612, 792};
+constexpr cg::Size letter{612, 792};
 constexpr float margin = 36;
 
 std::atomic<bool>& printingAvailable()
 {
-    static std::atomic<bool> available {true};
+    static std::atomic<bool> available{true};
     return available;
 }
 
@@ -67,7 +67,8 @@ void printText(cg::PDFContext& pdf, const std::string& text, const cg::Rect& con
     do {
         PangoRectangle logical;
         pango_layout_iter_get_line_extents(iter, nullptr, &logical);
-        double top = double(logical.y) / PANGO_SCALE, bottom = double(logical.y + logical.height) / PANGO_SCALE;
+        double top = double(logical.y) / PANGO_SCALE,
+               bottom = double(logical.y + logical.height) / PANGO_SCALE;
         if (bottom - pageTop > content.size.height && top > pageTop) {
             pdf.beginPage();
             pageTop = top;
@@ -75,7 +76,8 @@ void printText(cg::PDFContext& pdf, const std::string& text, const cg::Rect& con
         double baseline = double(pango_layout_iter_get_baseline(iter)) / PANGO_SCALE;
         pdf.setFillColor({0, 0, 0, 1});
         pdf.useFillAsSource();
-        cairo_move_to(cr, content.origin.x + double(logical.x) / PANGO_SCALE, content.origin.y + baseline - pageTop);
+        cairo_move_to(cr, content.origin.x + double(logical.x) / PANGO_SCALE,
+                      content.origin.y + baseline - pageTop);
         pango_cairo_show_layout_line(cr, pango_layout_iter_get_line_readonly(iter));
         cairo_new_path(cr);
     } while (pango_layout_iter_next_line(iter));
@@ -90,10 +92,19 @@ ns::Ref<PrintInteractionController> PrintInteractionController::sharedPrintContr
     return controller;
 }
 
-bool PrintInteractionController::isPrintingAvailable() { return printingAvailable(); }
-void PrintInteractionController::setPrintingAvailable(bool available) { printingAvailable() = available; }
+bool PrintInteractionController::isPrintingAvailable()
+{
+    return printingAvailable();
+}
+void PrintInteractionController::setPrintingAvailable(bool available)
+{
+    printingAvailable() = available;
+}
 
-std::string PrintInteractionController::folder() { return ns::Sandbox::devicePath() + "/Printed"; }
+std::string PrintInteractionController::folder()
+{
+    return ns::Sandbox::devicePath() + "/Printed";
+}
 
 bool PrintInteractionController::presentAnimated(bool animated, Completion completion)
 {
@@ -101,14 +112,14 @@ bool PrintInteractionController::presentAnimated(bool animated, Completion compl
         return false;
     m_presented = true;
     m_animated = animated;
-    m_fromRect = cg::Rect {};
+    m_fromRect = cg::Rect{};
     m_inView.reset();
     m_completion = std::move(completion);
     return true;
 }
 
-bool PrintInteractionController::presentFromRect(const cg::Rect& rect, const ns::Ref<View>& view, bool animated,
-                                                 Completion completion)
+bool PrintInteractionController::presentFromRect(const cg::Rect& rect, const ns::Ref<View>& view,
+                                                 bool animated, Completion completion)
 {
     if (!presentAnimated(animated, std::move(completion)))
         return false;
@@ -160,9 +171,11 @@ std::string PrintInteractionController::print()
         bool printable = ns::cast<Image>(m_printingItem) || ns::cast<ns::Data>(m_printingItem) ||
                          ns::stringValue(m_printingItem);
         if (!printable)
-            error = ns::Error::withDescription(printErrorDomain, printNoContentError, "There is nothing to print.");
+            error = ns::Error::withDescription(printErrorDomain, printNoContentError,
+                                               "There is nothing to print.");
         else if (last >= 9999 || !renderItem(m_printingItem, candidate, m_printInfo))
-            error = ns::Error::withDescription(printErrorDomain, printJobFailedError, "The print job failed.");
+            error =
+                ns::Error::withDescription(printErrorDomain, printJobFailedError, "The print job failed.");
         else
             path = candidate;
     }

@@ -18,8 +18,8 @@ class View;
 class PrintInteractionController : public ns::Object
 {
 public:
-    using Completion =
-        std::function<void(const ns::Ref<PrintInteractionController>& controller, bool completed, const ns::Ref<ns::Error>& error)>;
+    using Completion = std::function<void(const ns::Ref<PrintInteractionController>& controller,
+                                          bool completed, const ns::Ref<ns::Error>& error)>;
 
     static ns::Ref<PrintInteractionController> sharedPrintController();
     static bool isPrintingAvailable();
@@ -35,7 +35,8 @@ public:
 
     // Answers false (and keeps the completion unrun) when the panel is already up or printing is off.
     bool presentAnimated(bool animated, Completion completion);
-    bool presentFromRect(const cg::Rect& rect, const ns::Ref<View>& view, bool animated, Completion completion);
+    bool presentFromRect(const cg::Rect& rect, const ns::Ref<View>& view, bool animated,
+                         Completion completion);
 
     bool isPresented() const { return m_presented; }
     bool presentedAnimated() const { return m_animated; }

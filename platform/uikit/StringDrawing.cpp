@@ -12,9 +12,15 @@ namespace ui {
 
 namespace {
 
-float up(int pangoUnits) { return std::ceil(float(pangoUnits) / PANGO_SCALE - 1e-3f); }
+float up(int pangoUnits)
+{
+    return std::ceil(float(pangoUnits) / PANGO_SCALE - 1e-3f);
+}
 
-bool usable(float value) { return std::isfinite(value) && value > 0 && value < 1e6f; }
+bool usable(float value)
+{
+    return std::isfinite(value) && value > 0 && value < 1e6f;
+}
 
 PangoEllipsizeMode ellipsis(LineBreakMode mode)
 {
@@ -35,7 +41,8 @@ void constrain(PangoLayout* layout, cg::Size size, LineBreakMode mode)
 {
     if (usable(size.width)) {
         pango_layout_set_width(layout, int(size.width * PANGO_SCALE));
-        pango_layout_set_wrap(layout, mode == LineBreakMode::CharacterWrap ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
+        pango_layout_set_wrap(layout,
+                              mode == LineBreakMode::CharacterWrap ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
     }
     PangoEllipsizeMode e = ellipsis(mode);
     if (e != PANGO_ELLIPSIZE_NONE && usable(size.width)) {
@@ -108,7 +115,8 @@ cg::Size sizeWithFont(const std::string& text, const Font& font)
     return singleLine(layout.get());
 }
 
-cg::Size sizeWithFont(const std::string& text, const Font& font, cg::Size constrainedToSize, LineBreakMode mode)
+cg::Size sizeWithFont(const std::string& text, const Font& font, cg::Size constrainedToSize,
+                      LineBreakMode mode)
 {
     auto layout = TextEngine::layout(text, font);
     constrain(layout.get(), constrainedToSize, mode);
@@ -139,7 +147,8 @@ cg::Size drawText(cg::Context& context, const std::string& text, const cg::Rect&
                                                                                  : PANGO_ALIGN_LEFT);
     cg::Size size = fittingExtent(layout.get(), box.size.height);
     // Lines below the last whole one that fits are not drawn.
-    cg::Rect clip = cg::makeRect(box.origin.x, box.origin.y, box.size.width, std::min(box.size.height, size.height));
+    cg::Rect clip =
+        cg::makeRect(box.origin.x, box.origin.y, box.size.width, std::min(box.size.height, size.height));
     show(context, layout.get(), clip, box.origin);
     return size;
 }

@@ -40,13 +40,15 @@ cg::Size sizeWithFont(const std::string& text, const Font& font, float forWidth,
 // Drawing into the current drawing context (ui::currentContext) with its fill colour; nothing is drawn
 // without one. The answer is the size the text took, as measured above.
 cg::Size drawInRect(const std::string& text, const cg::Rect& rect, const Font& font,
-                    LineBreakMode mode = LineBreakMode::WordWrap, TextAlignment alignment = TextAlignment::Left);
+                    LineBreakMode mode = LineBreakMode::WordWrap,
+                    TextAlignment alignment = TextAlignment::Left);
 cg::Size drawAtPoint(const std::string& text, const cg::Point& point, const Font& font);
 cg::Size drawAtPoint(const std::string& text, const cg::Point& point, float forWidth, const Font& font,
                      LineBreakMode mode);
 
 // The same into a given context whose user space is y-down (TopLeft), clipped to `rect`.
 cg::Size drawText(cg::Context& context, const std::string& text, const cg::Rect& rect, const Font& font,
-                  LineBreakMode mode = LineBreakMode::WordWrap, TextAlignment alignment = TextAlignment::Left);
+                  LineBreakMode mode = LineBreakMode::WordWrap,
+                  TextAlignment alignment = TextAlignment::Left);
 
 } // namespace ui

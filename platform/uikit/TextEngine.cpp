@@ -20,7 +20,10 @@ namespace {
 #ifdef VELMO_RELEASE_FONTS_AT_EXIT
 // Fontconfig keeps its configuration and caches for the life of the process; leak checks would report
 // them, so sanitized builds hand them back once every font map is gone.
-void releaseFonts() { FcFini(); }
+void releaseFonts()
+{
+    FcFini();
+}
 #endif
 
 // Each thread has its own font map and context: pango's font maps are not safe to share.
@@ -51,7 +54,10 @@ PangoFontDescription* describe(const Font& font)
 
 } // namespace
 
-void TextEngine::LayoutDeleter::operator()(PangoLayout* layout) const { g_object_unref(layout); }
+void TextEngine::LayoutDeleter::operator()(PangoLayout* layout) const
+{
+    g_object_unref(layout);
+}
 
 PangoContext* TextEngine::context()
 {
@@ -96,8 +102,8 @@ TextEngine::Metrics TextEngine::metrics(const Font& font)
 {
     PangoFontDescription* description = describe(font);
     PangoFontMetrics* metrics = pango_context_get_metrics(context(), description, nullptr);
-    Metrics result {float(pango_font_metrics_get_ascent(metrics)) / PANGO_SCALE,
-                    float(pango_font_metrics_get_descent(metrics)) / PANGO_SCALE};
+    Metrics result{float(pango_font_metrics_get_ascent(metrics)) / PANGO_SCALE,
+                   float(pango_font_metrics_get_descent(metrics)) / PANGO_SCALE};
     pango_font_metrics_unref(metrics);
     pango_font_description_free(description);
     return result;

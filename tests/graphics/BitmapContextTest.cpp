@@ -22,9 +22,9 @@ void expectColor(cg::Color actual, cg::Color expected, float tolerance = 0.02f)
     EXPECT_NEAR(actual.alpha, expected.alpha, tolerance);
 }
 
-const cg::Color red {1, 0, 0, 1};
-const cg::Color blue {0, 0, 1, 1};
-const cg::Color clear {0, 0, 0, 0};
+const cg::Color red{1, 0, 0, 1};
+const cg::Color blue{0, 0, 1, 1};
+const cg::Color clear{0, 0, 0, 0};
 
 } // namespace
 
@@ -71,7 +71,8 @@ TEST(BitmapContext, RefusesBadSizesAndRowBytes)
     EXPECT_FALSE(cg::BitmapContext::create(0, 5, 8, 0, ColorSpace::RGB, AlphaInfo::PremultipliedFirst));
     EXPECT_FALSE(cg::BitmapContext::create(5, 5, 16, 0, ColorSpace::RGB, AlphaInfo::PremultipliedFirst));
     EXPECT_FALSE(cg::BitmapContext::create(5, 5, 8, 19, ColorSpace::RGB, AlphaInfo::PremultipliedFirst));
-    EXPECT_FALSE(cg::BitmapContext::create(100000, 100000, 8, 0, ColorSpace::RGB, AlphaInfo::PremultipliedFirst));
+    EXPECT_FALSE(
+        cg::BitmapContext::create(100000, 100000, 8, 0, ColorSpace::RGB, AlphaInfo::PremultipliedFirst));
     auto wide = cg::BitmapContext::create(5, 5, 8, 64, ColorSpace::RGB, AlphaInfo::PremultipliedFirst);
     ASSERT_TRUE(wide);
     EXPECT_EQ(wide->bytesPerRow(), 64u);
@@ -92,7 +93,7 @@ TEST(BitmapContext, TopLeftContextsCountYDownwardsAtTheirScale)
 {
     auto context = cg::BitmapContext::create(20, 20, 8, 0, ColorSpace::RGB, AlphaInfo::PremultipliedFirst,
                                              cg::Origin::TopLeft, 2);
-    EXPECT_EQ(context->getCTM(), (cg::AffineTransform {2, 0, 0, -2, 0, 20}));
+    EXPECT_EQ(context->getCTM(), (cg::AffineTransform{2, 0, 0, -2, 0, 20}));
     context->setFillColor(red);
     context->fillRect(cg::makeRect(0, 0, 10, 1)); // one point is two pixels
     expectColor(context->pixel(5, 0), red);
@@ -113,7 +114,7 @@ TEST(BitmapContext, TransformsConcatenateAndRestore)
     context->setFillColor(blue);
     context->restoreGState();
     EXPECT_TRUE(context->getCTM().isIdentity());
-    EXPECT_EQ(context->fillColor(), (cg::Color {0, 0, 0, 1}));
+    EXPECT_EQ(context->fillColor(), (cg::Color{0, 0, 0, 1}));
     context->restoreGState(); // unbalanced: ignored
     EXPECT_TRUE(context->getCTM().isIdentity());
 }

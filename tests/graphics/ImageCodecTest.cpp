@@ -1,5 +1,5 @@
-#include "graphics/BitmapContext.h"
 #include "graphics/ImageCodec.h"
+#include "graphics/BitmapContext.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,7 @@ namespace {
 
 ns::Ref<cg::Image> quarters(cg::AlphaInfo alpha = cg::AlphaInfo::PremultipliedFirst)
 {
-    auto context =
-        cg::BitmapContext::create(8, 8, 8, 0, cg::ColorSpace::RGB, alpha, cg::Origin::TopLeft);
+    auto context = cg::BitmapContext::create(8, 8, 8, 0, cg::ColorSpace::RGB, alpha, cg::Origin::TopLeft);
     context->setFillColor({1, 0, 0, 1});
     context->fillRect(cg::makeRect(0, 0, 4, 4));
     context->setFillColor({0, 1, 0, 1});
@@ -33,8 +32,8 @@ std::vector<uint8_t> readFixture(const std::string& name)
 // A JPEG with an APP1 Exif block whose first directory holds only the orientation.
 std::vector<uint8_t> withOrientation(const std::vector<uint8_t>& jpeg, uint8_t orientation)
 {
-    const uint8_t exif[] = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1,
-                            0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, orientation, 0, 0, 0, 0, 0, 0};
+    const uint8_t exif[] = {'E',  'x',  'i', 'f', 0, 0, 'M', 'M', 0, 42,          0, 0, 0, 8, 0, 1,
+                            0x01, 0x12, 0,   3,   0, 0, 0,   1,   0, orientation, 0, 0, 0, 0, 0, 0};
     std::size_t length = sizeof exif + 2;
     std::string out;
     out.append(reinterpret_cast<const char*>(jpeg.data()), 2);
@@ -59,7 +58,7 @@ TEST(ImageCodec, PngRoundTripKeepsPixelsAndAlpha)
     EXPECT_EQ(decoded.exifOrientation, 1);
     EXPECT_EQ(decoded.image->width(), 8u);
     EXPECT_TRUE(cg::carriesAlpha(decoded.image->alphaInfo()));
-    for (auto [x, y] : {std::pair {1, 1}, {6, 1}, {1, 6}, {6, 6}}) {
+    for (auto [x, y] : {std::pair{1, 1}, {6, 1}, {1, 6}, {6, 6}}) {
         SCOPED_TRACE(x * 10 + y);
         uint8_t a[4], b[4];
         image->pixelBytes(std::size_t(x), std::size_t(y), a);

@@ -1,10 +1,10 @@
+#include "uikit/Device.h"
 #include "foundation/FileManager.h"
 #include "foundation/RunLoop.h"
 #include "foundation/String.h"
 #include "graphics/BitmapContext.h"
 #include "testing/TemporaryHome.h"
 #include "uikit/Color.h"
-#include "uikit/Device.h"
 #include "uikit/Image.h"
 #include "uikit/Pasteboard.h"
 #include "uikit/PhotoAlbum.h"
@@ -22,7 +22,8 @@ namespace {
 
 ns::Ref<ui::Image> square(cg::Color color)
 {
-    auto context = cg::BitmapContext::create(4, 4, 8, 0, cg::ColorSpace::RGB, cg::AlphaInfo::PremultipliedFirst);
+    auto context =
+        cg::BitmapContext::create(4, 4, 8, 0, cg::ColorSpace::RGB, cg::AlphaInfo::PremultipliedFirst);
     context->setFillColor(color);
     context->fillRect(cg::makeRect(0, 0, 4, 4));
     return ui::Image::imageWithCGImage(context->makeImage());
@@ -58,7 +59,7 @@ TEST(Color, KeepsFourReadableComponents)
     EXPECT_EQ(ui::Color::clearColor()->alpha(), 0);
     EXPECT_TRUE(ui::Color::redColor()->isEqual(*ui::Color::colorWithRed(1, 0, 0, 1)));
     EXPECT_FALSE(ui::Color::redColor()->isEqual(*ui::Color::blueColor()));
-    EXPECT_EQ(ui::Color::colorWithRed(2, -1, 0.5f, 1)->CGColor(), (cg::Color {1, 0, 0.5f, 1}));
+    EXPECT_EQ(ui::Color::colorWithRed(2, -1, 0.5f, 1)->CGColor(), (cg::Color{1, 0, 0.5f, 1}));
 }
 
 TEST(Screen, AnswersItsBoundsFrameAndScale)
@@ -120,7 +121,7 @@ TEST(PhotoAlbum, SavesNumberedPicturesInTheDevice)
     auto saved = ui::Image::imageWithContentsOfFile(first);
     ASSERT_TRUE(saved);
     EXPECT_GT(saved->CGImage()->pixel(1, 1).blue, 0.99f);
-    EXPECT_EQ(ui::PhotoAlbum::photoPaths(), (std::vector<std::string> {first, second}));
+    EXPECT_EQ(ui::PhotoAlbum::photoPaths(), (std::vector<std::string>{first, second}));
     EXPECT_EQ(ui::PhotoAlbum::writeImageToSavedPhotosAlbum(nullptr), "");
 }
 
@@ -136,12 +137,13 @@ TEST(PrintController, PrintsTheItemIntoAPdf)
     printer->setPrintingItem(square({1, 0, 0, 1}));
     int calls = 0;
     bool completed = false;
-    ASSERT_TRUE(printer->presentAnimated(true, [&](const auto& controller, bool done, const ns::Ref<ns::Error>& error) {
-        ++calls;
-        completed = done;
-        EXPECT_EQ(controller, printer);
-        EXPECT_FALSE(error);
-    }));
+    ASSERT_TRUE(printer->presentAnimated(
+        true, [&](const auto& controller, bool done, const ns::Ref<ns::Error>& error) {
+            ++calls;
+            completed = done;
+            EXPECT_EQ(controller, printer);
+            EXPECT_FALSE(error);
+        }));
     EXPECT_TRUE(printer->isPresented());
     EXPECT_FALSE(printer->presentAnimated(true, nullptr)); // already up
     std::string path = printer->print();

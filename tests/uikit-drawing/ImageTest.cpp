@@ -1,8 +1,8 @@
+#include "uikit/Image.h"
 #include "foundation/Data.h"
 #include "graphics/BitmapContext.h"
 #include "graphics/ImageCodec.h"
 #include "uikit/GraphicsContext.h"
-#include "uikit/Image.h"
 #include "uikit/Screen.h"
 
 #include <gtest/gtest.h>
@@ -16,16 +16,16 @@ using ui::ImageOrientation;
 
 namespace {
 
-const cg::Color red {1, 0, 0, 1};
-const cg::Color green {0, 1, 0, 1};
-const cg::Color blue {0, 0, 1, 1};
-const cg::Color white {1, 1, 1, 1};
+const cg::Color red{1, 0, 0, 1};
+const cg::Color green{0, 1, 0, 1};
+const cg::Color blue{0, 0, 1, 1};
+const cg::Color white{1, 1, 1, 1};
 
 // A 3 by 2 picture: top row red, green, blue; bottom row white, white, white.
 ns::Ref<cg::Image> marker()
 {
-    auto context = cg::BitmapContext::create(3, 2, 8, 0, cg::ColorSpace::RGB, cg::AlphaInfo::PremultipliedFirst,
-                                             cg::Origin::TopLeft);
+    auto context = cg::BitmapContext::create(3, 2, 8, 0, cg::ColorSpace::RGB,
+                                             cg::AlphaInfo::PremultipliedFirst, cg::Origin::TopLeft);
     const cg::Color top[] = {red, green, blue};
     for (int x = 0; x < 3; ++x) {
         context->setFillColor(top[x]);
@@ -121,10 +121,14 @@ TEST(Image, BottomLeftBitmapsTurnPicturesTheSameWay)
         const char* shown;
     };
     const Row rows[] = {
-        {ImageOrientation::Up, "RGB/WWW"},           {ImageOrientation::Down, "WWW/BGR"},
-        {ImageOrientation::Left, "BW/GW/RW"},        {ImageOrientation::Right, "WR/WG/WB"},
-        {ImageOrientation::UpMirrored, "BGR/WWW"},   {ImageOrientation::DownMirrored, "WWW/RGB"},
-        {ImageOrientation::LeftMirrored, "RW/GW/BW"}, {ImageOrientation::RightMirrored, "WB/WG/WR"},
+        {ImageOrientation::Up, "RGB/WWW"},
+        {ImageOrientation::Down, "WWW/BGR"},
+        {ImageOrientation::Left, "BW/GW/RW"},
+        {ImageOrientation::Right, "WR/WG/WB"},
+        {ImageOrientation::UpMirrored, "BGR/WWW"},
+        {ImageOrientation::DownMirrored, "WWW/RGB"},
+        {ImageOrientation::LeftMirrored, "RW/GW/BW"},
+        {ImageOrientation::RightMirrored, "WB/WG/WR"},
     };
     const float pi = float(M_PI);
     for (const auto& row : rows) {
@@ -148,7 +152,8 @@ TEST(Image, BottomLeftBitmapsTurnPicturesTheSameWay)
         auto context = cg::BitmapContext::create(std::size_t(w), std::size_t(h), 8, 0, cg::ColorSpace::RGB,
                                                  cg::AlphaInfo::PremultipliedFirst);
         context->concatCTM(t);
-        context->drawImage(transposed ? cg::makeRect(0, 0, h, w) : cg::makeRect(0, 0, w, h), *image->CGImage());
+        context->drawImage(transposed ? cg::makeRect(0, 0, h, w) : cg::makeRect(0, 0, w, h),
+                           *image->CGImage());
         EXPECT_EQ(letters(*context->makeImage()), row.shown);
     }
 }

@@ -107,7 +107,8 @@ TEST(Text, ClearBlendModePunchesLettersOut)
     context->setFillColor({0, 0, 1, 1});
     context->fillRect(cg::makeRect(0, 0, 40, 20));
     context->setBlendMode(cg::BlendMode::Clear);
-    ui::drawInRect("mobile", cg::makeRect(2, 2, 38, 18), *Font::boldSystemFontOfSize(11), LineBreakMode::Clip);
+    ui::drawInRect("mobile", cg::makeRect(2, 2, 38, 18), *Font::boldSystemFontOfSize(11),
+                   LineBreakMode::Clip);
     context->setBlendMode(cg::BlendMode::Normal);
     auto image = ui::imageFromCurrentImageContext();
     ui::endImageContext();
