@@ -61,21 +61,21 @@ bool StrictJsonWriter::appendValue(const ns::Id& value, std::string& json)
     const ns::Object* object = value.get();
     ns::Id standIn; // keeps a proxy's answer alive
     for (int hop = 0;; ++hop) {
+        if (auto* dictionary = dynamic_cast<const ns::Dictionary*>(object))
+            return appendDictionary(*dictionary, json);
+        if (auto* array = dynamic_cast<const ns::Array*>(object))
+            return appendArray(*array, json);
+        // The values written as they are come before the proxy test, which is the slow one.
+        if (dynamic_cast<const ns::String*>(object) || dynamic_cast<const ns::Number*>(object))
+            return appendScalar(object, json);
         auto* proxy = dynamic_cast<const StrictJsonProxy*>(object);
-        if (!proxy || dynamic_cast<const ns::Dictionary*>(object) || dynamic_cast<const ns::Array*>(object) ||
-            dynamic_cast<const ns::String*>(object) || dynamic_cast<const ns::Number*>(object) ||
-            dynamic_cast<const ns::Null*>(object))
-            break;
+        if (!proxy)
+            return appendScalar(object, json);
         if (hop == MaxProxyHops)
             return fail(StrictJsonErrorDepth, "Nested too deep");
         standIn = proxy->proxyForJson();
         object = standIn.get();
     }
-    if (auto* dictionary = dynamic_cast<const ns::Dictionary*>(object))
-        return appendDictionary(*dictionary, json);
-    if (auto* array = dynamic_cast<const ns::Array*>(object))
-        return appendArray(*array, json);
-    return appendScalar(object, json);
 }
 
 [[gnu::noinline]] bool StrictJsonWriter::appendScalar(const ns::Object* object, std::string& json)
@@ -104,20 +104,23 @@ bool StrictJsonWriter::appendValue(const ns::Id& value, std::string& json)
                                                        object ? object->className() : std::string("(null)")));
 }
 
-[[gnu::noinline]] bool StrictJsonWriter::sortKeysOf(std::vector<ns::Id>& keys)
+[[gnu::noinline]] bool StrictJsonWriter::sortKeysOf(ns::Dictionary::Entries& entries)
 {
-    for (const auto& key : keys) {
-        if (!ns::cast<ns::String>(key))
+    for (const auto& entry : entries) {
+        if (!ns::cast<ns::String>(entry.first))
             return fail(StrictJsonErrorUnsupported, "JSON object key must be string");
     }
     // The order of the keys' own comparison: UTF-16 units, as the phone's strings compare.
-    std::vector<std::pair<std::u16string, ns::Id>> sorted;
-    sorted.reserve(keys.size());
-    for (auto& key : keys)
-        sorted.emplace_back(ns::toUtf16(*ns::stringValue(key)), std::move(key));
-    std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        keys[i] = std::move(sorted[i].second);
+    std::vector<std::pair<std::u16string, std::size_t>> order;
+    order.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        order.emplace_back(ns::toUtf16(*ns::stringValue(entries[i].first)), i);
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    ns::Dictionary::Entries sorted;
+    sorted.reserve(entries.size());
+    for (const auto& item : order)
+        sorted.push_back(std::move(entries[item.second]));
+    entries = std::move(sorted);
     return true;
 }
 
@@ -138,11 +141,11 @@ bool StrictJsonWriter::appendDictionary(const ns::Dictionary& dictionary, std::s
         return false;
     json += '{';
     bool readable = humanReadable();
-    std::vector<ns::Id> keys = dictionary.allKeys();
-    if (sortKeys() && !sortKeysOf(keys))
+    ns::Dictionary::Entries entries = dictionary.entries();
+    if (sortKeys() && !sortKeysOf(entries))
         return false;
     bool first = true;
-    for (const auto& key : keys) {
+    for (const auto& [key, member] : entries) {
         if (!first)
             json += ',';
         first = false;
@@ -153,11 +156,11 @@ bool StrictJsonWriter::appendDictionary(const ns::Dictionary& dictionary, std::s
             return fail(StrictJsonErrorUnsupported, "JSON object key must be string");
         appendString(*text, json);
         json += readable ? " : " : ":";
-        if (!appendValue(dictionary.objectForKey(key), json))
+        if (!appendValue(member, json))
             return failForKey(key);
     }
     leaveContainer();
-    if (readable && !keys.empty())
+    if (readable && !entries.empty())
         appendIndent(json);
     json += '}';
     return true;

@@ -31,7 +31,7 @@ private:
     bool appendValue(const ns::Id& value, std::string& json);
     // Kept out of line so that each level of nesting costs the stack as little as possible.
     bool appendScalar(const ns::Object* object, std::string& json);
-    bool sortKeysOf(std::vector<ns::Id>& keys);
+    bool sortKeysOf(ns::Dictionary::Entries& entries);
     bool failForKey(const ns::Id& key);
     bool appendDictionary(const ns::Dictionary& dictionary, std::string& json);
     bool appendArray(const ns::Array& array, std::string& json);
