@@ -23,7 +23,8 @@ ns::Ref<DDXMLElement> tile(int index)
     auto floor = DDXMLNode::elementWithName("floor");
     floor->addChild(DDXMLNode::elementWithName("background", ns::format("image%03d.png", index % 1000)));
     floor->addChild(DDXMLNode::elementWithName("type", index % 3 ? "tel" : "sms"));
-    floor->addChild(DDXMLNode::elementWithName("parameters", ns::format("tel:+33 1 23 45 %02d %02d", index / 100, index % 100)));
+    floor->addChild(DDXMLNode::elementWithName(
+        "parameters", ns::format("tel:+33 1 23 45 %02d %02d", index / 100, index % 100)));
     floor->addChild(DDXMLNode::elementWithName("title", ns::format("Contact %d & co", index)));
     floor->addChild(DDXMLNode::elementWithName("id", ns::format("%d", index)));
     auto center = DDXMLNode::elementWithName("center");
@@ -85,7 +86,8 @@ void Libxml2ParsePrintQuery(benchmark::State& state)
         xmlXPathContextPtr context = xmlXPathNewContext(doc);
         context->node = root;
         xmlXPathObjectPtr result = xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(Query), context);
-        std::size_t count = result && result->nodesetval ? static_cast<std::size_t>(result->nodesetval->nodeNr) : 0;
+        std::size_t count =
+            result && result->nodesetval ? static_cast<std::size_t>(result->nodesetval->nodeNr) : 0;
         xmlXPathFreeObject(result);
         xmlXPathFreeContext(context);
         xmlFreeDoc(doc);
@@ -126,8 +128,8 @@ int main(int argc, char** argv)
     double wrapper = reporter.time("WrapperParsePrintQuery");
     double direct = reporter.time("Libxml2ParsePrintQuery");
     if (wrapper > 0 && direct > 0)
-        std::printf("document model / libxml2: %.3f (overhead %+.1f%%, goal at most +15%%)\n", wrapper / direct,
-                    (wrapper / direct - 1) * 100);
+        std::printf("document model / libxml2: %.3f (overhead %+.1f%%, goal at most +15%%)\n",
+                    wrapper / direct, (wrapper / direct - 1) * 100);
     benchmark::Shutdown();
     return 0;
 }

@@ -20,9 +20,9 @@ namespace {
 // bounds what checking them may expand), no blank text between elements, and names owned by the nodes
 // rather than by a dictionary of the document, so that a detached subtree outlives it.
 constexpr int SafeParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NODICT;
-constexpr int UnsafeParseOptions =
-    XML_PARSE_NOENT | XML_PARSE_DTDLOAD | XML_PARSE_DTDATTR | XML_PARSE_DTDVALID | XML_PARSE_XINCLUDE |
-    XML_PARSE_HUGE | XML_PARSE_IGNORE_ENC;
+constexpr int UnsafeParseOptions = XML_PARSE_NOENT | XML_PARSE_DTDLOAD | XML_PARSE_DTDATTR |
+                                   XML_PARSE_DTDVALID | XML_PARSE_XINCLUDE | XML_PARSE_HUGE |
+                                   XML_PARSE_IGNORE_ENC;
 
 } // namespace
 
@@ -48,7 +48,8 @@ ns::Ref<DDXMLNode> DDXMLDocument::initWithPrimitive(void*, bool)
     ns::assertionFailed(__FILE__, __LINE__, "Use initWithDocPrimitive:freeOnDealloc:");
 }
 
-ns::Ref<DDXMLDocument> DDXMLDocument::parseBytes(const char* bytes, std::size_t length, ns::Ref<ns::Error>* error)
+ns::Ref<DDXMLDocument> DDXMLDocument::parseBytes(const char* bytes, std::size_t length,
+                                                 ns::Ref<ns::Error>* error)
 {
     DDXMLRecord::setUpThread();
     if (!bytes || length == 0) {
@@ -65,12 +66,14 @@ ns::Ref<DDXMLDocument> DDXMLDocument::parseBytes(const char* bytes, std::size_t 
     return nodeWithDocPrimitive(doc, true);
 }
 
-ns::Ref<DDXMLDocument> DDXMLDocument::initWithXMLString(const std::string& text, unsigned, ns::Ref<ns::Error>* error)
+ns::Ref<DDXMLDocument> DDXMLDocument::initWithXMLString(const std::string& text, unsigned,
+                                                        ns::Ref<ns::Error>* error)
 {
     return parseBytes(text.data(), text.size(), error);
 }
 
-ns::Ref<DDXMLDocument> DDXMLDocument::initWithData(const ns::Ref<ns::Data>& data, unsigned, ns::Ref<ns::Error>* error)
+ns::Ref<DDXMLDocument> DDXMLDocument::initWithData(const ns::Ref<ns::Data>& data, unsigned,
+                                                   ns::Ref<ns::Error>* error)
 {
     if (!data)
         return parseBytes(nullptr, 0, error);
@@ -78,7 +81,8 @@ ns::Ref<DDXMLDocument> DDXMLDocument::initWithData(const ns::Ref<ns::Data>& data
 }
 
 ns::Ref<DDXMLDocument> DDXMLDocument::initWithReadIO(xmlInputReadCallback read, xmlInputCloseCallback close,
-                                                     void* context, unsigned options, ns::Ref<ns::Error>* error)
+                                                     void* context, unsigned options,
+                                                     ns::Ref<ns::Error>* error)
 {
     DDXMLRecord::setUpThread();
     xmlDocPtr doc = nullptr;
@@ -112,7 +116,8 @@ ns::Ref<DDXMLElement> DDXMLDocument::rootElement() const
 void DDXMLDocument::setRootElement(const ns::Ref<DDXMLNode>& element)
 {
     xmlDocPtr doc = docPtr();
-    NS_ASSERT(element && !element->hasParent(), "Cannot set a root element that has a parent; detach or copy first");
+    NS_ASSERT(element && !element->hasParent(),
+              "Cannot set a root element that has a parent; detach or copy first");
     NS_ASSERT(element->kind() == XML_ELEMENT_NODE, "The root of a document must be an element");
     xmlNodePtr old = xmlDocSetRootElement(doc, element->nodePtr());
     element->setOwned(false);

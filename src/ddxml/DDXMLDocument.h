@@ -45,5 +45,6 @@ public:
 
 private:
     xmlDocPtr docPtr() const { return static_cast<xmlDocPtr>(genericPtr()); }
-    static ns::Ref<DDXMLDocument> parseBytes(const char* bytes, std::size_t length, ns::Ref<ns::Error>* error);
+    static ns::Ref<DDXMLDocument> parseBytes(const char* bytes, std::size_t length,
+                                             ns::Ref<ns::Error>* error);
 };

@@ -75,7 +75,8 @@ ns::Ref<DDXMLElement> DDXMLElement::initWithName(const std::string& name)
     return nodeWithElementPrimitive(xmlNewNode(nullptr, chars(name)), true);
 }
 
-ns::Ref<DDXMLElement> DDXMLElement::initWithNameURI(const std::string& name, const std::optional<std::string>& uri)
+ns::Ref<DDXMLElement> DDXMLElement::initWithNameURI(const std::string& name,
+                                                    const std::optional<std::string>& uri)
 {
     auto element = initWithName(name);
     if (element)
@@ -199,7 +200,8 @@ void DDXMLElement::setChildren(const ns::Ref<ns::Array>& children)
 
 void DDXMLElement::addAttribute(const ns::Ref<DDXMLNode>& attribute)
 {
-    NS_ASSERT(attribute && !attribute->hasParent(), "Cannot add an attribute with a parent; detach or copy first");
+    NS_ASSERT(attribute && !attribute->hasParent(),
+              "Cannot add an attribute with a parent; detach or copy first");
     NS_ASSERT(attribute->kind() == XML_ATTRIBUTE_NODE, "Not an attribute");
     xmlNodePtr node = nodePtr();
     auto* attr = static_cast<xmlAttrPtr>(attribute->genericPtr());
@@ -373,7 +375,8 @@ void DDXMLElement::setNamespaces(const ns::Ref<ns::Array>& namespaces)
         addNamespace(ns::cast<DDXMLNode>(object));
 }
 
-ns::Ref<DDXMLNamespaceNode> DDXMLElement::resolveNamespaceForPrefix(const std::string& prefix, xmlNodePtr node)
+ns::Ref<DDXMLNamespaceNode> DDXMLElement::resolveNamespaceForPrefix(const std::string& prefix,
+                                                                    xmlNodePtr node)
 {
     for (xmlNodePtr element = node; element && element->type == XML_ELEMENT_NODE; element = element->parent)
         for (xmlNsPtr d = element->nsDef; d; d = d->next)
@@ -432,7 +435,8 @@ ns::Ref<ns::Array> DDXMLElement::elementsForLocalName(const std::optional<std::s
     return elementsForName(name, uri);
 }
 
-ns::Ref<ns::Array> DDXMLElement::elementsForName(const std::string& name, const std::optional<std::string>& uri) const
+ns::Ref<ns::Array> DDXMLElement::elementsForName(const std::string& name,
+                                                 const std::optional<std::string>& uri) const
 {
     xmlNodePtr node = nodePtr();
     std::string localName = *localNameForName(name);
@@ -503,7 +507,8 @@ ns::Ref<ns::MutableDictionary> DDXMLElement::attributesAsDictionary() const
         xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attr));
         std::string content = value ? reinterpret_cast<const char*>(value) : "";
         xmlFree(value);
-        dictionary->setObject(ns::String::make(content), std::string_view(reinterpret_cast<const char*>(attr->name)));
+        dictionary->setObject(ns::String::make(content),
+                              std::string_view(reinterpret_cast<const char*>(attr->name)));
     }
     return dictionary;
 }

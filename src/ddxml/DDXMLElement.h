@@ -16,7 +16,8 @@ public:
     static ns::Ref<DDXMLElement> initWithElementPrimitive(xmlNodePtr node, bool freeOnDealloc);
     // A new element without namespace, owned by the handle; nothing when libxml2 cannot make it.
     static ns::Ref<DDXMLElement> initWithName(const std::string& name);
-    static ns::Ref<DDXMLElement> initWithNameURI(const std::string& name, const std::optional<std::string>& uri);
+    static ns::Ref<DDXMLElement> initWithNameURI(const std::string& name,
+                                                 const std::optional<std::string>& uri);
     static ns::Ref<DDXMLElement> initWithName(const std::string& name, const std::string& stringValue);
     // The root element of a parsed document, detached so that it owns its subtree.
     static ns::Ref<DDXMLElement> initWithXMLString(const std::string& text, ns::Ref<ns::Error>* error);

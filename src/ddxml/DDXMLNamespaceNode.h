@@ -9,8 +9,10 @@ class DDXMLNamespaceNode : public DDXMLNode
 public:
     DDXMLNamespaceNode(std::shared_ptr<DDXMLRecord> record, xmlNodePtr nsParent, bool freeOnDealloc);
 
-    static ns::Ref<DDXMLNamespaceNode> nodeWithNsPrimitive(xmlNsPtr ns, xmlNodePtr nsParent, bool freeOnDealloc);
-    static ns::Ref<DDXMLNamespaceNode> initWithNsPrimitive(xmlNsPtr ns, xmlNodePtr nsParent, bool freeOnDealloc);
+    static ns::Ref<DDXMLNamespaceNode> nodeWithNsPrimitive(xmlNsPtr ns, xmlNodePtr nsParent,
+                                                           bool freeOnDealloc);
+    static ns::Ref<DDXMLNamespaceNode> initWithNsPrimitive(xmlNsPtr ns, xmlNodePtr nsParent,
+                                                           bool freeOnDealloc);
     [[noreturn]] static ns::Ref<DDXMLNode> nodeWithPrimitive(void* primitive, bool freeOnDealloc);
     [[noreturn]] static ns::Ref<DDXMLNode> initWithPrimitive(void* primitive, bool freeOnDealloc);
 

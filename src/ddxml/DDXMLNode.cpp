@@ -160,7 +160,8 @@ ns::Ref<DDXMLElement> DDXMLNode::elementWithName(const std::string& name, const 
     return DDXMLElement::initWithName(name, stringValue);
 }
 
-ns::Ref<DDXMLElement> DDXMLNode::elementWithNameURI(const std::string& name, const std::optional<std::string>& uri)
+ns::Ref<DDXMLElement> DDXMLNode::elementWithNameURI(const std::string& name,
+                                                    const std::optional<std::string>& uri)
 {
     return DDXMLElement::initWithNameURI(name, uri);
 }
@@ -176,7 +177,8 @@ ns::Ref<DDXMLElement> DDXMLNode::elementWithName(const std::string& name, const 
     return element;
 }
 
-ns::Ref<DDXMLAttributeNode> DDXMLNode::attributeWithName(const std::string& name, const std::string& stringValue)
+ns::Ref<DDXMLAttributeNode> DDXMLNode::attributeWithName(const std::string& name,
+                                                         const std::string& stringValue)
 {
     DDXMLRecord::setUpThread();
     xmlAttrPtr attr = xmlNewProp(nullptr, chars(name), chars(stringValue));
@@ -473,7 +475,8 @@ std::string DDXMLNode::XPath() const
 {
     std::string path;
     path.reserve(25);
-    for (xmlNodePtr node = XPathPreProcess(path); node && node->type != XML_DOCUMENT_NODE; node = node->parent) {
+    for (xmlNodePtr node = XPathPreProcess(path); node && node->type != XML_DOCUMENT_NODE;
+         node = node->parent) {
         const char* name = node->name ? reinterpret_cast<const char*>(node->name) : "";
         if (node->parent || node->doc) {
             int position = 1;

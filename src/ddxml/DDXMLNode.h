@@ -63,16 +63,19 @@ public:
     // Factories: new records owned by the returned handle, or nothing when libxml2 cannot make them.
     static ns::Ref<DDXMLElement> elementWithName(const std::string& name);
     static ns::Ref<DDXMLElement> elementWithName(const std::string& name, const std::string& stringValue);
-    static ns::Ref<DDXMLElement> elementWithNameURI(const std::string& name, const std::optional<std::string>& uri);
+    static ns::Ref<DDXMLElement> elementWithNameURI(const std::string& name,
+                                                    const std::optional<std::string>& uri);
     static ns::Ref<DDXMLElement> elementWithName(const std::string& name, const ns::Ref<ns::Array>& children,
                                                  const ns::Ref<ns::Array>& attributes);
-    static ns::Ref<DDXMLAttributeNode> attributeWithName(const std::string& name, const std::string& stringValue);
+    static ns::Ref<DDXMLAttributeNode> attributeWithName(const std::string& name,
+                                                         const std::string& stringValue);
     static ns::Ref<DDXMLAttributeNode> attributeWithName(const std::string& name,
                                                          const std::optional<std::string>& uri,
                                                          const std::string& stringValue);
     // An empty prefix declares the default namespace.
     static ns::Ref<DDXMLNamespaceNode> namespaceWithName(const std::string& prefix, const std::string& uri);
-    static ns::Ref<DDXMLNode> processingInstructionWithName(const std::string& name, const std::string& value);
+    static ns::Ref<DDXMLNode> processingInstructionWithName(const std::string& name,
+                                                            const std::string& value);
     static ns::Ref<DDXMLNode> commentWithStringValue(const std::string& value);
     static ns::Ref<DDXMLNode> textWithStringValue(const std::string& value);
 

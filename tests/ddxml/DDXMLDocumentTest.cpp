@@ -90,8 +90,10 @@ TEST(DDXMLDocument, PrettyPrintPutsEachChildOnItsOwnLine)
 {
     auto document = parse("<a>\n   <b/>\n   <c>x</c>\n</a>");
     EXPECT_EQ(document->rootElement()->childCount(), 2u);
-    EXPECT_EQ(document->rootElement()->XMLStringWithOptions(DDXMLNodePrettyPrint), "<a>\n  <b></b>\n  <c>x</c>\n</a>");
-    EXPECT_EQ(document->rootElement()->XMLStringWithOptions(DDXMLNodeCompactEmptyElement), "<a><b/><c>x</c></a>");
+    EXPECT_EQ(document->rootElement()->XMLStringWithOptions(DDXMLNodePrettyPrint),
+              "<a>\n  <b></b>\n  <c>x</c>\n</a>");
+    EXPECT_EQ(document->rootElement()->XMLStringWithOptions(DDXMLNodeCompactEmptyElement),
+              "<a><b/><c>x</c></a>");
 }
 
 TEST(DDXMLDocument, TextNodeOutputKeepsItsSpaces)
@@ -160,8 +162,8 @@ TEST(DDXMLDocument, ParsesThroughReadCallbacks)
     auto read = [](void* context, char* buffer, int length) -> int {
         auto* source = static_cast<Source*>(context);
         // A few bytes at a time, so that the parser asks again.
-        std::size_t count = std::min<std::size_t>({static_cast<std::size_t>(length), 3,
-                                                   source->text.size() - source->offset});
+        std::size_t count = std::min<std::size_t>(
+            {static_cast<std::size_t>(length), 3, source->text.size() - source->offset});
         std::memcpy(buffer, source->text.data() + source->offset, count);
         source->offset += count;
         return static_cast<int>(count);
@@ -192,7 +194,8 @@ TEST(DDXMLDocument, RootElementAndDeclaration)
     document->setStandalone(true);
     document->setVersion("1.1");
     EXPECT_TRUE(document->isStandalone());
-    EXPECT_EQ(document->XMLString(), "<?xml version=\"1.1\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<r></r>");
+    EXPECT_EQ(document->XMLString(),
+              "<?xml version=\"1.1\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<r></r>");
     EXPECT_EQ(document->XMLData()->view(), document->XMLString());
     EXPECT_EQ(document->rootElement()->rootDocument()->kind(), DDXMLDocumentKind);
     EXPECT_EQ(document->rootElement()->level(), 1u);
@@ -206,8 +209,7 @@ TEST(DDXMLDocument, NeverLoadsOutsideContentAndBoundsEntities)
         std::string text;
     };
     const Row rows[] = {
-        {"external entity",
-         "<!DOCTYPE a [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><a>&x;</a>"},
+        {"external entity", "<!DOCTYPE a [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><a>&x;</a>"},
         {"external DTD", "<!DOCTYPE a SYSTEM \"http://127.0.0.1:1/a.dtd\"><a>&y;</a>"},
         {"entity expansion",
          "<!DOCTYPE a [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">"

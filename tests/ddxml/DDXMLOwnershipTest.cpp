@@ -32,7 +32,8 @@ TEST(DDXMLOwnership, HandlesSurviveTheirFormerOwners)
     const Row rows[] = {
         {"detach, free the old document, print",
          [] {
-             auto document = parse("<r xmlns=\"urn:d\" xmlns:p=\"urn:p\"><p:a xml:lang=\"en\" p:k=\"v\"><b/>t</p:a></r>");
+             auto document =
+                 parse("<r xmlns=\"urn:d\" xmlns:p=\"urn:p\"><p:a xml:lang=\"en\" p:k=\"v\"><b/>t</p:a></r>");
              auto a = document->rootElement()->elementsForName("p:a")->objectAs<DDXMLElement>(0);
              ASSERT_TRUE(a);
              a->detach();
@@ -77,7 +78,8 @@ TEST(DDXMLOwnership, HandlesSurviveTheirFormerOwners)
          }},
         {"removing a prefixed declaration in use",
          [] {
-             auto document = parse("<r xmlns:p=\"outer\"><a xmlns:p=\"inner\" p:x=\"1\"><p:b p:y=\"2\"/></a></r>");
+             auto document =
+                 parse("<r xmlns:p=\"outer\"><a xmlns:p=\"inner\" p:x=\"1\"><p:b p:y=\"2\"/></a></r>");
              auto a = document->rootElement()->elementForName("a");
              auto b = ns::cast<DDXMLElement>(a->childAtIndex(0));
              a->removeNamespaceForPrefix("p");
