@@ -85,7 +85,7 @@ template <class Record> void readFields(Record& record, WireReader& in)
 {
     apache::thrift::protocol::TInputRecursionTracker tracker(in.protocol());
     in.readStructBegin();
-    apache::thrift::protocol::TType type;
+    int8_t type;
     int16_t id;
     while (in.readFieldBegin(type, id)) {
         bool taken = false;

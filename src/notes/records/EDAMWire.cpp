@@ -25,6 +25,10 @@ struct BinaryProtocolLimits : TBinaryProtocol
     {
         return protocol.*(&BinaryProtocolLimits::string_limit_);
     }
+    static int32_t containerLimit(const TBinaryProtocol& protocol)
+    {
+        return protocol.*(&BinaryProtocolLimits::container_limit_);
+    }
 };
 
 // Bodies that do not arrive in one piece are read in steps that grow with what has arrived.
@@ -38,6 +42,7 @@ WireReader::WireReader(TProtocol& protocol) : m_protocol(protocol)
     if (m_binary) {
         m_transport = protocol.getTransport().get();
         m_stringLimit = BinaryProtocolLimits::stringLimit(*m_binary);
+        m_containerLimit = BinaryProtocolLimits::containerLimit(*m_binary);
         if (!m_transport)
             m_binary = nullptr;
     }
@@ -50,6 +55,31 @@ int32_t WireReader::readLength()
         throw TProtocolException(TProtocolException::NEGATIVE_SIZE);
     if (m_stringLimit > 0 && size > m_stringLimit)
         throw TProtocolException(TProtocolException::SIZE_LIMIT);
+    return size;
+}
+
+// A container's element count, checked as the binary protocol checks it. The protocol's own check of the
+// count against the bytes left overflows for large counts; here the elements themselves run out of input.
+uint32_t WireReader::readCount()
+{
+    int32_t size = readI32();
+    if (size < 0)
+        throw TProtocolException(TProtocolException::NEGATIVE_SIZE);
+    if (m_containerLimit > 0 && size > m_containerLimit)
+        throw TProtocolException(TProtocolException::SIZE_LIMIT);
+    return static_cast<uint32_t>(size);
+}
+
+uint32_t WireReader::readListBegin()
+{
+    uint32_t size = 0;
+    if (m_binary) {
+        int8_t elementType;
+        m_binary->readByte(elementType);
+        return readCount();
+    }
+    TType elementType;
+    m_protocol.readListBegin(elementType, size);
     return size;
 }
 
@@ -114,16 +144,34 @@ void WireReader::discard(uint32_t size)
     }
 }
 
-void WireReader::skip(TType type)
+bool WireReader::readFieldBegin(int8_t& type, int16_t& id)
+{
+    id = 0;
+    if (m_binary) {
+        // Read here rather than by the protocol, which would hold an unknown code in its enumeration.
+        m_binary->readByte(type);
+        if (type == apache::thrift::protocol::T_STOP)
+            return false;
+        m_binary->readI16(id);
+        return true;
+    }
+    TType code;
+    m_protocol.readFieldBegin(m_name, code, id);
+    type = static_cast<int8_t>(code);
+    return code != apache::thrift::protocol::T_STOP;
+}
+
+void WireReader::skip(int8_t type)
 {
     if (m_binary)
         skipValue(type);
     else
-        m_protocol.skip(type);
+        m_protocol.skip(static_cast<TType>(type));
 }
 
 // The runtime's skip reads a string into memory whatever length it claims; this one passes over the bytes.
-void WireReader::skipValue(TType type)
+// Only used over the binary protocol, whose map, set and list ends are no-ops.
+void WireReader::skipValue(int8_t type)
 {
     using namespace apache::thrift::protocol;
     TInputRecursionTracker tracker(m_protocol);
@@ -153,7 +201,7 @@ void WireReader::skipValue(TType type)
         return;
     case T_STRUCT: {
         readStructBegin();
-        TType fieldType;
+        int8_t fieldType;
         int16_t id;
         while (readFieldBegin(fieldType, id)) {
             skipValue(fieldType);
@@ -163,32 +211,21 @@ void WireReader::skipValue(TType type)
         return;
     }
     case T_MAP: {
-        TType keyType, valueType;
-        uint32_t size = 0;
-        m_protocol.readMapBegin(keyType, valueType, size);
-        for (uint32_t i = 0; i < size; ++i) {
+        int8_t keyType, valueType;
+        m_binary->readByte(keyType);
+        m_binary->readByte(valueType);
+        for (uint32_t i = 0, size = readCount(); i < size; ++i) {
             skipValue(keyType);
             skipValue(valueType);
         }
-        m_protocol.readMapEnd();
         return;
     }
-    case T_SET: {
-        TType elementType;
-        uint32_t size = 0;
-        m_protocol.readSetBegin(elementType, size);
-        for (uint32_t i = 0; i < size; ++i)
-            skipValue(elementType);
-        m_protocol.readSetEnd();
-        return;
-    }
+    case T_SET:
     case T_LIST: {
-        TType elementType;
-        uint32_t size = 0;
-        m_protocol.readListBegin(elementType, size);
-        for (uint32_t i = 0; i < size; ++i)
+        int8_t elementType;
+        m_binary->readByte(elementType);
+        for (uint32_t i = 0, size = readCount(); i < size; ++i)
             skipValue(elementType);
-        m_protocol.readListEnd();
         return;
     }
     default:

@@ -29,12 +29,8 @@ public:
     {
         m_binary ? m_binary->readStructBegin(m_name) : m_protocol.readStructBegin(m_name);
     }
-    // False at the field stop.
-    bool readFieldBegin(apache::thrift::protocol::TType& type, int16_t& id)
-    {
-        m_binary ? m_binary->readFieldBegin(m_name, type, id) : m_protocol.readFieldBegin(m_name, type, id);
-        return type != apache::thrift::protocol::T_STOP;
-    }
+    // Gives the field's type code as it came, which may be none of the known ones; false at the field stop.
+    bool readFieldBegin(int8_t& type, int16_t& id);
     void readFieldEnd() { m_binary ? m_binary->readFieldEnd() : m_protocol.readFieldEnd(); }
     void readStructEnd() { m_binary ? m_binary->readStructEnd() : m_protocol.readStructEnd(); }
 
@@ -45,17 +41,11 @@ public:
     double readDouble() { return read<double>(); }
     ns::Ref<ns::String> readString();
     ns::Ref<ns::Data> readBinary();
-    uint32_t readListBegin()
-    {
-        apache::thrift::protocol::TType elementType;
-        uint32_t size = 0;
-        m_binary ? m_binary->readListBegin(elementType, size) : m_protocol.readListBegin(elementType, size);
-        return size;
-    }
+    uint32_t readListBegin();
     void readListEnd() { m_binary ? m_binary->readListEnd() : m_protocol.readListEnd(); }
 
     // Passes over one value of the given type code.
-    void skip(apache::thrift::protocol::TType type);
+    void skip(int8_t type);
 
 private:
     template <class T> T read()
@@ -81,14 +71,16 @@ private:
             protocol.readDouble(value);
     }
     int32_t readLength();
+    uint32_t readCount();
     void discard(uint32_t size);
-    void skipValue(apache::thrift::protocol::TType type);
+    void skipValue(int8_t type);
     template <class Buffer> void readBody(Buffer& out, uint32_t size);
 
     apache::thrift::protocol::TProtocol& m_protocol;
     apache::thrift::protocol::TBinaryProtocol* m_binary = nullptr;
     apache::thrift::transport::TTransport* m_transport = nullptr;
     int32_t m_stringLimit = 0;
+    int32_t m_containerLimit = 0;
     std::string m_name;
 };
 

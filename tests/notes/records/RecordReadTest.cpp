@@ -281,8 +281,20 @@ TEST(EDAMRecordRead, ForgedLengthsFailWithoutAllocatingThem)
     EXPECT_THROW(readInto(note, negative), TProtocolException);
 }
 
-TEST(EDAMRecordRead, StringLimitOfTheProtocolIsKept)
+TEST(EDAMRecordRead, LimitsOfTheProtocolAreKept)
 {
+    Bytes list = craft([](TProtocol& p) {
+        p.writeFieldBegin("", T_LIST, 15);
+        p.writeListBegin(T_STRING, 3);
+        for (const char* tag : {"a", "b", "c"})
+            p.writeString(std::string(tag));
+        p.writeFieldStop();
+    });
+    Wire limited(list);
+    limited.protocol->setContainerSizeLimit(2);
+    EDAMNote tagged;
+    EXPECT_THROW(tagged.read(*limited.protocol), TProtocolException);
+
     Bytes input = craft([](TProtocol& p) {
         stringField(p, 2, "longer than eight");
         p.writeFieldStop();
