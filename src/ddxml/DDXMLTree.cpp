@@ -119,6 +119,18 @@ xmlNsPtr redeclare(xmlNodePtr root, xmlNsPtr ns)
     return copy;
 }
 
+// The reserved "xml" namespace belongs to the document and cannot be declared again (libxml2 drops such
+// a declaration when it copies the element): a name in it keeps its prefix in the name instead, which
+// reads and prints the same.
+void unreserve(xmlNodePtr node)
+{
+    if (!node->ns || !xmlStrEqual(node->ns->prefix, reinterpret_cast<const xmlChar*>("xml")))
+        return;
+    std::string qualified = std::string("xml:") + reinterpret_cast<const char*>(node->name);
+    xmlNodeSetName(node, chars(qualified));
+    node->ns = nullptr;
+}
+
 void undict(const xmlChar*& value, xmlDictPtr dict)
 {
     if (value && xmlDictOwns(dict, value) == 1)
@@ -158,9 +170,12 @@ void makeSelfContained(xmlNodePtr root, xmlDocPtr oldDoc)
         walk(root, [&](xmlNodePtr node) {
             if (node->type != XML_ELEMENT_NODE)
                 return;
+            unreserve(node);
             fix(node, node->ns, false);
-            for (xmlAttrPtr attr = node->properties; attr; attr = attr->next)
+            for (xmlAttrPtr attr = node->properties; attr; attr = attr->next) {
+                unreserve(reinterpret_cast<xmlNodePtr>(attr));
                 fix(node, attr->ns, true);
+            }
         });
     }
     if (oldDoc && oldDoc->dict) {
