@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -216,4 +217,21 @@ TEST(DDXMLOwnership, HandlesSurviveTheirFormerOwners)
         SCOPED_TRACE(row.name);
         row.run();
     }
+}
+
+// libxml2's callbacks and settings are per thread: a thread that never used the model before gets them too.
+TEST(DDXMLOwnership, WorksOnAnyThread)
+{
+    bool invalidated = false;
+    std::string printed;
+    std::thread([&] {
+        ns::Ref<ns::Error> error;
+        auto document = DDXMLDocument::initWithXMLString("<a><b/></a>", 0, &error);
+        auto b = document->rootElement()->elementForName("b");
+        printed = document->rootElement()->XMLStringWithOptions(DDXMLNodeCompactEmptyElement);
+        document.reset();
+        invalidated = !b->isValid();
+    }).join();
+    EXPECT_TRUE(invalidated);
+    EXPECT_EQ(printed, "<a><b/></a>");
 }
