@@ -1,7 +1,6 @@
 #include "webservices/jk/JKAllocator.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <mutex>
 #include <vector>
 
@@ -14,12 +13,27 @@
 #endif
 
 namespace jk_pool {
+
+#ifdef JK_POOL_DISABLED
+
+void* allocate(std::size_t bytes)
+{
+    return ::operator new(bytes);
+}
+
+void deallocate(void* block, std::size_t) noexcept
+{
+    ::operator delete(block);
+}
+
+#else
+
 namespace {
 
 constexpr std::size_t Granule = 16;
 constexpr std::size_t ClassCount = 32; // blocks of 16 to 512 bytes
 constexpr std::size_t LargestBlock = Granule * ClassCount;
-constexpr std::size_t ChunkSize = 256 * 1024;
+constexpr std::size_t ChunkSize = 64 * 1024;
 
 struct FreeBlock
 {
@@ -87,7 +101,7 @@ void* refill(std::size_t sizeClass)
     }
     std::size_t bytes = (sizeClass + 1) * Granule;
     if (static_cast<std::size_t>(t_pool.bumpEnd - t_pool.bump) < bytes) {
-        void* chunk = std::malloc(ChunkSize);
+        void* chunk = ::operator new(ChunkSize, std::nothrow);
         if (!chunk)
             throw std::bad_alloc();
         {
@@ -106,7 +120,6 @@ void* refill(std::size_t sizeClass)
 
 void* allocate(std::size_t bytes)
 {
-#ifndef JK_POOL_DISABLED
     if (bytes && bytes <= LargestBlock) {
         std::size_t sizeClass = (bytes - 1) / Granule;
         if (FreeBlock* block = t_pool.free[sizeClass]) {
@@ -115,7 +128,6 @@ void* allocate(std::size_t bytes)
         }
         return refill(sizeClass);
     }
-#endif
     return ::operator new(bytes);
 }
 
@@ -123,7 +135,6 @@ void deallocate(void* block, std::size_t bytes) noexcept
 {
     if (!block)
         return;
-#ifndef JK_POOL_DISABLED
     if (bytes && bytes <= LargestBlock) {
         std::size_t sizeClass = (bytes - 1) / Granule;
         auto* freed = static_cast<FreeBlock*>(block);
@@ -131,8 +142,9 @@ void deallocate(void* block, std::size_t bytes) noexcept
         t_pool.free[sizeClass] = freed;
         return;
     }
-#endif
     ::operator delete(block);
 }
+
+#endif
 
 } // namespace jk_pool

@@ -9,6 +9,7 @@
 #include "foundation/String.h"
 #include "webservices/jk/JKArray.h"
 #include "webservices/jk/JKDictionary.h"
+#include "webservices/jk/JKDoubleFormat.h"
 #include "webservices/jk/JKUnicode.h"
 #include "webservices/jk/JSONDecoder.h"
 
@@ -76,7 +77,9 @@ public:
         m_out.resize(4096);
     }
 
-    bool addAtom(const ns::Id& object);
+    // `stable` tells that the object stays alive to the end of the serialization without the encoder's
+    // help: reached from the root only through containers that hold their members.
+    bool addAtom(const ns::Id& object, bool stable);
     void error(std::string message)
     {
         if (!m_error)
@@ -93,7 +96,10 @@ public:
 private:
     struct CacheSlot
     {
-        ns::Id object; // held, so that its address cannot be reused by another object meanwhile
+        const ns::Object* object = nullptr;
+        // Holds an object that might otherwise die meanwhile, so that its address cannot be reused by
+        // another object while the slot names it.
+        ns::Id keepAlive;
         std::size_t offset = 0;
         std::size_t length = 0;
     };
@@ -116,10 +122,10 @@ private:
     void writeIndentation();
     bool writeString(const ns::String& string);
     bool writeNumber(const ns::Number& number);
-    bool writeArray(const ns::Array& array);
-    bool writeDictionary(const ns::Dictionary& dictionary);
-    bool writeEntry(std::size_t index, const ns::Id& key, const ns::Id& value);
-    bool writeKind(Kind kind, const ns::Object& object);
+    bool writeArray(const ns::Array& array, bool stable);
+    bool writeDictionary(const ns::Dictionary& dictionary, bool stable);
+    bool writeEntry(std::size_t index, const ns::Id& key, const ns::Id& value, bool stable);
+    bool writeKind(Kind kind, const ns::Object& object, bool stable);
 
     JKSerializeOptionFlags m_options;
     JKEncodeOptionType m_encodeOption;
@@ -139,16 +145,18 @@ private:
 
 Kind JKEncodeState::kindOf(const ns::Object& object)
 {
+    // One pointer comparison for the classes met before; the type objects are unique in this program, and
+    // a miss only costs the slower test below.
     const std::type_info& type = typeid(object);
-    if (type == *m_stringClass)
+    if (&type == m_stringClass)
         return Kind::String;
-    if (type == *m_numberClass)
+    if (&type == m_numberClass)
         return Kind::Number;
-    if (type == *m_dictionaryClass)
+    if (&type == m_dictionaryClass)
         return Kind::Dictionary;
-    if (type == *m_arrayClass)
+    if (&type == m_arrayClass)
         return Kind::Array;
-    if (type == *m_nullClass)
+    if (&type == m_nullClass)
         return Kind::Null;
     if (dynamic_cast<const ns::String*>(&object)) {
         m_stringClass = &type;
@@ -336,7 +344,7 @@ bool JKEncodeState::writeNumber(const ns::Number& number)
             return false;
         }
         // Seventeen significant digits, as "%.17g" writes them, so that every double reads back exactly.
-        result = std::to_chars(p, p + 64, value, std::chars_format::general, 17);
+        result.ptr = JKFormatDouble17g(value, p);
         break;
     }
     default: {
@@ -354,7 +362,7 @@ bool JKEncodeState::writeNumber(const ns::Number& number)
     return true;
 }
 
-bool JKEncodeState::writeEntry(std::size_t index, const ns::Id& key, const ns::Id& value)
+bool JKEncodeState::writeEntry(std::size_t index, const ns::Id& key, const ns::Id& value, bool stable)
 {
     if (index > 0)
         write1(',', 0);
@@ -362,28 +370,31 @@ bool JKEncodeState::writeEntry(std::size_t index, const ns::Id& key, const ns::I
         error("Key must be a string object.");
         return false;
     }
-    if (!addAtom(key))
+    if (!addAtom(key, stable))
         return false;
     write1(':', 0);
-    return addAtom(value);
+    return addAtom(value, stable);
 }
 
-bool JKEncodeState::writeArray(const ns::Array& array)
+bool JKEncodeState::writeArray(const ns::Array& array, bool stable)
 {
     write1('[', +1);
-    if (auto* jk = dynamic_cast<const JKArray*>(&array)) {
-        const ns::Id* objects = jk->data();
-        for (std::size_t i = 0, n = jk->count(); i < n; ++i) {
+    if (typeid(array) == typeid(JKArray)) {
+        // The decoder's arrays hand out their slots, which hold their members.
+        const auto& jk = static_cast<const JKArray&>(array);
+        const ns::Id* objects = jk.data();
+        for (std::size_t i = 0, n = jk.count(); i < n; ++i) {
             if (i > 0)
                 write1(',', 0);
-            if (!addAtom(objects[i]))
+            if (!addAtom(objects[i], stable))
                 return false;
         }
     } else {
+        // Other arrays answer copies, which may be the only reference to what they answer.
         for (std::size_t i = 0, n = array.count(); i < n; ++i) {
             if (i > 0)
                 write1(',', 0);
-            if (!addAtom(array.objectAtIndex(i)))
+            if (!addAtom(array.objectAtIndex(i), false))
                 return false;
         }
     }
@@ -391,10 +402,12 @@ bool JKEncodeState::writeArray(const ns::Array& array)
     return true;
 }
 
-bool JKEncodeState::writeDictionary(const ns::Dictionary& dictionary)
+bool JKEncodeState::writeDictionary(const ns::Dictionary& dictionary, bool stable)
 {
     write1('{', +1);
-    auto* jk = dynamic_cast<const JKDictionary*>(&dictionary);
+    const JKDictionary* jk =
+        typeid(dictionary) == typeid(JKDictionary) ? static_cast<const JKDictionary*>(&dictionary) : nullptr;
+    bool membersStable = stable && jk; // the decoder's dictionaries answer what their slots hold
     if (m_options & JKSerializeOptionPretty) {
         std::vector<ns::Id> keys = dictionary.allKeys();
         std::stable_sort(keys.begin(), keys.end(), [](const ns::Id& a, const ns::Id& b) {
@@ -405,21 +418,21 @@ bool JKEncodeState::writeDictionary(const ns::Dictionary& dictionary)
             return utf16Less(*x, *y);
         });
         for (std::size_t i = 0; i < keys.size(); ++i)
-            if (!writeEntry(i, keys[i], dictionary.objectForKey(keys[i])))
+            if (!writeEntry(i, keys[i], dictionary.objectForKey(keys[i]), membersStable))
                 return false;
     } else if (jk) {
         std::size_t index = 0;
         for (const auto& entry : jk->table()) {
             if (!entry.key)
                 continue;
-            if (!writeEntry(index++, entry.key, entry.object))
+            if (!writeEntry(index++, entry.key, entry.object, membersStable))
                 return false;
         }
     } else {
         std::size_t index = 0;
         bool ok = true;
         dictionary.enumerateKeysAndObjects([&](const ns::Id& key, const ns::Id& value, bool& stop) {
-            if (!writeEntry(index++, key, value)) {
+            if (!writeEntry(index++, key, value, false)) {
                 ok = false;
                 stop = true;
             }
@@ -431,7 +444,7 @@ bool JKEncodeState::writeDictionary(const ns::Dictionary& dictionary)
     return true;
 }
 
-bool JKEncodeState::writeKind(Kind kind, const ns::Object& object)
+bool JKEncodeState::writeKind(Kind kind, const ns::Object& object, bool stable)
 {
     switch (kind) {
     case Kind::String:
@@ -449,8 +462,8 @@ bool JKEncodeState::writeKind(Kind kind, const ns::Object& object)
             return false;
         }
         ++m_nesting;
-        bool ok = kind == Kind::Array ? writeArray(static_cast<const ns::Array&>(object))
-                                      : writeDictionary(static_cast<const ns::Dictionary&>(object));
+        bool ok = kind == Kind::Array ? writeArray(static_cast<const ns::Array&>(object), stable)
+                                      : writeDictionary(static_cast<const ns::Dictionary&>(object), stable);
         --m_nesting;
         return ok;
     }
@@ -460,7 +473,7 @@ bool JKEncodeState::writeKind(Kind kind, const ns::Object& object)
     return false;
 }
 
-bool JKEncodeState::addAtom(const ns::Id& object)
+bool JKEncodeState::addAtom(const ns::Id& object, bool stable)
 {
     if (!object) {
         error("Unable to serialize object class (null).");
@@ -469,7 +482,7 @@ bool JKEncodeState::addAtom(const ns::Id& object)
     auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(object.get()));
     std::size_t slot = (((address >> 9) ^ (address >> 21)) + (address >> 4)) & (CacheSize - 1);
     CacheSlot& cached = m_cache[slot];
-    if (cached.object.get() == object.get()) {
+    if (cached.object == object.get()) {
         char* p = reserve(cached.length + 256);
         std::memcpy(p, m_out.data() + cached.offset, cached.length);
         m_at += cached.length;
@@ -496,11 +509,16 @@ bool JKEncodeState::addAtom(const ns::Id& object)
         target = formatted.get();
     }
     std::size_t start = m_at;
-    if (!writeKind(kind, *target))
+    // What a formatter answered lives only while it is written.
+    if (!writeKind(kind, *target, stable && !formatted))
         return false;
     if (kind == Kind::String || kind == Kind::Number || kind == Kind::Null) {
         // Filed under the object as given, before any formatter.
-        cached.object = object;
+        cached.object = object.get();
+        if (stable)
+            cached.keepAlive.reset();
+        else
+            cached.keepAlive = object;
         cached.offset = start;
         cached.length = m_at - start;
     }
@@ -571,7 +589,7 @@ ns::Id JKSerializer::serialize(const ns::Id& object, JKSerializeOptionFlags opti
             ok = false;
         }
     }
-    if (ok && state.addAtom(object)) {
+    if (ok && state.addAtom(object, true)) {
         switch (encodeOption & JKEncodeOptionAsTypeMask) {
         case JKEncodeOptionAsData: {
             std::string text = state.takeOutput();

@@ -7,13 +7,17 @@
 #include "foundation/Null.h"
 #include "foundation/Number.h"
 #include "foundation/String.h"
+#include "webservices/jk/JKDoubleFormat.h"
 #include "webservices/jk/JKSerializing.h"
 #include "webservices/jk/JSONDecoder.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <random>
 
 namespace {
 
@@ -262,4 +266,46 @@ TEST(JKSerializer, WritesDecodedContainersInSlotOrder)
     EXPECT_EQ(encode(decoded, JKSerializeOptionPretty), "{\n  \"four\": -0.5,\n  \"one\": 1,\n  \"three\": "
                                                         "{\n    \"x\": \"y\"\n  },\n  \"two\": [\n    true,\n"
                                                         "    false,\n    null\n  ]\n}");
+}
+
+TEST(JKSerializer, DoublesAreWrittenAsSeventeenSignificantDigits)
+{
+    std::vector<double> values = {0.1,
+                                  1e16,
+                                  1e17,
+                                  9999999999999999.5,
+                                  1e-5,
+                                  1e-4,
+                                  9.9999999999999995e-8,
+                                  1e21,
+                                  1e-11,
+                                  1e-12,
+                                  5e-324,
+                                  1.0,
+                                  123.5,
+                                  2.2250738585072014e-308,
+                                  -0.0,
+                                  1e308,
+                                  0.3,
+                                  -65.613616999999977};
+    std::mt19937_64 random(20261210);
+    for (int i = 0; i < 200000; ++i) {
+        uint64_t bits = random();
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isfinite(value))
+            values.push_back(value);
+        values.push_back(std::ldexp(static_cast<double>(bits >> 11), -53) * 2000.0 - 1000.0);
+    }
+    int mismatches = 0;
+    for (double value : values) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.17g",
+                      value); // the C locale's point: tests run under C.UTF-8
+        char written[64];
+        *JKFormatDouble17g(value, written) = 0;
+        if (std::strcmp(expected, written) != 0 && ++mismatches < 10)
+            ADD_FAILURE() << expected << " written as " << written;
+    }
+    EXPECT_EQ(mismatches, 0);
 }
