@@ -88,7 +88,24 @@ bool LoopbackServer::start()
 {
     if (m_server)
         return true;
-    m_server = std::make_unique<httplib::Server>();
+    m_tls = false;
+    return serve(std::make_unique<httplib::Server>());
+}
+
+bool LoopbackServer::startTLS(const std::string& certificatePath, const std::string& keyPath)
+{
+    if (m_server)
+        return true;
+    auto server = std::make_unique<httplib::SSLServer>(certificatePath.c_str(), keyPath.c_str());
+    if (!server->is_valid())
+        return false;
+    m_tls = true;
+    return serve(std::move(server));
+}
+
+bool LoopbackServer::serve(std::unique_ptr<httplib::Server> server)
+{
+    m_server = std::move(server);
     // One request per connection: an idle kept-alive connection would hold stop() for seconds.
     m_server->set_keep_alive_max_count(1);
     auto handler = [this](const httplib::Request& in, httplib::Response& out) {
@@ -189,7 +206,7 @@ bool LoopbackServer::isRunning() const
 
 std::string LoopbackServer::baseURL() const
 {
-    return "http://127.0.0.1:" + std::to_string(m_port);
+    return (m_tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(m_port);
 }
 
 std::vector<RecordedRequest> LoopbackServer::requests() const

@@ -70,11 +70,13 @@ public:
 
     // Binds a free port and serves; false when nothing could be bound.
     bool start();
+    // The same over TLS with the given certificate and key files (PEM).
+    bool startTLS(const std::string& certificatePath, const std::string& keyPath);
     void stop();
     bool isRunning() const;
 
     int port() const { return m_port; }
-    std::string baseURL() const; // "http://127.0.0.1:PORT"
+    std::string baseURL() const; // "http://127.0.0.1:PORT", or https
     std::string url(const std::string& pathAndQuery) const { return baseURL() + pathAndQuery; }
 
     std::vector<RecordedRequest> requests() const;
@@ -84,10 +86,12 @@ public:
 
 private:
     ScriptedReply answer(const RecordedRequest& request);
+    bool serve(std::unique_ptr<httplib::Server> server);
 
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = 0;
+    bool m_tls = false;
     mutable std::mutex m_mutex;
     std::condition_variable m_released;
     bool m_stopping = false;

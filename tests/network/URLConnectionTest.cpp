@@ -409,3 +409,34 @@ TEST_F(URLConnectionTest, CallbacksArriveOnTheStartingThreadsLoop)
 }
 
 } // namespace
+
+namespace {
+
+TEST(URLConnectionTLS, UntrustedCertificateFails)
+{
+    testkit::LoopbackServer server;
+    std::string folder = std::string(VELMO_FIXTURES) + "/network/tls/";
+    ASSERT_TRUE(server.startTLS(folder + "certificate.pem", folder + "key.pem"));
+    server.route("/secret", ScriptedReply::text(200, "should not arrive"));
+    auto recorder = std::make_shared<Recorder>();
+    ns::URLConnection::connectionWithRequest(requestFor(server.url("/secret")), recorder);
+    ASSERT_TRUE(runUntilDone(*recorder));
+    ASSERT_TRUE(recorder->error);
+    EXPECT_EQ(recorder->error->code(), ns::URLErrorServerCertificateUntrusted);
+    EXPECT_TRUE(recorder->body.empty());
+    EXPECT_EQ(server.requestCount(), 0u);
+}
+
+TEST(URLConnectionTLS, PlainServerAnsweringTLSFails)
+{
+    testkit::LoopbackServer server;
+    ASSERT_TRUE(server.start());
+    auto recorder = std::make_shared<Recorder>();
+    ns::URLConnection::connectionWithRequest(
+        requestFor("https://127.0.0.1:" + std::to_string(server.port()) + "/"), recorder);
+    ASSERT_TRUE(runUntilDone(*recorder));
+    ASSERT_TRUE(recorder->error);
+    EXPECT_EQ(recorder->error->code(), ns::URLErrorSecureConnectionFailed);
+}
+
+} // namespace
