@@ -105,7 +105,7 @@ public:
     {
         for (const auto& run : runs)
             if (run.run_type == Run::RT_Iteration)
-                m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+                m_times[run.benchmark_name()] = run.GetAdjustedCPUTime(); // CPU time: the machine is shared
         ConsoleReporter::ReportRuns(runs);
     }
     double time(const std::string& name) const
