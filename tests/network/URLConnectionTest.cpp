@@ -440,3 +440,50 @@ TEST(URLConnectionTLS, PlainServerAnsweringTLSFails)
 }
 
 } // namespace
+
+namespace {
+
+TEST(URLConnectionRedirect, TemporaryRedirectRepeatsThePost)
+{
+    testkit::LoopbackServer server;
+    ASSERT_TRUE(server.start());
+    server.route("/from", ScriptedReply::redirect("/to", 307));
+    server.route("/to", ScriptedReply::text(201, "done"));
+    auto request = requestFor(server.url("/from"));
+    request->setHTTPMethod("POST");
+    request->setHTTPBody(ns::Data::withString("k=v"));
+    auto recorder = std::make_shared<Recorder>();
+    ns::URLConnection::connectionWithRequest(request, recorder);
+    ASSERT_TRUE(runUntilDone(*recorder));
+    auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].method, "POST");
+    EXPECT_EQ(requests[1].body, "k=v");
+    EXPECT_EQ(recorder->responses.back()->statusCode(), 201);
+}
+
+TEST(URLConnectionCancel, CancelInsideACallbackEndsTheReports)
+{
+    testkit::LoopbackServer server;
+    ASSERT_TRUE(server.start());
+    ScriptedReply reply;
+    reply.chunks = {"one", "two", "three"};
+    server.route("/chunks", reply);
+    struct Canceller : Recorder
+    {
+        void connectionDidReceiveResponse(ns::URLConnection& connection,
+                                          const ns::Ref<ns::URLResponse>& response) override
+        {
+            Recorder::connectionDidReceiveResponse(connection, response);
+            connection.cancel();
+        }
+    };
+    auto recorder = std::make_shared<Canceller>();
+    auto connection = ns::URLConnection::connectionWithRequest(requestFor(server.url("/chunks")), recorder);
+    ns::RunLoop::current().runUntil([&] { return !recorder->events.empty(); }, 5);
+    ns::RunLoop::current().runUntil([&] { return recorder->events.size() > 1; }, 0.3);
+    EXPECT_EQ(recorder->events, std::vector<std::string>{"response"});
+    EXPECT_TRUE(connection->isFinished());
+}
+
+} // namespace
