@@ -116,7 +116,7 @@ public:
     {
         for (const auto& run : runs)
             if (run.aggregate_name == "median")
-                times[run.run_name.function_name] = run.GetAdjustedRealTime();
+                times[run.run_name.function_name] = run.GetAdjustedCPUTime();
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -135,7 +135,7 @@ int main(int argc, char** argv)
     double ourTime = collector.times["WriteReadNote/ours"];
     double theirTime = collector.times["WriteReadNote/generated"];
     if (ourTime > 0 && theirTime > 0)
-        std::printf("ours / generated median time ratio: %.3f (below 1 is faster)\n", ourTime / theirTime);
+        std::printf("ours / generated median CPU time ratio: %.3f (below 1 is faster)\n", ourTime / theirTime);
     benchmark::Shutdown();
     return 0;
 }
