@@ -38,7 +38,7 @@ Ref<Bundle>& mainBundle()
 
 std::vector<std::string>& languages()
 {
-    static std::vector<std::string> list {"en", "English", "Base"};
+    static std::vector<std::string> list{"en", "English", "Base"};
     return list;
 }
 
@@ -61,7 +61,8 @@ std::optional<std::string> decodeText(std::string_view bytes, std::string& reaso
         std::u16string units;
         units.reserve(bytes.size() / 2);
         for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-            units.push_back(static_cast<char16_t>(little ? byte(i) | (byte(i + 1) << 8) : (byte(i) << 8) | byte(i + 1)));
+            units.push_back(
+                static_cast<char16_t>(little ? byte(i) | (byte(i + 1) << 8) : (byte(i) << 8) | byte(i + 1)));
         for (std::size_t i = 0; i < units.size(); ++i) {
             char16_t unit = units[i];
             if (unit >= 0xD800 && unit <= 0xDBFF) {
@@ -262,7 +263,8 @@ private:
             flushHigh();
             if (e >= '0' && e <= '7') {
                 char32_t code = static_cast<char32_t>(e - '0');
-                for (int k = 0; k < 2 && m_at < m_text.size() && m_text[m_at] >= '0' && m_text[m_at] <= '7'; ++k)
+                for (int k = 0; k < 2 && m_at < m_text.size() && m_text[m_at] >= '0' && m_text[m_at] <= '7';
+                     ++k)
                     code = code * 8 + static_cast<char32_t>(m_text[m_at++] - '0');
                 appendUtf8(out, code);
                 continue;
@@ -310,7 +312,9 @@ bool looksLikePropertyList(std::string_view text)
 
 } // namespace
 
-Bundle::Bundle(std::string path) : m_path(std::move(path)) {}
+Bundle::Bundle(std::string path) : m_path(std::move(path))
+{
+}
 
 Ref<Bundle> Bundle::main()
 {
@@ -360,8 +364,9 @@ Ref<Dictionary> Bundle::infoDictionary(Ref<Error>* error) const
         m_infoLoaded = true;
         std::string path = m_path + "/Info.plist";
         Ref<Error> failure;
-        Id value = FileManager::fileExistsAtPath(path) ? PropertyList::propertyListWithContentsOfFile(path, &failure)
-                                                       : nullptr;
+        Id value = FileManager::fileExistsAtPath(path)
+                       ? PropertyList::propertyListWithContentsOfFile(path, &failure)
+                       : nullptr;
         m_info.entries = cast<Dictionary>(value);
         if (!m_info.entries) {
             if (!failure && value)
@@ -401,7 +406,7 @@ std::optional<std::string> Bundle::pathForResource(std::string_view name, std::s
         file += type;
     }
     std::string inner = subfolder.empty() ? file : std::string(subfolder) + "/" + file;
-    std::vector<std::string> candidates {m_path + "/" + inner};
+    std::vector<std::string> candidates{m_path + "/" + inner};
     for (const auto& language : preferredLocalizations())
         candidates.push_back(m_path + "/" + language + ".lproj/" + inner);
     for (const auto& candidate : candidates)
@@ -437,7 +442,8 @@ Ref<Dictionary> Bundle::stringsTable(std::string_view table, Ref<Error>* error) 
     return found->second.entries;
 }
 
-std::string Bundle::localizedString(std::string_view key, std::string_view value, std::string_view table) const
+std::string Bundle::localizedString(std::string_view key, std::string_view value,
+                                    std::string_view table) const
 {
     if (auto text = stringsTable(table)->stringForKey(key))
         return *text;

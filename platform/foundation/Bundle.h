@@ -44,7 +44,8 @@ public:
 
     // The text for a key from a table ("Localizable" when none is named); when missing, the value, or the
     // key itself when the value is empty.
-    std::string localizedString(std::string_view key, std::string_view value = {}, std::string_view table = {}) const;
+    std::string localizedString(std::string_view key, std::string_view value = {},
+                                std::string_view table = {}) const;
     // A table by name, read once; empty (with the error) when absent or damaged.
     Ref<Dictionary> stringsTable(std::string_view table, Ref<Error>* error = nullptr) const;
 

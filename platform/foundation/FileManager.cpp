@@ -83,7 +83,8 @@ Ref<Error> FileManager::errorForErrno(int code, const std::string& path, bool wr
     auto posix = Error::withDescription(POSIXErrorDomain, code, std::strerror(code));
     auto info = MutableDictionary::make();
     info->setObject(String::make(path), FilePathErrorKey);
-    info->setObject(String::make(std::string(writing ? "The file could not be written: " : "The file could not be read: ") +
+    info->setObject(String::make(std::string(writing ? "The file could not be written: "
+                                                     : "The file could not be read: ") +
                                  std::strerror(code)),
                     LocalizedDescriptionKey);
     info->setObject(posix, UnderlyingErrorKey);
@@ -100,7 +101,8 @@ bool FileManager::fileExistsAtPath(const std::string& path, bool* isDirectory)
     return true;
 }
 
-bool FileManager::createDirectoryAtPath(const std::string& path, bool withIntermediateDirectories, Ref<Error>* error)
+bool FileManager::createDirectoryAtPath(const std::string& path, bool withIntermediateDirectories,
+                                        Ref<Error>* error)
 {
     if (path.empty())
         return fail(error, ENOENT, path, true);
@@ -132,7 +134,7 @@ bool FileManager::removeItemAtPath(const std::string& path, Ref<Error>* error)
 }
 
 std::optional<std::vector<std::string>> FileManager::contentsOfDirectoryAtPath(const std::string& path,
-                                                                              Ref<Error>* error)
+                                                                               Ref<Error>* error)
 {
     std::error_code code;
     fs::directory_iterator it(path, code);
@@ -185,7 +187,8 @@ bool FileManager::moveItemAtPath(const std::string& from, const std::string& to,
     return removeItemAtPath(from, error);
 }
 
-std::optional<FileManager::Attributes> FileManager::attributesOfItemAtPath(const std::string& path, Ref<Error>* error)
+std::optional<FileManager::Attributes> FileManager::attributesOfItemAtPath(const std::string& path,
+                                                                           Ref<Error>* error)
 {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) {
@@ -254,7 +257,8 @@ bool FileManager::writeAtomically(const std::string& path, const Data& data, Ref
     return writeAtomically(path, data.view(), error, mode);
 }
 
-bool FileManager::writeAtomically(const std::string& path, std::string_view bytes, Ref<Error>* error, mode_t mode)
+bool FileManager::writeAtomically(const std::string& path, std::string_view bytes, Ref<Error>* error,
+                                  mode_t mode)
 {
     if (path.empty() || path.back() == '/')
         return fail(error, EISDIR, path, true);

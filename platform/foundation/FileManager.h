@@ -49,16 +49,18 @@ public:
     static bool removeItemAtPath(const std::string& path, Ref<Error>* error = nullptr);
     // The names in a folder (not "." and ".."), sorted; nothing when it cannot be read.
     static std::optional<std::vector<std::string>> contentsOfDirectoryAtPath(const std::string& path,
-                                                                            Ref<Error>* error = nullptr);
+                                                                             Ref<Error>* error = nullptr);
     // Copy and move fail when the destination exists.
     static bool copyItemAtPath(const std::string& from, const std::string& to, Ref<Error>* error = nullptr);
     static bool moveItemAtPath(const std::string& from, const std::string& to, Ref<Error>* error = nullptr);
-    static std::optional<Attributes> attributesOfItemAtPath(const std::string& path, Ref<Error>* error = nullptr);
+    static std::optional<Attributes> attributesOfItemAtPath(const std::string& path,
+                                                            Ref<Error>* error = nullptr);
 
     // The whole file, or nothing.
     static Ref<Data> contentsAtPath(const std::string& path, Ref<Error>* error = nullptr);
     // The file as UTF-8 text; nothing when it cannot be read or is not valid UTF-8.
-    static std::optional<std::string> stringWithContentsOfFile(const std::string& path, Ref<Error>* error = nullptr);
+    static std::optional<std::string> stringWithContentsOfFile(const std::string& path,
+                                                               Ref<Error>* error = nullptr);
 
     // Writes atomically. The new file keeps the mode of the file it replaces, else takes `mode`. On failure
     // the old file is untouched, no temporary file is left behind and the error says why.

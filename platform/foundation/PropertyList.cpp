@@ -46,9 +46,10 @@ using MallocPtr = std::unique_ptr<char, FreeDeleter>;
 
 Ref<Error> corrupt(const std::string& reason)
 {
-    return Error::withDescription(CocoaErrorDomain, PropertyListReadCorruptError,
-                                  "The data couldn\xe2\x80\x99t be read because it isn\xe2\x80\x99t in the correct format. (" +
-                                      reason + ")");
+    return Error::withDescription(
+        CocoaErrorDomain, PropertyListReadCorruptError,
+        "The data couldn\xe2\x80\x99t be read because it isn\xe2\x80\x99t in the correct format. (" + reason +
+            ")");
 }
 
 Ref<Error> invalid(const std::string& reason)
@@ -96,8 +97,9 @@ bool xmlDepthWithin(std::string_view xml, int limit)
         bool closing = startsWith(rest, "</");
         std::size_t nameStart = i + (closing ? 2 : 1);
         std::size_t nameEnd = nameStart;
-        while (nameEnd < xml.size() && (std::isalnum(static_cast<unsigned char>(xml[nameEnd])) || xml[nameEnd] == '_' ||
-                                        xml[nameEnd] == ':' || xml[nameEnd] == '-' || xml[nameEnd] == '!'))
+        while (nameEnd < xml.size() &&
+               (std::isalnum(static_cast<unsigned char>(xml[nameEnd])) || xml[nameEnd] == '_' ||
+                xml[nameEnd] == ':' || xml[nameEnd] == '-' || xml[nameEnd] == '!'))
             ++nameEnd;
         std::string_view name = xml.substr(nameStart, nameEnd - nameStart);
         // Find the tag's end outside quoted values; a declaration's internal subset nests brackets.
@@ -158,13 +160,16 @@ bool binaryShapeAcceptable(std::string_view data, int limit, std::string& reason
     const uint64_t top = bigEndian(trailer + 16, 8);
     const uint64_t tableOffset = bigEndian(trailer + 24, 8);
     const uint64_t tableEnd = size - 32;
-    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || objectCount == 0 || top >= objectCount ||
-        tableOffset < 8 || tableOffset > tableEnd || objectCount > (tableEnd - tableOffset) / offsetSize) {
+    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || objectCount == 0 ||
+        top >= objectCount || tableOffset < 8 || tableOffset > tableEnd ||
+        objectCount > (tableEnd - tableOffset) / offsetSize) {
         reason = "binary property list trailer is inconsistent";
         return false;
     }
 
-    auto offsetOf = [&](uint64_t index) { return bigEndian(bytes + tableOffset + index * offsetSize, offsetSize); };
+    auto offsetOf = [&](uint64_t index) {
+        return bigEndian(bytes + tableOffset + index * offsetSize, offsetSize);
+    };
 
     // A key must be a text without NUL characters (the library asserts on them).
     auto keyAcceptable = [&](uint64_t offset) -> bool {
@@ -262,7 +267,7 @@ bool binaryShapeAcceptable(std::string_view data, int limit, std::string& reason
     };
     std::vector<Frame> stack;
     auto push = [&](uint64_t index) -> bool {
-        Frame frame {index, {}, 0};
+        Frame frame{index, {}, 0};
         if (!childrenOf(index, frame.children))
             return false;
         depth[index] = Visiting;
@@ -390,14 +395,15 @@ bool parseIsoDate(std::string_view text, double& seconds)
         return false;
     auto expect = [&](char c) { return at < text.size() && text[at++] == c; };
     if (!expect('-') || !number(at, 2, month) || !expect('-') || !number(at, 2, day) || !expect('T') ||
-        !number(at, 2, hour) || !expect(':') || !number(at, 2, minute) || !expect(':') || !number(at, 2, second) ||
-        !expect('Z') || at != text.size())
+        !number(at, 2, hour) || !expect(':') || !number(at, 2, minute) || !expect(':') ||
+        !number(at, 2, second) || !expect('Z') || at != text.size())
         return false;
     if (negative)
         year = -year;
     if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
         return false;
-    seconds = static_cast<double>(daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second);
+    seconds =
+        static_cast<double>(daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second);
     return true;
 }
 
@@ -606,11 +612,12 @@ bool appendXml(std::string& out, const Id& value, int depth, std::string& reason
             out += indent + (number->boolValue() ? "<true/>\n" : "<false/>\n");
             break;
         case Number::Kind::Signed:
-            out += indent + format("<integer>%lld</integer>\n", static_cast<long long>(number->longLongValue()));
+            out +=
+                indent + format("<integer>%lld</integer>\n", static_cast<long long>(number->longLongValue()));
             break;
         case Number::Kind::Unsigned:
-            out += indent +
-                   format("<integer>%llu</integer>\n", static_cast<unsigned long long>(number->unsignedLongLongValue()));
+            out += indent + format("<integer>%llu</integer>\n",
+                                   static_cast<unsigned long long>(number->unsignedLongLongValue()));
             break;
         case Number::Kind::Double:
             out += indent + "<real>" + realText(number->doubleValue()) + "</real>\n";

@@ -53,8 +53,8 @@ Ref<URL> URL::withString(std::string_view text)
 
     if (isAlpha(text[0])) {
         std::size_t i = 1;
-        while (i < text.size() && (isAlpha(text[i]) || isDigit(text[i]) || text[i] == '+' || text[i] == '-' ||
-                                   text[i] == '.'))
+        while (i < text.size() &&
+               (isAlpha(text[i]) || isDigit(text[i]) || text[i] == '+' || text[i] == '-' || text[i] == '.'))
             ++i;
         if (i < text.size() && text[i] == ':') {
             url->m_scheme = std::string(text.substr(0, i));

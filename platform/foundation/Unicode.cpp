@@ -2,8 +2,8 @@
 
 #include "foundation/Text.h"
 
-#include <unicode/ucol.h>
 #include <unicode/uchar.h>
+#include <unicode/ucol.h>
 #include <unicode/unorm2.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
@@ -117,21 +117,23 @@ Folded fold(std::string_view text, unsigned options)
 
 std::string lowercase(std::string_view text)
 {
-    return mapCase(text, [](UChar* dest, int32_t capacity, const UChar* src, int32_t length, UErrorCode* status) {
-        return u_strToLower(dest, capacity, src, length, "", status);
-    });
+    return mapCase(text,
+                   [](UChar* dest, int32_t capacity, const UChar* src, int32_t length, UErrorCode* status) {
+                       return u_strToLower(dest, capacity, src, length, "", status);
+                   });
 }
 
 std::string uppercase(std::string_view text)
 {
-    return mapCase(text, [](UChar* dest, int32_t capacity, const UChar* src, int32_t length, UErrorCode* status) {
-        return u_strToUpper(dest, capacity, src, length, "", status);
-    });
+    return mapCase(text,
+                   [](UChar* dest, int32_t capacity, const UChar* src, int32_t length, UErrorCode* status) {
+                       return u_strToUpper(dest, capacity, src, length, "", status);
+                   });
 }
 
 TextRange rangeOfString(std::string_view text, std::string_view needle, unsigned options)
 {
-    const TextRange none {NotFound, 0};
+    const TextRange none{NotFound, 0};
     if (needle.empty() || text.empty())
         return none;
     Folded haystack = fold(text, options);
@@ -139,8 +141,9 @@ TextRange rangeOfString(std::string_view text, std::string_view needle, unsigned
     if (wanted.units.empty() || haystack.units.size() < wanted.units.size())
         return none;
     std::u16string_view view(haystack.units);
-    std::size_t at = (options & AnchoredSearch) ? (view.substr(0, wanted.units.size()) == wanted.units ? 0 : NotFound)
-                                                : view.find(wanted.units);
+    std::size_t at = (options & AnchoredSearch)
+                         ? (view.substr(0, wanted.units.size()) == wanted.units ? 0 : NotFound)
+                         : view.find(wanted.units);
     if (at == std::u16string_view::npos || at == NotFound)
         return none;
     std::size_t start = haystack.start[at];
@@ -150,7 +153,8 @@ TextRange rangeOfString(std::string_view text, std::string_view needle, unsigned
 
 bool containsIgnoringCaseAndDiacritics(std::string_view text, std::string_view needle)
 {
-    return rangeOfString(text, needle, CaseInsensitiveSearch | DiacriticInsensitiveSearch).location != NotFound;
+    return rangeOfString(text, needle, CaseInsensitiveSearch | DiacriticInsensitiveSearch).location !=
+           NotFound;
 }
 
 bool hasPrefixIgnoringCase(std::string_view text, std::string_view prefix)
@@ -226,8 +230,8 @@ int Collator::compare(std::string_view a, std::string_view b) const
 {
     if (m_impl->collator) {
         UErrorCode status = U_ZERO_ERROR;
-        UCollationResult result =
-            ucol_strcollUTF8(m_impl->collator, a.data(), length32(a.size()), b.data(), length32(b.size()), &status);
+        UCollationResult result = ucol_strcollUTF8(m_impl->collator, a.data(), length32(a.size()), b.data(),
+                                                   length32(b.size()), &status);
         if (U_SUCCESS(status))
             return result == UCOL_LESS ? -1 : (result == UCOL_GREATER ? 1 : 0);
     }

@@ -52,7 +52,9 @@ void UserDefaults::resetStandard()
     standardDefaults().reset();
 }
 
-UserDefaults::UserDefaults(std::string path) : m_path(std::move(path)) {}
+UserDefaults::UserDefaults(std::string path) : m_path(std::move(path))
+{
+}
 
 void UserDefaults::loadLocked() const
 {

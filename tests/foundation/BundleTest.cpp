@@ -21,13 +21,15 @@ std::string makeBundle(const testkit::TemporaryHome& home)
 {
     std::string root = home.file("Velmo.app");
     FileManager::createDirectoryAtPath(root + "/ShareCore.bundle/en.lproj", true);
-    PropertyList::writePropertyList(Dictionary::withStrings({{"CFBundleVersion", String::make("1.2")},
-                                                             {"CFBundleName", String::make("Velmo")},
-                                                             {"CFBundleIdentifier", String::make("com.velmo.test")}}),
-                                    root + "/Info.plist");
+    PropertyList::writePropertyList(
+        Dictionary::withStrings({{"CFBundleVersion", String::make("1.2")},
+                                 {"CFBundleName", String::make("Velmo")},
+                                 {"CFBundleIdentifier", String::make("com.velmo.test")}}),
+        root + "/Info.plist");
     FileManager::writeAtomically(root + "/SHKSharers.plist", "<plist><dict/></plist>");
     FileManager::writeAtomically(root + "/Localizable.strings", "\"Settings\" = \"Réglages\";");
-    FileManager::copyItemAtPath(fixtures + "Localizable.strings", root + "/ShareCore.bundle/en.lproj/Localizable.strings");
+    FileManager::copyItemAtPath(fixtures + "Localizable.strings",
+                                root + "/ShareCore.bundle/en.lproj/Localizable.strings");
     return root;
 }
 
@@ -74,11 +76,13 @@ TEST(Bundle, ReadsStringsTables)
     EXPECT_EQ(table->stringForKey("Only key"), "Only key");
     EXPECT_EQ(table->count(), 5u);
 
-    auto utf16 = Bundle::parseStringsTable(FileManager::contentsAtPath(fixtures + "utf16.strings")->view(), &error);
+    auto utf16 =
+        Bundle::parseStringsTable(FileManager::contentsAtPath(fixtures + "utf16.strings")->view(), &error);
     ASSERT_TRUE(utf16) << describe(error);
     EXPECT_EQ(utf16->stringForKey("Tea"), "Thé");
 
-    auto xml = Bundle::parseStringsTable(PropertyList::xmlText(Dictionary::withStrings({{"a", String::make("b")}})));
+    auto xml =
+        Bundle::parseStringsTable(PropertyList::xmlText(Dictionary::withStrings({{"a", String::make("b")}})));
     ASSERT_TRUE(xml);
     EXPECT_EQ(xml->stringForKey("a"), "b");
 }

@@ -50,9 +50,9 @@ TEST(Escaping, ReplacesPercentEscapesOrGivesNothing)
         {"%", {}},
         {"%2", {}},
         {"%zz", {}},
-        {"%C3", {}},      // a lone lead byte
-        {"%FF%FE", {}},   // not UTF-8
-        {"%C0%AF", {}},   // an overlong form
+        {"%C3", {}},    // a lone lead byte
+        {"%FF%FE", {}}, // not UTF-8
+        {"%C0%AF", {}}, // an overlong form
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
@@ -68,9 +68,17 @@ TEST(Version, ComparesNumbersInsideTexts)
         const char* b;
         int expected;
     } rows[] = {
-        {"10.0", "4.2", 1}, {"4.1.2", "4.2", -1}, {"4.2", "4.2", 0},   {"4.2", "4.2.1", -1},
-        {"5.0", "5", 1},    {"04.2", "4.2", 0},   {"478.61", "478.61", 0}, {"550.32", "478.61", 1},
-        {"a2", "a10", -1},  {"", "1", -1},        {"", "", 0},
+        {"10.0", "4.2", 1},
+        {"4.1.2", "4.2", -1},
+        {"4.2", "4.2", 0},
+        {"4.2", "4.2.1", -1},
+        {"5.0", "5", 1},
+        {"04.2", "4.2", 0},
+        {"478.61", "478.61", 0},
+        {"550.32", "478.61", 1},
+        {"a2", "a10", -1},
+        {"", "1", -1},
+        {"", "", 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.a) + " vs " + row.b);

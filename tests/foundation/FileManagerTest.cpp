@@ -1,6 +1,6 @@
+#include "foundation/FileManager.h"
 #include "foundation/Data.h"
 #include "foundation/Error.h"
-#include "foundation/FileManager.h"
 #include "testing/TemporaryHome.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ TEST(FileManager, CreatesListsCopiesMovesAndRemoves)
     ASSERT_TRUE(FileManager::writeAtomically(deep + "/two.txt", "two"));
     EXPECT_TRUE(FileManager::fileExistsAtPath(deep + "/one.txt", &isDirectory));
     EXPECT_FALSE(isDirectory);
-    EXPECT_EQ(FileManager::contentsOfDirectoryAtPath(deep), (std::vector<std::string> {"one.txt", "two.txt"}));
+    EXPECT_EQ(FileManager::contentsOfDirectoryAtPath(deep), (std::vector<std::string>{"one.txt", "two.txt"}));
     EXPECT_EQ(FileManager::attributesOfItemAtPath(deep + "/two.txt")->size, 3u);
 
     ASSERT_TRUE(FileManager::copyItemAtPath(deep + "/one.txt", deep + "/copy.txt"));
@@ -85,7 +85,7 @@ TEST(FileManager, FailedAtomicWriteLeavesTheOldFileIntact)
         ::chmod(folder.c_str(), 0700);
     }
     EXPECT_EQ(FileManager::stringWithContentsOfFile(path), "old contents");
-    EXPECT_EQ(FileManager::contentsOfDirectoryAtPath(folder), (std::vector<std::string> {"board.xml"}));
+    EXPECT_EQ(FileManager::contentsOfDirectoryAtPath(folder), (std::vector<std::string>{"board.xml"}));
 
     // A successful replacement keeps the file's mode.
     ASSERT_TRUE(FileManager::writeAtomically(path, "new contents"));

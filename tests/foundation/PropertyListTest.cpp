@@ -1,3 +1,4 @@
+#include "foundation/PropertyList.h"
 #include "foundation/Array.h"
 #include "foundation/Data.h"
 #include "foundation/Date.h"
@@ -6,7 +7,6 @@
 #include "foundation/FileManager.h"
 #include "foundation/Null.h"
 #include "foundation/Number.h"
-#include "foundation/PropertyList.h"
 #include "foundation/String.h"
 #include "testing/TemporaryHome.h"
 
@@ -205,13 +205,13 @@ TEST(PropertyList, BinaryThatRefersToItselfIsRefused)
 {
     // One array object (index 0) whose only element is itself.
     std::string bytes = "bplist00";
-    bytes += "\xa1\x00";                // array of one, element ref 0
-    bytes += "\x08";                    // offset table: object 0 at 8
+    bytes += "\xa1\x00"; // array of one, element ref 0
+    bytes += "\x08";     // offset table: object 0 at 8
     std::string trailer(32, '\0');
-    trailer[6] = 1;                     // offset size
-    trailer[7] = 1;                     // reference size
-    trailer[15] = 1;                    // one object
-    trailer[31] = 10;                   // offset table at 10
+    trailer[6] = 1;   // offset size
+    trailer[7] = 1;   // reference size
+    trailer[15] = 1;  // one object
+    trailer[31] = 10; // offset table at 10
     bytes += trailer;
     Ref<Error> error;
     EXPECT_FALSE(PropertyList::propertyListWithData(bytes, &error));

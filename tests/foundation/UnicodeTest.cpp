@@ -23,9 +23,17 @@ TEST(Unicode, FindsTextIgnoringCaseAndDiacritics)
         const char* needle;
         bool found;
     } rows[] = {
-        {"Ånnå", "ANN", true},   {"Joanne", "ANN", true},  {"Zoë Saldaña", "zoe", true}, {"Zoë Saldaña", "ana", true},
-        {"Ann", "", false},      {"", "a", false},         {"Bob", "ann", false},       {"Ａnn", "ann", false},
-        {"François", "CO", true}, {"Müller", "mul", true}, {"e\xcc\x81t\xc3\xa9", "ETE", true},
+        {"Ånnå", "ANN", true},
+        {"Joanne", "ANN", true},
+        {"Zoë Saldaña", "zoe", true},
+        {"Zoë Saldaña", "ana", true},
+        {"Ann", "", false},
+        {"", "a", false},
+        {"Bob", "ann", false},
+        {"Ａnn", "ann", false},
+        {"François", "CO", true},
+        {"Müller", "mul", true},
+        {"e\xcc\x81t\xc3\xa9", "ETE", true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.text) + " / " + row.needle);
@@ -49,10 +57,10 @@ TEST(Unicode, ComparesAndSortsNames)
     EXPECT_EQ(caseInsensitiveCompare("abc", "ABD"), -1);
     EXPECT_EQ(caseInsensitiveCompare("b", "A"), 1);
 
-    std::vector<std::string> names {"zoe", "Émile", "adam", "Eve", "Bob", "élodie"};
+    std::vector<std::string> names{"zoe", "Émile", "adam", "Eve", "Bob", "élodie"};
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b) { return localizedCompare(a, b) < 0; });
-    EXPECT_EQ(names, (std::vector<std::string> {"adam", "Bob", "élodie", "Émile", "Eve", "zoe"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"adam", "Bob", "élodie", "Émile", "Eve", "zoe"}));
 
     struct Row
     {

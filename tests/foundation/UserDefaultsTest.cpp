@@ -1,3 +1,4 @@
+#include "foundation/UserDefaults.h"
 #include "foundation/Array.h"
 #include "foundation/Data.h"
 #include "foundation/Date.h"
@@ -7,7 +8,6 @@
 #include "foundation/Null.h"
 #include "foundation/Number.h"
 #include "foundation/String.h"
-#include "foundation/UserDefaults.h"
 #include "testing/TemporaryHome.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,8 @@ TEST(UserDefaults, ValuesSurviveARestart)
         defaults->setInteger(12, "kRatingPromptUseCount");
         defaults->setBool(true, "SHKFacebook_shouldAutoShare");
         defaults->setObject(Date::distantFuture(), "kSHKFacebookExpiryDate");
-        defaults->setObject(Array::make({String::make("SHKMail"), String::make("SHKTwitter")}), "SHKExcluded");
+        defaults->setObject(Array::make({String::make("SHKMail"), String::make("SHKTwitter")}),
+                            "SHKExcluded");
         defaults->setObject(Dictionary::withStrings({{"name", String::make("Ann")}}), "kSHKTwitterUserInfo");
         defaults->setObject(Data::withString("png"), "image");
         defaults->setObject(String::make("gone"), "removed");
