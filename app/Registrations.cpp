@@ -1,19 +1,16 @@
 #include "Registrations.h"
 
-#if defined(VELMO_HAVE_BOARD) && __has_include("board/VelmoAppDelegate.h")
 #include "board/VelmoAppDelegate.h"
-#define VELMO_REGISTER_BOARD 1
-#endif
+#include "system/BannerView.h"
 
 namespace velmo {
 
-// Static libraries drop self-registering objects, so each library of the system is registered here by
-// an explicit call.
+// The system's libraries join here as they are built (static libraries drop self-registering objects,
+// so each is registered by an explicit call).
 void registerApplicationClasses()
 {
-#ifdef VELMO_REGISTER_BOARD
+    ad::registerBannerClass();
     registerBoardClasses();
-#endif
 }
 
 } // namespace velmo

@@ -14,6 +14,7 @@
 #include "foundation/URLConnection.h"
 #include "foundation/URLRequest.h"
 #include "foundation/UserDefaults.h"
+#include "system/Reachability.h"
 #include "uikit/Application.h"
 
 namespace {
@@ -31,10 +32,18 @@ constexpr int64_t UsesUntilPrompt = 20;
 constexpr int64_t SignificantEventsUntilPrompt = 0;
 constexpr double TimeBeforeReminding = 86400; // a day
 
-// The platform's reachability flag bits.
-constexpr uint32_t TransientConnection = 1u << 0;
-constexpr uint32_t Reachable = 1u << 1;
-constexpr uint32_t ConnectionRequired = 1u << 2;
+constexpr uint32_t TransientConnection = net::kSCNetworkReachabilityFlagsTransientConnection;
+constexpr uint32_t Reachable = net::kSCNetworkReachabilityFlagsReachable;
+constexpr uint32_t ConnectionRequired = net::kSCNetworkReachabilityFlagsConnectionRequired;
+
+std::optional<uint32_t> zeroAddressFlags()
+{
+    auto reachability = net::Reachability::withAddress("0.0.0.0");
+    net::ReachabilityFlags flags = 0;
+    if (!reachability || !reachability->getFlags(&flags))
+        return std::nullopt;
+    return flags;
+}
 
 std::mutex g_classLock;
 ns::Ref<RatingPrompt> g_instance;
@@ -199,7 +208,7 @@ bool RatingPrompt::connectedToNetwork()
         std::lock_guard lock(g_readerLock);
         reader = g_reader;
     }
-    std::optional<uint32_t> flags = reader ? reader() : std::nullopt;
+    std::optional<uint32_t> flags = reader ? reader() : zeroAddressFlags();
     if (!flags) {
         ns::log("Error. Could not recover network reachability flags");
         return false;
