@@ -8,7 +8,9 @@
 #include "foundation/Clock.h"
 #include "foundation/Exception.h"
 #include "foundation/RunLoop.h"
+#include "foundation/Bundle.h"
 #include "foundation/Sandbox.h"
+#include "foundation/UserDefaults.h"
 #include "testing/TouchDriver.h"
 #include "uikit/Application.h"
 #include "uikit/Image.h"
@@ -90,6 +92,14 @@ int main(int argc, char** argv)
             std::cerr << "velmo: " << message << "\n";
             return 2;
         }
+        // A new device starts with the bundled sample address book.
+        std::string contacts = ns::Sandbox::devicePath() + "/Contacts.vcf";
+        if (!options.contacts && !std::filesystem::exists(contacts) &&
+            !installContacts(std::string(VELMO_RESOURCES) + "/Contacts.vcf", message)) {
+            std::cerr << "velmo: " << message << "\n";
+            return 2;
+        }
+        ns::Bundle::setMainPath(VELMO_RESOURCES);
         ui::Image::setResourcePath(VELMO_RESOURCES);
         ui::Screen::mainScreen()->setScale(options.scale);
         velmo::registerApplicationClasses();
@@ -122,7 +132,9 @@ int main(int argc, char** argv)
 
         ui::TouchDriver driver;
         velmo::Script runner(driver, options.shots, options.scale);
-        return runner.run(*script, std::cout, std::cerr);
+        int status = runner.run(*script, std::cout, std::cerr);
+        ns::UserDefaults::standard()->synchronize();
+        return status;
     } catch (const ns::Exception& e) {
         std::cerr << "velmo: uncaught exception " << e.name() << ": " << e.reason() << "\n";
         return 1;
