@@ -1,0 +1,43 @@
+#include "sharing/oauth/OABase64.h"
+
+namespace {
+
+constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr std::size_t groupsPerLine = 18;
+
+} // namespace
+
+std::size_t OABase64EncodedLength(std::size_t length)
+{
+    std::size_t groups = length / 3 + (length % 3 ? 1 : 0);
+    return groups / groupsPerLine * (groupsPerLine * 4 + 2) + groups % groupsPerLine * 4;
+}
+
+bool OAEncodeBase64(const uint8_t* input, std::size_t length, char* output, std::size_t* outputLength)
+{
+    if (!outputLength)
+        return false;
+    std::size_t needed = OABase64EncodedLength(length);
+    if (*outputLength < needed || (needed && (!input || !output)))
+        return false;
+    *outputLength = needed;
+    std::size_t out = 0;
+    std::size_t groups = 0;
+    for (std::size_t i = 0; i < length; i += 3) {
+        std::size_t left = length - i;
+        uint32_t bits = uint32_t(input[i]) << 16;
+        if (left > 1)
+            bits |= uint32_t(input[i + 1]) << 8;
+        if (left > 2)
+            bits |= input[i + 2];
+        output[out++] = alphabet[(bits >> 18) & 63];
+        output[out++] = alphabet[(bits >> 12) & 63];
+        output[out++] = left > 1 ? alphabet[(bits >> 6) & 63] : '=';
+        output[out++] = left > 2 ? alphabet[bits & 63] : '=';
+        if (++groups % groupsPerLine == 0) {
+            output[out++] = '\r';
+            output[out++] = '\n';
+        }
+    }
+    return true;
+}
