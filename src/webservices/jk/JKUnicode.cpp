@@ -11,27 +11,6 @@ inline bool isContinuation(uint8_t byte)
 
 } // namespace
 
-std::size_t JKWellFormedUTF8Length(const uint8_t* at, const uint8_t* end)
-{
-    uint8_t lead = *at;
-    if (lead < 0x80)
-        return 1;
-    if (lead < 0xC2 || lead > 0xF4)
-        return 0;
-    std::size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    if (static_cast<std::size_t>(end - at) < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i)
-        if (!isContinuation(at[i]))
-            return 0;
-    // The second byte's narrower ranges exclude overlong forms, surrogates and values above U+10FFFF.
-    uint8_t second = at[1];
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
-        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
-        return 0;
-    return length;
-}
-
 JKUTF8Result ConvertSingleCodePointInUTF8(const uint8_t* at, const uint8_t* end, const uint8_t** next,
                                           char32_t* codePoint)
 {
