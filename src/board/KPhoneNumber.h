@@ -39,6 +39,11 @@ public:
     // "Last First", one of them, the organisation or "Unknown"; built on first use and kept, even when a
     // name changes afterwards.
     const std::string& compositeName() const;
+    // The person's photo (or the bundle's "no photo" picture) with rounded corners on a black rounded
+    // frame, 180 by 180 points: a tile's picture. Made anew on every call; never nothing.
+    ns::Ref<ui::Image> image() const;
+    // The person's photo scaled to 160 by 160 for a list row, or nothing when the person has none.
+    ns::Ref<ui::Image> iconImage() const;
 
     std::string className() const override { return "KPhoneNumber"; }
     std::string description() const override;
