@@ -270,3 +270,19 @@ TEST_F(BoardFile, NextImageNameGoesPast999)
     std::ofstream(folder + "image1000.png") << "x";
     EXPECT_EQ(board->NextImageAvailable(), "image1001.png");
 }
+
+TEST_F(BoardFile, APhotoThatCannotBeWrittenAddsNoTile)
+{
+    auto board = loadBoard();
+    std::size_t tiles = board->mainTouchImageView()->children().size();
+    // A plain file where the documents folder was: nothing can be written into it.
+    std::string documents = ns::Sandbox::documentsPath();
+    ASSERT_TRUE(ns::FileManager::removeItemAtPath(documents));
+    std::ofstream(documents) << "x";
+    ns::LogCapture log;
+    board->peopleListViewController(nullptr, ui::Image::imageNamed("contact-withoutphoto.png"), 0, "Anna",
+                                    "06 12", "1");
+    EXPECT_TRUE(log.contains("could not be written"));
+    EXPECT_EQ(board->mainTouchImageView()->children().size(), tiles);
+    std::remove(documents.c_str());
+}
