@@ -13,6 +13,7 @@
 #include "uikit/Color.h"
 #include "uikit/Screen.h"
 #include "uikit/Window.h"
+#include "board/PeopleListViewController.h"
 
 #include <algorithm>
 #include <exception>
@@ -127,4 +128,5 @@ void VelmoAppDelegate::setAllContact(ns::Ref<ns::Array> contacts)
 void registerBoardClasses()
 {
     rt::ClassRegistry::shared().registerClass<VelmoAppDelegate>("VelmoAppDelegate");
+    registerPeopleListScreen();
 }
