@@ -18,6 +18,19 @@
 #include <algorithm>
 #include <exception>
 
+namespace {
+
+std::mutex g_sourceMutex;
+VelmoAppDelegate::AddressBookSource g_source;
+
+} // namespace
+
+void VelmoAppDelegate::setAddressBookSource(AddressBookSource source)
+{
+    std::lock_guard lock(g_sourceMutex);
+    g_source = std::move(source);
+}
+
 void VelmoAppDelegate::applicationDidFinishLaunching(ui::Application&)
 {
     // The order matters: the scan and the launch count start before anything is on screen.
@@ -40,7 +53,12 @@ void VelmoAppDelegate::loadAllContact()
 {
     setAllContact(nullptr);
     std::vector<ns::Id> records;
-    auto book = ab::AddressBook::create();
+    AddressBookSource source;
+    {
+        std::lock_guard lock(g_sourceMutex);
+        source = g_source;
+    }
+    auto book = source ? source() : ab::AddressBook::create();
     if (book) {
         auto people = book->allPeople();
         auto ordering = ab::AddressBook::sortOrdering();

@@ -4,6 +4,7 @@
 #include "foundation/URL.h"
 #include "uikit/ApplicationDelegate.h"
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -33,6 +34,9 @@ public:
     // The display form of an address-book phone label.
     static std::string formatLabel(const std::optional<std::string>& label);
     bool handleOpenURL(const ns::Ref<ns::URL>& url);
+    // Where the scan reads the people: the device's address book unless tests give another.
+    using AddressBookSource = std::function<ns::Ref<ab::AddressBook>()>;
+    static void setAddressBookSource(AddressBookSource source);
     // The shared application's delegate.
     static ns::Ref<VelmoAppDelegate> delegate();
 

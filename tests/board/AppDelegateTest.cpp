@@ -1,0 +1,113 @@
+#include "BoardFixture.h"
+
+#include "board/KPhoneNumber.h"
+#include "board/VelmoAppDelegate.h"
+#include "foundation/FileManager.h"
+#include "foundation/RunLoop.h"
+#include "foundation/Sandbox.h"
+#include "foundation/Thread.h"
+#include "system/AddressBook.h"
+
+namespace {
+
+TEST(VelmoAppDelegate, FormatsLabels)
+{
+    struct Row
+    {
+        std::optional<std::string> label;
+        std::string shown;
+    };
+    const Row rows[] = {{"_$!<Mobile>!$_", "mobile"},  {"_$!<Work>!$_", "work"},     {"iPhone", "iPhone"},
+                        {"Cabin", "cabin"},            {"_$!<Ab", "_$!<ab"},         {"_$!<HomeFAX>!$_", "homefax"},
+                        {"_$!<Mai>!$_", "mai"}, {std::nullopt, ""},          {"\xC3\x89t\xC3\xA9", "\xC3\xA9t\xC3\xA9"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.shown);
+        EXPECT_EQ(VelmoAppDelegate::formatLabel(row.label), row.shown);
+    }
+}
+
+// A person whose card cannot be read.
+class BrokenPerson : public ab::Person
+{
+public:
+    explicit BrokenPerson(Fields fields) : ab::Person(std::move(fields)) {}
+    std::vector<ab::PhoneEntry> phoneNumbers() const override { throw std::runtime_error("broken card"); }
+};
+
+ns::Ref<ab::Person> person(ab::RecordID id, const char* first, const char* last,
+                           std::vector<ab::PhoneEntry> phones, bool broken = false)
+{
+    ab::Person::Fields fields;
+    fields.recordID = id;
+    fields.firstName = first;
+    fields.lastName = last;
+    fields.phones = std::move(phones);
+    if (broken)
+        return ns::make<BrokenPerson>(std::move(fields));
+    return ns::make<ab::Person>(std::move(fields));
+}
+
+TEST(VelmoAppDelegate, TheScanListsEveryNumberInNameOrderAndSkipsABrokenCard)
+{
+    VelmoAppDelegate::setAddressBookSource([] {
+        return ab::AddressBook::withPeople({
+            person(1, "Zoe", "Z", {{ab::builtInLabel("Mobile"), "111"}}),
+            person(2, "Bob", "B", {}, true),
+            person(3, "Anna", "A",
+                   {{ab::builtInLabel("Home"), "1"}, {std::string("iPhone"), "2"}, {std::string("Cabin"), "3"}}),
+            person(4, "Carl", "C", {}),
+        });
+    });
+    auto app = ns::make<VelmoAppDelegate>();
+    ns::LogCapture log;
+    app->loadAllContact();
+    VelmoAppDelegate::setAddressBookSource(nullptr);
+    auto contacts = app->allContact();
+    ASSERT_TRUE(contacts);
+    ASSERT_EQ(contacts->count(), 4u);
+    const char* phones[] = {"1", "2", "3", "111"};
+    const char* types[] = {"home", "iPhone", "cabin", "mobile"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        auto record = contacts->objectAs<KPhoneNumber>(i);
+        EXPECT_EQ(record->phone(), phones[i]);
+        EXPECT_EQ(record->type(), types[i]);
+        EXPECT_EQ(record->position(), i < 3 ? int(i) : 0);
+    }
+    EXPECT_EQ(contacts->objectAs<KPhoneNumber>(0)->firstName(), "Anna");
+    EXPECT_TRUE(log.contains("exception !"));
+}
+
+TEST(VelmoAppDelegate, ThePublishedContactsAreSeenWholeFromAnotherThread)
+{
+    VelmoAppDelegate::setAddressBookSource(
+        [] { return ab::AddressBook::withPeople({person(1, "A", "B", {{std::nullopt, "9"}})}); });
+    auto app = ns::make<VelmoAppDelegate>();
+    std::atomic<bool> done {false};
+    ns::Thread::detach([app, &done] {
+        app->loadAllContact();
+        done = true;
+    });
+    ns::RunLoop::main().runUntil([&] { return done.load(); }, 10);
+    VelmoAppDelegate::setAddressBookSource(nullptr);
+    ASSERT_TRUE(app->allContact());
+    EXPECT_EQ(app->allContact()->count(), 1u);
+}
+
+using Launch = BoardFixture;
+
+TEST_F(Launch, TheLaunchCountsTheUseBeforeTheWindowExistsAndShowsTheBoard)
+{
+    ASSERT_TRUE(ns::FileManager::writeAtomically(ns::Sandbox::devicePath() + "/Contacts.vcf",
+                                                 std::string("BEGIN:VCARD\r\nN:Berg;Anna;;;\r\nTEL;TYPE=CELL:1\r\nEND:VCARD\r\n")));
+    auto app = ns::make<VelmoAppDelegate>();
+    ui::Application::sharedApplication().launchWithDelegate(app);
+    ASSERT_TRUE(app->viewController());
+    EXPECT_TRUE(app->viewController()->isViewLoaded());
+    EXPECT_TRUE(app->mainWindow()->isKeyWindow());
+    ns::RunLoop::main().runUntil([&] { return app->allContact() != nullptr && ns::Thread::runningDetachedThreads() == 0; }, 10);
+    ASSERT_TRUE(app->allContact());
+    EXPECT_EQ(app->allContact()->count(), 1u);
+    EXPECT_TRUE(app->handleOpenURL(ns::URL::withString("fb123://authorize")));
+}
+
+} // namespace

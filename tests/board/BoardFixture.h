@@ -1,0 +1,63 @@
+#pragma once
+
+#include "board/TouchImageView.h"
+#include "board/VelmoViewController.h"
+#include "foundation/Clock.h"
+#include "foundation/Log.h"
+#include "testing/TemporaryHome.h"
+#include "testing/TouchDriver.h"
+#include "uikit/AlertView.h"
+#include "uikit/Application.h"
+#include "uikit/Device.h"
+#include "uikit/View.h"
+#include "uikit/Window.h"
+
+#include <gtest/gtest.h>
+
+// A board on screen in a fresh home, on the manual clock.
+class BoardFixture : public ::testing::Test
+{
+protected:
+    BoardFixture()
+    {
+        ui::Application::sharedApplication().reset();
+        ui::AlertView::clearShownAlerts();
+        ui::Device::currentDevice()->reset();
+        VelmoViewController::setPeopleListFactory(nullptr);
+        VelmoViewController::setTileEditorFactory(nullptr);
+        window = ns::make<ui::Window>();
+        window->makeKeyAndVisible();
+    }
+    ~BoardFixture() override
+    {
+        driver.settle();
+        VelmoViewController::setPeopleListFactory(nullptr);
+        VelmoViewController::setTileEditorFactory(nullptr);
+        ui::Application::sharedApplication().reset();
+    }
+
+    ns::Ref<VelmoViewController> showBoard()
+    {
+        board = ns::make<VelmoViewController>();
+        window->setRootViewController(board);
+        board->view()->layoutIfNeeded();
+        return board;
+    }
+
+    std::vector<ns::Ref<TouchImageView>> tiles() const
+    {
+        std::vector<ns::Ref<TouchImageView>> out;
+        for (auto& view : board->view()->subviews())
+            if (auto tile = ns::cast<TouchImageView>(view))
+                out.push_back(tile);
+        return out;
+    }
+
+    const std::vector<std::string>& opened() const { return ui::Application::sharedApplication().openedURLs(); }
+
+    ns::ManualClockScope clock;
+    testkit::TemporaryHome home;
+    ns::Ref<ui::Window> window;
+    ui::TouchDriver driver;
+    ns::Ref<VelmoViewController> board;
+};

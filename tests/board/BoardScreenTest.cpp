@@ -1,0 +1,186 @@
+#include "BoardFixture.h"
+
+#include "board/BoardSettings.h"
+#include "foundation/ClassRegistry.h"
+#include "foundation/FileManager.h"
+#include "foundation/Sandbox.h"
+#include "system/BannerView.h"
+#include "system/MailComposeViewController.h"
+#include "uikit/BarButtonItem.h"
+#include "uikit/Image.h"
+#include "uikit/Layer.h"
+#include "uikit/Toolbar.h"
+
+namespace {
+
+using BoardScreen = BoardFixture;
+
+TEST_F(BoardScreen, AFreshHomeShowsTheDefaultBoardAndSavesIt)
+{
+    showBoard();
+    auto all = tiles();
+    ASSERT_EQ(all.size(), 10u);
+    auto background = board->mainTouchImageView();
+    ASSERT_EQ(all[0], background);
+    EXPECT_EQ(background->type(), "background");
+    EXPECT_EQ(background->center(), cg::makePoint(160, 230));
+    ASSERT_EQ(background->children().size(), 9u);
+    const float xs[] = {55, 160, 265};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+            SCOPED_TRACE(r * 3 + c);
+            auto& tile = background->children()[static_cast<std::size_t>(r * 3 + c)];
+            float h = tile->frame().size.height;
+            EXPECT_EQ(tile->center(), cg::makePoint(xs[c], 53 + h / 2 + r * (h + 18)));
+            EXPECT_EQ(tile->parent(), background);
+            EXPECT_EQ(tile->type(), r == 0 ? "unknown" : "web");
+            if (r > 0) {
+                EXPECT_EQ(tile->parameters(), BoardSettings::shared().storePage);
+            }
+        }
+    EXPECT_EQ(background->children()[8]->imageName(), "contact-withoutphoto.png");
+    EXPECT_EQ(background->children()[3]->imageName(), "contact-grey-placeholder.png");
+    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(ns::Sandbox::documentsPath() + "/main.xml"));
+    EXPECT_FALSE(board->editMode());
+    EXPECT_TRUE(board->editToolBar()->isHidden());
+    EXPECT_FALSE(board->mainToolBar()->isHidden());
+}
+
+TEST_F(BoardScreen, SelectionDrawsARedBorderAndOnlyChildrenAreDeletable)
+{
+    showBoard();
+    auto background = board->mainTouchImageView();
+    auto tile = background->children()[4];
+    board->setSelectedTouchImage(background);
+    EXPECT_EQ(background->layer()->borderWidth(), 2.0f);
+    EXPECT_FALSE(board->deleteButton()->isEnabled());
+    board->setSelectedTouchImage(tile);
+    EXPECT_EQ(background->layer()->borderWidth(), 0.0f);
+    EXPECT_TRUE(board->deleteButton()->isEnabled());
+    board->setSelectedTouchImage(nullptr);
+    EXPECT_EQ(tile->layer()->borderWidth(), 0.0f);
+    EXPECT_FALSE(board->deleteButton()->isEnabled());
+
+    board->editAction(nullptr);
+    board->setSelectedTouchImage(tile);
+    board->deleteAction(nullptr);
+    EXPECT_EQ(background->children().size(), 8u);
+    EXPECT_EQ(tiles().size(), 9u);
+    EXPECT_FALSE(board->selectedTouchImage());
+}
+
+TEST_F(BoardScreen, CancelInEditModeRestoresTheSavedBoardAndSaveKeepsTheEdits)
+{
+    showBoard();
+    board->editAction(nullptr);
+    EXPECT_TRUE(board->editMode());
+    EXPECT_FALSE(board->editToolBar()->isHidden());
+    board->setSelectedTouchImage(board->mainTouchImageView()->children()[0]);
+    board->deleteAction(nullptr);
+    ASSERT_EQ(tiles().size(), 9u);
+    board->cancelAction(nullptr);
+    EXPECT_FALSE(board->editMode());
+    EXPECT_EQ(tiles().size(), 10u);
+    EXPECT_EQ(board->mainTouchImageView()->children().size(), 9u);
+    // The toolbars stay above the restored tiles.
+    auto& subviews = board->view()->subviews();
+    EXPECT_EQ(subviews[10], board->editToolBar());
+
+    board->editAction(nullptr);
+    board->setSelectedTouchImage(board->mainTouchImageView()->children()[0]);
+    board->deleteAction(nullptr);
+    board->saveXML(nullptr);
+    board->cancelAction(nullptr);
+    EXPECT_EQ(tiles().size(), 9u);
+}
+
+TEST_F(BoardScreen, AnUnreadableBoardFileIsKeptAsideAndTheDefaultBoardShown)
+{
+    std::string path = ns::Sandbox::documentsPath() + "/main.xml";
+    ASSERT_TRUE(ns::FileManager::writeAtomically(path, std::string("<floor><oops>")));
+    ns::LogCapture log;
+    showBoard();
+    EXPECT_EQ(tiles().size(), 10u);
+    EXPECT_EQ(*ns::FileManager::stringWithContentsOfFile(path + ".unreadable"), "<floor><oops>");
+    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(path));
+    EXPECT_TRUE(log.contains("main.xml.unreadable"));
+}
+
+TEST_F(BoardScreen, NextImageNameSkipsEveryNameThatExists)
+{
+    showBoard();
+    std::string documents = ns::Sandbox::documentsPath() + "/";
+    EXPECT_EQ(board->NextImageAvailable(), "image001.png");
+    for (const char* name : {"image001.png", "image002.png", "image004.png"})
+        ASSERT_TRUE(ns::FileManager::writeAtomically(documents + name, std::string("x")));
+    EXPECT_EQ(board->NextImageAvailable(), "image003.png");
+    for (int n = 1; n <= 999; ++n)
+        ns::FileManager::writeAtomically(documents + ns::format("image%03d.png", n), std::string("x"));
+    // Past the three-digit names the numbers go on rather than overwrite another tile's photo.
+    EXPECT_EQ(board->NextImageAvailable(), "image1000.png");
+}
+
+TEST_F(BoardScreen, APickedContactBecomesATelTileWithoutSpaces)
+{
+    showBoard();
+    auto photo = ui::Image::imageNamed("contact-withoutphoto.png");
+    board->peopleListViewController(nullptr, photo, -1, "Anna", "+46 70 123-45 (67)", "1");
+    auto background = board->mainTouchImageView();
+    ASSERT_EQ(background->children().size(), 10u);
+    auto tile = background->children().back();
+    EXPECT_EQ(tile->type(), "tel");
+    EXPECT_EQ(tile->parameters(), "tel:+4670123-45(67)");
+    EXPECT_EQ(tile->center(), cg::makePoint(160, 85));
+    EXPECT_EQ(tile->frame().size, cg::makeSize(90, 90));
+    EXPECT_EQ(tile->imageName(), "image001.png");
+    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(ns::Sandbox::documentsPath() + "/image001.png"));
+    EXPECT_EQ(tiles().back(), tile); // above the toolbars
+}
+
+TEST_F(BoardScreen, TheBannerSizeFollowsTheSystemVersion)
+{
+    ad::registerBannerClass();
+    struct Row
+    {
+        const char* version;
+        const char* identifier;
+    };
+    const Row rows[] = {{"4.1.2", ad::BannerContentSizeIdentifier320x50},
+                        {"4.2", ad::BannerContentSizeIdentifierPortrait},
+                        {"10.0", ad::BannerContentSizeIdentifierPortrait}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.version);
+        ui::Device::currentDevice()->setSystemVersion(row.version);
+        showBoard();
+        auto banner = ns::cast<ad::BannerView>(board->adBannerView());
+        ASSERT_TRUE(banner);
+        EXPECT_EQ(banner->currentContentSizeIdentifier(), row.identifier);
+        EXPECT_EQ(*banner->requiredContentSizeIdentifiers().begin(), row.identifier);
+        EXPECT_EQ(board->adBannerHeight(), 50);
+        EXPECT_FALSE(board->adBannerViewIsVisible());
+    }
+    ad::unregisterBannerClass();
+    showBoard();
+    EXPECT_FALSE(board->adBannerView());
+}
+
+TEST_F(BoardScreen, TheFeedbackMailGoesToSupportAndTheHeartOpensTheReviewPage)
+{
+    showBoard();
+    ASSERT_TRUE(driver.press("Compose"));
+    auto mail = ns::cast<mui::MailComposeViewController>(board->presentedViewController());
+    ASSERT_TRUE(mail);
+    EXPECT_EQ(mail->toRecipients(), std::vector<std::string> {BoardSettings::shared().supportAddress});
+    EXPECT_EQ(mail->subject(), "Comments about Velmo");
+    ns::LogCapture log;
+    mail->send();
+    EXPECT_TRUE(log.contains("It's away!"));
+    driver.settle();
+    EXPECT_FALSE(board->presentedViewController());
+
+    ASSERT_TRUE(driver.press("heart"));
+    ASSERT_FALSE(opened().empty());
+    EXPECT_EQ(opened().back().rfind("itms-apps://", 0), 0u);
+}
+
+} // namespace

@@ -1,0 +1,251 @@
+#include "BoardFixture.h"
+
+#include "board/TouchImageBadgeView.h"
+#include "foundation/RunLoop.h"
+#include "uikit/Color.h"
+#include "uikit/Label.h"
+#include "system/MessageComposeViewController.h"
+#include "testing/LoopbackServer.h"
+#include "uikit/Event.h"
+#include "uikit/Touch.h"
+
+namespace {
+
+using PhotoTile = BoardFixture;
+
+// A tile of the default board made into a "tel" tile.
+ns::Ref<TouchImageView> telTile(VelmoViewController& board, std::size_t index = 0)
+{
+    auto tile = board.mainTouchImageView()->children()[index];
+    tile->setType(std::string("tel"));
+    tile->setParameters(std::string("tel:5551234"));
+    return tile;
+}
+
+struct Screens
+{
+    int peopleLists = 0;
+    int editors = 0;
+};
+
+void countScreens(Screens& screens)
+{
+    VelmoViewController::setPeopleListFactory([&screens](const ns::Ref<TouchImageView>&, VelmoViewController&) {
+        ++screens.peopleLists;
+        return ns::Ref<ui::ViewController>();
+    });
+    VelmoViewController::setTileEditorFactory([&screens](const ns::Ref<TouchImageView>&, VelmoViewController&) {
+        ++screens.editors;
+        return ns::Ref<ui::ViewController>();
+    });
+}
+
+TEST_F(PhotoTile, ATapCallsAfterTheDelayAndADoubleTapOpensThePeopleListInstead)
+{
+    showBoard();
+    Screens screens;
+    countScreens(screens);
+    auto tile = telTile(*board);
+    driver.tap(tile->center());
+    EXPECT_EQ(tile->alpha(), 1.0f);
+    clock.advance(0.39);
+    EXPECT_TRUE(opened().empty());
+    clock.advance(0.02);
+    ASSERT_EQ(opened(), std::vector<std::string> {"tel:5551234"});
+
+    driver.doubleTap(tile->center());
+    clock.advance(1);
+    EXPECT_EQ(opened().size(), 1u);
+    EXPECT_EQ(screens.peopleLists, 1);
+}
+
+TEST_F(PhotoTile, TouchDownDimsAndTheBackgroundNeitherDimsNorActs)
+{
+    showBoard();
+    auto tile = telTile(*board);
+    auto touches = driver.touchDown({tile->center()});
+    EXPECT_EQ(tile->alpha(), 0.5f);
+    driver.touchUp(touches);
+    EXPECT_EQ(tile->alpha(), 1.0f);
+    clock.advance(1);
+    auto background = board->mainTouchImageView();
+    auto down = driver.touchDown({cg::makePoint(160, 400)});
+    EXPECT_EQ(background->alpha(), 1.0f);
+    driver.touchUp(down);
+    clock.advance(1);
+    EXPECT_EQ(opened().size(), 1u);
+}
+
+TEST_F(PhotoTile, ACancelledTouchDoesNotCall)
+{
+    showBoard();
+    auto tile = telTile(*board);
+    driver.touchDown({tile->center()});
+    driver.cancelAll();
+    EXPECT_EQ(tile->alpha(), 1.0f);
+    clock.advance(1);
+    EXPECT_TRUE(opened().empty());
+}
+
+TEST_F(PhotoTile, ATwoFingerTapCallsOnce)
+{
+    showBoard();
+    auto tile = telTile(*board, 4);
+    cg::Point c = tile->center();
+    auto touches = driver.touchDown({cg::makePoint(c.x - 10, c.y), cg::makePoint(c.x + 10, c.y)});
+    driver.touchUp({touches[0]});
+    driver.touchUp({touches[1]});
+    clock.advance(1);
+    EXPECT_EQ(opened().size(), 1u);
+}
+
+TEST_F(PhotoTile, AnSmsTileAddressesTheComposerWithoutItsScheme)
+{
+    showBoard();
+    auto tile = board->mainTouchImageView()->children()[0];
+    tile->setType(std::string("sms"));
+    tile->setParameters(std::string("sms:+15550100"));
+    tile->launchAction();
+    auto composer = ns::cast<mui::MessageComposeViewController>(board->presentedViewController());
+    ASSERT_TRUE(composer);
+    EXPECT_EQ(composer->recipients(), std::vector<std::string> {"+15550100"});
+    EXPECT_EQ(composer->body(), "");
+    ns::LogCapture log;
+    composer->send();
+    EXPECT_TRUE(log.contains("It's away!"));
+}
+
+TEST_F(PhotoTile, WebUnknownAndHttpActions)
+{
+    testkit::LoopbackServer server;
+    server.route("/ping", testkit::ScriptedReply::text(200, "pong"));
+    ASSERT_TRUE(server.start());
+    showBoard();
+    Screens screens;
+    countScreens(screens);
+    auto tiles = board->mainTouchImageView()->children();
+    ns::LogCapture log;
+    tiles[3]->launchAction();
+    EXPECT_EQ(opened().back(), tiles[3]->parameters());
+    tiles[0]->launchAction();
+    EXPECT_EQ(screens.peopleLists, 1);
+    tiles[1]->setType(std::string("http"));
+    tiles[1]->setParameters(server.url("/ping"));
+    tiles[1]->launchAction();
+    EXPECT_TRUE(log.contains("retour: pong"));
+    EXPECT_TRUE(log.contains("type: http"));
+}
+
+TEST_F(PhotoTile, OneFingerInEditModeMovesTheTileAndItsChildren)
+{
+    showBoard();
+    board->editAction(nullptr);
+    auto background = board->mainTouchImageView();
+    auto tile = background->children()[4];
+    tile->setMovable(true);
+    cg::Point start = tile->center();
+    driver.drag(start, cg::makePoint(start.x + 30, start.y - 12), 4);
+    EXPECT_EQ(board->selectedTouchImage(), tile);
+    cg::AffineTransform moved = tile->originalTransform();
+    EXPECT_FLOAT_EQ(moved.tx, 30);
+    EXPECT_FLOAT_EQ(moved.ty, -12);
+    EXPECT_EQ(tile->transform(), moved);
+
+    // The background carries its children while the drag lasts and puts everything back at the end.
+    bool childFollowed = false;
+    auto touches = driver.touchDown({cg::makePoint(160, 390)});
+    driver.touchMove({{touches[0], cg::makePoint(170, 390)}});
+    childFollowed = background->children()[0]->transform().tx == 10;
+    driver.touchUp(touches);
+    EXPECT_TRUE(childFollowed);
+    EXPECT_TRUE(background->children()[0]->transform().isIdentity());
+    EXPECT_TRUE(background->transform().isIdentity());
+}
+
+TEST_F(PhotoTile, TwoFingersGiveTheClosedFormSimilarity)
+{
+    showBoard();
+    auto tile = board->mainTouchImageView()->children()[4];
+    cg::Point c = tile->center();
+    // Touches live in window coordinates; the tile's centre is in the board's.
+    auto inWindow = [&](float dx, float dy) {
+        return board->view()->convertPointToView(cg::makePoint(c.x + dx, c.y + dy), window.get());
+    };
+    auto touch = [&](float bx, float by, float nx, float ny) {
+        auto t = ns::make<ui::Touch>();
+        t->setView(tile);
+        t->setWindow(window);
+        t->setLocation(inWindow(bx, by));
+        ui::TouchSet set {t};
+        tile->cacheBeginPointForTouches(set);
+        t->moveTo(inWindow(nx, ny));
+        return t;
+    };
+    // A quarter turn: (1, 0) and (-1, 0) go to (0, 1) and (0, -1).
+    ui::TouchSet turn {touch(1, 0, 0, 1), touch(-1, 0, 0, -1)};
+    cg::AffineTransform t = tile->incrementalTransformWithTouches(turn);
+    EXPECT_NEAR(t.a, 0, 1e-6);
+    EXPECT_NEAR(t.b, 1, 1e-6);
+    EXPECT_NEAR(t.c, -1, 1e-6);
+    EXPECT_NEAR(t.d, 0, 1e-6);
+    EXPECT_NEAR(t.tx, 0, 1e-6);
+    EXPECT_NEAR(t.ty, 0, 1e-6);
+
+    // Begin points closer than the threshold act as one finger.
+    ui::TouchSet close {touch(0, 0, 5, 7), touch(0.2f, 0.2f, 40, 40)};
+    cg::AffineTransform single = tile->incrementalTransformWithTouches(close);
+    bool oneFinger = (single == cg::AffineTransform::translation(5, 7)) ||
+                     (single == cg::AffineTransform::translation(39.8f, 39.8f));
+    EXPECT_TRUE(oneFinger);
+
+    // A doubling about the centre maps both fingers onto their new places.
+    ui::TouchSet pinch {touch(10, 0, 20, 0), touch(-10, 0, -20, 0)};
+    cg::AffineTransform scale = tile->incrementalTransformWithTouches(pinch);
+    EXPECT_NEAR(scale.a, 2, 1e-5);
+    EXPECT_NEAR(scale.d, 2, 1e-5);
+    EXPECT_NEAR(scale.b, 0, 1e-5);
+}
+
+TEST_F(PhotoTile, ADoubleTapInEditModeSettlesTheGestureBeforeTheEditorOpens)
+{
+    showBoard();
+    Screens screens;
+    countScreens(screens);
+    board->editAction(nullptr);
+    auto tile = board->mainTouchImageView()->children()[4];
+    tile->setMovable(true);
+    cg::Point c = tile->center();
+    driver.tap(c);
+    auto touches = driver.touchDown({c});
+    ASSERT_EQ(touches[0]->tapCount(), 2);
+    driver.touchMove({{touches[0], cg::makePoint(c.x + 3, c.y)}});
+    driver.touchUp(touches);
+    EXPECT_EQ(screens.editors, 1);
+    EXPECT_FLOAT_EQ(tile->originalTransform().tx, 3);
+    EXPECT_EQ(tile->transform(), tile->originalTransform());
+    EXPECT_FALSE(tile->hasCachedBeginPoint(touches[0].get()));
+}
+
+TEST_F(PhotoTile, LayoutPlacesTheBadgeAndTheTitle)
+{
+    showBoard();
+    auto tile = board->mainTouchImageView()->children()[0];
+    tile->setBadgeString(std::string("mobile"));
+    tile->setTitle(std::string("Anna"));
+    tile->layoutSubviews();
+    EXPECT_FALSE(tile->badge()->isHidden());
+    // Bold 11 measures "mobile" 36 by 13.
+    EXPECT_EQ(tile->badge()->frame(), cg::makeRect(90 - 46, 90 - 19, 41, 13));
+    float r = 0, g = 0, b = 0, a = 0;
+    tile->badge()->badgeColor()->getRed(&r, &g, &b, &a);
+    EXPECT_FLOAT_EQ(r, 1.0f);
+    EXPECT_FLOAT_EQ(g, 0.8f);
+    EXPECT_NEAR(b, 0.0392f, 1e-3);
+    EXPECT_FALSE(tile->labelView()->isHidden());
+    EXPECT_EQ(tile->labelView()->frame().origin.y, 90);
+    tile->setBadgeString(std::string());
+    tile->layoutSubviews();
+    EXPECT_TRUE(tile->badge()->isHidden());
+}
+
+} // namespace
