@@ -19,6 +19,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& message)
         std::string text;
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--window") {
+            options.window = true;
         } else if (arg == "--home") {
             if (!value(text))
                 return false;
@@ -52,13 +54,17 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& message)
             return false;
         }
     }
+    if (options.window && options.script) {
+        message = "--window and --script do not go together";
+        return false;
+    }
     return true;
 }
 
 std::string helpText()
 {
     return R"(usage: velmo [--home DIR] [--contacts FILE.vcf] [--script FILE|-] [--shots DIR] [--scale 1|2]
-             [--delegate NAME]
+             [--delegate NAME] [--window]
 
 Runs the Velmo application on a simulated 320 by 480 point phone.
 
@@ -67,9 +73,14 @@ Runs the Velmo application on a simulated 320 by 480 point phone.
   --contacts FILE     use this vCard file as the address book (copied to DIR/Device/Contacts.vcf)
   --script FILE|-     run the commands of FILE (- reads standard input), then quit
   --shots DIR         where "shot" writes its pictures (default: the current folder)
-  --scale 1|2         pixels per point of the pictures (default 1)
+  --scale 1|2         pixels per point of the pictures and the window (default 1)
   --delegate NAME     the application delegate class to run (default VelmoAppDelegate); when no class
                       of that name is registered, a small built-in test screen runs instead
+  --window            opens the screen in a desktop window (needs DISPLAY or WAYLAND_DISPLAY) and runs
+                      the application on the real clock until the window is closed: the mouse is one
+                      finger (a quick second click is a double tap); Shift or Alt while dragging adds a
+                      second finger mirrored about the screen's centre (pinch, rotate); the keyboard
+                      types into the field being edited, Return and Backspace included
   --help              this text
 
 Without --script the bundled demo script runs when there is one; otherwise velmo describes the device.

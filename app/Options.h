@@ -14,6 +14,7 @@ struct Options
     float scale = 1;
     std::string delegate = "VelmoAppDelegate";
     bool help = false;
+    bool window = false; // a desktop window instead of a script
 };
 
 // Reads the command line; on a mistake, false with a message for the user.

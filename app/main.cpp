@@ -1,4 +1,5 @@
 // velmo: the simulated phone. Runs the registered application, or a test screen, from a script.
+#include "DeviceWindow.h"
 #include "Options.h"
 #include "Registrations.h"
 #include "Script.h"
@@ -85,6 +86,11 @@ int main(int argc, char** argv)
         std::cout << velmo::helpText();
         return 0;
     }
+    if (options.window && !velmo::displayAvailable()) {
+        std::cerr << "velmo: --window needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set; "
+                     "velmo --script FILE runs the device without one\n";
+        return 2;
+    }
     try {
         ns::RunLoop::main();
         ns::Sandbox::setHome(options.home ? *options.home : ns::Sandbox::defaultHome());
@@ -104,6 +110,19 @@ int main(int argc, char** argv)
         ui::Screen::mainScreen()->setScale(options.scale);
         velmo::registerApplicationClasses();
         bool registered = rt::ClassRegistry::shared().classExists(options.delegate);
+
+        // A person at the window lives on the real clock: the system clock stays.
+        if (options.window) {
+            velmo::DeviceWindow window(options.scale);
+            if (!window.open(std::cerr))
+                return 1;
+            auto& application = ui::Application::sharedApplication();
+            if (!registered || !application.launch(options.delegate))
+                application.launchWithDelegate(ns::make<velmo::TestScreenDelegate>());
+            int status = window.run();
+            ns::UserDefaults::standard()->synchronize();
+            return status;
+        }
 
         std::string demo = std::string(VELMO_RESOURCES) + "/demo.script";
         std::ifstream file;
