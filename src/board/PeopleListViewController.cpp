@@ -350,7 +350,9 @@ void PeopleListViewController::tableViewDidSelectRowAtIndexPath(ui::TableView& t
     if (m_delegate) {
         std::string name =
             ns::format("%@ %@", entry->lastName().value_or(""), entry->firstName().value_or(""));
+        m_pickedEntry = entry;
         m_delegate->peopleListViewController(this, photo, m_selectedIndex, name, number, m_reference);
+        m_pickedEntry = nullptr;
     } else if (m_touchImage) {
         std::string file = NextImageAvailable();
         auto png = photo ? ui::ImagePNGRepresentation(photo) : nullptr;

@@ -48,6 +48,8 @@ public:
         return m_searchDisplayController;
     }
     const ns::Ref<ui::SearchBar>& searchBar() const { return m_searchBar; }
+    // The entry being handed to the delegate, so that it can read more of it than the photo and number.
+    const ns::Ref<KPhoneNumber>& pickedEntry() const { return m_pickedEntry; }
     // Whether the list still waits for the address-book scan.
     bool isWaiting() const { return m_waitTimer != nullptr; }
 
@@ -101,6 +103,7 @@ private:
     ns::Ref<ui::SearchDisplayController> m_searchDisplayController;
     ns::Ref<ui::SearchBar> m_searchBar;
     ns::Ref<ns::Timer> m_waitTimer;
+    ns::Ref<KPhoneNumber> m_pickedEntry;
 };
 
 // Lets the board open the list: for a tile, or, without one, for a new tile whose pick returns to the board.

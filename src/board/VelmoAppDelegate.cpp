@@ -13,6 +13,7 @@
 #include "uikit/Color.h"
 #include "uikit/Screen.h"
 #include "uikit/Window.h"
+#include "board/EditTouchImageViewController.h"
 #include "board/PeopleListViewController.h"
 
 #include <algorithm>
@@ -147,4 +148,5 @@ void registerBoardClasses()
 {
     rt::ClassRegistry::shared().registerClass<VelmoAppDelegate>("VelmoAppDelegate");
     registerPeopleListScreen();
+    registerTileEditorScreen();
 }
