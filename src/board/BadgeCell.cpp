@@ -1,5 +1,7 @@
 #include "board/BadgeCell.h"
 
+#include "board/MultipartLabel.h"
+
 #include "graphics/Context.h"
 #include "uikit/Color.h"
 #include "uikit/Font.h"
@@ -127,9 +129,8 @@ void TDBadgeCell::configureSelf()
     m_badge = ns::make<TDBadgeView>(cg::Rect{});
     m_badge->setParent(this);
     // The name in coloured parts lies over the text label.
-    auto name = ns::make<ui::View>(textLabel()->frame());
-    name->setBackgroundColor(textLabel()->backgroundColor());
-    m_multipartLabel = name;
+    m_multipartLabel = ns::make<MultipartLabel>(textLabel()->frame());
+    m_multipartLabel->setBackgroundColor(textLabel()->backgroundColor());
     contentView()->addSubview(m_badge);
     textLabel()->addSubview(m_multipartLabel);
 }

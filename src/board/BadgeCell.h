@@ -8,6 +8,7 @@
 namespace ui {
 class Color;
 }
+class MultipartLabel;
 class TDBadgeCell;
 
 // The rounded label badge at a row's right edge; its letters are cut out of the fill so the row shows
@@ -71,7 +72,7 @@ public:
     void setBadgeColorHighlighted(ns::Ref<ui::Color> color) { m_badgeColorHighlighted = std::move(color); }
     bool showShadow() const { return m_showShadow; }
     void setShowShadow(bool show) { m_showShadow = show; }
-    const ns::Ref<ui::View>& multipartLabel() const { return m_multipartLabel; }
+    const ns::Ref<MultipartLabel>& multipartLabel() const { return m_multipartLabel; }
 
     static ns::Ref<ui::Color> defaultBadgeColor();            // 0.53 0.6 0.738
     static ns::Ref<ui::Color> defaultHighlightedBadgeColor(); // white
@@ -89,5 +90,5 @@ private:
     ns::Ref<ui::Color> m_badgeColor;
     ns::Ref<ui::Color> m_badgeColorHighlighted;
     bool m_showShadow = false;
-    ns::Ref<ui::View> m_multipartLabel;
+    ns::Ref<MultipartLabel> m_multipartLabel;
 };

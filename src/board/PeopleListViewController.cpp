@@ -2,6 +2,7 @@
 
 #include "board/BadgeCell.h"
 #include "board/KPhoneNumber.h"
+#include "board/MultipartLabel.h"
 #include "board/TouchImageView.h"
 #include "board/VelmoAppDelegate.h"
 #include "board/VelmoViewController.h"
@@ -91,22 +92,12 @@ ns::Ref<ui::Color> PeopleListViewController::colorForLabel(const std::optional<s
 
 ns::Ref<ui::Image> PeopleListViewController::photoOf(const KPhoneNumber& entry)
 {
-    const auto& person = entry.contact();
-    if (person && person->hasImageData()) {
-        if (auto data = person->imageData())
-            if (auto image = ui::Image::imageWithData(*data))
-                return image;
-    }
-    return ui::Image::imageNamed("contact-withoutphoto.png");
+    return entry.image();
 }
 
 ns::Ref<ui::Image> PeopleListViewController::iconOf(const KPhoneNumber& entry)
 {
-    const auto& person = entry.contact();
-    if (person && person->hasImageData())
-        if (auto data = person->thumbnailData())
-            return ui::Image::imageWithData(*data);
-    return nullptr;
+    return entry.iconImage();
 }
 
 void PeopleListViewController::viewDidLoad()
@@ -309,18 +300,33 @@ PeopleListViewController::tableViewCellForRowAtIndexPath(ui::TableView& table, c
 
     const auto& first = entry->firstName();
     const auto& last = entry->lastName();
-    std::string name;
-    if (nonEmpty(first) && nonEmpty(last))
-        name = ns::format("%@ %@", *first, *last);
-    else if (nonEmpty(first))
-        name = *first;
-    else if (nonEmpty(last))
-        name = *last;
-    else
-        name = entry->organization().value_or("");
-    cell->textLabel()->setText(name);
-    cell->textLabel()->setTextColor(nonEmpty(first) || !nonEmpty(last) ? ui::Color::blackColor()
-                                                                       : ui::Color::blueColor());
+    auto font = ui::Font::boldSystemFontOfSize(14);
+    auto black = ui::Color::colorWithRed(0, 0, 0, 1);
+    auto blue = ui::Color::colorWithRed(0, 0, 1, 1);
+    const auto& name = cell->multipartLabel();
+    // The visible name is the coloured row of parts; the text label beneath it stays transparent.
+    cell->textLabel()->setTextColor(ui::Color::colorWithRed(1.0f, 0.8f, 10 / 255.0f, 0));
+    if (nonEmpty(first) && nonEmpty(last)) {
+        name->updateNumberOfLabels(3);
+        name->setText(*first, font, black, 0);
+        name->setText(" ", font, ui::Color::colorWithRed(1.0f, 0.8f, 10 / 255.0f, 1.0f), 1);
+        name->setText(*last, font, blue, 2);
+        cell->textLabel()->setText(ns::format("%@ %@", *first, *last));
+    } else {
+        std::string part;
+        ns::Ref<ui::Color> color = blue;
+        if (nonEmpty(first)) {
+            part = *first;
+            color = black;
+        } else if (nonEmpty(last)) {
+            part = *last;
+        } else {
+            part = entry->organization().value_or("");
+        }
+        name->updateNumberOfLabels(1);
+        name->setText(part, font, color, 0);
+        cell->textLabel()->setText(part);
+    }
     cell->imageView()->setImage(iconOf(*entry));
     cell->detailTextLabel()->setText(entry->phone());
     cell->setBadgeString(entry->type().value_or(""));
