@@ -2,6 +2,7 @@
 
 #include "board/BadgeCell.h"
 #include "board/KPhoneNumber.h"
+#include "board/MultipartLabel.h"
 #include "board/PeopleListViewController.h"
 #include "board/VelmoAppDelegate.h"
 #include "foundation/FileManager.h"
@@ -235,4 +236,54 @@ TEST(PeopleListColors, LabelsGiveTheirBadgeColours)
         EXPECT_NEAR(color.blue, c.blue, 1e-6);
         EXPECT_EQ(color.alpha, 1.0f);
     }
+}
+
+TEST_F(PeopleListTest, RowsShowTheNameInPartsTheNumberAndTheBadge)
+{
+    auto withOrganisation = contact({}, {}, "3", "cabin", 3);
+    withOrganisation->setOrganization(std::string("Acme"));
+    app->setAllContact(arrayOf({contact("Anna", "Berg", "+46 70", "mobile", 1),
+                                contact({}, "Carter", "2", "work", 2), withOrganisation}));
+    auto list = openList(tiles().front());
+    auto table = list->tableView();
+    struct Case
+    {
+        ns::IndexPath path;
+        std::vector<std::string> parts;
+        const char* text;
+        const char* badge;
+    } cases[] = {{ns::IndexPath(0, 0), {"Anna", " ", "Berg"}, "Anna Berg", "mobile"},
+                 {ns::IndexPath(1, 0), {"Carter"}, "Carter", "work"},
+                 {ns::IndexPath(2, 0), {"Acme"}, "Acme", "cabin"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto cell = ns::cast<TDBadgeCell>(list->tableViewCellForRowAtIndexPath(*table, c.path));
+        ASSERT_TRUE(cell);
+        std::vector<std::string> parts;
+        for (const auto& label : cell->multipartLabel()->labels())
+            parts.push_back(label->text().value_or(""));
+        EXPECT_EQ(parts, c.parts);
+        EXPECT_EQ(cell->textLabel()->text(), std::optional<std::string>(c.text));
+        EXPECT_EQ(cell->textLabel()->textColor()->CGColor().alpha, 0.0f);
+        EXPECT_EQ(cell->badgeString(), std::optional<std::string>(c.badge));
+        EXPECT_FALSE(cell->showShadow());
+    }
+    auto first = ns::cast<TDBadgeCell>(list->tableViewCellForRowAtIndexPath(*table, ns::IndexPath(0, 0)));
+    EXPECT_EQ(first->detailTextLabel()->text(), std::optional<std::string>("+46 70"));
+    EXPECT_EQ(first->multipartLabel()->labels().at(2)->textColor()->CGColor().blue, 1.0f);
+    EXPECT_EQ(list->tableViewHeightForRowAtIndexPath(*table, ns::IndexPath(0, 0)),
+              std::optional<cg::Float>(40));
+}
+
+TEST_F(PeopleListTest, SearchBarFiltersAndItsEndShowsEveryoneAgain)
+{
+    app->setAllContact(arrayOf({contact("Anna", {}, "1", "x", 1), contact("Bert", {}, "2", "x", 2)}));
+    auto list = openList(tiles().front());
+    auto search = list->searchDisplayController();
+    EXPECT_TRUE(list->searchDisplayControllerShouldReloadTableForSearchString(*search, "ber"));
+    ASSERT_EQ(list->currentEntries().size(), 1u);
+    EXPECT_EQ(list->currentEntries()[0]->compositeName(), "Bert");
+    list->searchDisplayControllerDidEndSearch(*search);
+    EXPECT_EQ(list->currentEntries().size(), 2u);
+    EXPECT_EQ(list->indexLetters(), (std::vector<std::string>{"A", "B"}));
 }
