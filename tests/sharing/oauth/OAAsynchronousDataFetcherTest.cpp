@@ -191,3 +191,17 @@ TEST(OADataFetcher, BlocksUntilTheReply)
     EXPECT_EQ(reports->body, "no");
     EXPECT_TRUE(server.lastRequest()->header("Authorization"));
 }
+
+TEST(OAAsynchronousDataFetcher, RunsWhileOnlyItsConnectionHoldsIt)
+{
+    LoopbackServer server;
+    server.route("/ok", ScriptedReply::text(200, "kept"));
+    ASSERT_TRUE(server.start());
+    Fetch fetch(server.url("/ok"));
+    fetch.fetcher->start();
+    fetch.fetcher = nullptr;
+    ASSERT_TRUE(fetch.run());
+    EXPECT_EQ(fetch.reports->finishes, 1);
+    EXPECT_EQ(fetch.reports->body, "kept");
+    EXPECT_TRUE(fetch.delegate.expired());
+}
