@@ -106,19 +106,26 @@ private:
 
     char* reserve(std::size_t bytes)
     {
-        if (m_out.size() - m_at < bytes) {
-            std::size_t wanted = std::max(m_at + bytes, m_out.size() * 2);
-            wanted = (wanted + 32767) / 32768 * 32768;
-            m_out.resize(wanted);
-        }
+        if (m_out.size() - m_at < bytes) [[unlikely]]
+            grow(bytes);
         return m_out.data() + m_at;
     }
+    void grow(std::size_t bytes);
     void write(const char* bytes, std::size_t length)
     {
         std::memcpy(reserve(length), bytes, length);
         m_at += length;
     }
-    void write1(char c, int depthChange);
+    void write1(char c, int depthChange)
+    {
+        if (m_options & JKSerializeOptionPretty) [[unlikely]] {
+            write1Pretty(c, depthChange);
+            return;
+        }
+        *reserve(1) = c;
+        ++m_at;
+    }
+    void write1Pretty(char c, int depthChange);
     void writeIndentation();
     bool writeString(const ns::String& string);
     bool writeNumber(const ns::Number& number);
@@ -181,6 +188,12 @@ Kind JKEncodeState::kindOf(const ns::Object& object)
     return Kind::None;
 }
 
+void JKEncodeState::grow(std::size_t bytes)
+{
+    std::size_t wanted = std::max(m_at + bytes, m_out.size() * 2);
+    m_out.resize((wanted + 32767) / 32768 * 32768);
+}
+
 void JKEncodeState::writeIndentation()
 {
     std::size_t width = std::size_t(m_depth) * 2;
@@ -190,13 +203,8 @@ void JKEncodeState::writeIndentation()
     m_at += width + 1;
 }
 
-void JKEncodeState::write1(char c, int depthChange)
+void JKEncodeState::write1Pretty(char c, int depthChange)
 {
-    if (!(m_options & JKSerializeOptionPretty)) {
-        *reserve(1) = c;
-        ++m_at;
-        return;
-    }
     m_depth = static_cast<uint32_t>(static_cast<int>(m_depth) + depthChange);
     if (c == ':') {
         write(": ", 2);
@@ -484,7 +492,12 @@ bool JKEncodeState::addAtom(const ns::Id& object, bool stable)
     CacheSlot& cached = m_cache[slot];
     if (cached.object == object.get()) {
         char* p = reserve(cached.length + 256);
-        std::memcpy(p, m_out.data() + cached.offset, cached.length);
+        const char* earlier = m_out.data() + cached.offset;
+        // Short texts move as one fixed block: the buffer has room past both ends.
+        if (cached.length <= 32)
+            std::memcpy(p, earlier, 32);
+        else
+            std::memcpy(p, earlier, cached.length);
         m_at += cached.length;
         return true;
     }
