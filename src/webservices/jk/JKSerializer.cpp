@@ -493,9 +493,10 @@ bool JKEncodeState::addAtom(const ns::Id& object, bool stable)
     if (cached.object == object.get()) {
         char* p = reserve(cached.length + 256);
         const char* earlier = m_out.data() + cached.offset;
-        // Short texts move as one fixed block: the buffer has room past both ends.
+        // Short texts move as one fixed block (the buffer has room past both ends); the block may overlap
+        // the end of the earlier text.
         if (cached.length <= 32)
-            std::memcpy(p, earlier, 32);
+            std::memmove(p, earlier, 32);
         else
             std::memcpy(p, earlier, cached.length);
         m_at += cached.length;
