@@ -24,6 +24,7 @@ public:
     static ns::Ref<KTextFieldCell> create(ui::TableViewCellStyle style = ui::TableViewCellStyle::Default,
                                           std::optional<std::string> reuseIdentifier = std::nullopt);
 
+    using ui::TextFieldDelegate::textField;
     const ns::Ref<ui::TextField>& textField() const { return m_textField; }
     void setTextField(ns::Ref<ui::TextField> field) { m_textField = std::move(field); }
     ns::Ref<KTextFieldCellDelegate> textFieldCellDelegate() const { return m_delegate.lock(); }

@@ -47,6 +47,7 @@ public:
     {
         return m_searchDisplayController;
     }
+    using ui::SearchBarDelegate::searchBar;
     const ns::Ref<ui::SearchBar>& searchBar() const { return m_searchBar; }
     // The entry being handed to the delegate, so that it can read more of it than the photo and number.
     const ns::Ref<KPhoneNumber>& pickedEntry() const { return m_pickedEntry; }
