@@ -1,6 +1,7 @@
 #include "board/BadgeCell.h"
 
 #include "foundation/Clock.h"
+#include "graphics/BitmapContext.h"
 #include "uikit/Color.h"
 #include "uikit/Font.h"
 #include "uikit/Label.h"
@@ -116,4 +117,29 @@ TEST(TDBadgeView, BadgeForgetsACellThatIsGone)
         EXPECT_EQ(badge->parent(), cell.get());
     }
     EXPECT_EQ(badge->parent(), nullptr);
+}
+
+TEST(TDBadgeView, DrawsTheFillWithTheLettersCutOut)
+{
+    auto cell = laidOutCell(std::string("WWWW"), false);
+    const auto& badge = cell->badge();
+    cg::Rect frame = badge->frame();
+    auto bitmap = cg::BitmapContext::create(static_cast<std::size_t>(frame.size.width),
+                                            static_cast<std::size_t>(frame.size.height), 8, 0,
+                                            cg::ColorSpace::RGB, cg::AlphaInfo::PremultipliedFirst);
+    badge->drawRect(*bitmap, badge->bounds());
+    // Past the rounded corner on the left edge: the fill.
+    cg::Color edge = bitmap->pixel(1, static_cast<std::size_t>(frame.size.height / 2));
+    EXPECT_NEAR(edge.red, 0.53, 0.02);
+    EXPECT_NEAR(edge.blue, 0.738, 0.02);
+    EXPECT_NEAR(edge.alpha, 1.0, 0.01);
+    // Somewhere under the letters the fill is gone.
+    bool cleared = false;
+    for (std::size_t x = 7; x + 7 < bitmap->width(); ++x)
+        for (std::size_t y = 4; y + 4 < bitmap->height(); ++y)
+            cleared = cleared || bitmap->pixel(x, y).alpha < 0.2;
+    EXPECT_TRUE(cleared);
+    EXPECT_EQ(badge->layer()->cornerRadius(), 4);
+    // The corner itself is outside the rounded fill.
+    EXPECT_LT(bitmap->pixel(0, 0).alpha, 0.5);
 }
