@@ -260,6 +260,8 @@ bool DeviceWindow::open(std::ostream& err)
     // The screen is drawn in memory already: a plain framebuffer, so that SDL neither brings in a GPU
     // renderer nor remakes the window for one once it is on the desktop.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // A click that gives the window the focus is a touch too, as on a phone there is nothing to focus.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     auto video = std::make_unique<VideoSession>();
     if (!video->started()) {
         err << "velmo: cannot open a window: " << SDL_GetError() << "\n";
