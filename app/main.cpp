@@ -7,7 +7,10 @@
 
 #include "foundation/ClassRegistry.h"
 #include "foundation/Clock.h"
+#include "foundation/Data.h"
+#include "foundation/Error.h"
 #include "foundation/Exception.h"
+#include "foundation/FileManager.h"
 #include "foundation/RunLoop.h"
 #include "foundation/Bundle.h"
 #include "foundation/Sandbox.h"
@@ -28,32 +31,15 @@ namespace {
 // Copies the address book in beside the device, atomically.
 bool installContacts(const std::string& from, std::string& message)
 {
-    std::ifstream in(from, std::ios::binary);
-    if (!in) {
+    auto content = ns::FileManager::contentsAtPath(from);
+    if (!content) {
         message = "cannot read the contacts file \"" + from + "\"";
         return false;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    std::filesystem::path target = std::filesystem::path(ns::Sandbox::devicePath()) / "Contacts.vcf";
-    auto temporary = target;
-    temporary += ".tmp" + std::to_string(::getpid());
-    std::error_code ignored;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << content.str();
-        out.flush();
-        if (!out) {
-            std::filesystem::remove(temporary, ignored);
-            message = "cannot write " + target.string();
-            return false;
-        }
-    }
-    std::error_code failed;
-    std::filesystem::rename(temporary, target, failed);
-    if (failed) {
-        std::filesystem::remove(temporary, ignored);
-        message = "cannot write " + target.string();
+    std::string target = ns::Sandbox::devicePath() + "/Contacts.vcf";
+    ns::Ref<ns::Error> error;
+    if (!ns::FileManager::writeAtomically(target, *content, &error)) {
+        message = "cannot write " + target + ": " + error->localizedDescription();
         return false;
     }
     return true;
