@@ -2,6 +2,8 @@
 
 #include "board/TouchImageBadgeView.h"
 #include "foundation/RunLoop.h"
+
+#include <cmath>
 #include "uikit/Color.h"
 #include "uikit/Label.h"
 #include "system/MessageComposeViewController.h"
@@ -194,8 +196,11 @@ TEST_F(PhotoTile, TwoFingersGiveTheClosedFormSimilarity)
     // Begin points closer than the threshold act as one finger.
     ui::TouchSet close {touch(0, 0, 5, 7), touch(0.2f, 0.2f, 40, 40)};
     cg::AffineTransform single = tile->incrementalTransformWithTouches(close);
-    bool oneFinger = (single == cg::AffineTransform::translation(5, 7)) ||
-                     (single == cg::AffineTransform::translation(39.8f, 39.8f));
+    // Which finger leads depends on the touches' addresses; either way it is a plain translation.
+    auto near = [](float a, float b) { return std::fabs(a - b) < 1e-3f; };
+    bool linearIdentity = single.a == 1 && single.b == 0 && single.c == 0 && single.d == 1;
+    bool oneFinger = linearIdentity && ((near(single.tx, 5) && near(single.ty, 7)) ||
+                                        (near(single.tx, 39.8f) && near(single.ty, 39.8f)));
     EXPECT_TRUE(oneFinger);
 
     // A doubling about the centre maps both fingers onto their new places.
