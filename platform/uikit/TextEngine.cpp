@@ -1,6 +1,5 @@
 #include "uikit/TextEngine.h"
 
-#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <cstdlib>
@@ -8,23 +7,6 @@
 namespace ui {
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-#define VELMO_RELEASE_FONTS_AT_EXIT 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VELMO_RELEASE_FONTS_AT_EXIT 1
-#endif
-#endif
-
-#ifdef VELMO_RELEASE_FONTS_AT_EXIT
-// Fontconfig keeps its configuration and caches for the life of the process; leak checks would report
-// them, so sanitized builds hand them back once every font map is gone.
-void releaseFonts()
-{
-    FcFini();
-}
-#endif
 
 // Each thread has its own font map and context: pango's font maps are not safe to share.
 struct ContextHolder
@@ -63,10 +45,6 @@ PangoContext* TextEngine::context()
 {
     thread_local ContextHolder holder;
     if (!holder.context) {
-#ifdef VELMO_RELEASE_FONTS_AT_EXIT
-        static const bool registered = std::atexit(releaseFonts) == 0;
-        (void)registered;
-#endif
         holder.map = pango_cairo_font_map_new();
         holder.context = pango_font_map_create_context(holder.map);
         cairo_font_options_t* options = cairo_font_options_create();

@@ -151,6 +151,7 @@ TEST_F(RatingPromptTest, TheThreeButtonsAndHiding)
               std::string::npos);
 
     d->setBool(false, "kRatingPromptDeclinedToRate");
+    alert->dismissWithClickedButtonIndex(-1, false);
     prompt->showRatingAlert();
     ASSERT_TRUE(prompt->ratingAlert()->isVisible());
     ns::NotificationCenter::defaultCenter().postNotification(ui::ApplicationWillResignActiveNotification);
