@@ -5,6 +5,7 @@
 #include "Script.h"
 #include "TestScreen.h"
 
+#include "foundation/Bundle.h"
 #include "foundation/ClassRegistry.h"
 #include "foundation/Clock.h"
 #include "foundation/Data.h"
@@ -12,7 +13,6 @@
 #include "foundation/Exception.h"
 #include "foundation/FileManager.h"
 #include "foundation/RunLoop.h"
-#include "foundation/Bundle.h"
 #include "foundation/Sandbox.h"
 #include "foundation/UserDefaults.h"
 #include "testing/TouchDriver.h"

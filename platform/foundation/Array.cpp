@@ -39,7 +39,8 @@ public:
     void insertObject(Id object, std::size_t index) override
     {
         if (!object)
-            raise(InvalidArgumentException, "*** -[NSMutableArray insertObject:atIndex:]: object cannot be nil");
+            raise(InvalidArgumentException,
+                  "*** -[NSMutableArray insertObject:atIndex:]: object cannot be nil");
         checkIndex(index, m_objects.size() + 1, "insertObject:atIndex:");
         m_objects.insert(m_objects.begin() + static_cast<std::ptrdiff_t>(index), std::move(object));
     }
@@ -67,7 +68,8 @@ Ref<Array> Array::make(std::vector<Id> objects)
 {
     for (auto& object : objects)
         if (!object)
-            raise(InvalidArgumentException, "*** -[NSArray initWithObjects:count:]: attempt to insert nil object");
+            raise(InvalidArgumentException,
+                  "*** -[NSArray initWithObjects:count:]: attempt to insert nil object");
     return std::make_shared<VectorArray>(std::move(objects));
 }
 
@@ -75,15 +77,16 @@ Ref<MutableArray> MutableArray::make(std::vector<Id> objects)
 {
     for (auto& object : objects)
         if (!object)
-            raise(InvalidArgumentException, "*** -[NSArray initWithObjects:count:]: attempt to insert nil object");
+            raise(InvalidArgumentException,
+                  "*** -[NSArray initWithObjects:count:]: attempt to insert nil object");
     return std::make_shared<VectorMutableArray>(std::move(objects));
 }
 
 void Array::checkIndex(std::size_t index, std::size_t limit, const char* operation) const
 {
     if (index >= limit)
-        raise(RangeException, format("*** -[%s %s]: index %lu beyond bounds [0 .. %ld]", className(), operation,
-                                     index, static_cast<long>(count()) - 1));
+        raise(RangeException, format("*** -[%s %s]: index %lu beyond bounds [0 .. %ld]", className(),
+                                     operation, index, static_cast<long>(count()) - 1));
 }
 
 std::size_t Array::indexOfObject(const Id& object) const
@@ -159,7 +162,8 @@ void MutableArray::removeAllObjects()
 void MutableArray::sortUsingFunction(const std::function<int(const Id&, const Id&)>& compare)
 {
     auto sorted = objects();
-    std::stable_sort(sorted.begin(), sorted.end(), [&](const Id& a, const Id& b) { return compare(a, b) < 0; });
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [&](const Id& a, const Id& b) { return compare(a, b) < 0; });
     for (std::size_t i = 0; i < sorted.size(); ++i)
         replaceObjectAtIndex(i, sorted[i]);
 }

@@ -10,10 +10,11 @@ ClassRegistry& ClassRegistry::shared()
     return registry;
 }
 
-void ClassRegistry::registerClass(const std::string& name, Factory factory, std::shared_ptr<const MetaObject> meta)
+void ClassRegistry::registerClass(const std::string& name, Factory factory,
+                                  std::shared_ptr<const MetaObject> meta)
 {
     std::unique_lock lock(m_mutex);
-    m_classes[name] = Entry {std::move(factory), std::move(meta)};
+    m_classes[name] = Entry{std::move(factory), std::move(meta)};
 }
 
 void ClassRegistry::unregisterClass(std::string_view name)

@@ -28,10 +28,13 @@ public:
     static ClassRegistry& shared();
 
     // A later registration of a name replaces the earlier one.
-    void registerClass(const std::string& name, Factory factory, std::shared_ptr<const MetaObject> meta = nullptr);
-    template <class T> void registerClass(const std::string& name, std::shared_ptr<const MetaObject> meta = nullptr)
+    void registerClass(const std::string& name, Factory factory,
+                       std::shared_ptr<const MetaObject> meta = nullptr);
+    template <class T>
+    void registerClass(const std::string& name, std::shared_ptr<const MetaObject> meta = nullptr)
     {
-        registerClass(name, [] { return std::static_pointer_cast<ns::Object>(ns::make<T>()); }, std::move(meta));
+        registerClass(
+            name, [] { return std::static_pointer_cast<ns::Object>(ns::make<T>()); }, std::move(meta));
     }
     // The class is gone, as a weakly linked class is on a device without it.
     void unregisterClass(std::string_view name);

@@ -38,10 +38,10 @@ TimeInterval Date::timeIntervalSinceNow() const
 std::string Date::description() const
 {
     std::time_t seconds = static_cast<std::time_t>(std::floor(m_seconds));
-    std::tm parts {};
+    std::tm parts{};
     gmtime_r(&seconds, &parts);
-    return format("%04d-%02d-%02d %02d:%02d:%02d +0000", parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                  parts.tm_hour, parts.tm_min, parts.tm_sec);
+    return format("%04d-%02d-%02d %02d:%02d:%02d +0000", parts.tm_year + 1900, parts.tm_mon + 1,
+                  parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
 }
 
 bool Date::isEqual(const Object& other) const

@@ -21,7 +21,10 @@ public:
     TimeInterval timeIntervalSince1970() const { return m_seconds; }
     TimeInterval timeIntervalSinceNow() const;
     TimeInterval timeIntervalSinceDate(const Date& other) const { return m_seconds - other.m_seconds; }
-    int compare(const Date& other) const { return m_seconds < other.m_seconds ? -1 : (m_seconds > other.m_seconds); }
+    int compare(const Date& other) const
+    {
+        return m_seconds < other.m_seconds ? -1 : (m_seconds > other.m_seconds);
+    }
 
     std::string className() const override { return "NSDate"; }
     std::string description() const override; // "2011-03-13 07:06:40 +0000"

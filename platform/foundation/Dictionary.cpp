@@ -31,11 +31,12 @@ public:
     void set(Id value, Id key)
     {
         if (!key)
-            raise(InvalidArgumentException, "*** -[NSMutableDictionary setObject:forKey:]: key cannot be nil");
+            raise(InvalidArgumentException,
+                  "*** -[NSMutableDictionary setObject:forKey:]: key cannot be nil");
         if (!value)
             raise(InvalidArgumentException,
-                  "*** -[NSMutableDictionary setObject:forKey:]: object cannot be nil (key: " + key->description() +
-                      ")");
+                  "*** -[NSMutableDictionary setObject:forKey:]: object cannot be nil (key: " +
+                      key->description() + ")");
         auto found = m_index.find(key);
         if (found != m_index.end()) {
             m_entries[found->second].second = std::move(value);
@@ -266,7 +267,8 @@ std::string describeNested(const Id& object, int indent)
     if (auto dictionary = cast<Dictionary>(object)) {
         std::string out = "{\n";
         dictionary->enumerateKeysAndObjects([&](const Id& key, const Id& value, bool&) {
-            out += inner + describeNested(key, indent + 1) + " = " + describeNested(value, indent + 1) + ";\n";
+            out +=
+                inner + describeNested(key, indent + 1) + " = " + describeNested(value, indent + 1) + ";\n";
         });
         return out + pad + "}";
     }

@@ -7,7 +7,8 @@
 namespace ns {
 
 Error::Error(std::string domain, long code, Ref<Dictionary> userInfo)
-    : m_domain(std::move(domain)), m_code(code), m_userInfo(userInfo ? std::move(userInfo) : Dictionary::make())
+    : m_domain(std::move(domain)), m_code(code),
+      m_userInfo(userInfo ? std::move(userInfo) : Dictionary::make())
 {
 }
 

@@ -41,15 +41,16 @@ private:
     std::string m_what;
 };
 
-[[noreturn]] void raise(const std::string& name, const std::string& reason, Ref<Dictionary> userInfo = nullptr);
+[[noreturn]] void raise(const std::string& name, const std::string& reason,
+                        Ref<Dictionary> userInfo = nullptr);
 // A failed assertion: the internal-inconsistency exception naming the file and line.
 [[noreturn]] void assertionFailed(const char* file, int line, const std::string& description);
 
 } // namespace ns
 
 // Asserts a programming rule; the message is a format with its arguments.
-#define NS_ASSERT(condition, ...)                                                                             \
-    do {                                                                                                      \
-        if (!(condition))                                                                                     \
-            ::ns::assertionFailed(__FILE__, __LINE__, ::ns::format(__VA_ARGS__));                             \
+#define NS_ASSERT(condition, ...)                                                                            \
+    do {                                                                                                     \
+        if (!(condition))                                                                                    \
+            ::ns::assertionFailed(__FILE__, __LINE__, ::ns::format(__VA_ARGS__));                            \
     } while (0)

@@ -86,7 +86,8 @@ std::string formatArgs(std::string_view fmt, const FormatArg* args, std::size_t 
             }
         }
         std::string flags;
-        while (i < fmt.size() && (fmt[i] == '-' || fmt[i] == '+' || fmt[i] == ' ' || fmt[i] == '#' || fmt[i] == '0'))
+        while (i < fmt.size() &&
+               (fmt[i] == '-' || fmt[i] == '+' || fmt[i] == ' ' || fmt[i] == '#' || fmt[i] == '0'))
             flags += fmt[i++];
         int width = 0;
         while (i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9')
@@ -102,7 +103,8 @@ std::string formatArgs(std::string_view fmt, const FormatArg* args, std::size_t 
         while (i < fmt.size() && std::string_view("hlqLzjt").find(fmt[i]) != std::string_view::npos)
             length += fmt[i++];
         if (i >= fmt.size())
-            raise(InvalidArgumentException, "format \"" + std::string(fmt) + "\": incomplete conversion at the end");
+            raise(InvalidArgumentException,
+                  "format \"" + std::string(fmt) + "\": incomplete conversion at the end");
         char conversion = fmt[i++];
         std::size_t index = position != NotPositional ? position : next++;
         if (index >= count)

@@ -34,7 +34,7 @@ template <class T> struct IsObjectRef<std::shared_ptr<T>> : std::is_base_of<Obje
 template <class T> FormatArg toFormatArg(const T& value)
 {
     using U = std::decay_t<T>;
-    FormatArg arg {};
+    FormatArg arg{};
     if constexpr (std::is_array_v<T>) {
         arg.kind = FormatArg::Kind::Text;
         arg.text = std::string_view(value);

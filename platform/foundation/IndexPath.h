@@ -12,7 +12,10 @@ class IndexPath : public Object
 {
 public:
     IndexPath(std::size_t section, std::size_t row) : m_section(section), m_row(row) {}
-    static Ref<IndexPath> forRow(std::size_t row, std::size_t section) { return make<IndexPath>(section, row); }
+    static Ref<IndexPath> forRow(std::size_t row, std::size_t section)
+    {
+        return make<IndexPath>(section, row);
+    }
 
     std::size_t section() const { return m_section; }
     std::size_t row() const { return m_row; }

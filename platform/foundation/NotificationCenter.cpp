@@ -10,11 +10,12 @@ NotificationCenter& NotificationCenter::defaultCenter()
     return center;
 }
 
-void NotificationCenter::addObserver(const void* observer, std::string name, const void* object, Handler handler)
+void NotificationCenter::addObserver(const void* observer, std::string name, const void* object,
+                                     Handler handler)
 {
     std::lock_guard lock(m_mutex);
     m_registrations.push_back(
-        Registration {observer, std::move(name), object, std::make_shared<Handler>(std::move(handler))});
+        Registration{observer, std::move(name), object, std::make_shared<Handler>(std::move(handler))});
 }
 
 void NotificationCenter::removeObserver(const void* observer)
@@ -26,7 +27,8 @@ void NotificationCenter::removeObserver(const void* observer)
 void NotificationCenter::removeObserver(const void* observer, std::string_view name)
 {
     std::lock_guard lock(m_mutex);
-    std::erase_if(m_registrations, [&](const Registration& r) { return r.observer == observer && r.name == name; });
+    std::erase_if(m_registrations,
+                  [&](const Registration& r) { return r.observer == observer && r.name == name; });
 }
 
 void NotificationCenter::postNotification(std::string name, Id object, Ref<Dictionary> userInfo)
@@ -58,10 +60,11 @@ void NotificationCenter::postNotification(std::string name, Id object, Ref<Dicti
 
 NotificationRecorder::NotificationRecorder(std::string name)
 {
-    NotificationCenter::defaultCenter().addObserver(this, std::move(name), nullptr, [this](const Notification& n) {
-        std::lock_guard lock(m_mutex);
-        m_notifications.push_back(make<Notification>(n.name(), n.object(), n.userInfo()));
-    });
+    NotificationCenter::defaultCenter().addObserver(
+        this, std::move(name), nullptr, [this](const Notification& n) {
+            std::lock_guard lock(m_mutex);
+            m_notifications.push_back(make<Notification>(n.name(), n.object(), n.userInfo()));
+        });
 }
 
 NotificationRecorder::~NotificationRecorder()

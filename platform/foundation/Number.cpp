@@ -23,10 +23,22 @@ static Ref<Number> signedNumber(char type, int64_t value)
                         static_cast<double>(value));
 }
 
-Ref<Number> Number::numberWithChar(signed char value) { return signedNumber('c', value); }
-Ref<Number> Number::numberWithShort(short value) { return signedNumber('s', value); }
-Ref<Number> Number::numberWithInt(int32_t value) { return signedNumber('i', value); }
-Ref<Number> Number::numberWithLongLong(int64_t value) { return signedNumber('q', value); }
+Ref<Number> Number::numberWithChar(signed char value)
+{
+    return signedNumber('c', value);
+}
+Ref<Number> Number::numberWithShort(short value)
+{
+    return signedNumber('s', value);
+}
+Ref<Number> Number::numberWithInt(int32_t value)
+{
+    return signedNumber('i', value);
+}
+Ref<Number> Number::numberWithLongLong(int64_t value)
+{
+    return signedNumber('q', value);
+}
 
 Ref<Number> Number::numberWithUnsignedInt(uint32_t value)
 {
@@ -149,7 +161,8 @@ std::size_t Number::hash() const
 {
     double value = doubleValue();
     if (m_kind != Kind::Double || (std::trunc(value) == value && std::fabs(value) < 9.2e18))
-        return std::hash<int64_t>()(m_kind == Kind::Unsigned ? static_cast<int64_t>(m_unsigned) : longLongValue());
+        return std::hash<int64_t>()(m_kind == Kind::Unsigned ? static_cast<int64_t>(m_unsigned)
+                                                             : longLongValue());
     return std::hash<double>()(value);
 }
 
@@ -157,15 +170,16 @@ std::size_t Number::hash() const
 
 static double decimalToDouble(bool negative, const std::string& digits, int32_t exponent)
 {
-    std::string text = (negative ? "-" : "") + (digits.empty() ? std::string("0") : digits) + "e" +
-                       std::to_string(exponent);
+    std::string text =
+        (negative ? "-" : "") + (digits.empty() ? std::string("0") : digits) + "e" + std::to_string(exponent);
     double value = 0;
     std::from_chars(text.data(), text.data() + text.size(), value);
     return value;
 }
 
 DecimalNumber::DecimalNumber(bool negative, std::string digits, int32_t exponent)
-    : Number(Kind::Double, 'd', 0, 0, 0), m_negative(negative), m_digits(std::move(digits)), m_exponent(exponent)
+    : Number(Kind::Double, 'd', 0, 0, 0), m_negative(negative), m_digits(std::move(digits)),
+      m_exponent(exponent)
 {
     m_double = decimalToDouble(m_negative, m_digits, m_exponent);
     bool integral = m_exponent >= 0 && m_digits.size() + static_cast<std::size_t>(m_exponent) <= 18;

@@ -28,7 +28,10 @@ public:
     virtual Id copy() const;
 
     template <class T> Ref<T> self() { return std::static_pointer_cast<T>(shared_from_this()); }
-    template <class T> Ref<const T> self() const { return std::static_pointer_cast<const T>(shared_from_this()); }
+    template <class T> Ref<const T> self() const
+    {
+        return std::static_pointer_cast<const T>(shared_from_this());
+    }
 
 protected:
     Object() = default;

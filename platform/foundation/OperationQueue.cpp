@@ -21,7 +21,8 @@ void Operation::start()
         m_completion();
 }
 
-OperationQueue::OperationQueue() : m_maxConcurrent(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())))
+OperationQueue::OperationQueue()
+    : m_maxConcurrent(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())))
 {
 }
 
@@ -43,7 +44,7 @@ OperationQueue::~OperationQueue()
 
 OperationQueue& OperationQueue::mainQueue()
 {
-    static OperationQueue* queue = new OperationQueue(MainTag {}); // used until the process ends
+    static OperationQueue* queue = new OperationQueue(MainTag{}); // used until the process ends
     return *queue;
 }
 

@@ -29,9 +29,9 @@ public:
     std::string className() const override { return "NSOperation"; }
 
 private:
-    std::atomic<bool> m_cancelled {false};
-    std::atomic<bool> m_executing {false};
-    std::atomic<bool> m_finished {false};
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<bool> m_executing{false};
+    std::atomic<bool> m_finished{false};
     std::function<void()> m_completion;
 };
 

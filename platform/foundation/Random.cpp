@@ -17,7 +17,7 @@ std::mutex& randomMutex()
 
 RandomSource defaultSource()
 {
-    auto engine = std::make_shared<std::mt19937>(std::random_device {}());
+    auto engine = std::make_shared<std::mt19937>(std::random_device{}());
     return [engine] { return static_cast<uint32_t>((*engine)()); };
 }
 

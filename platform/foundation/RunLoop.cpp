@@ -167,7 +167,7 @@ void RunLoop::performAfterDelay(const void* target, std::string selector, TimeIn
     timer->m_fireDate = now() + timer->m_interval;
     {
         std::lock_guard lock(m_mutex);
-        m_performs.push_back(Perform {target, std::move(selector), timer});
+        m_performs.push_back(Perform{target, std::move(selector), timer});
     }
     schedule(timer);
 }
@@ -215,7 +215,7 @@ int RunLoop::addSource(int fd, short events, std::function<void(short)> ready)
 {
     std::lock_guard lock(m_mutex);
     int id = m_nextSource++;
-    m_sources.emplace(id, Source {fd, events, std::move(ready)});
+    m_sources.emplace(id, Source{fd, events, std::move(ready)});
     return id;
 }
 
@@ -262,10 +262,10 @@ bool RunLoop::pollSources(int timeoutMs)
     std::vector<int> ids;
     {
         std::lock_guard lock(m_mutex);
-        fds.push_back(pollfd {m_wakeFd[0], POLLIN, 0});
+        fds.push_back(pollfd{m_wakeFd[0], POLLIN, 0});
         ids.push_back(0);
         for (auto& [id, source] : m_sources) {
-            fds.push_back(pollfd {source.fd, source.events, 0});
+            fds.push_back(pollfd{source.fd, source.events, 0});
             ids.push_back(id);
         }
     }

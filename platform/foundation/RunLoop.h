@@ -60,7 +60,7 @@ public:
     // A delayed perform: `target` and `selector` identify it for cancellation.
     void performAfterDelay(const void* target, std::string selector, TimeInterval delay,
                            std::function<void()> action);
-    void cancelPerforms(const void* target);                           // every pending one of the target
+    void cancelPerforms(const void* target);                            // every pending one of the target
     void cancelPerforms(const void* target, std::string_view selector); // those of one operation
     bool hasPendingPerform(const void* target, std::string_view selector) const;
 

@@ -22,7 +22,8 @@ std::string& homeValue()
 void makeLayout(const std::string& home)
 {
     std::error_code ignored;
-    for (const char* folder : {"Documents", "Library/Caches", "Library/Preferences", "Library/Keychains", "Device"})
+    for (const char* folder :
+         {"Documents", "Library/Caches", "Library/Preferences", "Library/Keychains", "Device"})
         std::filesystem::create_directories(std::filesystem::path(home) / folder, ignored);
 }
 
@@ -53,10 +54,25 @@ std::string Sandbox::home()
     return homeValue();
 }
 
-std::string Sandbox::documentsPath() { return home() + "/Documents"; }
-std::string Sandbox::cachesPath() { return home() + "/Library/Caches"; }
-std::string Sandbox::preferencesPath() { return home() + "/Library/Preferences"; }
-std::string Sandbox::keychainsPath() { return home() + "/Library/Keychains"; }
-std::string Sandbox::devicePath() { return home() + "/Device"; }
+std::string Sandbox::documentsPath()
+{
+    return home() + "/Documents";
+}
+std::string Sandbox::cachesPath()
+{
+    return home() + "/Library/Caches";
+}
+std::string Sandbox::preferencesPath()
+{
+    return home() + "/Library/Preferences";
+}
+std::string Sandbox::keychainsPath()
+{
+    return home() + "/Library/Keychains";
+}
+std::string Sandbox::devicePath()
+{
+    return home() + "/Device";
+}
 
 } // namespace ns

@@ -141,7 +141,8 @@ std::string fromUtf16(std::u16string_view text)
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
@@ -199,7 +200,8 @@ bool hasPrefix(std::string_view text, std::string_view prefix)
 
 bool hasSuffix(std::string_view text, std::string_view suffix)
 {
-    return !suffix.empty() && text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+    return !suffix.empty() && text.size() >= suffix.size() &&
+           text.substr(text.size() - suffix.size()) == suffix;
 }
 
 std::size_t find(std::string_view text, std::string_view needle)
@@ -303,8 +305,8 @@ int64_t integerValue(std::string_view text)
 int32_t intValue(std::string_view text)
 {
     int64_t value = integerValue(text);
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 double doubleValue(std::string_view text)

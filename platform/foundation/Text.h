@@ -33,10 +33,10 @@ std::string join(const std::vector<std::string>& parts, std::string_view separat
 std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
 
 // Trimming by character set.
-std::string trimWhitespace(std::string_view text);              // space and tab
-std::string trimWhitespaceAndNewlines(std::string_view text);   // also \n \r \v \f, U+0085, U+2028
+std::string trimWhitespace(std::string_view text);            // space and tab
+std::string trimWhitespaceAndNewlines(std::string_view text); // also \n \r \v \f, U+0085, U+2028
 std::string trimNewlines(std::string_view text);
-std::string trimSpaces(std::string_view text);                  // U+0020 only
+std::string trimSpaces(std::string_view text); // U+0020 only
 
 // The platform's lenient numeric readings: leading white space, then as much of a number as there is;
 // 0 when there is none. intValue clamps to 32 bits.

@@ -10,7 +10,7 @@
 namespace ns {
 namespace {
 
-std::atomic<int> g_running {0};
+std::atomic<int> g_running{0};
 
 } // namespace
 

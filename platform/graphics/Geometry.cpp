@@ -65,12 +65,9 @@ AffineTransform AffineTransform::rotation(Float radians)
 
 AffineTransform concat(const AffineTransform& t1, const AffineTransform& t2)
 {
-    return {t1.a * t2.a + t1.b * t2.c,
-            t1.a * t2.b + t1.b * t2.d,
-            t1.c * t2.a + t1.d * t2.c,
-            t1.c * t2.b + t1.d * t2.d,
-            t1.tx * t2.a + t1.ty * t2.c + t2.tx,
-            t1.tx * t2.b + t1.ty * t2.d + t2.ty};
+    return {t1.a * t2.a + t1.b * t2.c,           t1.a * t2.b + t1.b * t2.d,
+            t1.c * t2.a + t1.d * t2.c,           t1.c * t2.b + t1.d * t2.d,
+            t1.tx * t2.a + t1.ty * t2.c + t2.tx, t1.tx * t2.b + t1.ty * t2.d + t2.ty};
 }
 
 AffineTransform translate(const AffineTransform& t, Float tx, Float ty)
@@ -116,8 +113,8 @@ Rect apply(const AffineTransform& t, const Rect& r)
     if (t.isIdentity())
         return r;
     Rect s = standardize(r);
-    Point corners[4] = {apply(t, Point {s.minX(), s.minY()}), apply(t, Point {s.maxX(), s.minY()}),
-                        apply(t, Point {s.minX(), s.maxY()}), apply(t, Point {s.maxX(), s.maxY()})};
+    Point corners[4] = {apply(t, Point{s.minX(), s.minY()}), apply(t, Point{s.maxX(), s.minY()}),
+                        apply(t, Point{s.minX(), s.maxY()}), apply(t, Point{s.maxX(), s.maxY()})};
     Float x0 = corners[0].x, x1 = corners[0].x, y0 = corners[0].y, y1 = corners[0].y;
     for (auto& p : corners) {
         x0 = std::min(x0, p.x);

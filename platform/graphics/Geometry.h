@@ -39,9 +39,18 @@ struct Rect
     bool contains(Point p) const { return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY(); }
 };
 
-inline Point makePoint(Float x, Float y) { return Point {x, y}; }
-inline Size makeSize(Float w, Float h) { return Size {w, h}; }
-inline Rect makeRect(Float x, Float y, Float w, Float h) { return Rect {{x, y}, {w, h}}; }
+inline Point makePoint(Float x, Float y)
+{
+    return Point{x, y};
+}
+inline Size makeSize(Float w, Float h)
+{
+    return Size{w, h};
+}
+inline Rect makeRect(Float x, Float y, Float w, Float h)
+{
+    return Rect{{x, y}, {w, h}};
+}
 
 Rect standardize(const Rect& r);
 // The smallest rectangle with whole-number edges that holds r.
@@ -63,7 +72,7 @@ struct AffineTransform
     static AffineTransform scale(Float sx, Float sy) { return {sx, 0, 0, sy, 0, 0}; }
     static AffineTransform rotation(Float radians);
 
-    bool isIdentity() const { return *this == AffineTransform {}; }
+    bool isIdentity() const { return *this == AffineTransform{}; }
 };
 
 // t1 then t2: the result applies t1 first, then t2.

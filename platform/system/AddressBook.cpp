@@ -24,9 +24,9 @@ SortOrdering g_ordering = SortOrdering::ByFirstName;
 struct Property
 {
     std::string group;
-    std::string name;                       // upper case
+    std::string name;                               // upper case
     std::multimap<std::string, std::string> params; // upper-case names; values as written
-    std::vector<std::string> bareParams;    // vCard 2.1 style "TEL;CELL:"
+    std::vector<std::string> bareParams;            // vCard 2.1 style "TEL;CELL:"
     std::string value;
 };
 
@@ -38,7 +38,8 @@ std::vector<std::pair<int, std::string>> unfold(std::string_view text)
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find('\n', start);
-        std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        std::string_view line =
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         ++number;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
@@ -193,8 +194,8 @@ ns::Ref<ns::Data> decodePhoto(const Property& property)
         value = value.substr(comma + 1);
     } else {
         auto encoding = property.params.find("ENCODING");
-        bool base64 = encoding != property.params.end() &&
-                      (ns::toLowerAscii(encoding->second) == "b" || ns::toLowerAscii(encoding->second) == "base64");
+        bool base64 = encoding != property.params.end() && (ns::toLowerAscii(encoding->second) == "b" ||
+                                                            ns::toLowerAscii(encoding->second) == "base64");
         if (!base64 && std::find(property.bareParams.begin(), property.bareParams.end(), "base64") ==
                            property.bareParams.end())
             return nullptr; // a reference to a photo elsewhere: nothing to show on the device
@@ -341,8 +342,8 @@ int collate(const std::string& a, const std::string& b)
     if (!collator)
         return a < b ? -1 : (a > b ? 1 : 0);
     UErrorCode status = U_ZERO_ERROR;
-    UCollationResult result = ucol_strcollUTF8(collator.get(), a.data(), static_cast<int32_t>(a.size()), b.data(),
-                                               static_cast<int32_t>(b.size()), &status);
+    UCollationResult result = ucol_strcollUTF8(collator.get(), a.data(), static_cast<int32_t>(a.size()),
+                                               b.data(), static_cast<int32_t>(b.size()), &status);
     if (U_FAILURE(status))
         return a < b ? -1 : (a > b ? 1 : 0);
     return result == UCOL_LESS ? -1 : (result == UCOL_GREATER ? 1 : 0);
@@ -376,8 +377,9 @@ ns::Ref<AddressBook> AddressBook::fromVCard(std::string_view text, const std::st
         if (property->name == "BEGIN" && ns::toLowerAscii(ns::trimWhitespace(property->value)) == "vcard") {
             if (open)
                 ns::log("contact card at line %d skipped: it has no END", open->line);
-            open = Card {number, {}};
-        } else if (property->name == "END" && ns::toLowerAscii(ns::trimWhitespace(property->value)) == "vcard") {
+            open = Card{number, {}};
+        } else if (property->name == "END" &&
+                   ns::toLowerAscii(ns::trimWhitespace(property->value)) == "vcard") {
             if (open)
                 cards.push_back(std::move(*open));
             open.reset();
@@ -414,7 +416,7 @@ ns::Ref<AddressBook> AddressBook::create(ns::Ref<ns::Error>* error)
 {
     std::string path = defaultPath();
     if (!ns::FileManager::fileExistsAtPath(path))
-        return ns::make<AddressBook>(std::vector<ns::Ref<Person>> {});
+        return ns::make<AddressBook>(std::vector<ns::Ref<Person>>{});
     auto text = ns::FileManager::stringWithContentsOfFile(path, error);
     if (!text)
         return nullptr;

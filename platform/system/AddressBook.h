@@ -67,9 +67,9 @@ class AddressBook : public ns::Object
 public:
     // Opens the book at defaultPath(). A missing file is an empty book; an unreadable one gives an error.
     static ns::Ref<AddressBook> create(ns::Ref<ns::Error>* error = nullptr);
-    // Reads vCard text. Record identifiers come from the store file beside the book when one is named, so they
-    // stay the same across launches and edits; otherwise they count from 1 in card order. Malformed cards are
-    // skipped with a log line.
+    // Reads vCard text. Record identifiers come from the store file beside the book when one is named, so
+    // they stay the same across launches and edits; otherwise they count from 1 in card order. Malformed
+    // cards are skipped with a log line.
     static ns::Ref<AddressBook> fromVCard(std::string_view text, const std::string& identifierFile = {});
     static ns::Ref<AddressBook> withPeople(std::vector<ns::Ref<Person>> people);
 

@@ -6,7 +6,9 @@
 
 namespace ad {
 
-BannerView::BannerView() : ui::View(cg::makeRect(0, 0, 320, 50)) {}
+BannerView::BannerView() : ui::View(cg::makeRect(0, 0, 320, 50))
+{
+}
 
 cg::Size BannerView::sizeFromBannerContentSizeIdentifier(const std::string& identifier)
 {
@@ -33,7 +35,8 @@ void BannerView::drawRect(cg::Context& context, cg::Rect)
     context.fillRect(box);
     context.setRGBFillColor(0.4f, 0.42f, 0.45f, 1);
     ui::drawText(context, "Advertisement", cg::makeRect(0, box.size.height / 2 - 8, box.size.width, 16),
-                 *ui::Font::systemFontOfSize(12), ui::LineBreakMode::TailTruncation, ui::TextAlignment::Center);
+                 *ui::Font::systemFontOfSize(12), ui::LineBreakMode::TailTruncation,
+                 ui::TextAlignment::Center);
 }
 
 void registerBannerClass()

@@ -23,7 +23,10 @@ public:
     static cg::Size sizeFromBannerContentSizeIdentifier(const std::string& identifier);
 
     const std::set<std::string>& requiredContentSizeIdentifiers() const { return m_required; }
-    void setRequiredContentSizeIdentifiers(std::set<std::string> identifiers) { m_required = std::move(identifiers); }
+    void setRequiredContentSizeIdentifiers(std::set<std::string> identifiers)
+    {
+        m_required = std::move(identifiers);
+    }
     const std::string& currentContentSizeIdentifier() const { return m_current; }
     void setCurrentContentSizeIdentifier(std::string identifier);
     void setDelegate(ns::Weak<ns::Object> delegate) { m_delegate = std::move(delegate); }

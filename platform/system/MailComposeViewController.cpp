@@ -16,7 +16,7 @@
 namespace mui {
 namespace {
 
-std::atomic<bool> g_canSendMail {true};
+std::atomic<bool> g_canSendMail{true};
 
 bool isAscii(std::string_view text)
 {
@@ -45,7 +45,7 @@ std::string wrapped(const std::string& base64)
 std::string rfc5322Date(double seconds)
 {
     std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm parts {};
+    std::tm parts{};
     gmtime_r(&time, &parts);
     static const char* days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -90,10 +90,11 @@ void MailComposeViewController::setMessageBody(std::string body, bool isHTML)
     m_isHTML = isHTML;
 }
 
-void MailComposeViewController::addAttachmentData(ns::Ref<ns::Data> data, std::string mimeType, std::string fileName)
+void MailComposeViewController::addAttachmentData(ns::Ref<ns::Data> data, std::string mimeType,
+                                                  std::string fileName)
 {
     if (data)
-        m_attachments.push_back(Attachment {std::move(data), std::move(mimeType), std::move(fileName)});
+        m_attachments.push_back(Attachment{std::move(data), std::move(mimeType), std::move(fileName)});
 }
 
 std::string MailComposeViewController::messageText() const
@@ -113,12 +114,13 @@ std::string MailComposeViewController::messageText() const
     }
     std::string boundary = "velmo-" + ns::UUIDString();
     out += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n\r\n";
-    out += "--" + boundary + "\r\nContent-Type: " + bodyType + "\r\nContent-Transfer-Encoding: base64\r\n\r\n";
+    out +=
+        "--" + boundary + "\r\nContent-Type: " + bodyType + "\r\nContent-Transfer-Encoding: base64\r\n\r\n";
     out += wrapped(cc::base64Encode(m_body));
     for (const auto& attachment : m_attachments) {
-        out += "--" + boundary + "\r\nContent-Type: " + attachment.mimeType + "; name=\"" + attachment.fileName +
-               "\"\r\nContent-Disposition: attachment; filename=\"" + attachment.fileName +
-               "\"\r\nContent-Transfer-Encoding: base64\r\n\r\n";
+        out += "--" + boundary + "\r\nContent-Type: " + attachment.mimeType + "; name=\"" +
+               attachment.fileName + "\"\r\nContent-Disposition: attachment; filename=\"" +
+               attachment.fileName + "\"\r\nContent-Transfer-Encoding: base64\r\n\r\n";
         out += wrapped(cc::base64Encode(attachment.data->view()));
     }
     out += "--" + boundary + "--\r\n";

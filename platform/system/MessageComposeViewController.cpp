@@ -10,15 +10,27 @@
 namespace mui {
 namespace {
 
-std::atomic<bool> g_available {true};
-std::atomic<bool> g_canSendText {true};
+std::atomic<bool> g_available{true};
+std::atomic<bool> g_canSendText{true};
 
 } // namespace
 
-bool MessageComposeViewController::isAvailable() { return g_available; }
-void MessageComposeViewController::setAvailable(bool available) { g_available = available; }
-bool MessageComposeViewController::canSendText() { return g_available && g_canSendText; }
-void MessageComposeViewController::setCanSendText(bool can) { g_canSendText = can; }
+bool MessageComposeViewController::isAvailable()
+{
+    return g_available;
+}
+void MessageComposeViewController::setAvailable(bool available)
+{
+    g_available = available;
+}
+bool MessageComposeViewController::canSendText()
+{
+    return g_available && g_canSendText;
+}
+void MessageComposeViewController::setCanSendText(bool can)
+{
+    g_canSendText = can;
+}
 
 ns::Ref<MessageComposeViewController> MessageComposeViewController::create()
 {

@@ -162,9 +162,9 @@ ns::Ref<TouchImageView> VelmoViewController::touchImageViewFromXml(const DDXMLEl
     auto center = element.elementForName("center");
     tile->setCenter(cg::makePoint(attributeFloat(center, "x"), attributeFloat(center, "y")));
     auto transform = element.elementForName("transform");
-    cg::AffineTransform t {attributeFloat(transform, "a"),  attributeFloat(transform, "b"),
-                           attributeFloat(transform, "c"),  attributeFloat(transform, "d"),
-                           attributeFloat(transform, "tx"), attributeFloat(transform, "ty")};
+    cg::AffineTransform t{attributeFloat(transform, "a"),  attributeFloat(transform, "b"),
+                          attributeFloat(transform, "c"),  attributeFloat(transform, "d"),
+                          attributeFloat(transform, "tx"), attributeFloat(transform, "ty")};
     tile->setOriginalTransform(t);
     tile->setTransform(t);
     return tile;
@@ -229,7 +229,8 @@ void VelmoViewController::saveXML(const ns::Id&)
     auto background = m_mainTouchImageView.lock();
     if (!background)
         return;
-    std::string text = ns::trimWhitespaceAndNewlines(xmlFromTouchImageView(*background)->XMLStringWithOptions(DDXMLNodePrettyPrint));
+    std::string text = ns::trimWhitespaceAndNewlines(
+        xmlFromTouchImageView(*background)->XMLStringWithOptions(DDXMLNodePrettyPrint));
     ns::Ref<ns::Error> error;
     if (!ns::FileManager::writeAtomically(boardFilePath(), text, &error))
         ns::log("main.xml could not be written: %@", error);

@@ -46,7 +46,8 @@ ns::Ref<ui::Image> KPhoneNumber::image() const
     auto photo = personPhoto(m_contact);
     if (!photo)
         photo = ui::Image::imageNamed("contact-withoutphoto.png");
-    auto frame = ImageResize::resizedImage(ui::Image::imageNamed("black100.png"), size, cg::InterpolationQuality::High);
+    auto frame = ImageResize::resizedImage(ui::Image::imageNamed("black100.png"), size,
+                                           cg::InterpolationQuality::High);
     frame = ImageRoundedCorner::roundedCornerImage(frame, 16, 0);
     photo = ImageResize::resizedImage(photo, size, cg::InterpolationQuality::High);
     photo = ImageRoundedCorner::roundedCornerImage(photo, 12, 4);

@@ -14,7 +14,8 @@ class PeopleListViewControllerDelegate
 {
 public:
     virtual ~PeopleListViewControllerDelegate() = default;
-    virtual void peopleListViewController(PeopleListViewController* controller, const ns::Ref<ui::Image>& photo,
-                                          int selectedIndex, const std::string& name, const std::string& phone,
+    virtual void peopleListViewController(PeopleListViewController* controller,
+                                          const ns::Ref<ui::Image>& photo, int selectedIndex,
+                                          const std::string& name, const std::string& phone,
                                           const std::string& reference) = 0;
 };

@@ -108,7 +108,8 @@ void RatingPrompt::appEnteredForeground(bool canPromptForRating)
 void RatingPrompt::userDidSignificantEvent(bool canPromptForRating)
 {
     auto prompt = sharedInstance();
-    ns::Thread::detach([prompt, canPromptForRating] { prompt->incrementSignificantEventAndRate(canPromptForRating); });
+    ns::Thread::detach(
+        [prompt, canPromptForRating] { prompt->incrementSignificantEventAndRate(canPromptForRating); });
 }
 
 void RatingPrompt::appWillResignActive()
@@ -216,10 +217,12 @@ bool RatingPrompt::connectedToNetwork()
     // The probe is started on this counting thread, whose loop never runs: only whether a connection
     // could be made counts, and the thread never waits for it.
     auto url = ns::URL::withString(BoardSettings::shared().probePage);
-    auto request = url ? ns::URLRequest::requestWithURL(url, ns::URLRequestCachePolicy::ReloadIgnoringLocalCacheData,
-                                                        BoardSettings::shared().probeTimeout)
-                       : nullptr;
-    auto connection = request ? ns::URLConnection::connectionWithRequest(request, ns::make<ProbeDelegate>()) : nullptr;
+    auto request =
+        url ? ns::URLRequest::requestWithURL(url, ns::URLRequestCachePolicy::ReloadIgnoringLocalCacheData,
+                                             BoardSettings::shared().probeTimeout)
+            : nullptr;
+    auto connection =
+        request ? ns::URLConnection::connectionWithRequest(request, ns::make<ProbeDelegate>()) : nullptr;
     if (connection)
         connection->cancel();
     bool reachable = (*flags & Reachable) && !(*flags & ConnectionRequired);
@@ -232,11 +235,12 @@ void RatingPrompt::showRatingAlert()
     std::string name = bundleString("CFBundleName");
     auto alert = ns::make<ui::AlertView>(
         ns::format("Rate %@", name),
-        ns::format("If you enjoy using %@, would you mind taking a moment to rate it? It won't take more than a "
-                   "minute. Thanks for your support!",
-                   name),
+        ns::format(
+            "If you enjoy using %@, would you mind taking a moment to rate it? It won't take more than a "
+            "minute. Thanks for your support!",
+            name),
         std::static_pointer_cast<ui::AlertViewDelegate>(self<RatingPrompt>()), std::string("No, Thanks"),
-        std::vector<std::string> {ns::format("Rate %@", name), "Remind me later"});
+        std::vector<std::string>{ns::format("Rate %@", name), "Remind me later"});
     setRatingAlert(alert);
     alert->show();
 }

@@ -51,7 +51,9 @@ void fade(ui::View& view, const char* name, cg::Float alpha)
 
 } // namespace
 
-TouchImageView::TouchImageView() : TouchImageView(cg::Rect {}) {}
+TouchImageView::TouchImageView() : TouchImageView(cg::Rect{})
+{
+}
 
 TouchImageView::TouchImageView(cg::Rect frame) : ui::ImageView(frame)
 {
@@ -92,7 +94,8 @@ void TouchImageView::setDefault()
     auto placeholder = ui::Image::imageNamed("contact-placeholder.png");
     cg::Size size = placeholder ? placeholder->size() : cg::makeSize(90, 90);
     cg::Rect current = frame();
-    cg::Rect rect = cg::makeRect(current.origin.x, current.origin.y, 90, size.width > 0 ? 90 * size.height / size.width : 90);
+    cg::Rect rect = cg::makeRect(current.origin.x, current.origin.y, 90,
+                                 size.width > 0 ? 90 * size.height / size.width : 90);
     setImage(placeholder);
     setFrame(rect);
     setImageName(std::string("contact-placeholder.png"));
@@ -115,9 +118,11 @@ void TouchImageView::layoutSubviews()
         cg::Size text = ui::sizeWithFont(*m_badgeString, *ui::Font::boldSystemFontOfSize(11));
         m_badge->setHidden(false);
         m_badge->setShowShadow(true);
-        m_badge->setFrame(cg::makeRect(w - (text.width + 5 + 5), h - (text.height + 1 + 5), text.width + 5, text.height));
+        m_badge->setFrame(
+            cg::makeRect(w - (text.width + 5 + 5), h - (text.height + 1 + 5), text.width + 5, text.height));
         m_badge->setBadgeString(m_badgeString);
-        m_badge->setBadgeColor(m_badgeColor ? m_badgeColor : ui::Color::colorWithRed(1.0f, 0.8f, 10.0f / 255, 1.0f));
+        m_badge->setBadgeColor(m_badgeColor ? m_badgeColor
+                                            : ui::Color::colorWithRed(1.0f, 0.8f, 10.0f / 255, 1.0f));
         m_badge->setNeedsDisplay();
     } else {
         m_badge->setHidden(true);
@@ -186,7 +191,8 @@ void TouchImageView::touchesMoved(const ui::TouchSet& touches, ui::Event* event)
     ui::TouchSet all = touchesForThisTile(event, touches);
     setTransform(cg::concat(m_originalTransform, incrementalTransformWithTouches(all)));
     for (auto& child : m_children)
-        child->setTransform(cg::concat(child->m_originalTransform, child->incrementalTransformWithTouches(all)));
+        child->setTransform(
+            cg::concat(child->m_originalTransform, child->incrementalTransformWithTouches(all)));
 }
 
 void TouchImageView::touchesEnded(const ui::TouchSet& touches, ui::Event* event)
@@ -245,8 +251,8 @@ void TouchImageView::endTouches(const ui::TouchSet& touches, ui::Event* event, b
                                                [](const ns::Ref<ui::Touch>& t) { return t->tapCount() > 1; });
     if (m_movable) {
         bool keep = !cancelled && !background;
-        std::function<void(TouchImageView&)> finish = keep ? std::function<void(TouchImageView&)>(settle)
-                                                           : std::function<void(TouchImageView&)>(undo);
+        std::function<void(TouchImageView&)> finish =
+            keep ? std::function<void(TouchImageView&)>(settle) : std::function<void(TouchImageView&)>(undo);
         finish(*this);
         for (auto& child : m_children)
             finish(*child);
@@ -267,8 +273,9 @@ void TouchImageView::launchAction()
         ns::log("opening %@", m_parameters);
         std::optional<std::string> reply;
         if (auto url = ns::URL::withString(parameters)) {
-            auto request = ns::URLRequest::requestWithURL(url, ns::URLRequestCachePolicy::UseProtocolCachePolicy,
-                                                          BoardSettings::shared().httpTileTimeout);
+            auto request =
+                ns::URLRequest::requestWithURL(url, ns::URLRequestCachePolicy::UseProtocolCachePolicy,
+                                               BoardSettings::shared().httpTileTimeout);
             ns::Ref<ns::Error> error;
             auto data = ns::URLConnection::sendSynchronousRequest(request, nullptr, &error);
             bool ascii = data && std::all_of(data->bytes().begin(), data->bytes().end(),
@@ -306,7 +313,9 @@ void TouchImageView::EditButton()
         board->presentPeopleList(self<TouchImageView>());
 }
 
-void TouchImageView::mailAction(const ns::Id&) {}
+void TouchImageView::mailAction(const ns::Id&)
+{
+}
 
 void TouchImageView::messageComposeViewController(mui::MessageComposeViewController&,
                                                   mui::MessageComposeResult result)
@@ -346,10 +355,11 @@ cg::AffineTransform TouchImageView::incrementalTransformWithTouches(const ui::To
     double B = (y1 - y2) * (x3 - x4) - (x1 - x2) * (y3 - y4);
     double Tx = (y1 * x2 - x1 * y2) * (y4 - y3) - (x1 * x2 + y1 * y2) * (x3 + x4) + x3 * (y2 * y2 + x2 * x2) +
                 x4 * (y1 * y1 + x1 * x1);
-    double Ty = (x1 * x2 + y1 * y2) * (-y4 - y3) + (y1 * x2 - x1 * y2) * (x3 - x4) + y3 * (y2 * y2 + x2 * x2) +
-                y4 * (y1 * y1 + x1 * x1);
-    return cg::AffineTransform {static_cast<float>(A / D),  static_cast<float>(-B / D), static_cast<float>(B / D),
-                                static_cast<float>(A / D),  static_cast<float>(Tx / D), static_cast<float>(Ty / D)};
+    double Ty = (x1 * x2 + y1 * y2) * (-y4 - y3) + (y1 * x2 - x1 * y2) * (x3 - x4) +
+                y3 * (y2 * y2 + x2 * x2) + y4 * (y1 * y1 + x1 * x1);
+    return cg::AffineTransform{static_cast<float>(A / D),  static_cast<float>(-B / D),
+                               static_cast<float>(B / D),  static_cast<float>(A / D),
+                               static_cast<float>(Tx / D), static_cast<float>(Ty / D)};
 }
 
 void TouchImageView::updateOriginalTransformForTouches(const ui::TouchSet& touches)

@@ -1,6 +1,8 @@
 #include "board/VelmoAppDelegate.h"
 
+#include "board/EditTouchImageViewController.h"
 #include "board/KPhoneNumber.h"
+#include "board/PeopleListViewController.h"
 #include "board/RatingPrompt.h"
 #include "board/VelmoViewController.h"
 #include "foundation/ClassRegistry.h"
@@ -13,8 +15,6 @@
 #include "uikit/Color.h"
 #include "uikit/Screen.h"
 #include "uikit/Window.h"
-#include "board/EditTouchImageViewController.h"
-#include "board/PeopleListViewController.h"
 
 #include <algorithm>
 #include <exception>

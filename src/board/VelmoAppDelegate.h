@@ -41,7 +41,10 @@ public:
     static ns::Ref<VelmoAppDelegate> delegate();
 
     const ns::Ref<VelmoViewController>& viewController() const { return m_viewController; }
-    void setViewController(ns::Ref<VelmoViewController> controller) { m_viewController = std::move(controller); }
+    void setViewController(ns::Ref<VelmoViewController> controller)
+    {
+        m_viewController = std::move(controller);
+    }
     const ns::Ref<ui::Window>& mainWindow() const { return m_mainWindow; }
     // Nothing while the scan runs; then the finished, immutable array. Safe from any thread.
     ns::Ref<ns::Array> allContact() const;

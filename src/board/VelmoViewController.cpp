@@ -98,7 +98,7 @@ void VelmoViewController::buildDefaultBoard()
     std::vector<ns::Ref<TouchImageView>> tiles;
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c) {
-            auto tile = makeTile(cg::Rect {});
+            auto tile = makeTile(cg::Rect{});
             tile->setDefault();
             tile->setParent(background);
             cg::Float h = tile->frame().size.height;
@@ -140,8 +140,8 @@ void VelmoViewController::buildToolbars()
         };
     };
     auto imageItem = [&](const char* image, void (VelmoViewController::*operation)(const ns::Id&)) {
-        return ui::BarButtonItem::withImage(ui::Image::imageNamed(image), ui::BarButtonItemStyle::Bordered, target,
-                                            send(operation));
+        return ui::BarButtonItem::withImage(ui::Image::imageNamed(image), ui::BarButtonItemStyle::Bordered,
+                                            target, send(operation));
     };
     auto flexible = [] { return ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::FlexibleSpace); };
 
@@ -154,8 +154,9 @@ void VelmoViewController::buildToolbars()
     m_editToolBar->setHidden(true);
     m_deleteButton = imageItem("trash.png", &VelmoViewController::deleteAction);
     m_editToolBar->setItems({imageItem("cancel.png", &VelmoViewController::cancelAction),
-                             imageItem("add.png", &VelmoViewController::addContactButtonAction), m_deleteButton,
-                             flexible(), imageItem("save.png", &VelmoViewController::saveXML)},
+                             imageItem("add.png", &VelmoViewController::addContactButtonAction),
+                             m_deleteButton, flexible(),
+                             imageItem("save.png", &VelmoViewController::saveXML)},
                             false);
     m_editToolBar->setHidden(true);
     view()->addSubview(m_editToolBar);
@@ -174,14 +175,14 @@ void VelmoViewController::buildToolbars()
     heart->setFrame(cg::makeRect(0, 0, heartSize.width, heartSize.height));
     heart->addTarget(target, send(&VelmoViewController::rateAction), ui::ControlEventTouchUpInside);
     // Edit mode is reached from the main toolbar's "Edit" item.
-    m_mainToolBar->setItems(
-        {ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Edit, target, send(&VelmoViewController::editAction)),
-         flexible(), ui::BarButtonItem::withCustomView(heart),
-         ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Compose, target,
-                                           send(&VelmoViewController::mailAction)),
-         ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Action, target,
-                                           send(&VelmoViewController::wifiAction))},
-        false);
+    m_mainToolBar->setItems({ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Edit, target,
+                                                               send(&VelmoViewController::editAction)),
+                             flexible(), ui::BarButtonItem::withCustomView(heart),
+                             ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Compose, target,
+                                                               send(&VelmoViewController::mailAction)),
+                             ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Action, target,
+                                                               send(&VelmoViewController::wifiAction))},
+                            false);
     m_mainToolBar->setHidden(false);
     view()->addSubview(m_mainToolBar);
 }
@@ -194,10 +195,11 @@ void VelmoViewController::buildBanner()
     auto banner = registry.createAs<ad::BannerView>("ADBannerView");
     if (!banner)
         return;
-    banner->setFrame(cg::Rect {});
+    banner->setFrame(cg::Rect{});
     setAdBannerView(banner);
     bool old = ns::compareNumeric(ui::Device::currentDevice()->systemVersion(), "4.2") < 0;
-    std::string identifier = old ? ad::BannerContentSizeIdentifier320x50 : ad::BannerContentSizeIdentifierPortrait;
+    std::string identifier =
+        old ? ad::BannerContentSizeIdentifier320x50 : ad::BannerContentSizeIdentifierPortrait;
     banner->setRequiredContentSizeIdentifiers({identifier});
     banner->setCurrentContentSizeIdentifier(identifier);
     auto meta = registry.metaAs<ad::BannerClass>("ADBannerView");
@@ -267,7 +269,8 @@ void VelmoViewController::presentPeopleList(const ns::Ref<TouchImageView>& tile)
     auto& factory = peopleListFactory();
     auto controller = factory ? factory(tile, *this) : nullptr;
     if (!controller) {
-        ns::log("people list for %@ is not available", tile ? tile->title() : std::optional<std::string>("a new tile"));
+        ns::log("people list for %@ is not available",
+                tile ? tile->title() : std::optional<std::string>("a new tile"));
         return;
     }
     presentModalViewController(controller, true);
@@ -284,8 +287,9 @@ void VelmoViewController::presentTileEditor(const ns::Ref<TouchImageView>& tile)
     presentModalViewController(controller, true);
 }
 
-void VelmoViewController::peopleListViewController(PeopleListViewController*, const ns::Ref<ui::Image>& photo, int,
-                                                   const std::string&, const std::string& phone, const std::string&)
+void VelmoViewController::peopleListViewController(PeopleListViewController*, const ns::Ref<ui::Image>& photo,
+                                                   int, const std::string&, const std::string& phone,
+                                                   const std::string&)
 {
     if (!photo)
         return;
@@ -341,8 +345,8 @@ void VelmoViewController::mailAction(const ns::Id&)
     presentModalViewController(composer, true);
 }
 
-void VelmoViewController::mailComposeController(mui::MailComposeViewController&, mui::MailComposeResult result,
-                                                const ns::Ref<ns::Error>&)
+void VelmoViewController::mailComposeController(mui::MailComposeViewController&,
+                                                mui::MailComposeResult result, const ns::Ref<ns::Error>&)
 {
     if (result == mui::MailComposeResult::Sent)
         ns::log("It's away!");

@@ -65,8 +65,8 @@ public:
 
     // The screens a tile opens: the people list (for a tile, or with no tile for a new contact tile whose
     // pick comes back to the board) and the tile editor. They come from the libraries that build them.
-    using TileScreenFactory =
-        std::function<ns::Ref<ui::ViewController>(const ns::Ref<TouchImageView>& tile, VelmoViewController& board)>;
+    using TileScreenFactory = std::function<ns::Ref<ui::ViewController>(const ns::Ref<TouchImageView>& tile,
+                                                                        VelmoViewController& board)>;
     static void setPeopleListFactory(TileScreenFactory factory);
     static void setTileEditorFactory(TileScreenFactory factory);
     void presentPeopleList(const ns::Ref<TouchImageView>& tile);

@@ -17,9 +17,10 @@ TEST(VelmoAppDelegate, FormatsLabels)
         std::optional<std::string> label;
         std::string shown;
     };
-    const Row rows[] = {{"_$!<Mobile>!$_", "mobile"},  {"_$!<Work>!$_", "work"},     {"iPhone", "iPhone"},
-                        {"Cabin", "cabin"},            {"_$!<Ab", "_$!<ab"},         {"_$!<HomeFAX>!$_", "homefax"},
-                        {"_$!<Mai>!$_", "mai"}, {std::nullopt, ""},          {"\xC3\x89t\xC3\xA9", "\xC3\xA9t\xC3\xA9"}};
+    const Row rows[] = {
+        {"_$!<Mobile>!$_", "mobile"}, {"_$!<Work>!$_", "work"}, {"iPhone", "iPhone"},
+        {"Cabin", "cabin"},           {"_$!<Ab", "_$!<ab"},     {"_$!<HomeFAX>!$_", "homefax"},
+        {"_$!<Mai>!$_", "mai"},       {std::nullopt, ""},       {"\xC3\x89t\xC3\xA9", "\xC3\xA9t\xC3\xA9"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.shown);
         EXPECT_EQ(VelmoAppDelegate::formatLabel(row.label), row.shown);
@@ -53,8 +54,9 @@ TEST(VelmoAppDelegate, TheScanListsEveryNumberInNameOrderAndSkipsABrokenCard)
         return ab::AddressBook::withPeople({
             person(1, "Zoe", "Z", {{ab::builtInLabel("Mobile"), "111"}}),
             person(2, "Bob", "B", {}, true),
-            person(3, "Anna", "A",
-                   {{ab::builtInLabel("Home"), "1"}, {std::string("iPhone"), "2"}, {std::string("Cabin"), "3"}}),
+            person(
+                3, "Anna", "A",
+                {{ab::builtInLabel("Home"), "1"}, {std::string("iPhone"), "2"}, {std::string("Cabin"), "3"}}),
             person(4, "Carl", "C", {}),
         });
     });
@@ -79,10 +81,11 @@ TEST(VelmoAppDelegate, TheScanListsEveryNumberInNameOrderAndSkipsABrokenCard)
 
 TEST(VelmoAppDelegate, ThePublishedContactsAreSeenWholeFromAnotherThread)
 {
-    VelmoAppDelegate::setAddressBookSource(
-        [] { return ab::AddressBook::withPeople({person(1, "A", "B", {{std::nullopt, "9"}})}); });
+    VelmoAppDelegate::setAddressBookSource([] {
+        return ab::AddressBook::withPeople({person(1, "A", "B", {{std::nullopt, "9"}})});
+    });
     auto app = ns::make<VelmoAppDelegate>();
-    std::atomic<bool> done {false};
+    std::atomic<bool> done{false};
     ns::Thread::detach([app, &done] {
         app->loadAllContact();
         done = true;
@@ -97,14 +100,16 @@ using Launch = BoardFixture;
 
 TEST_F(Launch, TheLaunchCountsTheUseBeforeTheWindowExistsAndShowsTheBoard)
 {
-    ASSERT_TRUE(ns::FileManager::writeAtomically(ns::Sandbox::devicePath() + "/Contacts.vcf",
-                                                 std::string("BEGIN:VCARD\r\nN:Berg;Anna;;;\r\nTEL;TYPE=CELL:1\r\nEND:VCARD\r\n")));
+    ASSERT_TRUE(ns::FileManager::writeAtomically(
+        ns::Sandbox::devicePath() + "/Contacts.vcf",
+        std::string("BEGIN:VCARD\r\nN:Berg;Anna;;;\r\nTEL;TYPE=CELL:1\r\nEND:VCARD\r\n")));
     auto app = ns::make<VelmoAppDelegate>();
     ui::Application::sharedApplication().launchWithDelegate(app);
     ASSERT_TRUE(app->viewController());
     EXPECT_TRUE(app->viewController()->isViewLoaded());
     EXPECT_TRUE(app->mainWindow()->isKeyWindow());
-    ns::RunLoop::main().runUntil([&] { return app->allContact() != nullptr && ns::Thread::runningDetachedThreads() == 0; }, 10);
+    ns::RunLoop::main().runUntil(
+        [&] { return app->allContact() != nullptr && ns::Thread::runningDetachedThreads() == 0; }, 10);
     ASSERT_TRUE(app->allContact());
     EXPECT_EQ(app->allContact()->count(), 1u);
     EXPECT_TRUE(app->handleOpenURL(ns::URL::withString("fb123://authorize")));

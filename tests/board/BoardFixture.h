@@ -53,7 +53,10 @@ protected:
         return out;
     }
 
-    const std::vector<std::string>& opened() const { return ui::Application::sharedApplication().openedURLs(); }
+    const std::vector<std::string>& opened() const
+    {
+        return ui::Application::sharedApplication().openedURLs();
+    }
 
     ns::ManualClockScope clock;
     testkit::TemporaryHome home;

@@ -170,7 +170,7 @@ TEST_F(BoardScreen, TheFeedbackMailGoesToSupportAndTheHeartOpensTheReviewPage)
     ASSERT_TRUE(driver.press("Compose"));
     auto mail = ns::cast<mui::MailComposeViewController>(board->presentedViewController());
     ASSERT_TRUE(mail);
-    EXPECT_EQ(mail->toRecipients(), std::vector<std::string> {BoardSettings::shared().supportAddress});
+    EXPECT_EQ(mail->toRecipients(), std::vector<std::string>{BoardSettings::shared().supportAddress});
     EXPECT_EQ(mail->subject(), "Comments about Velmo");
     ns::LogCapture log;
     mail->send();

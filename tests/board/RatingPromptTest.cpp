@@ -23,7 +23,8 @@ protected:
         m_probe.start();
         m_savedProbe = BoardSettings::shared().probePage;
         BoardSettings::shared().probePage = m_probe.url("/probe");
-        RatingPrompt::setReachabilityReader([] { return std::optional<uint32_t>(net::kSCNetworkReachabilityFlagsReachable); });
+        RatingPrompt::setReachabilityReader(
+            [] { return std::optional<uint32_t>(net::kSCNetworkReachabilityFlagsReachable); });
     }
     ~RatingPromptTest() override
     {
@@ -65,20 +66,26 @@ TEST_F(RatingPromptTest, TheAlertShowsOnlyWhenEveryConditionHolds)
         {"21st use", 20, 16, nullptr, reachable, true, true},
         {"15 days less a second", 20, 15 - 1.0 / Day, nullptr, reachable, true, false},
         {"15 days and a second", 20, 15 + 1.0 / Day, nullptr, reachable, true, true},
-        {"declined", 20, 16, [](ns::UserDefaults& d, double) { d.setBool(true, "kRatingPromptDeclinedToRate"); },
-         reachable, true, false},
-        {"rated", 20, 16, [](ns::UserDefaults& d, double) { d.setBool(true, "kRatingPromptRatedCurrentVersion"); },
-         reachable, true, false},
+        {"declined", 20, 16,
+         [](ns::UserDefaults& d, double) { d.setBool(true, "kRatingPromptDeclinedToRate"); }, reachable, true,
+         false},
+        {"rated", 20, 16,
+         [](ns::UserDefaults& d, double) { d.setBool(true, "kRatingPromptRatedCurrentVersion"); }, reachable,
+         true, false},
         {"reminded a day less a second ago", 20, 16,
-         [](ns::UserDefaults& d, double now) { d.setDouble(now - Day + 1, "kRatingPromptReminderRequestDate"); },
+         [](ns::UserDefaults& d, double now) {
+             d.setDouble(now - Day + 1, "kRatingPromptReminderRequestDate");
+         },
          reachable, true, false},
         {"reminded a day and a second ago", 20, 16,
-         [](ns::UserDefaults& d, double now) { d.setDouble(now - Day - 1, "kRatingPromptReminderRequestDate"); },
+         [](ns::UserDefaults& d, double now) {
+             d.setDouble(now - Day - 1, "kRatingPromptReminderRequestDate");
+         },
          reachable, true, true},
         {"flags unreadable", 20, 16, nullptr, std::nullopt, true, false},
         {"unreachable", 20, 16, nullptr, 0u, true, false},
-        {"connection required", 20, 16, nullptr, reachable | net::kSCNetworkReachabilityFlagsConnectionRequired, true,
-         false},
+        {"connection required", 20, 16, nullptr,
+         reachable | net::kSCNetworkReachabilityFlagsConnectionRequired, true, false},
         {"transient", 20, 16, nullptr, net::kSCNetworkReachabilityFlagsTransientConnection, true, true},
         {"probe cannot be made", 20, 16, nullptr, reachable, false, false},
     };

@@ -3,13 +3,13 @@
 #include "board/TouchImageBadgeView.h"
 #include "foundation/RunLoop.h"
 
-#include <cmath>
-#include "uikit/Color.h"
-#include "uikit/Label.h"
 #include "system/MessageComposeViewController.h"
 #include "testing/LoopbackServer.h"
+#include "uikit/Color.h"
 #include "uikit/Event.h"
+#include "uikit/Label.h"
 #include "uikit/Touch.h"
+#include <cmath>
 
 namespace {
 
@@ -32,14 +32,16 @@ struct Screens
 
 void countScreens(Screens& screens)
 {
-    VelmoViewController::setPeopleListFactory([&screens](const ns::Ref<TouchImageView>&, VelmoViewController&) {
-        ++screens.peopleLists;
-        return ns::Ref<ui::ViewController>();
-    });
-    VelmoViewController::setTileEditorFactory([&screens](const ns::Ref<TouchImageView>&, VelmoViewController&) {
-        ++screens.editors;
-        return ns::Ref<ui::ViewController>();
-    });
+    VelmoViewController::setPeopleListFactory(
+        [&screens](const ns::Ref<TouchImageView>&, VelmoViewController&) {
+            ++screens.peopleLists;
+            return ns::Ref<ui::ViewController>();
+        });
+    VelmoViewController::setTileEditorFactory(
+        [&screens](const ns::Ref<TouchImageView>&, VelmoViewController&) {
+            ++screens.editors;
+            return ns::Ref<ui::ViewController>();
+        });
 }
 
 TEST_F(PhotoTile, ATapCallsAfterTheDelayAndADoubleTapOpensThePeopleListInstead)
@@ -53,7 +55,7 @@ TEST_F(PhotoTile, ATapCallsAfterTheDelayAndADoubleTapOpensThePeopleListInstead)
     clock.advance(0.39);
     EXPECT_TRUE(opened().empty());
     clock.advance(0.02);
-    ASSERT_EQ(opened(), std::vector<std::string> {"tel:5551234"});
+    ASSERT_EQ(opened(), std::vector<std::string>{"tel:5551234"});
 
     driver.doubleTap(tile->center());
     clock.advance(1);
@@ -110,7 +112,7 @@ TEST_F(PhotoTile, AnSmsTileAddressesTheComposerWithoutItsScheme)
     tile->launchAction();
     auto composer = ns::cast<mui::MessageComposeViewController>(board->presentedViewController());
     ASSERT_TRUE(composer);
-    EXPECT_EQ(composer->recipients(), std::vector<std::string> {"+15550100"});
+    EXPECT_EQ(composer->recipients(), std::vector<std::string>{"+15550100"});
     EXPECT_EQ(composer->body(), "");
     ns::LogCapture log;
     composer->send();
@@ -178,13 +180,13 @@ TEST_F(PhotoTile, TwoFingersGiveTheClosedFormSimilarity)
         t->setView(tile);
         t->setWindow(window);
         t->setLocation(inWindow(bx, by));
-        ui::TouchSet set {t};
+        ui::TouchSet set{t};
         tile->cacheBeginPointForTouches(set);
         t->moveTo(inWindow(nx, ny));
         return t;
     };
     // A quarter turn: (1, 0) and (-1, 0) go to (0, 1) and (0, -1).
-    ui::TouchSet turn {touch(1, 0, 0, 1), touch(-1, 0, 0, -1)};
+    ui::TouchSet turn{touch(1, 0, 0, 1), touch(-1, 0, 0, -1)};
     cg::AffineTransform t = tile->incrementalTransformWithTouches(turn);
     EXPECT_NEAR(t.a, 0, 1e-6);
     EXPECT_NEAR(t.b, 1, 1e-6);
@@ -194,7 +196,7 @@ TEST_F(PhotoTile, TwoFingersGiveTheClosedFormSimilarity)
     EXPECT_NEAR(t.ty, 0, 1e-6);
 
     // Begin points closer than the threshold act as one finger.
-    ui::TouchSet close {touch(0, 0, 5, 7), touch(0.2f, 0.2f, 40, 40)};
+    ui::TouchSet close{touch(0, 0, 5, 7), touch(0.2f, 0.2f, 40, 40)};
     cg::AffineTransform single = tile->incrementalTransformWithTouches(close);
     // Which finger leads depends on the touches' addresses; either way it is a plain translation.
     auto near = [](float a, float b) { return std::fabs(a - b) < 1e-3f; };
@@ -204,7 +206,7 @@ TEST_F(PhotoTile, TwoFingersGiveTheClosedFormSimilarity)
     EXPECT_TRUE(oneFinger);
 
     // A doubling about the centre maps both fingers onto their new places.
-    ui::TouchSet pinch {touch(10, 0, 20, 0), touch(-10, 0, -20, 0)};
+    ui::TouchSet pinch{touch(10, 0, 20, 0), touch(-10, 0, -20, 0)};
     cg::AffineTransform scale = tile->incrementalTransformWithTouches(pinch);
     EXPECT_NEAR(scale.a, 2, 1e-5);
     EXPECT_NEAR(scale.d, 2, 1e-5);

@@ -1,5 +1,5 @@
-#include "foundation/Exception.h"
 #include "foundation/Format.h"
+#include "foundation/Exception.h"
 #include "foundation/Number.h"
 #include "foundation/String.h"
 

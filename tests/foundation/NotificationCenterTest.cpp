@@ -1,5 +1,5 @@
-#include "foundation/Dictionary.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/Dictionary.h"
 #include "foundation/String.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +57,7 @@ TEST(NotificationRecorder, KeepsNamesAndUserInfo)
     ns::NotificationRecorder recorder;
     ns::NotificationCenter::defaultCenter().postNotification(
         "SHKAuthDidFinish", nullptr, ns::Dictionary::withStrings({{"success", ns::String::make("1")}}));
-    ASSERT_EQ(recorder.names(), std::vector<std::string> {"SHKAuthDidFinish"});
+    ASSERT_EQ(recorder.names(), std::vector<std::string>{"SHKAuthDidFinish"});
     EXPECT_EQ(*recorder.notifications()[0]->userInfo()->stringForKey("success"), "1");
 }
 

@@ -22,7 +22,7 @@ private:
 
 TEST(OperationQueue, RunsEveryOperationOffTheMainThread)
 {
-    std::atomic<int> count {0};
+    std::atomic<int> count{0};
     ns::OperationQueue queue;
     queue.setMaxConcurrentOperationCount(3);
     for (int i = 0; i < 20; ++i)
@@ -34,7 +34,7 @@ TEST(OperationQueue, RunsEveryOperationOffTheMainThread)
 
 TEST(OperationQueue, ACancelledOperationSkipsItsMainButFinishes)
 {
-    std::atomic<int> count {0};
+    std::atomic<int> count{0};
     auto operation = ns::make<CountingOperation>(count);
     bool completed = false;
     operation->setCompletionBlock([&] { completed = true; });

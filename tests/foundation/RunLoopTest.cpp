@@ -1,12 +1,12 @@
-#include "foundation/Clock.h"
 #include "foundation/RunLoop.h"
+#include "foundation/Clock.h"
 #include "foundation/Thread.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <string>
 #include <thread>
-#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -94,9 +94,9 @@ TEST(RunLoop, APerformScheduledByAPerformRunsWhenItsOwnTimeComes)
 TEST(RunLoop, PerformOnMainThreadWaitsForTheMainLoop)
 {
     ASSERT_TRUE(ns::RunLoop::isMainThread());
-    std::atomic<bool> workerDone {false};
-    std::atomic<bool> ranOnMain {false};
-    std::atomic<int> valueSeenByWorker {0};
+    std::atomic<bool> workerDone{false};
+    std::atomic<bool> ranOnMain{false};
+    std::atomic<int> valueSeenByWorker{0};
     int mainValue = 0;
     ns::Thread::detach([&] {
         EXPECT_FALSE(ns::Thread::isMainThread());
@@ -147,8 +147,8 @@ TEST(RunLoop, FileDescriptorSourcesReportReadiness)
 
 TEST(RunLoop, ThreadsGetTheirOwnLoops)
 {
-    std::atomic<bool> done {false};
-    std::atomic<bool> distinct {false};
+    std::atomic<bool> done{false};
+    std::atomic<bool> distinct{false};
     ns::RunLoop* mainLoop = &ns::RunLoop::main();
     ns::Thread::detach([&] {
         auto& mine = ns::RunLoop::current();

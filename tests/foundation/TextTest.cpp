@@ -27,7 +27,7 @@ TEST(Text, PrefixSplitJoinReplaceAndTrim)
     EXPECT_FALSE(ns::hasPrefix("tel:123", "")); // an empty prefix is never found
     EXPECT_FALSE(ns::hasSuffix("/me", ""));
     EXPECT_EQ(ns::find("abc", ""), std::string::npos);
-    EXPECT_EQ(ns::split("a,,b", ","), (std::vector<std::string> {"a", "", "b"}));
+    EXPECT_EQ(ns::split("a,,b", ","), (std::vector<std::string>{"a", "", "b"}));
     EXPECT_EQ(ns::join({"a", "b"}, "&"), "a&b");
     EXPECT_EQ(ns::replaceAll("a b c", " ", ""), "abc");
     EXPECT_EQ(ns::trimWhitespaceAndNewlines("\n\t x y \r\n"), "x y");
@@ -44,10 +44,11 @@ TEST(Text, LenientNumbers)
         double doubleValue;
         bool boolValue;
     };
-    const Row rows[] = {{"42", 42, 42, true},       {"  -7abc", -7, -7, true},  {"x", 0, 0, false},
-                        {"3.75", 3, 3.75, true},    {"", 0, 0, false},          {"99999999999", 2147483647, 99999999999.0, true},
-                        {"YES", 0, 0, true},        {"0", 0, 0, false},         {"1e3", 1, 1000, true},
-                        {"-0.5", 0, -0.5, false}};
+    const Row rows[] = {{"42", 42, 42, true},   {"  -7abc", -7, -7, true},
+                        {"x", 0, 0, false},     {"3.75", 3, 3.75, true},
+                        {"", 0, 0, false},      {"99999999999", 2147483647, 99999999999.0, true},
+                        {"YES", 0, 0, true},    {"0", 0, 0, false},
+                        {"1e3", 1, 1000, true}, {"-0.5", 0, -0.5, false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
         EXPECT_EQ(ns::intValue(row.text), row.intValue);

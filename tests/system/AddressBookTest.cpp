@@ -1,5 +1,5 @@
-#include "foundation/Log.h"
 #include "system/AddressBook.h"
+#include "foundation/Log.h"
 #include "system/Digest.h"
 
 #include <filesystem>
@@ -30,11 +30,12 @@ private:
 
 TEST(AddressBook, ReadsNamesOrganisationAndLabelledNumbers)
 {
-    std::string text = card("UID:a\r\nN:Berg;Anna;;;\r\nFN:Anna Berg\r\nORG:Acme\\, Inc.;Sales\r\n"
-                            "TEL;TYPE=CELL,VOICE:+46 70\r\nTEL;TYPE=IPHONE:111\r\nTEL;type=HOME;type=FAX:222\r\n"
-                            "item1.TEL:333\r\nitem1.X-ABLabel:Cabin\r\nTEL:444\r\nTEL;TYPE=work:555\r\n") +
-                       "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Zoe Fischer\r\nN:Fischer;Zoe;;;\r\n"
-                       "TEL;VALUE=uri;TYPE=\"cell,voice\":tel:+49-151\r\nEND:VCARD\r\n";
+    std::string text =
+        card("UID:a\r\nN:Berg;Anna;;;\r\nFN:Anna Berg\r\nORG:Acme\\, Inc.;Sales\r\n"
+             "TEL;TYPE=CELL,VOICE:+46 70\r\nTEL;TYPE=IPHONE:111\r\nTEL;type=HOME;type=FAX:222\r\n"
+             "item1.TEL:333\r\nitem1.X-ABLabel:Cabin\r\nTEL:444\r\nTEL;TYPE=work:555\r\n") +
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Zoe Fischer\r\nN:Fischer;Zoe;;;\r\n"
+        "TEL;VALUE=uri;TYPE=\"cell,voice\":tel:+49-151\r\nEND:VCARD\r\n";
     auto book = ab::AddressBook::fromVCard(text);
     ASSERT_EQ(book->count(), 2u);
     auto anna = book->allPeople()[0];
@@ -46,8 +47,9 @@ TEST(AddressBook, ReadsNamesOrganisationAndLabelledNumbers)
         std::optional<std::string> label;
         std::string value;
     };
-    const Row expected[] = {{"_$!<Mobile>!$_", "+46 70"}, {"iPhone", "111"}, {"_$!<HomeFAX>!$_", "222"},
-                            {"Cabin", "333"},            {std::nullopt, "444"}, {"_$!<Work>!$_", "555"}};
+    const Row expected[] = {{"_$!<Mobile>!$_", "+46 70"}, {"iPhone", "111"},
+                            {"_$!<HomeFAX>!$_", "222"},   {"Cabin", "333"},
+                            {std::nullopt, "444"},        {"_$!<Work>!$_", "555"}};
     auto phones = anna->phoneNumbers();
     ASSERT_EQ(phones.size(), std::size(expected));
     for (std::size_t i = 0; i < phones.size(); ++i) {
@@ -67,9 +69,10 @@ TEST(AddressBook, DecodesInlinePhotosInBothForms)
 {
     std::string png = cc::base64Encode(std::string("\x89PNG fake bytes"));
     std::string folded = png.substr(0, 5) + "\r\n " + png.substr(5);
-    auto book = ab::AddressBook::fromVCard(card("N:A;B;;;\r\nPHOTO;ENCODING=b;TYPE=PNG:" + folded + "\r\n") +
-                                           card("N:C;D;;;\r\nPHOTO:data:image/png;base64," + png + "\r\n") +
-                                           card("N:E;F;;;\r\nPHOTO;VALUE=uri:http://example.invalid/p.png\r\n"));
+    auto book =
+        ab::AddressBook::fromVCard(card("N:A;B;;;\r\nPHOTO;ENCODING=b;TYPE=PNG:" + folded + "\r\n") +
+                                   card("N:C;D;;;\r\nPHOTO:data:image/png;base64," + png + "\r\n") +
+                                   card("N:E;F;;;\r\nPHOTO;VALUE=uri:http://example.invalid/p.png\r\n"));
     ASSERT_EQ(book->count(), 3u);
     for (int i = 0; i < 2; ++i) {
         ASSERT_TRUE(book->allPeople()[i]->hasImageData());
@@ -81,9 +84,10 @@ TEST(AddressBook, DecodesInlinePhotosInBothForms)
 TEST(AddressBook, SkipsMalformedCardsWithALogLine)
 {
     ns::LogCapture log;
-    auto book = ab::AddressBook::fromVCard(card("N:Good;One;;;\r\n") + "BEGIN:VCARD\r\nN:Broken;No end;;;\r\n" +
-                                           card("N:Good;Two;;;\r\nthis line has no colon\r\n") +
-                                           card("TEL:123\r\n") + card("N:Good;Three;;;\r\n") + "\x01\xff garbage");
+    auto book =
+        ab::AddressBook::fromVCard(card("N:Good;One;;;\r\n") + "BEGIN:VCARD\r\nN:Broken;No end;;;\r\n" +
+                                   card("N:Good;Two;;;\r\nthis line has no colon\r\n") + card("TEL:123\r\n") +
+                                   card("N:Good;Three;;;\r\n") + "\x01\xff garbage");
     ASSERT_EQ(book->count(), 2u);
     EXPECT_EQ(book->allPeople()[0]->firstName(), "One");
     EXPECT_EQ(book->allPeople()[1]->firstName(), "Three");
@@ -95,10 +99,12 @@ TEST(AddressBook, IdentifiersSurviveRelaunchesAndEdits)
 {
     TemporaryFolder folder;
     std::string ids = folder.path() + "/Contacts.vcf.ids";
-    auto first = ab::AddressBook::fromVCard(card("UID:x\r\nN:X;Ann;;;\r\n") + card("UID:y\r\nN:Y;Bob;;;\r\n"), ids);
+    auto first =
+        ab::AddressBook::fromVCard(card("UID:x\r\nN:X;Ann;;;\r\n") + card("UID:y\r\nN:Y;Bob;;;\r\n"), ids);
     ab::RecordID bob = first->allPeople()[1]->recordID();
     // The file is edited: a card is added before Bob and Ann is removed.
-    auto second = ab::AddressBook::fromVCard(card("UID:z\r\nN:Z;Cid;;;\r\n") + card("UID:y\r\nN:Y;Bob;;;\r\n"), ids);
+    auto second =
+        ab::AddressBook::fromVCard(card("UID:z\r\nN:Z;Cid;;;\r\n") + card("UID:y\r\nN:Y;Bob;;;\r\n"), ids);
     EXPECT_EQ(second->allPeople()[1]->recordID(), bob);
     EXPECT_NE(second->allPeople()[0]->recordID(), first->allPeople()[0]->recordID());
     auto third = ab::AddressBook::fromVCard(card("UID:x\r\nN:X;Ann;;;\r\n"), ids);
@@ -108,7 +114,8 @@ TEST(AddressBook, IdentifiersSurviveRelaunchesAndEdits)
 TEST(AddressBook, ComparesPeopleByNameInEitherOrdering)
 {
     auto book = ab::AddressBook::fromVCard(card("N:Zeta;Anna;;;\r\n") + card("N:Alpha;Zoe;;;\r\n") +
-                                           card("ORG:Harbour Pizza\r\n") + card("N:\xC3\x85str\xC3\xB6m;\xC3\x89mile;;;\r\n"));
+                                           card("ORG:Harbour Pizza\r\n") +
+                                           card("N:\xC3\x85str\xC3\xB6m;\xC3\x89mile;;;\r\n"));
     auto people = book->allPeople();
     auto sorted = [&](ab::SortOrdering ordering) {
         auto copy = people;
@@ -121,9 +128,9 @@ TEST(AddressBook, ComparesPeopleByNameInEitherOrdering)
         return names;
     };
     EXPECT_EQ(sorted(ab::SortOrdering::ByFirstName),
-              (std::vector<std::string> {"Anna", "\xC3\x89mile", "Harbour Pizza", "Zoe"}));
+              (std::vector<std::string>{"Anna", "\xC3\x89mile", "Harbour Pizza", "Zoe"}));
     EXPECT_EQ(sorted(ab::SortOrdering::ByLastName),
-              (std::vector<std::string> {"Zoe", "\xC3\x89mile", "Harbour Pizza", "Anna"}));
+              (std::vector<std::string>{"Zoe", "\xC3\x89mile", "Harbour Pizza", "Anna"}));
 }
 
 } // namespace

@@ -25,7 +25,8 @@ struct MailSpy : mui::MailComposeViewControllerDelegate
 struct MessageSpy : mui::MessageComposeViewControllerDelegate
 {
     std::vector<mui::MessageComposeResult> results;
-    void messageComposeViewController(mui::MessageComposeViewController&, mui::MessageComposeResult result) override
+    void messageComposeViewController(mui::MessageComposeViewController&,
+                                      mui::MessageComposeResult result) override
     {
         results.push_back(result);
     }
@@ -43,7 +44,7 @@ TEST(MailComposer, SentMailLandsOnTheDeviceAsAMimeMessage)
     mail->setMessageBody("<b>Hi</b>", true);
     mail->addAttachmentData(ns::Data::withString("PNGDATA"), "image/png", "photo.png");
     mail->send();
-    ASSERT_EQ(spy->results, std::vector<mui::MailComposeResult> {mui::MailComposeResult::Sent});
+    ASSERT_EQ(spy->results, std::vector<mui::MailComposeResult>{mui::MailComposeResult::Sent});
     EXPECT_EQ(mail->sentPath(), ns::Sandbox::devicePath() + "/Mail/0001.eml");
     auto text = ns::FileManager::stringWithContentsOfFile(mail->sentPath());
     ASSERT_TRUE(text);
@@ -82,7 +83,7 @@ TEST(MessageComposer, PressingSendOnScreenWritesTheMessage)
     root->presentModalViewController(message, false);
     ui::TouchDriver driver;
     ASSERT_TRUE(driver.press("Send"));
-    ASSERT_EQ(spy->results, std::vector<mui::MessageComposeResult> {mui::MessageComposeResult::Sent});
+    ASSERT_EQ(spy->results, std::vector<mui::MessageComposeResult>{mui::MessageComposeResult::Sent});
     auto text = ns::FileManager::stringWithContentsOfFile(ns::Sandbox::devicePath() + "/Messages/0001.txt");
     ASSERT_TRUE(text);
     EXPECT_EQ(*text, "To: +46701234567\n\n\n");

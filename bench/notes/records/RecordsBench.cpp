@@ -135,7 +135,8 @@ int main(int argc, char** argv)
     double ourTime = collector.times["WriteReadNote/ours"];
     double theirTime = collector.times["WriteReadNote/generated"];
     if (ourTime > 0 && theirTime > 0)
-        std::printf("ours / generated median CPU time ratio: %.3f (below 1 is faster)\n", ourTime / theirTime);
+        std::printf("ours / generated median CPU time ratio: %.3f (below 1 is faster)\n",
+                    ourTime / theirTime);
     benchmark::Shutdown();
     return 0;
 }
