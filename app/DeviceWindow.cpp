@@ -4,6 +4,7 @@
 #include <ostream>
 
 #if VELMO_HAVE_SDL
+#include "foundation/CHandle.h"
 #include "foundation/Clock.h"
 #include "foundation/RunLoop.h"
 #include "graphics/BitmapContext.h"
@@ -43,14 +44,7 @@ constexpr double RefreshInterval = 1.0;
 // The longest the loop sleeps in the window system, so that replies on the network are taken promptly.
 constexpr double IdleWait = 0.05;
 
-struct WindowDeleter
-{
-    void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
-};
-struct SurfaceDeleter
-{
-    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
+using Window = ns::CHandle<SDL_Window, SDL_DestroyWindow>;
 
 // SDL's video system for as long as the window lives.
 class VideoSession
@@ -83,7 +77,7 @@ struct DeviceWindow::State
 {
     float m_scale;
     std::unique_ptr<VideoSession> m_video;
-    std::unique_ptr<SDL_Window, WindowDeleter> m_window;
+    Window m_window;
     ui::TouchDriver m_driver;
     std::vector<ns::Ref<ui::Touch>> m_fingers;
     bool m_dirty = true;
@@ -219,7 +213,7 @@ struct DeviceWindow::State
             cairo_image_surface_get_format(pixels) != CAIRO_FORMAT_RGB24)
             return;
         // Cairo keeps a pixel as one native 32-bit word, alpha or padding on top: SDL's ARGB8888.
-        std::unique_ptr<SDL_Surface, SurfaceDeleter> source(SDL_CreateRGBSurfaceWithFormatFrom(
+        ns::CHandle<SDL_Surface, SDL_FreeSurface> source(SDL_CreateRGBSurfaceWithFormatFrom(
             cairo_image_surface_get_data(pixels), cairo_image_surface_get_width(pixels),
             cairo_image_surface_get_height(pixels), 32, cairo_image_surface_get_stride(pixels),
             SDL_PIXELFORMAT_ARGB8888));
@@ -270,8 +264,8 @@ bool DeviceWindow::open(std::ostream& err)
     cg::Rect screen = ui::Application::screenBounds();
     int width = int(screen.size.width * m_state->m_scale);
     int height = int(screen.size.height * m_state->m_scale);
-    std::unique_ptr<SDL_Window, WindowDeleter> window(SDL_CreateWindow(
-        "Velmo", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_SHOWN));
+    Window window(SDL_CreateWindow("Velmo", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                   SDL_WINDOW_SHOWN));
     if (!window) {
         err << "velmo: cannot open a window: " << SDL_GetError() << "\n";
         return false;

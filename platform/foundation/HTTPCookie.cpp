@@ -1,5 +1,6 @@
 #include "foundation/HTTPCookie.h"
 
+#include "foundation/CHandle.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Format.h"
 #include "foundation/Number.h"
@@ -286,13 +287,13 @@ Ref<HTTPCookie> HTTPCookie::cookieWithProperties(const Dictionary& properties)
         auto origin = properties.stringForKey(HTTPCookieOriginURL);
         if (!origin)
             return nullptr;
-        std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> url(curl_url(), &curl_url_cleanup);
+        CHandle<CURLU, curl_url_cleanup> url(curl_url());
         char* host = nullptr;
         if (!url || curl_url_set(url.get(), CURLUPART_URL, origin->c_str(), 0) != CURLUE_OK ||
             curl_url_get(url.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK || !host)
             return nullptr;
+        CHandle<char, curl_free> hostHolder(host);
         domain = std::string(host);
-        curl_free(host);
     }
     std::string path = properties.stringForKey(HTTPCookiePath).value_or("/");
     if (path.empty())

@@ -1,5 +1,6 @@
 #include "foundation/HTTPCookieStorage.h"
 
+#include "foundation/CHandle.h"
 #include "foundation/Clock.h"
 #include "foundation/Dictionary.h"
 #include "foundation/String.h"
@@ -24,7 +25,7 @@ struct URLPieces
 
 bool piecesOf(std::string_view url, URLPieces& out)
 {
-    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> handle(curl_url(), &curl_url_cleanup);
+    CHandle<CURLU, curl_url_cleanup> handle(curl_url());
     if (!handle)
         return false;
     std::string text(url);
@@ -34,8 +35,8 @@ bool piecesOf(std::string_view url, URLPieces& out)
         char* value = nullptr;
         if (curl_url_get(handle.get(), part, &value, 0) != CURLUE_OK || !value)
             return false;
+        CHandle<char, curl_free> holder(value);
         into = value;
-        curl_free(value);
         return true;
     };
     if (!get(CURLUPART_SCHEME, out.scheme) || !get(CURLUPART_HOST, out.host))

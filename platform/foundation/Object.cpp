@@ -1,7 +1,9 @@
 #include "foundation/Object.h"
 
+#include "foundation/CHandle.h"
 #include "foundation/Format.h"
 
+#include <cstdlib>
 #include <cxxabi.h>
 #include <typeinfo>
 
@@ -11,8 +13,7 @@ std::string Object::className() const
 {
     const char* mangled = typeid(*this).name();
     int status = 0;
-    std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
-                                                     std::free);
+    CHandle<char, ::free> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status));
     std::string name = status == 0 && demangled ? demangled.get() : mangled;
     if (name.rfind("ns::", 0) == 0)
         name = "NS" + name.substr(4);

@@ -1,6 +1,7 @@
 #include "foundation/PropertyList.h"
 
 #include "foundation/Array.h"
+#include "foundation/CHandle.h"
 #include "foundation/Data.h"
 #include "foundation/Date.h"
 #include "foundation/Dictionary.h"
@@ -32,17 +33,9 @@ constexpr double ReferenceDateOffset = 978307200.0;
 // A binary property list may share objects; expanded into a tree it must stay within this many nodes.
 constexpr uint64_t MaximumExpandedNodes = 4'000'000;
 
-struct PlistDeleter
-{
-    void operator()(void* node) const { plist_free(node); }
-};
-using PlistPtr = std::unique_ptr<void, PlistDeleter>;
-
-struct FreeDeleter
-{
-    void operator()(void* memory) const { std::free(memory); }
-};
-using MallocPtr = std::unique_ptr<char, FreeDeleter>;
+using PlistPtr = CHandle<void, plist_free>;
+// The library hands out its texts and iterators from malloc.
+using MallocPtr = CHandle<char, ::free>;
 
 Ref<Error> corrupt(const std::string& reason)
 {
@@ -489,7 +482,7 @@ Id fromNode(plist_t node, int depth, std::string& reason)
         entries.reserve(plist_dict_get_size(node));
         plist_dict_iter iterator = nullptr;
         plist_dict_new_iter(node, &iterator);
-        MallocPtr iteratorHolder(static_cast<char*>(iterator));
+        CHandle<void, ::free> iteratorHolder(iterator);
         for (;;) {
             char* key = nullptr;
             plist_t item = nullptr;

@@ -1,5 +1,6 @@
 #include "foundation/URLConnection.h"
 
+#include "foundation/CHandle.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Error.h"
 #include "foundation/HTTPCookieStorage.h"
@@ -46,20 +47,15 @@ TimeInterval boundedTimeout(TimeInterval timeout)
     return timeout;
 }
 
-struct CurlURLDeleter
-{
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
-using CurlURL = std::unique_ptr<CURLU, CurlURLDeleter>;
+using CurlURL = CHandle<CURLU, curl_url_cleanup>;
 
 std::optional<std::string> urlPart(CURLU* url, CURLUPart part, unsigned flags = 0)
 {
     char* value = nullptr;
     if (curl_url_get(url, part, &value, flags) != CURLUE_OK || !value)
         return std::nullopt;
-    std::string text(value);
-    curl_free(value);
-    return text;
+    CHandle<char, curl_free> holder(value);
+    return std::string(value);
 }
 
 std::string describeCode(long code)
@@ -173,7 +169,7 @@ private:
     void afterCurl(std::vector<Ref<URLConnection>> timedOut = {});
 
     RunLoop& m_loop;
-    CURLM* m_multi = nullptr;
+    CHandle<CURLM, curl_multi_cleanup> m_multi;
     int m_timerFd = -1;
     int m_timerSource = 0;
     std::map<curl_socket_t, int> m_sockets;
@@ -184,22 +180,14 @@ private:
 // One hop of a connection: the easy handle and what it has received but not yet told.
 struct URLConnection::Transfer
 {
-    struct EasyDeleter
-    {
-        void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-    };
-    struct ListDeleter
-    {
-        void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-    };
     struct Event
     {
         Ref<URLResponse> response;
         std::vector<uint8_t> data;
     };
 
-    std::unique_ptr<CURL, EasyDeleter> easy;
-    std::unique_ptr<curl_slist, ListDeleter> headers;
+    CHandle<CURL, curl_easy_cleanup> easy;
+    CHandle<curl_slist, curl_slist_free_all> headers;
     Ref<ns::URL> url;
     Ref<Data> body;
     bool handleCookies = true;
@@ -227,14 +215,14 @@ struct URLConnection::Transfer
 URLLoader::URLLoader(RunLoop& loop) : m_loop(loop)
 {
     initialiseCurl();
-    m_multi = curl_multi_init();
+    m_multi.reset(curl_multi_init());
     m_timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (!m_multi || m_timerFd < 0)
         return;
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &URLLoader::socketCallback);
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &URLLoader::timerCallback);
-    curl_multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
+    curl_multi_setopt(m_multi.get(), CURLMOPT_SOCKETFUNCTION, &URLLoader::socketCallback);
+    curl_multi_setopt(m_multi.get(), CURLMOPT_SOCKETDATA, this);
+    curl_multi_setopt(m_multi.get(), CURLMOPT_TIMERFUNCTION, &URLLoader::timerCallback);
+    curl_multi_setopt(m_multi.get(), CURLMOPT_TIMERDATA, this);
     m_timerSource = m_loop.addSource(m_timerFd, POLLIN, [this](short) { onTimer(); });
 }
 
@@ -244,7 +232,7 @@ URLLoader::~URLLoader()
     auto active = std::move(m_active);
     for (auto& connection : active) {
         if (connection->m_transfer && connection->m_transfer->easy)
-            curl_multi_remove_handle(m_multi, connection->m_transfer->easy.get());
+            curl_multi_remove_handle(m_multi.get(), connection->m_transfer->easy.get());
         connection->m_state = URLConnection::State::Done;
         connection->m_transfer.reset();
         connection->m_delegate.reset();
@@ -254,8 +242,7 @@ URLLoader::~URLLoader()
         m_loop.removeSource(source);
     if (m_timerSource)
         m_loop.removeSource(m_timerSource);
-    if (m_multi)
-        curl_multi_cleanup(m_multi);
+    m_multi.reset(); // in its place in the order: after the sources, before the timer
     if (m_timerFd >= 0)
         close(m_timerFd);
 }
@@ -272,7 +259,7 @@ Ref<URLLoader> URLLoader::forCurrentThread()
 
 bool URLLoader::add(const Ref<URLConnection>& connection, CURL* easy)
 {
-    if (!isValid() || curl_multi_add_handle(m_multi, easy) != CURLM_OK)
+    if (!isValid() || curl_multi_add_handle(m_multi.get(), easy) != CURLM_OK)
         return false;
     m_active.push_back(connection);
     rearm();
@@ -282,7 +269,7 @@ bool URLLoader::add(const Ref<URLConnection>& connection, CURL* easy)
 void URLLoader::remove(URLConnection* connection, CURL* easy)
 {
     if (easy)
-        curl_multi_remove_handle(m_multi, easy);
+        curl_multi_remove_handle(m_multi.get(), easy);
     std::erase_if(m_active,
                   [connection](const Ref<URLConnection>& active) { return active.get() == connection; });
     rearm();
@@ -347,7 +334,7 @@ void URLLoader::onSocket(curl_socket_t socket, short revents)
     if (revents & (POLLERR | POLLNVAL))
         flags |= CURL_CSELECT_ERR;
     int running = 0;
-    curl_multi_socket_action(m_multi, socket, flags, &running);
+    curl_multi_socket_action(m_multi.get(), socket, flags, &running);
     afterCurl();
 }
 
@@ -360,7 +347,7 @@ void URLLoader::onTimer()
     if (m_curlDeadline && *m_curlDeadline <= now) {
         m_curlDeadline.reset();
         int running = 0;
-        curl_multi_socket_action(m_multi, CURL_SOCKET_TIMEOUT, 0, &running);
+        curl_multi_socket_action(m_multi.get(), CURL_SOCKET_TIMEOUT, 0, &running);
     }
     std::vector<Ref<URLConnection>> timedOut;
     for (const auto& connection : m_active)
@@ -374,7 +361,7 @@ void URLLoader::afterCurl(std::vector<Ref<URLConnection>> timedOut)
     // Reports are made here, outside libcurl's callbacks, so that a delegate may cancel or start loads.
     std::vector<std::pair<Ref<URLConnection>, CURLcode>> done;
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(m_multi, &left)) {
+    while (CURLMsg* message = curl_multi_info_read(m_multi.get(), &left)) {
         if (message->msg != CURLMSG_DONE)
             continue;
         for (const auto& connection : m_active)
@@ -621,10 +608,12 @@ bool URLConnection::beginHop(Ref<Error>* error)
         sendsBody = transfer->body->length() > 0 || method == "POST";
     }
 
-    curl_slist* list = nullptr;
+    CHandle<curl_slist, curl_slist_free_all> list;
     auto append = [&](const std::string& line) {
-        if (curl_slist* grown = curl_slist_append(list, line.c_str()))
-            list = grown;
+        if (curl_slist* grown = curl_slist_append(list.get(), line.c_str())) {
+            (void)list.release(); // the same list, or a new one when it was empty
+            list.reset(grown);
+        }
     };
     bool haveContentType = false, haveCookie = false, haveAuthorization = false;
     for (const auto& [name, value] : m_current->headerFields()) {
@@ -644,8 +633,8 @@ bool URLConnection::beginHop(Ref<Error>* error)
         if (auto cookie = fields->stringForKey("Cookie"))
             append("Cookie: " + *cookie);
     }
-    transfer->headers.reset(list);
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, list);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, list.get());
+    transfer->headers = std::move(list);
     if (user && !haveAuthorization) {
         curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
         curl_easy_setopt(easy, CURLOPT_USERNAME, user->c_str());

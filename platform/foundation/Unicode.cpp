@@ -1,5 +1,6 @@
 #include "foundation/Unicode.h"
 
+#include "foundation/CHandle.h"
 #include "foundation/Text.h"
 
 #include <unicode/uchar.h>
@@ -204,23 +205,18 @@ std::string indexLetter(std::string_view text)
 
 struct Collator::Impl
 {
-    UCollator* collator = nullptr;
-    ~Impl()
-    {
-        if (collator)
-            ucol_close(collator);
-    }
+    CHandle<UCollator, ucol_close> collator;
 };
 
 Collator::Collator(const std::string& locale) : m_impl(std::make_unique<Impl>())
 {
     UErrorCode status = U_ZERO_ERROR;
-    m_impl->collator = ucol_open(locale.c_str(), &status);
+    m_impl->collator.reset(ucol_open(locale.c_str(), &status));
     if (U_FAILURE(status)) {
         status = U_ZERO_ERROR;
-        m_impl->collator = ucol_open("", &status);
+        m_impl->collator.reset(ucol_open("", &status));
         if (U_FAILURE(status))
-            m_impl->collator = nullptr;
+            m_impl->collator.reset();
     }
 }
 
@@ -230,8 +226,8 @@ int Collator::compare(std::string_view a, std::string_view b) const
 {
     if (m_impl->collator) {
         UErrorCode status = U_ZERO_ERROR;
-        UCollationResult result = ucol_strcollUTF8(m_impl->collator, a.data(), length32(a.size()), b.data(),
-                                                   length32(b.size()), &status);
+        UCollationResult result = ucol_strcollUTF8(m_impl->collator.get(), a.data(), length32(a.size()),
+                                                   b.data(), length32(b.size()), &status);
         if (U_SUCCESS(status))
             return result == UCOL_LESS ? -1 : (result == UCOL_GREATER ? 1 : 0);
     }

@@ -1,5 +1,6 @@
 #include "foundation/XMLParser.h"
 
+#include "foundation/CHandle.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Error.h"
 #include "foundation/String.h"
@@ -35,15 +36,13 @@ std::string qualified(const xmlChar* prefix, const xmlChar* localName)
     return text(prefix) + ":" + text(localName);
 }
 
-struct ContextDeleter
+// A push parser may have begun a document of its own; it goes with the parser.
+void freeParserAndDocument(xmlParserCtxt* context)
 {
-    void operator()(xmlParserCtxt* context) const
-    {
-        if (context->myDoc)
-            xmlFreeDoc(context->myDoc);
-        xmlFreeParserCtxt(context);
-    }
-};
+    if (context->myDoc)
+        xmlFreeDoc(context->myDoc);
+    xmlFreeParserCtxt(context);
+}
 
 } // namespace
 
@@ -223,7 +222,7 @@ bool XMLParser::parse()
     // No internal/external subset, entity or notation declaration handlers: declarations are read for
     // well-formedness and forgotten, and no external subset is ever loaded.
 
-    std::unique_ptr<xmlParserCtxt, ContextDeleter> context(
+    CHandle<xmlParserCtxt, freeParserAndDocument> context(
         xmlCreatePushParserCtxt(&handler, this, nullptr, 0, nullptr));
     if (!context) {
         fail(XMLParserInternalError, "The parser could not be created.");

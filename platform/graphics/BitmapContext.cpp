@@ -55,19 +55,16 @@ ns::Ref<BitmapContext> BitmapContext::create(std::size_t width, std::size_t heig
         bytesPerRow = width * bytesPerPixel;
     else if (bytesPerRow < width * bytesPerPixel)
         return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(format, int(width), int(height));
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    Surface surface(cairo_image_surface_create(format, int(width), int(height)));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    }
-    return std::make_shared<BitmapContext>(surface, width, height, bytesPerRow, space, alphaInfo, origin,
-                                           scale);
+    return std::make_shared<BitmapContext>(std::move(surface), width, height, bytesPerRow, space, alphaInfo,
+                                           origin, scale);
 }
 
-BitmapContext::BitmapContext(cairo_surface_t* surface, std::size_t width, std::size_t height,
-                             std::size_t bytesPerRow, ColorSpace space, AlphaInfo alphaInfo, Origin origin,
-                             Float scale)
-    : Context(surface, origin, Float(height), scale), m_width(width), m_height(height),
+BitmapContext::BitmapContext(Surface surface, std::size_t width, std::size_t height, std::size_t bytesPerRow,
+                             ColorSpace space, AlphaInfo alphaInfo, Origin origin, Float scale)
+    : Context(std::move(surface), origin, Float(height), scale), m_width(width), m_height(height),
       m_bytesPerRow(bytesPerRow), m_colorSpace(space), m_alphaInfo(alphaInfo), m_scale(scale)
 {
 }
@@ -84,15 +81,13 @@ ns::Ref<Image> BitmapContext::makeImage()
     cairo_format_t format = cairo_image_surface_get_format(source);
     bool grey = m_colorSpace == ColorSpace::Gray;
     cairo_format_t outFormat = grey ? CAIRO_FORMAT_A8 : format;
-    cairo_surface_t* out = cairo_image_surface_create(outFormat, int(m_width), int(m_height));
-    if (cairo_surface_status(out) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(out);
+    Surface out(cairo_image_surface_create(outFormat, int(m_width), int(m_height)));
+    if (cairo_surface_status(out.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    }
     const uint8_t* src = cairo_image_surface_get_data(source);
     std::size_t srcStride = std::size_t(cairo_image_surface_get_stride(source));
-    uint8_t* dst = cairo_image_surface_get_data(out);
-    std::size_t dstStride = std::size_t(cairo_image_surface_get_stride(out));
+    uint8_t* dst = cairo_image_surface_get_data(out.get());
+    std::size_t dstStride = std::size_t(cairo_image_surface_get_stride(out.get()));
     for (std::size_t y = 0; y < m_height; ++y) {
         if (!grey) {
             std::memcpy(dst + y * dstStride, src + y * srcStride,
@@ -106,8 +101,8 @@ ns::Ref<Image> BitmapContext::makeImage()
             dst[y * dstStride + x] = uint8_t((r * 299 + g * 587 + b * 114 + 500) / 1000);
         }
     }
-    cairo_surface_mark_dirty(out);
-    return std::make_shared<Image>(out, m_colorSpace, m_alphaInfo, m_bytesPerRow);
+    cairo_surface_mark_dirty(out.get());
+    return std::make_shared<Image>(std::move(out), m_colorSpace, m_alphaInfo, m_bytesPerRow);
 }
 
 Color BitmapContext::pixel(std::size_t x, std::size_t y)

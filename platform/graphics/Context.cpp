@@ -85,19 +85,15 @@ bool finite(Float value)
 
 } // namespace
 
-Context::Context(cairo_surface_t* surface, Origin origin, Float pixelHeight, Float scale)
-    : m_surface(surface), m_cr(cairo_create(surface)), m_origin(origin), m_pixelHeight(pixelHeight),
-      m_scale(scale)
+Context::Context(Surface surface, Origin origin, Float pixelHeight, Float scale)
+    : m_surface(std::move(surface)), m_cr(cairo_create(m_surface.get())), m_origin(origin),
+      m_pixelHeight(pixelHeight), m_scale(scale)
 {
     m_state.ctm = initialCTM();
     applyMatrix();
 }
 
-Context::~Context()
-{
-    cairo_destroy(m_cr);
-    cairo_surface_destroy(m_surface);
-}
+Context::~Context() = default;
 
 AffineTransform Context::initialCTM() const
 {
@@ -112,14 +108,14 @@ void Context::resetState()
         endTransparencyLayer();
     while (!m_saved.empty())
         restoreGState();
-    cairo_new_path(m_cr);
-    cairo_reset_clip(m_cr);
+    cairo_new_path(m_cr.get());
+    cairo_reset_clip(m_cr.get());
     m_state = State{};
     m_state.ctm = initialCTM();
-    cairo_set_line_width(m_cr, 1);
-    cairo_set_line_cap(m_cr, CAIRO_LINE_CAP_BUTT);
-    cairo_set_line_join(m_cr, CAIRO_LINE_JOIN_MITER);
-    cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_DEFAULT);
+    cairo_set_line_width(m_cr.get(), 1);
+    cairo_set_line_cap(m_cr.get(), CAIRO_LINE_CAP_BUTT);
+    cairo_set_line_join(m_cr.get(), CAIRO_LINE_JOIN_MITER);
+    cairo_set_antialias(m_cr.get(), CAIRO_ANTIALIAS_DEFAULT);
     applyMatrix();
     applyOperator();
 }
@@ -127,7 +123,7 @@ void Context::resetState()
 void Context::saveGState()
 {
     m_saved.push_back(m_state);
-    cairo_save(m_cr);
+    cairo_save(m_cr.get());
 }
 
 void Context::restoreGState()
@@ -137,7 +133,7 @@ void Context::restoreGState()
         return;
     m_state = m_saved.back();
     m_saved.pop_back();
-    cairo_restore(m_cr);
+    cairo_restore(m_cr.get());
     applyMatrix();
 }
 
@@ -183,36 +179,36 @@ void Context::applyMatrix()
     if (std::fabs(double(t.a) * t.d - double(t.b) * t.c) < 1e-12)
         t = AffineTransform{1e-6f, 0, 0, 1e-6f, t.tx, t.ty};
     cairo_matrix_t m = toCairo(t);
-    cairo_set_matrix(m_cr, &m);
+    cairo_set_matrix(m_cr.get(), &m);
 }
 
 void Context::applyOperator()
 {
-    cairo_set_operator(m_cr, toCairo(m_state.blend));
+    cairo_set_operator(m_cr.get(), toCairo(m_state.blend));
 }
 
 void Context::applySource(const Color& color)
 {
-    cairo_set_source_rgba(m_cr, unit(color.red), unit(color.green), unit(color.blue),
+    cairo_set_source_rgba(m_cr.get(), unit(color.red), unit(color.green), unit(color.blue),
                           unit(color.alpha) * m_state.alpha);
 }
 
 void Context::beginPath()
 {
-    cairo_new_path(m_cr);
+    cairo_new_path(m_cr.get());
 }
 
 void Context::moveToPoint(Float x, Float y)
 {
-    cairo_move_to(m_cr, x, y);
+    cairo_move_to(m_cr.get(), x, y);
 }
 
 void Context::addLineToPoint(Float x, Float y)
 {
-    if (cairo_has_current_point(m_cr))
-        cairo_line_to(m_cr, x, y);
+    if (cairo_has_current_point(m_cr.get()))
+        cairo_line_to(m_cr.get(), x, y);
     else
-        cairo_move_to(m_cr, x, y);
+        cairo_move_to(m_cr.get(), x, y);
 }
 
 void Context::addArc(Float x, Float y, Float radius, Float start, Float end, bool clockwise)
@@ -221,25 +217,25 @@ void Context::addArc(Float x, Float y, Float radius, Float start, Float end, boo
         return;
     // Angles grow from +x towards +y in user space; "clockwise" in the y-up space goes the other way.
     if (clockwise)
-        cairo_arc_negative(m_cr, x, y, radius, start, end);
+        cairo_arc_negative(m_cr.get(), x, y, radius, start, end);
     else
-        cairo_arc(m_cr, x, y, radius, start, end);
+        cairo_arc(m_cr.get(), x, y, radius, start, end);
 }
 
 void Context::addArcToPoint(Float x1, Float y1, Float x2, Float y2, Float radius)
 {
-    if (!cairo_has_current_point(m_cr)) {
-        cairo_move_to(m_cr, x1, y1);
+    if (!cairo_has_current_point(m_cr.get())) {
+        cairo_move_to(m_cr.get(), x1, y1);
         return;
     }
     double x0, y0;
-    cairo_get_current_point(m_cr, &x0, &y0);
+    cairo_get_current_point(m_cr.get(), &x0, &y0);
     double ux = x0 - x1, uy = y0 - y1; // from the corner back to the start
     double vx = x2 - x1, vy = y2 - y1; // from the corner on to the end
     double lu = std::hypot(ux, uy), lv = std::hypot(vx, vy);
     double cross = ux * vy - uy * vx;
     if (!(radius > 0) || lu == 0 || lv == 0 || std::fabs(cross) < 1e-9 * lu * lv) {
-        cairo_line_to(m_cr, x1, y1);
+        cairo_line_to(m_cr.get(), x1, y1);
         return;
     }
     ux /= lu, uy /= lu, vx /= lv, vy /= lv;
@@ -254,40 +250,40 @@ void Context::addArcToPoint(Float x1, Float y1, Float x2, Float y2, Float radius
     double cx = x1 + bx / lb * centre, cy = y1 + by / lb * centre;
     double a1 = std::atan2(t1y - cy, t1x - cx);
     double a2 = std::atan2(t2y - cy, t2x - cx);
-    cairo_line_to(m_cr, t1x, t1y);
+    cairo_line_to(m_cr.get(), t1x, t1y);
     // Travelling start -> corner -> end turns towards the centre's side; the arc turns the same way.
     double turn = (x1 - x0) * (y2 - y1) - (y1 - y0) * (x2 - x1);
     if (turn > 0)
-        cairo_arc(m_cr, cx, cy, radius, a1, a2);
+        cairo_arc(m_cr.get(), cx, cy, radius, a1, a2);
     else
-        cairo_arc_negative(m_cr, cx, cy, radius, a1, a2);
+        cairo_arc_negative(m_cr.get(), cx, cy, radius, a1, a2);
 }
 
 void Context::addCurveToPoint(Float cp1x, Float cp1y, Float cp2x, Float cp2y, Float x, Float y)
 {
-    if (!cairo_has_current_point(m_cr))
-        cairo_move_to(m_cr, cp1x, cp1y);
-    cairo_curve_to(m_cr, cp1x, cp1y, cp2x, cp2y, x, y);
+    if (!cairo_has_current_point(m_cr.get()))
+        cairo_move_to(m_cr.get(), cp1x, cp1y);
+    cairo_curve_to(m_cr.get(), cp1x, cp1y, cp2x, cp2y, x, y);
 }
 
 void Context::addQuadCurveToPoint(Float cpx, Float cpy, Float x, Float y)
 {
-    if (!cairo_has_current_point(m_cr))
-        cairo_move_to(m_cr, cpx, cpy);
+    if (!cairo_has_current_point(m_cr.get()))
+        cairo_move_to(m_cr.get(), cpx, cpy);
     double x0, y0;
-    cairo_get_current_point(m_cr, &x0, &y0);
-    cairo_curve_to(m_cr, x0 + 2.0 / 3 * (cpx - x0), y0 + 2.0 / 3 * (cpy - y0), x + 2.0 / 3 * (cpx - x),
+    cairo_get_current_point(m_cr.get(), &x0, &y0);
+    cairo_curve_to(m_cr.get(), x0 + 2.0 / 3 * (cpx - x0), y0 + 2.0 / 3 * (cpy - y0), x + 2.0 / 3 * (cpx - x),
                    y + 2.0 / 3 * (cpy - y), x, y);
 }
 
 void Context::closePath()
 {
-    cairo_close_path(m_cr);
+    cairo_close_path(m_cr.get());
 }
 
 void Context::addRect(const Rect& rect)
 {
-    cairo_rectangle(m_cr, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+    cairo_rectangle(m_cr.get(), rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
 }
 
 void Context::addEllipseInRect(const Rect& rect)
@@ -295,48 +291,46 @@ void Context::addEllipseInRect(const Rect& rect)
     Rect r = standardize(rect);
     if (r.isEmpty())
         return;
-    cairo_save(m_cr);
-    cairo_translate(m_cr, r.midX(), r.midY());
-    cairo_scale(m_cr, r.size.width / 2, r.size.height / 2);
-    cairo_new_sub_path(m_cr);
-    cairo_arc(m_cr, 0, 0, 1, 0, 2 * M_PI);
-    cairo_close_path(m_cr);
-    cairo_restore(m_cr);
+    cairo_save(m_cr.get());
+    cairo_translate(m_cr.get(), r.midX(), r.midY());
+    cairo_scale(m_cr.get(), r.size.width / 2, r.size.height / 2);
+    cairo_new_sub_path(m_cr.get());
+    cairo_arc(m_cr.get(), 0, 0, 1, 0, 2 * M_PI);
+    cairo_close_path(m_cr.get());
+    cairo_restore(m_cr.get());
 }
 
 bool Context::isPathEmpty() const
 {
-    cairo_path_t* path = cairo_copy_path(m_cr);
-    bool empty = path->num_data == 0;
-    cairo_path_destroy(path);
-    return empty;
+    ns::CHandle<cairo_path_t, cairo_path_destroy> path(cairo_copy_path(m_cr.get()));
+    return path->num_data == 0;
 }
 
 Point Context::getPathCurrentPoint() const
 {
-    if (!cairo_has_current_point(m_cr))
+    if (!cairo_has_current_point(m_cr.get()))
         return {};
     double x, y;
-    cairo_get_current_point(m_cr, &x, &y);
+    cairo_get_current_point(m_cr.get(), &x, &y);
     return makePoint(Float(x), Float(y));
 }
 
 void Context::clip()
 {
-    cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_WINDING);
-    cairo_clip(m_cr);
+    cairo_set_fill_rule(m_cr.get(), CAIRO_FILL_RULE_WINDING);
+    cairo_clip(m_cr.get());
 }
 
 void Context::eoClip()
 {
-    cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_clip(m_cr);
-    cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_WINDING);
+    cairo_set_fill_rule(m_cr.get(), CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_clip(m_cr.get());
+    cairo_set_fill_rule(m_cr.get(), CAIRO_FILL_RULE_WINDING);
 }
 
 void Context::clipToRect(const Rect& rect)
 {
-    cairo_new_path(m_cr);
+    cairo_new_path(m_cr.get());
     addRect(rect);
     clip();
 }
@@ -344,7 +338,7 @@ void Context::clipToRect(const Rect& rect)
 Rect Context::getClipBoundingBox() const
 {
     double x0, y0, x1, y1;
-    cairo_clip_extents(m_cr, &x0, &y0, &x1, &y1);
+    cairo_clip_extents(m_cr.get(), &x0, &y0, &x1, &y1);
     return standardize(makeRect(Float(x0), Float(y0), Float(x1 - x0), Float(y1 - y0)));
 }
 
@@ -370,7 +364,7 @@ void Context::setLineWidth(Float width)
     if (!(width >= 0) || !finite(width))
         return;
     m_state.lineWidth = width;
-    cairo_set_line_width(m_cr, width);
+    cairo_set_line_width(m_cr.get(), width);
 }
 
 Float Context::lineWidth() const
@@ -380,16 +374,16 @@ Float Context::lineWidth() const
 
 void Context::setLineCap(LineCap cap)
 {
-    cairo_set_line_cap(m_cr, cap == LineCap::Round    ? CAIRO_LINE_CAP_ROUND
-                             : cap == LineCap::Square ? CAIRO_LINE_CAP_SQUARE
-                                                      : CAIRO_LINE_CAP_BUTT);
+    cairo_set_line_cap(m_cr.get(), cap == LineCap::Round    ? CAIRO_LINE_CAP_ROUND
+                                   : cap == LineCap::Square ? CAIRO_LINE_CAP_SQUARE
+                                                            : CAIRO_LINE_CAP_BUTT);
 }
 
 void Context::setLineJoin(LineJoin join)
 {
-    cairo_set_line_join(m_cr, join == LineJoin::Round   ? CAIRO_LINE_JOIN_ROUND
-                              : join == LineJoin::Bevel ? CAIRO_LINE_JOIN_BEVEL
-                                                        : CAIRO_LINE_JOIN_MITER);
+    cairo_set_line_join(m_cr.get(), join == LineJoin::Round   ? CAIRO_LINE_JOIN_ROUND
+                                    : join == LineJoin::Bevel ? CAIRO_LINE_JOIN_BEVEL
+                                                              : CAIRO_LINE_JOIN_MITER);
 }
 
 void Context::setAlpha(Float alpha)
@@ -423,7 +417,7 @@ InterpolationQuality Context::interpolationQuality() const
 
 void Context::setShouldAntialias(bool antialias)
 {
-    cairo_set_antialias(m_cr, antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+    cairo_set_antialias(m_cr.get(), antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
 }
 
 void Context::setShadow(Size offset, Float blur, const Color& color)
@@ -436,34 +430,34 @@ void Context::setShadow(Size offset, Float blur, const Color& color)
 void Context::fillPath()
 {
     applySource(m_state.fill);
-    cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_WINDING);
-    cairo_fill(m_cr);
+    cairo_set_fill_rule(m_cr.get(), CAIRO_FILL_RULE_WINDING);
+    cairo_fill(m_cr.get());
 }
 
 void Context::eoFillPath()
 {
     applySource(m_state.fill);
-    cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_fill(m_cr);
-    cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_WINDING);
+    cairo_set_fill_rule(m_cr.get(), CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_fill(m_cr.get());
+    cairo_set_fill_rule(m_cr.get(), CAIRO_FILL_RULE_WINDING);
 }
 
 void Context::strokePath()
 {
     applySource(m_state.stroke);
-    cairo_stroke(m_cr);
+    cairo_stroke(m_cr.get());
 }
 
 void Context::fillRect(const Rect& rect)
 {
-    cairo_new_path(m_cr);
+    cairo_new_path(m_cr.get());
     addRect(rect);
     fillPath();
 }
 
 void Context::strokeRect(const Rect& rect)
 {
-    cairo_new_path(m_cr);
+    cairo_new_path(m_cr.get());
     addRect(rect);
     strokePath();
 }
@@ -478,34 +472,34 @@ void Context::strokeRectWithWidth(const Rect& rect, Float width)
 
 void Context::fillEllipseInRect(const Rect& rect)
 {
-    cairo_new_path(m_cr);
+    cairo_new_path(m_cr.get());
     addEllipseInRect(rect);
     fillPath();
 }
 
 void Context::strokeEllipseInRect(const Rect& rect)
 {
-    cairo_new_path(m_cr);
+    cairo_new_path(m_cr.get());
     addEllipseInRect(rect);
     strokePath();
 }
 
 void Context::clearRect(const Rect& rect)
 {
-    cairo_save(m_cr);
-    cairo_new_path(m_cr);
+    cairo_save(m_cr.get());
+    cairo_new_path(m_cr.get());
     addRect(rect);
-    cairo_set_operator(m_cr, CAIRO_OPERATOR_CLEAR);
-    cairo_fill(m_cr);
-    cairo_restore(m_cr);
+    cairo_set_operator(m_cr.get(), CAIRO_OPERATOR_CLEAR);
+    cairo_fill(m_cr.get());
+    cairo_restore(m_cr.get());
 }
 
 void Context::strokeLineSegments(const std::vector<Point>& points)
 {
-    cairo_new_path(m_cr);
+    cairo_new_path(m_cr.get());
     for (std::size_t i = 0; i + 1 < points.size(); i += 2) {
-        cairo_move_to(m_cr, points[i].x, points[i].y);
-        cairo_line_to(m_cr, points[i + 1].x, points[i + 1].y);
+        cairo_move_to(m_cr.get(), points[i].x, points[i].y);
+        cairo_line_to(m_cr.get(), points[i + 1].x, points[i + 1].y);
     }
     strokePath();
 }
@@ -517,28 +511,28 @@ void Context::drawImage(const Rect& rect, const Image& image)
         !finite(r.size.height))
         return;
     double w = double(image.width()), h = double(image.height());
-    cairo_save(m_cr);
+    cairo_save(m_cr.get());
     // Pixel (px, py), row 0 on top, lands at (x + px w / iw, maxY - py h / ih): the top row at max y.
-    cairo_translate(m_cr, r.origin.x, r.origin.y + r.size.height);
-    cairo_scale(m_cr, r.size.width / w, -r.size.height / h);
-    cairo_new_path(m_cr);
-    cairo_rectangle(m_cr, 0, 0, w, h);
-    cairo_clip(m_cr);
-    cairo_set_source_surface(m_cr, image.paintableSurface(), 0, 0);
-    cairo_pattern_t* pattern = cairo_get_source(m_cr);
+    cairo_translate(m_cr.get(), r.origin.x, r.origin.y + r.size.height);
+    cairo_scale(m_cr.get(), r.size.width / w, -r.size.height / h);
+    cairo_new_path(m_cr.get());
+    cairo_rectangle(m_cr.get(), 0, 0, w, h);
+    cairo_clip(m_cr.get());
+    cairo_set_source_surface(m_cr.get(), image.paintableSurface(), 0, 0);
+    cairo_pattern_t* pattern = cairo_get_source(m_cr.get());
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_pattern_set_filter(pattern, toCairo(m_state.interpolation));
     if (m_state.alpha >= 1)
-        cairo_paint(m_cr);
+        cairo_paint(m_cr.get());
     else
-        cairo_paint_with_alpha(m_cr, m_state.alpha);
-    cairo_restore(m_cr);
+        cairo_paint_with_alpha(m_cr.get(), m_state.alpha);
+    cairo_restore(m_cr.get());
 }
 
 void Context::beginTransparencyLayer()
 {
     m_layers.push_back(Layer{m_state, m_saved.size()});
-    cairo_push_group(m_cr);
+    cairo_push_group(m_cr.get());
     m_state.alpha = 1;
     m_state.blend = BlendMode::Normal;
     applyOperator();
@@ -551,17 +545,17 @@ void Context::endTransparencyLayer()
     Layer layer = m_layers.back();
     while (m_saved.size() > layer.savedDepth) {
         m_saved.pop_back();
-        cairo_restore(m_cr);
+        cairo_restore(m_cr.get());
     }
     m_layers.pop_back();
-    cairo_pop_group_to_source(m_cr);
+    cairo_pop_group_to_source(m_cr.get());
     m_state = layer.state;
     applyMatrix();
     applyOperator();
     if (m_state.alpha >= 1)
-        cairo_paint(m_cr);
+        cairo_paint(m_cr.get());
     else
-        cairo_paint_with_alpha(m_cr, m_state.alpha);
+        cairo_paint_with_alpha(m_cr.get(), m_state.alpha);
 }
 
 } // namespace cg

@@ -6,8 +6,6 @@
 
 #include <vector>
 
-typedef struct _cairo cairo_t;
-
 namespace cg {
 
 // How drawn pixels combine with what is there; the values are the platform's.
@@ -149,15 +147,15 @@ public:
 
     // The cairo context, for text drawing and the renderer. Its matrix is kept in step with the CTM and
     // its operator with the blend mode.
-    cairo_t* cairo() const { return m_cr; }
+    cairo_t* cairo() const { return m_cr.get(); }
     // Makes the cairo source the fill colour at the current alpha, for drawing done with cairo directly.
     void useFillAsSource() { applySource(m_state.fill); }
 
 protected:
-    // Takes one reference of `surface`, whose device space is `pixelHeight` pixels tall and has `scale`
-    // pixels per user unit at the start.
-    Context(cairo_surface_t* surface, Origin origin, Float pixelHeight, Float scale);
-    cairo_surface_t* surfaceHandle() const { return m_surface; }
+    // Draws on `surface`, whose device space is `pixelHeight` pixels tall and has `scale` pixels per user
+    // unit at the start.
+    Context(Surface surface, Origin origin, Float pixelHeight, Float scale);
+    cairo_surface_t* surfaceHandle() const { return m_surface.get(); }
     // Back to the state at creation (a new PDF page).
     void resetState();
 
@@ -185,8 +183,8 @@ private:
     void applySource(const Color& color);
     AffineTransform initialCTM() const;
 
-    cairo_surface_t* m_surface;
-    cairo_t* m_cr;
+    Surface m_surface;
+    ns::CHandle<cairo_t, cairo_destroy> m_cr; // made from the surface, so released before it
     Origin m_origin;
     Float m_pixelHeight;
     Float m_scale;

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "foundation/CHandle.h"
 #include "foundation/Object.h"
 #include "graphics/Color.h"
 #include "graphics/Geometry.h"
 
-#include <cstdint>
+#include <cairo.h>
 
-typedef struct _cairo_surface cairo_surface_t;
+#include <cstdint>
 
 namespace cg {
 
 template <class T> using Ref = ns::Ref<T>;
+// One reference of a cairo surface.
+using Surface = ns::CHandle<cairo_surface_t, cairo_surface_destroy>;
 
 enum class ColorSpace {
     None, // alpha-only images and masks carry no colour
@@ -41,8 +44,7 @@ bool carriesAlpha(AlphaInfo info);
 class Image
 {
 public:
-    // Takes one reference of `surface`.
-    Image(cairo_surface_t* surface, ColorSpace space, AlphaInfo alphaInfo, std::size_t bytesPerRow);
+    Image(Surface surface, ColorSpace space, AlphaInfo alphaInfo, std::size_t bytesPerRow);
     ~Image();
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
@@ -71,14 +73,14 @@ public:
     Ref<Image> masked(const Image& mask) const;
 
     // The surface, for drawing; owned by the image.
-    cairo_surface_t* surface() const { return m_surface; }
+    cairo_surface_t* surface() const { return m_surface.get(); }
     // A colour surface (ARGB32 or RGB24) to paint the image with: grey expands to RGB, alpha-only to
     // black with coverage. Owned by the image.
-    cairo_surface_t* paintableSurface() const { return m_paintable ? m_paintable : m_surface; }
+    cairo_surface_t* paintableSurface() const { return m_paintable ? m_paintable.get() : m_surface.get(); }
 
 private:
-    cairo_surface_t* m_surface;
-    cairo_surface_t* m_paintable = nullptr; // only for grey and alpha-only images
+    Surface m_surface;
+    Surface m_paintable; // only for grey and alpha-only images
     ColorSpace m_colorSpace;
     AlphaInfo m_alphaInfo;
     std::size_t m_bytesPerRow;

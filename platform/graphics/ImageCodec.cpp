@@ -54,14 +54,12 @@ Ref<Image> decodePNG(const uint8_t* bytes, std::size_t length)
     if (!acceptableSize(readBig32(bytes + 16), readBig32(bytes + 20)))
         return nullptr;
     Reader reader{bytes, length, 0};
-    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(readChunk, &reader);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    Surface surface(cairo_image_surface_create_from_png_stream(readChunk, &reader));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    }
-    bool alpha = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32;
-    auto width = std::size_t(cairo_image_surface_get_width(surface));
-    return std::make_shared<Image>(surface, ColorSpace::RGB,
+    bool alpha = cairo_image_surface_get_format(surface.get()) == CAIRO_FORMAT_ARGB32;
+    auto width = std::size_t(cairo_image_surface_get_width(surface.get()));
+    return std::make_shared<Image>(std::move(surface), ColorSpace::RGB,
                                    alpha ? AlphaInfo::PremultipliedFirst : AlphaInfo::NoneSkipFirst,
                                    width * 4);
 }
@@ -119,14 +117,15 @@ void jpegQuiet(j_common_ptr, int)
 }
 
 // The decoder's state lives outside the function that may long-jump, so nothing with a destructor is
-// skipped by the jump.
+// skipped by the jump. It is made zeroed, so releasing it is safe however early the jump came.
 struct JpegDecoder
 {
     jpeg_decompress_struct info;
     JpegError error;
-    cairo_surface_t* surface = nullptr;
+    Surface surface;
     std::vector<uint8_t> row;
     int orientation = 1;
+    ~JpegDecoder() { jpeg_destroy_decompress(&info); }
 };
 
 bool runJpegDecoder(JpegDecoder& d, const uint8_t* bytes, std::size_t length)
@@ -158,11 +157,11 @@ bool runJpegDecoder(JpegDecoder& d, const uint8_t* bytes, std::size_t length)
     int width = int(d.info.output_width), height = int(d.info.output_height);
     if (d.info.output_components != 4)
         return false;
-    d.surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    if (cairo_surface_status(d.surface) != CAIRO_STATUS_SUCCESS)
+    d.surface.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+    if (cairo_surface_status(d.surface.get()) != CAIRO_STATUS_SUCCESS)
         return false;
-    uint8_t* data = cairo_image_surface_get_data(d.surface);
-    std::size_t stride = std::size_t(cairo_image_surface_get_stride(d.surface));
+    uint8_t* data = cairo_image_surface_get_data(d.surface.get());
+    std::size_t stride = std::size_t(cairo_image_surface_get_stride(d.surface.get()));
     d.row.resize(std::size_t(width) * 4);
     // Adobe's CMYK files store the inks inverted.
     bool inverted = d.info.saw_Adobe_marker;
@@ -185,23 +184,19 @@ bool runJpegDecoder(JpegDecoder& d, const uint8_t* bytes, std::size_t length)
         }
     }
     jpeg_finish_decompress(&d.info);
-    cairo_surface_mark_dirty(d.surface);
+    cairo_surface_mark_dirty(d.surface.get());
     return true;
 }
 
 ImageCodec::Decoded decodeJPEG(const uint8_t* bytes, std::size_t length)
 {
     auto d = std::make_unique<JpegDecoder>();
-    bool ok = runJpegDecoder(*d, bytes, length);
-    jpeg_destroy_decompress(&d->info);
-    if (!ok) {
-        if (d->surface)
-            cairo_surface_destroy(d->surface);
+    if (!runJpegDecoder(*d, bytes, length))
         return {};
-    }
-    auto width = std::size_t(cairo_image_surface_get_width(d->surface));
+    auto width = std::size_t(cairo_image_surface_get_width(d->surface.get()));
     ImageCodec::Decoded decoded;
-    decoded.image = std::make_shared<Image>(d->surface, ColorSpace::RGB, AlphaInfo::NoneSkipFirst, width * 4);
+    decoded.image =
+        std::make_shared<Image>(std::move(d->surface), ColorSpace::RGB, AlphaInfo::NoneSkipFirst, width * 4);
     decoded.exifOrientation = d->orientation;
     return decoded;
 }
@@ -213,12 +208,18 @@ cairo_status_t writeChunk(void* closure, const unsigned char* data, unsigned int
     return CAIRO_STATUS_SUCCESS;
 }
 
+// Made zeroed, like the decoder; the library grows `buffer` with malloc.
 struct JpegEncoder
 {
     jpeg_compress_struct info;
     JpegError error;
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
+    ~JpegEncoder()
+    {
+        jpeg_destroy_compress(&info);
+        std::free(buffer);
+    }
 };
 
 bool runJpegEncoder(JpegEncoder& e, cairo_surface_t* surface, int quality)
@@ -276,12 +277,9 @@ std::vector<uint8_t> ImageCodec::encodeJPEG(const Image& image, float quality)
     cairo_surface_flush(surface);
     int q = std::isnan(quality) ? 0 : int(std::lround(std::clamp(quality, 0.0f, 1.0f) * 100));
     auto e = std::make_unique<JpegEncoder>();
-    bool ok = runJpegEncoder(*e, surface, std::max(q, 1));
-    jpeg_destroy_compress(&e->info);
     std::vector<uint8_t> out;
-    if (ok && e->buffer)
+    if (runJpegEncoder(*e, surface, std::max(q, 1)) && e->buffer)
         out.assign(e->buffer, e->buffer + e->size);
-    std::free(e->buffer);
     return out;
 }
 

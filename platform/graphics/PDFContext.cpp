@@ -23,18 +23,17 @@ ns::Ref<PDFContext> PDFContext::create(const std::string& path, Size mediaBox, O
         return nullptr;
     fchmod(fd, 0644); // a printed document is an ordinary file, not a private temporary one
     ::close(fd);
-    cairo_surface_t* surface = cairo_pdf_surface_create(temporary.c_str(), mediaBox.width, mediaBox.height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    Surface surface(cairo_pdf_surface_create(temporary.c_str(), mediaBox.width, mediaBox.height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
         std::remove(temporary.c_str());
         return nullptr;
     }
-    return std::make_shared<PDFContext>(surface, path, temporary, mediaBox, origin);
+    return std::make_shared<PDFContext>(std::move(surface), path, temporary, mediaBox, origin);
 }
 
-PDFContext::PDFContext(cairo_surface_t* surface, std::string path, std::string temporaryPath, Size mediaBox,
+PDFContext::PDFContext(Surface surface, std::string path, std::string temporaryPath, Size mediaBox,
                        Origin origin)
-    : Context(surface, origin, mediaBox.height, 1), m_path(std::move(path)),
+    : Context(std::move(surface), origin, mediaBox.height, 1), m_path(std::move(path)),
       m_temporaryPath(std::move(temporaryPath)), m_mediaBox(mediaBox), m_pages(1), m_pageOpen(true)
 {
 }

@@ -23,8 +23,7 @@ public:
     // Finishes the document and moves it into place; false when writing failed.
     bool close();
 
-    PDFContext(cairo_surface_t* surface, std::string path, std::string temporaryPath, Size mediaBox,
-               Origin origin);
+    PDFContext(Surface surface, std::string path, std::string temporaryPath, Size mediaBox, Origin origin);
 
 private:
     std::string m_path;

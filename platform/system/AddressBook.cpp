@@ -5,6 +5,7 @@
 #include "foundation/Log.h"
 #include "foundation/Sandbox.h"
 #include "foundation/Text.h"
+#include "foundation/Unicode.h"
 #include "system/Digest.h"
 
 #include <algorithm>
@@ -12,7 +13,6 @@
 #include <memory>
 #include <mutex>
 #include <set>
-#include <unicode/ucol.h>
 
 namespace ab {
 namespace {
@@ -325,28 +325,11 @@ private:
     bool m_changed = false;
 };
 
-struct CollatorCloser
-{
-    void operator()(UCollator* collator) const { ucol_close(collator); }
-};
-
+// Names sort by the root locale's rules.
 int collate(const std::string& a, const std::string& b)
 {
-    thread_local std::unique_ptr<UCollator, CollatorCloser> collator;
-    if (!collator) {
-        UErrorCode status = U_ZERO_ERROR;
-        collator.reset(ucol_open("", &status));
-        if (U_FAILURE(status))
-            collator.reset();
-    }
-    if (!collator)
-        return a < b ? -1 : (a > b ? 1 : 0);
-    UErrorCode status = U_ZERO_ERROR;
-    UCollationResult result = ucol_strcollUTF8(collator.get(), a.data(), static_cast<int32_t>(a.size()),
-                                               b.data(), static_cast<int32_t>(b.size()), &status);
-    if (U_FAILURE(status))
-        return a < b ? -1 : (a > b ? 1 : 0);
-    return result == UCOL_LESS ? -1 : (result == UCOL_GREATER ? 1 : 0);
+    static const ns::Collator root("");
+    return root.compare(a, b);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "system/Digest.h"
 
+#include "foundation/CHandle.h"
+
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 #include <openssl/rand.h>
@@ -11,14 +13,9 @@
 namespace cc {
 namespace {
 
-struct DigestContextDeleter
-{
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-
 Bytes digest(const EVP_MD* type, std::string_view data)
 {
-    std::unique_ptr<EVP_MD_CTX, DigestContextDeleter> context(EVP_MD_CTX_new());
+    ns::CHandle<EVP_MD_CTX, EVP_MD_CTX_free> context(EVP_MD_CTX_new());
     Bytes out(EVP_MAX_MD_SIZE);
     unsigned int length = 0;
     if (!context || EVP_DigestInit_ex(context.get(), type, nullptr) != 1 ||

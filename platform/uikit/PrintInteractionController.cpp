@@ -62,7 +62,8 @@ void printText(cg::PDFContext& pdf, const std::string& text, const cg::Rect& con
     pango_layout_set_width(layout.get(), int(content.size.width * PANGO_SCALE));
     pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
     cairo_t* cr = pdf.cairo();
-    PangoLayoutIter* iter = pango_layout_get_iter(layout.get());
+    ns::CHandle<PangoLayoutIter, pango_layout_iter_free> lines(pango_layout_get_iter(layout.get()));
+    PangoLayoutIter* iter = lines.get();
     double pageTop = 0;
     do {
         PangoRectangle logical;
@@ -81,7 +82,6 @@ void printText(cg::PDFContext& pdf, const std::string& text, const cg::Rect& con
         pango_cairo_show_layout_line(cr, pango_layout_iter_get_line_readonly(iter));
         cairo_new_path(cr);
     } while (pango_layout_iter_next_line(iter));
-    pango_layout_iter_free(iter);
 }
 
 } // namespace

@@ -56,7 +56,8 @@ void constrain(PangoLayout* layout, cg::Size size, LineBreakMode mode)
 // The extent of the whole lines that fit in `height` (at least the first line).
 cg::Size fittingExtent(PangoLayout* layout, float height)
 {
-    PangoLayoutIter* iter = pango_layout_get_iter(layout);
+    ns::CHandle<PangoLayoutIter, pango_layout_iter_free> lines(pango_layout_get_iter(layout));
+    PangoLayoutIter* iter = lines.get();
     int width = 0, bottom = 0;
     bool first = true;
     do {
@@ -69,7 +70,6 @@ cg::Size fittingExtent(PangoLayout* layout, float height)
         bottom = lineBottom;
         first = false;
     } while (pango_layout_iter_next_line(iter));
-    pango_layout_iter_free(iter);
     return cg::makeSize(up(width), up(bottom));
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "foundation/CHandle.h"
 #include "uikit/Font.h"
 
-#include <memory>
+#include <glib-object.h>
+
 #include <string>
 
 typedef struct _PangoContext PangoContext;
@@ -15,11 +17,7 @@ namespace ui {
 class TextEngine
 {
 public:
-    struct LayoutDeleter
-    {
-        void operator()(PangoLayout* layout) const;
-    };
-    using Layout = std::unique_ptr<PangoLayout, LayoutDeleter>;
+    using Layout = ns::CHandle<PangoLayout, g_object_unref>;
 
     static PangoContext* context();
     // A layout of `text` (invalid UTF-8 is replaced) in `font`.

@@ -1,6 +1,7 @@
 #include "ddxml/DDXMLAttributeNode.h"
 
 #include "ddxml/DDXMLRuntime.h"
+#include "ddxml/DDXMLString.h"
 #include "ddxml/DDXMLTree.h"
 
 #include "foundation/Exception.h"
@@ -38,10 +39,7 @@ std::optional<std::string> DDXMLAttributeNode::stringValue() const
     xmlAttrPtr attr = attrPtr();
     if (!attr->children)
         return std::nullopt;
-    xmlChar* content = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attr));
-    std::string value = content ? reinterpret_cast<const char*>(content) : "";
-    xmlFree(content);
-    return value;
+    return DDXMLContent(reinterpret_cast<xmlNodePtr>(attr));
 }
 
 void DDXMLAttributeNode::setStringValue(const std::string& value)

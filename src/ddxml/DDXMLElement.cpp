@@ -4,6 +4,7 @@
 #include "ddxml/DDXMLDocument.h"
 #include "ddxml/DDXMLNamespaceNode.h"
 #include "ddxml/DDXMLRuntime.h"
+#include "ddxml/DDXMLString.h"
 #include "ddxml/DDXMLTree.h"
 
 #include "foundation/Exception.h"
@@ -504,9 +505,7 @@ ns::Ref<ns::MutableDictionary> DDXMLElement::attributesAsDictionary() const
 {
     auto dictionary = ns::MutableDictionary::make();
     for (xmlAttrPtr attr = nodePtr()->properties; attr; attr = attr->next) {
-        xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attr));
-        std::string content = value ? reinterpret_cast<const char*>(value) : "";
-        xmlFree(value);
+        std::string content = DDXMLContent(reinterpret_cast<xmlNodePtr>(attr));
         dictionary->setObject(ns::String::make(content),
                               std::string_view(reinterpret_cast<const char*>(attr->name)));
     }

@@ -29,11 +29,6 @@ ns::Ref<DDXMLNode> wrap(void* primitive)
     return DDXMLNode::nodeWithUnknownPrimitive(primitive, false);
 }
 
-struct BufferFree
-{
-    void operator()(xmlBufferPtr buffer) const { xmlBufferFree(buffer); }
-};
-
 } // namespace
 
 DDXMLNode::DDXMLNode(std::shared_ptr<DDXMLRecord> record, bool freeOnDealloc) : m_record(std::move(record))
@@ -277,12 +272,7 @@ std::optional<std::string> DDXMLNode::stringValue() const
     xmlNodePtr node = nodePtr();
     if (!isChildKind(kind()))
         return std::nullopt;
-    xmlChar* content = xmlNodeGetContent(node);
-    if (!content)
-        return std::string();
-    std::string value(reinterpret_cast<const char*>(content));
-    xmlFree(content);
-    return value;
+    return DDXMLContent(node);
 }
 
 void DDXMLNode::setStringValue(const std::string& value)
@@ -541,7 +531,7 @@ std::string DDXMLNode::XMLStringWithOptions(unsigned options) const
         xmlIndentTreeOutput = 1;
         format = 1;
     }
-    std::unique_ptr<xmlBuffer, BufferFree> buffer(xmlBufferCreate());
+    ns::CHandle<xmlBuffer, xmlBufferFree> buffer(xmlBufferCreate());
     if (!buffer)
         return "";
     xmlDocPtr doc = k == XML_NAMESPACE_DECL ? nullptr : static_cast<xmlNodePtr>(primitive)->doc;

@@ -4,6 +4,7 @@
 #include "ddxml/DDXMLNamespaceNode.h"
 #include "ddxml/DDXMLRuntime.h"
 #include "ddxml/DDXMLTree.h"
+#include "foundation/CHandle.h"
 
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
@@ -11,15 +12,6 @@
 #include <vector>
 
 namespace {
-
-struct ContextFree
-{
-    void operator()(xmlXPathContextPtr context) const { xmlXPathFreeContext(context); }
-};
-struct ObjectFree
-{
-    void operator()(xmlXPathObjectPtr object) const { xmlXPathFreeObject(object); }
-};
 
 // A document lent to a subtree that has none, for the length of one query. The subtree is taken back on
 // every path before the document goes, so it is never freed with it.
@@ -78,7 +70,7 @@ ns::Ref<ns::Array> DDXMLNode::nodesForXPath(const std::string& xpath, ns::Ref<ns
         return nullptr;
     }
 
-    std::unique_ptr<xmlXPathContext, ContextFree> context(xmlXPathNewContext(doc));
+    ns::CHandle<xmlXPathContext, xmlXPathFreeContext> context(xmlXPathNewContext(doc));
     if (!context) {
         ns::setError(error, ns::Error::make(DDXMLErrorDomain, 1));
         return nullptr;
@@ -90,7 +82,7 @@ ns::Ref<ns::Array> DDXMLNode::nodesForXPath(const std::string& xpath, ns::Ref<ns
                 xmlXPathRegisterNs(context.get(), ns->prefix, ns->href);
     }
 
-    std::unique_ptr<xmlXPathObject, ObjectFree> result(
+    ns::CHandle<xmlXPathObject, xmlXPathFreeObject> result(
         xmlXPathEvalExpression(ddxml::chars(xpath), context.get()));
     if (!result) {
         auto failure = lastError();

@@ -1,5 +1,7 @@
 #include "ddxml/DDXMLString.h"
 
+#include <libxml/globals.h>
+
 namespace {
 
 bool isTrimmed(char32_t c)
@@ -56,4 +58,15 @@ std::string DDXMLStringByTrimming(std::string_view text)
         end = start;
     }
     return std::string(text.substr(begin, end - begin));
+}
+
+void DDXMLFreeText(xmlChar* text)
+{
+    xmlFree(text);
+}
+
+std::string DDXMLContent(xmlNodePtr node)
+{
+    DDXMLText content(xmlNodeGetContent(node));
+    return content ? std::string(reinterpret_cast<const char*>(content.get())) : std::string();
 }

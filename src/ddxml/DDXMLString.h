@@ -1,5 +1,8 @@
 #pragma once
 
+#include "foundation/CHandle.h"
+
+#include <libxml/tree.h>
 #include <libxml/xmlstring.h>
 
 #include <string>
@@ -15,3 +18,11 @@ inline const xmlChar* DDXMLChar(const std::string& text)
 
 // A copy with white space and line breaks removed at both ends.
 std::string DDXMLStringByTrimming(std::string_view text);
+
+// Releases text that libxml2 hands out. Its xmlFree is a variable, so it cannot stand as the release
+// function of a holder itself.
+void DDXMLFreeText(xmlChar* text);
+using DDXMLText = ns::CHandle<xmlChar, DDXMLFreeText>;
+
+// The text content of a node or an attribute; empty when it has none.
+std::string DDXMLContent(xmlNodePtr node);
