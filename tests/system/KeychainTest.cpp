@@ -136,6 +136,49 @@ TEST_P(KeychainTest, CopiesOneOrAllAsDataOrAttributes)
     EXPECT_FALSE(ns::cast<ns::Array>(result)->objectAs<Dictionary>(0)->objectForKey(sec::kSecValueData));
 }
 
+// One account kept under two services is two items: each operation on one leaves the other as it was.
+TEST_P(KeychainTest, TheSameAccountUnderAnotherServiceIsAnotherItem)
+{
+    struct Row
+    {
+        const char* name;
+        std::function<sec::OSStatus()> operation;
+        const char* mailSecret; // the "mail" item's secret afterwards
+    } rows[] = {
+        {"update", [] { return sec::itemUpdate(*item("mail", "alice"), *item(nullptr, nullptr, "changed")); },
+         "changed"},
+        {"delete", [] { return sec::itemDelete(*item("mail", "alice")); }, "<none>"},
+        {"copy one",
+         [] {
+             ns::Id result;
+             sec::OSStatus status =
+                 sec::itemCopyMatching(*asking(item("mail", "alice"), true, true), &result);
+             // The one item found is the mail item, with its own data.
+             auto attributes = ns::cast<Dictionary>(result);
+             auto data = attributes ? attributes->objectAs<Data>(sec::kSecValueData) : nullptr;
+             if (!data || data->view() != "for mail" ||
+                 attributes->stringForKey(sec::kSecAttrService) != "mail")
+                 return sec::errSecParam;
+             return status;
+         },
+         "for mail"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        // The other service's item is added first, so a look-up that ignores the service meets it first.
+        ASSERT_EQ(sec::itemAdd(*item("chat", "alice", "for chat"), nullptr), sec::errSecSuccess);
+        ASSERT_EQ(sec::itemAdd(*item("mail", "alice", "for mail"), nullptr), sec::errSecSuccess);
+        EXPECT_EQ(row.operation(), sec::errSecSuccess);
+        EXPECT_EQ(secretOf("mail", "alice"), row.mailSecret);
+        EXPECT_EQ(secretOf("chat", "alice"), "for chat");
+        // And the other way round: the chat item answers for itself only.
+        EXPECT_EQ(sec::itemDelete(*item("chat", "alice")), sec::errSecSuccess);
+        EXPECT_EQ(secretOf("chat", "alice"), "<none>");
+        EXPECT_EQ(secretOf("mail", "alice"), row.mailSecret);
+        sec::itemDelete(*item("mail", "alice"));
+    }
+}
+
 TEST_P(KeychainTest, ForcedFailureAnswersOnce)
 {
     sec::Keychain::failNextWith(-25308);
