@@ -124,6 +124,70 @@ TEST(EDAMRecordRead, IdsInTheGapsOfATableAreSkipped)
     }
 }
 
+// An unknown field of each type the wire knows, then known fields: the reader passes over exactly the
+// unknown value's bytes, so what follows is read and the input is used up to its end.
+TEST(EDAMRecordRead, UnknownFieldsOfEveryTypeAreSkippedWhole)
+{
+    struct Row
+    {
+        const char* name;
+        TType type;
+        std::function<void(TProtocol&)> writeValue;
+    };
+    const Row rows[] = {
+        {"bool", T_BOOL, [](TProtocol& p) { p.writeBool(true); }},
+        {"byte", T_BYTE, [](TProtocol& p) { p.writeByte(-3); }},
+        {"i16", T_I16, [](TProtocol& p) { p.writeI16(-2); }},
+        {"i32", T_I32, [](TProtocol& p) { p.writeI32(70000); }},
+        {"i64", T_I64, [](TProtocol& p) { p.writeI64(int64_t{1} << 40); }},
+        {"double", T_DOUBLE, [](TProtocol& p) { p.writeDouble(2.5); }},
+        {"string", T_STRING, [](TProtocol& p) { p.writeString(std::string("unknown")); }},
+        {"struct", T_STRUCT,
+         [](TProtocol& p) {
+             p.writeFieldBegin("", T_BOOL, 1);
+             p.writeBool(false);
+             stringField(p, 2, "inner");
+             p.writeFieldStop();
+         }},
+        {"map", T_MAP,
+         [](TProtocol& p) {
+             p.writeMapBegin(T_STRING, T_BOOL, 2);
+             p.writeString(std::string("a"));
+             p.writeBool(true);
+             p.writeString(std::string("b"));
+             p.writeBool(false);
+         }},
+        {"set", T_SET,
+         [](TProtocol& p) {
+             p.writeSetBegin(T_BOOL, 3);
+             for (bool value : {true, false, true})
+                 p.writeBool(value);
+         }},
+        {"list", T_LIST,
+         [](TProtocol& p) {
+             p.writeListBegin(T_DOUBLE, 2);
+             p.writeDouble(1.0);
+             p.writeDouble(-1.0);
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Bytes input = craft([&](TProtocol& p) {
+            p.writeFieldBegin("", row.type, 99);
+            row.writeValue(p);
+            stringField(p, 2, "kept");
+            i32Field(p, 5, 7);
+            p.writeFieldStop();
+        });
+        Wire wire(input);
+        EDAMNote note;
+        EXPECT_NO_THROW(note.read(*wire.protocol));
+        EXPECT_EQ(note.titleIsSet() ? note.title()->str() : "<none>", "kept");
+        EXPECT_EQ(note.contentLength(), 7);
+        EXPECT_EQ(wire.buffer->available_read(), 0u);
+    }
+}
+
 TEST(EDAMRecordRead, NotebookWithoutDefaultFlagOrWithAByteAnswersNo)
 {
     EDAMNotebook missing;
