@@ -5,14 +5,14 @@
 #include "foundation/RunLoop.h"
 #include "foundation/String.h"
 #include "foundation/URL.h"
+#include "testing/ClosedPort.h"
 #include "testing/LoopbackServer.h"
 
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include <functional>
+#include <optional>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -79,20 +79,6 @@ ns::Ref<ns::MutableURLRequest> requestFor(const std::string& url, double timeout
 bool runUntilDone(const Recorder& recorder, double limit = 5)
 {
     return ns::RunLoop::current().runUntil([&] { return recorder.done; }, limit);
-}
-
-// A port on which nothing listens: bound, then closed.
-int closedPort()
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
 }
 
 class URLConnectionTest : public ::testing::Test
@@ -207,43 +193,6 @@ TEST_F(URLConnectionTest, RedirectReportsASecondResponseAndTheBodyStartsAnew)
     EXPECT_EQ(requests[1].header("Cookie"), "hop=1");
 }
 
-TEST_F(URLConnectionTest, EndlessRedirectsFail)
-{
-    server.route("/loop", ScriptedReply::redirect("/loop"));
-    auto recorder = std::make_shared<Recorder>();
-    ns::URLConnection::connectionWithRequest(requestFor(server.url("/loop")), recorder);
-    ASSERT_TRUE(runUntilDone(*recorder));
-    ASSERT_TRUE(recorder->error);
-    EXPECT_EQ(recorder->error->code(), ns::URLErrorHTTPTooManyRedirects);
-}
-
-TEST_F(URLConnectionTest, RefusedPortFailsWithCannotConnect)
-{
-    auto recorder = std::make_shared<Recorder>();
-    int port = closedPort();
-    ns::URLConnection::connectionWithRequest(requestFor("http://127.0.0.1:" + std::to_string(port) + "/x"),
-                                             recorder);
-    ASSERT_TRUE(runUntilDone(*recorder));
-    ASSERT_TRUE(recorder->error);
-    EXPECT_EQ(recorder->error->domain(), ns::URLErrorDomain);
-    EXPECT_EQ(recorder->error->code(), ns::URLErrorCannotConnectToHost);
-    EXPECT_EQ(recorder->events, std::vector<std::string>{"fail"});
-    EXPECT_EQ(recorder->error->userInfo()->stringForKey(ns::URLErrorFailingURLStringErrorKey),
-              "http://127.0.0.1:" + std::to_string(port) + "/x");
-}
-
-TEST_F(URLConnectionTest, StalledRouteTimesOut)
-{
-    server.route("/stall", ScriptedReply::stalled());
-    auto recorder = std::make_shared<Recorder>();
-    ns::URLConnection::connectionWithRequest(requestFor(server.url("/stall"), 0.3), recorder);
-    ASSERT_TRUE(runUntilDone(*recorder, 5));
-    ASSERT_TRUE(recorder->error);
-    EXPECT_EQ(recorder->error->domain(), ns::URLErrorDomain);
-    EXPECT_EQ(recorder->error->code(), ns::URLErrorTimedOut);
-    EXPECT_EQ(recorder->events, std::vector<std::string>{"fail"});
-}
-
 TEST_F(URLConnectionTest, CancelReportsNothingAndLetsTheDelegateGo)
 {
     server.route("/stall", ScriptedReply::stalled());
@@ -338,8 +287,10 @@ TEST_F(URLConnectionTest, SynchronousSendUsesTheSameLoading)
     EXPECT_EQ(http->statusCode(), 404);
     EXPECT_EQ(ns::HTTPCookieStorage::shared().cookiesForURLString(server.url("/")).size(), 1u);
 
+    testkit::ClosedPort closed;
+    ASSERT_NE(closed.port(), 0);
     auto refused = ns::URLConnection::sendSynchronousRequest(
-        requestFor("http://127.0.0.1:" + std::to_string(closedPort()) + "/"), &response, &error);
+        requestFor("http://127.0.0.1:" + std::to_string(closed.port()) + "/"), &response, &error);
     EXPECT_FALSE(refused);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), ns::URLErrorCannotConnectToHost);
@@ -412,31 +363,130 @@ TEST_F(URLConnectionTest, CallbacksArriveOnTheStartingThreadsLoop)
 
 namespace {
 
-TEST(URLConnectionTLS, UntrustedCertificateFails)
+// The servers a row may use, fresh for each row: a plain one, one over TLS with a certificate nobody
+// trusts, and a port where connections are refused.
+struct Endpoints
 {
-    testkit::LoopbackServer server;
-    std::string folder = std::string(VELMO_FIXTURES) + "/network/tls/";
-    ASSERT_TRUE(server.startTLS(folder + "certificate.pem", folder + "key.pem"));
-    server.route("/secret", ScriptedReply::text(200, "should not arrive"));
-    auto recorder = std::make_shared<Recorder>();
-    ns::URLConnection::connectionWithRequest(requestFor(server.url("/secret")), recorder);
-    ASSERT_TRUE(runUntilDone(*recorder));
-    ASSERT_TRUE(recorder->error);
-    EXPECT_EQ(recorder->error->code(), ns::URLErrorServerCertificateUntrusted);
-    EXPECT_TRUE(recorder->body.empty());
-    EXPECT_EQ(server.requestCount(), 0u);
-}
+    LoopbackServer plain;
+    LoopbackServer tls;
+    testkit::ClosedPort closed;
+};
 
-TEST(URLConnectionTLS, PlainServerAnsweringTLSFails)
+// How a request ends, for the cases where it does not simply get its page: every failure the loading
+// reports, and the redirects whose method matters.
+TEST(URLConnection, EachRequestEndsWithTheReportItsServerCalledFor)
 {
-    testkit::LoopbackServer server;
-    ASSERT_TRUE(server.start());
-    auto recorder = std::make_shared<Recorder>();
-    ns::URLConnection::connectionWithRequest(
-        requestFor("https://127.0.0.1:" + std::to_string(server.port()) + "/"), recorder);
-    ASSERT_TRUE(runUntilDone(*recorder));
-    ASSERT_TRUE(recorder->error);
-    EXPECT_EQ(recorder->error->code(), ns::URLErrorSecureConnectionFailed);
+    struct Row
+    {
+        const char* name;
+        std::function<std::string(Endpoints&)> setUp; // scripts the servers, answers the URL to load
+        const char* method = "GET";
+        double timeout = 5;
+        long error = 0; // 0: the loading finishes
+        std::vector<std::string> events;
+        // The methods the server behind the URL received, in order (not checked when empty).
+        std::vector<std::string> received = {};
+        std::vector<int> statuses = {}; // the responses reported
+    };
+    const Row rows[] = {
+        {.name = "endless redirects",
+         .setUp =
+             [](Endpoints& at) {
+                 at.plain.route("/loop", ScriptedReply::redirect("/loop"));
+                 return at.plain.url("/loop");
+             },
+         .error = ns::URLErrorHTTPTooManyRedirects,
+         .events = {"response", "fail"}},
+        {.name = "refused port",
+         .setUp = [](Endpoints& at) { return "http://127.0.0.1:" + std::to_string(at.closed.port()) + "/x"; },
+         .error = ns::URLErrorCannotConnectToHost,
+         .events = {"fail"}},
+        {.name = "stalled route",
+         .setUp =
+             [](Endpoints& at) {
+                 at.plain.route("/stall", ScriptedReply::stalled());
+                 return at.plain.url("/stall");
+             },
+         .timeout = 0.3,
+         .error = ns::URLErrorTimedOut,
+         .events = {"fail"},
+         .received = {"GET"}},
+        {.name = "untrusted certificate",
+         .setUp =
+             [](Endpoints& at) {
+                 at.tls.route("/secret", ScriptedReply::text(200, "should not arrive"));
+                 return at.tls.url("/secret");
+             },
+         .error = ns::URLErrorServerCertificateUntrusted,
+         .events = {"fail"}},
+        {.name = "plain server asked for TLS",
+         .setUp = [](Endpoints& at) { return "https://127.0.0.1:" + std::to_string(at.plain.port()) + "/"; },
+         .error = ns::URLErrorSecureConnectionFailed,
+         .events = {"fail"}},
+        {.name = "see other after HEAD stays HEAD",
+         .setUp =
+             [](Endpoints& at) {
+                 at.plain.route("/see", ScriptedReply::redirect("/other", 303));
+                 at.plain.route("/other", ScriptedReply::text(200, "headers only"));
+                 return at.plain.url("/see");
+             },
+         .method = "HEAD",
+         .events = {"response", "finish"},
+         .received = {"HEAD", "HEAD"},
+         .statuses = {303, 200}},
+        {.name = "see other after POST asks for a GET",
+         .setUp =
+             [](Endpoints& at) {
+                 at.plain.route("/see", ScriptedReply::redirect("/other", 303));
+                 at.plain.route("/other", ScriptedReply::text(200, "page"));
+                 return at.plain.url("/see");
+             },
+         .method = "POST",
+         .events = {"response", "data", "finish"},
+         .received = {"POST", "GET"},
+         .statuses = {303, 200}},
+    };
+    std::string fixtures = std::string(VELMO_FIXTURES) + "/network/tls/";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Endpoints at;
+        ASSERT_TRUE(at.plain.start());
+        ASSERT_TRUE(at.tls.startTLS(fixtures + "certificate.pem", fixtures + "key.pem"));
+        ASSERT_NE(at.closed.port(), 0);
+        std::string url = row.setUp(at);
+        auto request = requestFor(url, row.timeout);
+        request->setHTTPMethod(row.method);
+        if (std::string(row.method) == "POST")
+            request->setHTTPBody(ns::Data::withString("a=b"));
+        auto recorder = std::make_shared<Recorder>();
+        ASSERT_TRUE(ns::URLConnection::connectionWithRequest(request, recorder));
+        ASSERT_TRUE(runUntilDone(*recorder));
+        EXPECT_EQ(recorder->events, row.events);
+        if (row.error) {
+            ASSERT_TRUE(recorder->error);
+            EXPECT_EQ(recorder->error->domain(), ns::URLErrorDomain);
+            EXPECT_EQ(recorder->error->code(), row.error);
+            EXPECT_EQ(recorder->error->userInfo()->stringForKey(ns::URLErrorFailingURLStringErrorKey), url);
+        } else {
+            EXPECT_FALSE(recorder->error);
+        }
+        EXPECT_EQ(at.tls.requestCount(), 0u) << "nothing reaches a server whose certificate is refused";
+        if (!row.received.empty()) {
+            std::vector<std::string> methods;
+            for (const auto& seen : at.plain.requests())
+                methods.push_back(seen.method);
+            EXPECT_EQ(methods, row.received);
+        }
+        std::vector<int> statuses;
+        for (const auto& response : recorder->responses)
+            statuses.push_back(static_cast<int>(response->statusCode()));
+        if (!row.statuses.empty()) {
+            EXPECT_EQ(statuses, row.statuses);
+        }
+        if (row.error) {
+            EXPECT_TRUE(recorder->body.empty());
+        }
+    }
 }
 
 } // namespace
