@@ -7,7 +7,9 @@
 #include "testing/LoopbackServer.h"
 #include "uikit/Color.h"
 #include "uikit/Event.h"
+#include "uikit/Font.h"
 #include "uikit/Label.h"
+#include "uikit/StringDrawing.h"
 #include "uikit/Touch.h"
 #include <cmath>
 
@@ -241,8 +243,12 @@ TEST_F(PhotoTile, LayoutPlacesTheBadgeAndTheTitle)
     tile->setTitle(std::string("Anna"));
     tile->layoutSubviews();
     EXPECT_FALSE(tile->badge()->isHidden());
-    // Bold 11 measures "mobile" 36 by 13.
-    EXPECT_EQ(tile->badge()->frame(), cg::makeRect(90 - 46, 90 - 19, 41, 13));
+    // The badge fits its text in bold 11, as the platform measures it, 5 points from the tile's corner.
+    cg::Size text = ui::sizeWithFont("mobile", *ui::Font::boldSystemFontOfSize(11));
+    ASSERT_GT(text.width, 0);
+    ASSERT_GT(text.height, 0);
+    EXPECT_EQ(tile->badge()->frame(),
+              cg::makeRect(90 - (text.width + 10), 90 - (text.height + 6), text.width + 5, text.height));
     float r = 0, g = 0, b = 0, a = 0;
     tile->badge()->badgeColor()->getRed(&r, &g, &b, &a);
     EXPECT_FLOAT_EQ(r, 1.0f);
