@@ -101,7 +101,7 @@ std::vector<Corpus>& corpora()
     static std::vector<Corpus> files = [] {
         std::vector<Corpus> loaded;
         for (const char* name : {"twitter.json", "citm_catalog.json", "canada.json"}) {
-            std::ifstream in(std::string(VELMO_SHARED_DATA) + "/json-corpus/" + name, std::ios::binary);
+            std::ifstream in(std::string(VELMO_BENCH_DATA) + "/" + name, std::ios::binary);
             std::stringstream contents;
             contents << in.rdbuf();
             Corpus corpus;

@@ -31,7 +31,7 @@ const std::string& corpus(const std::string& name)
     auto found = texts.find(name);
     if (found != texts.end())
         return found->second;
-    std::ifstream in(fs::path(VELMO_SHARED_DATA) / "json-corpus" / name, std::ios::binary);
+    std::ifstream in(fs::path(VELMO_BENCH_DATA) / name, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return texts[name] = out.str();

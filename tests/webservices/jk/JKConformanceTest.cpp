@@ -53,7 +53,7 @@ std::map<std::string, Deviation> readDeviations()
 
 TEST(JSONDecoderConformance, EveryFileBehavesAsExpected)
 {
-    fs::path folder = fs::path(VELMO_SHARED_DATA) / "json-conformance" / "test_parsing";
+    fs::path folder = fs::path(VELMO_FIXTURES) / "json-conformance" / "test_parsing";
     ASSERT_TRUE(fs::is_directory(folder)) << folder;
     auto deviations = readDeviations();
     ASSERT_FALSE(deviations.empty());

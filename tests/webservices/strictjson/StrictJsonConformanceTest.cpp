@@ -13,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path suite = fs::path(VELMO_SHARED_DATA) / "json-conformance" / "test_parsing";
+const fs::path suite = fs::path(VELMO_FIXTURES) / "json-conformance" / "test_parsing";
 const fs::path deviations =
     fs::path(VELMO_SOURCE_ROOT) / "tests" / "fixtures" / "strictjson" / "conformance-deviations.txt";
 
