@@ -88,7 +88,7 @@ HTTPCookie::HTTPCookie(std::string name, std::string value, std::string domain, 
       m_path(std::move(path)), m_expires(expires), m_secure(secure), m_httpOnly(httpOnly)
 {
     if (m_path.empty())
-        m_path = "/";
+        m_path.push_back('/');
 }
 
 Ref<Date> HTTPCookie::expiresDate() const
@@ -297,7 +297,7 @@ Ref<HTTPCookie> HTTPCookie::cookieWithProperties(const Dictionary& properties)
     }
     std::string path = properties.stringForKey(HTTPCookiePath).value_or("/");
     if (path.empty())
-        path = "/";
+        path.push_back('/');
     // These go into Cookie fields as they are: a line break or separator would forge another one.
     auto unsafe = [](const std::string& text, const char* forbidden) {
         return text.find_first_of(forbidden) != std::string::npos;

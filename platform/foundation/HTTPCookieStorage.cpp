@@ -42,7 +42,7 @@ bool piecesOf(std::string_view url, URLPieces& out)
     if (!get(CURLUPART_SCHEME, out.scheme) || !get(CURLUPART_HOST, out.host))
         return false;
     if (!get(CURLUPART_PATH, out.path))
-        out.path = "/";
+        out.path.assign(1, '/');
     out.scheme = toLowerAscii(out.scheme);
     return true;
 }

@@ -271,9 +271,12 @@ std::string DecimalNumber::stringValue() const
         out += m_digits;
     } else {
         out += m_digits.substr(0, 1);
-        if (length > 1)
-            out += "." + m_digits.substr(1);
-        out += "e" + std::to_string(point - 1);
+        if (length > 1) {
+            out += '.';
+            out.append(m_digits, 1);
+        }
+        out += 'e';
+        out += std::to_string(point - 1);
     }
     return out;
 }

@@ -332,8 +332,10 @@ std::string nodeXml(plist_t node)
 
 std::string elementText(const std::string& xml, std::string_view element)
 {
-    std::string open = "<" + std::string(element) + ">";
-    std::string close = "</" + std::string(element) + ">";
+    std::string open = "<";
+    open.append(element).append(">");
+    std::string close = "</";
+    close.append(element).append(">");
     std::size_t start = xml.find(open);
     if (start == std::string::npos)
         return {};

@@ -30,7 +30,7 @@ public:
         if (space)
             line += " {" + *space + "}";
         attributes->enumerateKeysAndObjects([&](const ns::Id& key, const ns::Id& value, bool&) {
-            line += " " + key->description() + "=" + value->description();
+            line.append(" ").append(key->description()).append("=").append(value->description());
         });
         log.push_back(line);
     }

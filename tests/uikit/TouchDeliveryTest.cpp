@@ -21,8 +21,10 @@ public:
 
     void record(char phase, const ui::TouchSet& touches, ui::Event* event)
     {
-        calls.push_back(std::string(1, phase) + std::to_string(touches.count()) + "/" +
-                        std::to_string(event->touchesForView(this).count()));
+        std::string call(1, phase);
+        call.append(std::to_string(touches.count())).append("/");
+        call.append(std::to_string(event->touchesForView(this).count()));
+        calls.push_back(call);
         for (const auto& touch : touches) {
             tapCounts.push_back(touch->tapCount());
             locations.push_back(touch->locationInView(this));

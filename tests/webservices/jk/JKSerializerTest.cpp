@@ -57,7 +57,7 @@ public:
     std::size_t count() const override { return m_count; }
     ns::Id objectAtIndex(std::size_t index) const override
     {
-        return ns::String::make("v" + std::to_string(index));
+        return ns::String::make(std::string("v").append(std::to_string(index)));
     }
 
 private:
@@ -223,10 +223,10 @@ TEST(JKSerializer, LargeContainersKeepTheirOrder)
     std::string expectedDictionary = "{";
     for (int i = 0; i < 2000; ++i) {
         elements.push_back(ns::Number::numberWithInt(i));
-        entries.emplace_back(str("k" + std::to_string(i)), ns::Number::numberWithInt(i));
-        expectedArray += (i ? "," : "") + std::to_string(i);
-        expectedDictionary +=
-            std::string(i ? "," : "") + "\"k" + std::to_string(i) + "\":" + std::to_string(i);
+        std::string number = std::to_string(i);
+        entries.emplace_back(str(std::string("k").append(number)), ns::Number::numberWithInt(i));
+        expectedArray.append(i ? "," : "").append(number);
+        expectedDictionary.append(i ? "," : "").append("\"k").append(number).append("\":").append(number);
     }
     expectedArray += "]";
     expectedDictionary += "}";
