@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <ostream>
 
-#if VELMO_HAVE_SDL
 #include "foundation/CHandle.h"
 #include "foundation/Clock.h"
 #include "foundation/RunLoop.h"
@@ -20,7 +19,6 @@
 #include <algorithm>
 #include <cairo.h>
 #include <vector>
-#endif
 
 namespace velmo {
 
@@ -32,8 +30,6 @@ bool displayAvailable()
     };
     return named("DISPLAY") || named("WAYLAND_DISPLAY");
 }
-
-#if VELMO_HAVE_SDL
 
 namespace {
 
@@ -309,31 +305,5 @@ int DeviceWindow::run()
     loop.runDue();
     return 0;
 }
-
-#else
-
-// Built without SDL: there is no window to open, only the scripted device.
-struct DeviceWindow::State
-{
-};
-
-DeviceWindow::DeviceWindow(float) : m_state(std::make_unique<State>())
-{
-}
-
-DeviceWindow::~DeviceWindow() = default;
-
-bool DeviceWindow::open(std::ostream& err)
-{
-    err << "velmo: this build has no window support (SDL2 was not found); run a script instead\n";
-    return false;
-}
-
-int DeviceWindow::run()
-{
-    return 1;
-}
-
-#endif
 
 } // namespace velmo
