@@ -45,6 +45,12 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& message)
                 return false;
             }
             options.scale = text == "2" ? 2.0f : 1.0f;
+        } else if (arg == "--config") {
+            if (!value(text))
+                return false;
+            options.config = text;
+        } else if (arg == "--config-keys") {
+            options.configKeys = true;
         } else if (arg == "--delegate") {
             if (!value(text))
                 return false;
@@ -64,7 +70,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& message)
 std::string helpText()
 {
     return R"(usage: velmo [--home DIR] [--contacts FILE.vcf] [--script FILE|-] [--shots DIR] [--scale 1|2]
-             [--delegate NAME] [--window]
+             [--delegate NAME] [--window] [--config FILE] [--config-keys]
 
 Runs the Velmo application on a simulated 320 by 480 point phone.
 
@@ -81,6 +87,16 @@ Runs the Velmo application on a simulated 320 by 480 point phone.
                       finger (a quick second click is a double tap); Shift or Alt while dragging adds a
                       second finger mirrored about the screen's centre (pinch, rotate); the keyboard
                       types into the field being edited, Return and Backspace included
+  --config FILE       the device's settings: a property list holding one dictionary from configuration key
+                      to value, which overrides the application's answers for the sharing framework and
+                      its sharers (credentials, which are empty by default; the address of every web
+                      service, the real one by default; switches). Texts are <string>, switches <true/>
+                      or <false/>, numbers <integer>, lists <array> of <string>, colours "#rrggbb" or
+                      "#rrggbbaa" ("" for none). A key that is not a configuration key, or a value of
+                      the wrong kind, is reported and ignored; a file that is not a dictionary stops
+                      velmo
+  --config-keys       prints every configuration key with its kind and its answer after the settings of
+                      --config, one a line ("maxFavCount (number) = 3"), then quits
   --help              this text
 
 Without --script the bundled demo script runs when there is one; otherwise velmo describes the device.

@@ -13,6 +13,8 @@ struct Options
     std::string shots = ".";
     float scale = 1;
     std::string delegate = "VelmoAppDelegate";
+    std::optional<std::string> config; // the device's settings: key to value
+    bool configKeys = false;           // list the configuration keys and their answers, then quit
     bool help = false;
     bool window = false; // a desktop window instead of a script
 };

@@ -1,10 +1,12 @@
 // velmo: the simulated phone. Runs the registered application, or a test screen, from a script.
+#include "ConfigurationFile.h"
 #include "DeviceWindow.h"
 #include "Options.h"
 #include "Registrations.h"
 #include "Script.h"
 #include "TestScreen.h"
 
+#include "board/VelmoAppDelegate.h"
 #include "foundation/Bundle.h"
 #include "foundation/ClassRegistry.h"
 #include "foundation/Clock.h"
@@ -15,6 +17,7 @@
 #include "foundation/RunLoop.h"
 #include "foundation/Sandbox.h"
 #include "foundation/UserDefaults.h"
+#include "sharing/core/VelmoSHKConfigurator.h"
 #include "testing/TouchDriver.h"
 #include "uikit/Application.h"
 #include "uikit/Image.h"
@@ -71,6 +74,24 @@ int main(int argc, char** argv)
     if (options.help) {
         std::cout << velmo::helpText();
         return 0;
+    }
+    // The device's settings go to the application before it launches; a file that is not a dictionary is
+    // a mistake in the command line.
+    ns::Ref<ns::Dictionary> settings;
+    if (options.config && !velmo::readConfigurationFile(*options.config, settings, message)) {
+        std::cerr << "velmo: " << message << "\n";
+        return 2;
+    }
+    if (options.config || options.configKeys) {
+        VelmoAppDelegate::setConfigurationOverrides(settings);
+        std::vector<std::string> refused;
+        auto configurator = VelmoAppDelegate::makeConfigurator(&refused);
+        for (const auto& reason : refused)
+            std::cerr << "velmo: " << *options.config << ": " << reason << "; ignored\n";
+        if (options.configKeys) {
+            velmo::listConfigurationKeys(*configurator, std::cout);
+            return 0;
+        }
     }
     if (options.window && !velmo::displayAvailable()) {
         std::cerr << "velmo: --window needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set; "

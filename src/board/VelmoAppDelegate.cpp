@@ -10,6 +10,8 @@
 #include "foundation/Text.h"
 #include "foundation/Thread.h"
 #include "foundation/Unicode.h"
+#include "sharing/core/SHKConfiguration.h"
+#include "sharing/core/VelmoSHKConfigurator.h"
 #include "system/AddressBook.h"
 #include "uikit/Application.h"
 #include "uikit/Color.h"
@@ -23,6 +25,7 @@ namespace {
 
 std::mutex g_sourceMutex;
 VelmoAppDelegate::AddressBookSource g_source;
+ns::Ref<ns::Dictionary> g_configurationOverrides;
 
 } // namespace
 
@@ -30,6 +33,28 @@ void VelmoAppDelegate::setAddressBookSource(AddressBookSource source)
 {
     std::lock_guard lock(g_sourceMutex);
     g_source = std::move(source);
+}
+
+void VelmoAppDelegate::setConfigurationOverrides(ns::Ref<ns::Dictionary> overrides)
+{
+    std::lock_guard lock(g_sourceMutex);
+    g_configurationOverrides = std::move(overrides);
+}
+
+ns::Ref<VelmoSHKConfigurator> VelmoAppDelegate::makeConfigurator(std::vector<std::string>* refused)
+{
+    ns::Ref<ns::Dictionary> overrides;
+    {
+        std::lock_guard lock(g_sourceMutex);
+        overrides = g_configurationOverrides;
+    }
+    auto configurator = VelmoSHKConfigurator::create();
+    if (overrides) {
+        auto reasons = configurator->applyOverrides(*overrides);
+        if (refused)
+            *refused = std::move(reasons);
+    }
+    return configurator;
 }
 
 void VelmoAppDelegate::applicationDidFinishLaunching(ui::Application&)
@@ -43,7 +68,8 @@ void VelmoAppDelegate::applicationDidFinishLaunching(ui::Application&)
     m_mainWindow->setFrame(ui::Screen::mainScreen()->bounds());
     m_mainWindow->setBackgroundColor(ui::Color::whiteColor());
 
-    // The sharing configuration is installed here once the sharing framework is part of the build.
+    // Installed once, before the board exists: everything that shares asks it from then on.
+    SHKConfiguration::sharedInstanceWithConfigurator(makeConfigurator());
 
     m_viewController = ns::make<VelmoViewController>();
     m_mainWindow->addSubview(m_viewController->view());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/Array.h"
+#include "foundation/Dictionary.h"
 #include "foundation/URL.h"
 #include "uikit/ApplicationDelegate.h"
 
@@ -8,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ab {
 class AddressBook;
@@ -15,6 +17,7 @@ class AddressBook;
 namespace ui {
 class Window;
 }
+class VelmoSHKConfigurator;
 class VelmoViewController;
 
 // The application delegate: launches the board, scans the address book in the background and owns the
@@ -37,6 +40,12 @@ public:
     // Where the scan reads the people: the device's address book unless tests give another.
     using AddressBookSource = std::function<ns::Ref<ab::AddressBook>()>;
     static void setAddressBookSource(AddressBookSource source);
+    // Settings the device was started with (velmo --config FILE): key to value, overriding the
+    // configurator's answers from the launch on.
+    static void setConfigurationOverrides(ns::Ref<ns::Dictionary> overrides);
+    // The sharing configurator the launch installs: this application's, with those settings applied; the
+    // reasons for the settings it refuses go to `refused`.
+    static ns::Ref<VelmoSHKConfigurator> makeConfigurator(std::vector<std::string>* refused = nullptr);
     // The shared application's delegate.
     static ns::Ref<VelmoAppDelegate> delegate();
 

@@ -5,7 +5,11 @@
 #include "foundation/FileManager.h"
 #include "foundation/RunLoop.h"
 #include "foundation/Sandbox.h"
+#include "foundation/String.h"
 #include "foundation/Thread.h"
+#include "sharing/core/DefaultSHKConfigurator.h"
+#include "sharing/core/SHKConfiguration.h"
+#include "sharing/core/VelmoSHKConfigurator.h"
 #include "system/AddressBook.h"
 
 namespace {
@@ -113,6 +117,28 @@ TEST_F(Launch, TheLaunchCountsTheUseBeforeTheWindowExistsAndShowsTheBoard)
     ASSERT_TRUE(app->allContact());
     EXPECT_EQ(app->allContact()->count(), 1u);
     EXPECT_TRUE(app->handleOpenURL(ns::URL::withString("fb123://authorize")));
+}
+
+TEST_F(Launch, InstallsThisApplicationsConfigurationWithTheDeviceSettings)
+{
+    VelmoAppDelegate::setConfigurationOverrides(ns::Dictionary::withStrings({
+        {"twitterAPIURL", ns::String::make("http://127.0.0.1:9")},
+        {"notAKey", ns::String::make("x")},
+    }));
+    std::vector<std::string> refused;
+    VelmoAppDelegate::makeConfigurator(&refused);
+    EXPECT_EQ(refused, std::vector<std::string>{"\"notAKey\" is not a configuration key"});
+
+    auto app = ns::make<VelmoAppDelegate>();
+    ui::Application::sharedApplication().launchWithDelegate(app);
+    VelmoAppDelegate::setConfigurationOverrides(nullptr);
+    ns::RunLoop::main().runUntil([] { return ns::Thread::runningDetachedThreads() == 0; }, 10);
+
+    auto configuration = SHKConfiguration::sharedInstance();
+    EXPECT_TRUE(ns::cast<VelmoSHKConfigurator>(configuration->configurator()));
+    EXPECT_EQ(SHKConfiguration::textValue("favsPrefixKey"), "VELMO_FAVS_");
+    EXPECT_EQ(SHKConfiguration::textValue("twitterAPIURL"), "http://127.0.0.1:9");
+    EXPECT_EQ(SHKConfiguration::textValue("facebookAppId"), "513907246831560");
 }
 
 } // namespace

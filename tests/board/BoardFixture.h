@@ -4,6 +4,7 @@
 #include "board/VelmoViewController.h"
 #include "foundation/Clock.h"
 #include "foundation/Log.h"
+#include "sharing/core/SHKConfiguration.h"
 #include "testing/TemporaryHome.h"
 #include "testing/TouchDriver.h"
 #include "uikit/AlertView.h"
@@ -21,6 +22,7 @@ protected:
     BoardFixture()
     {
         ui::Application::sharedApplication().reset();
+        SHKConfiguration::reset();
         ui::AlertView::clearShownAlerts();
         ui::Device::currentDevice()->reset();
         VelmoViewController::setPeopleListFactory(nullptr);
@@ -34,6 +36,7 @@ protected:
         VelmoViewController::setPeopleListFactory(nullptr);
         VelmoViewController::setTileEditorFactory(nullptr);
         ui::Application::sharedApplication().reset();
+        SHKConfiguration::reset();
     }
 
     ns::Ref<VelmoViewController> showBoard()

@@ -1,10 +1,12 @@
-// A stored share item (a property list, as the offline queue and a waiting sharer keep it) and the same
-// bytes as an item's text: none may crash, and what is read must be written again.
+// A stored share item (a property list, as the offline queue and a waiting sharer keep it), the same
+// dictionary as the device's settings, and the same bytes as an item's text: none may crash, what is read
+// must be written again, and every configuration key must still answer.
 #include "foundation/Dictionary.h"
 #include "foundation/Exception.h"
 #include "foundation/PropertyList.h"
 #include "sharing/core/SHKEscaping.h"
 #include "sharing/core/SHKItem.h"
+#include "sharing/core/VelmoSHKConfigurator.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         } catch (const ns::Exception&) {
             // A stored type without a name: the diagnostics raise, as they do for any unknown type.
         }
+        auto configurator = VelmoSHKConfigurator::create();
+        configurator->applyOverrides(*dictionary);
+        for (const auto& key : configurator->keys())
+            DefaultSHKConfigurator::describeValue(configurator->valueForKey(key));
     }
     SHKPlainTextFromHTML(bytes, false);
     SHKPlainTextFromHTML(bytes, true);

@@ -1,0 +1,153 @@
+// velmo --config and --config-keys, run as a user runs them.
+#include "foundation/FileManager.h"
+#include "testing/TemporaryHome.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+struct Outcome
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Runs velmo with the arguments (already quoted for the shell) in a fresh home.
+Outcome velmo(const testkit::TemporaryHome& home, const std::string& arguments)
+{
+    std::string errors = home.file("stderr.txt");
+    std::string command = std::string("'") + VELMO_BINARY + "' --home '" + home.file("device") + "' " +
+                          arguments + " 2>'" + errors + "'";
+    Outcome run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, n);
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = readFile(errors);
+    return run;
+}
+
+std::string plist(const std::string& body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n" + body + "\n</plist>\n";
+}
+
+// The line of the listing for one key.
+std::string lineFor(const std::string& listing, const std::string& key)
+{
+    std::istringstream lines(listing);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(key + " (", 0) == 0)
+            return line;
+    return "";
+}
+
+TEST(ConfigOptions, TheKeyListingShowsEveryAnswerAfterTheSettings)
+{
+    testkit::TemporaryHome home;
+    Outcome defaults = velmo(home, "--config-keys");
+    ASSERT_EQ(defaults.status, 0) << defaults.err;
+    EXPECT_EQ(defaults.err, "");
+    EXPECT_EQ(lineFor(defaults.out, "favsPrefixKey"), "favsPrefixKey (text) = \"VELMO_FAVS_\"");
+    EXPECT_EQ(lineFor(defaults.out, "maxFavCount"), "maxFavCount (number) = 3");
+    EXPECT_EQ(lineFor(defaults.out, "allowOffline"), "allowOffline (bool) = true");
+    EXPECT_EQ(lineFor(defaults.out, "formFontColor"), "formFontColor (colour) = none");
+    EXPECT_EQ(lineFor(defaults.out, "twitterAPIURL"), "twitterAPIURL (text) = \"https://api.twitter.com\"");
+    EXPECT_EQ(lineFor(defaults.out, "twitterConsumerKey"), "twitterConsumerKey (text) = \"\"");
+    // One key a line: "key (kind) = answer".
+    std::istringstream lines(defaults.out);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_TRUE(
+            std::regex_match(line, std::regex(R"([A-Za-z0-9]+:? \((text|bool|number|colour|array)\) = .+)")))
+            << line;
+
+    std::string settings = home.file("settings.plist");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(
+        settings, plist("<dict><key>twitterAPIURL</key><string>http://127.0.0.1:8123</string>"
+                        "<key>twitterConsumerKey</key><string>ck</string>"
+                        "<key>allowOffline</key><false/>"
+                        "<key>formFontColor</key><string>#ff0000</string>"
+                        "<key>noSuchKey</key><string>x</string>"
+                        "<key>maxFavCount</key><string>five</string></dict>")));
+    Outcome changed = velmo(home, "--config '" + settings + "' --config-keys");
+    ASSERT_EQ(changed.status, 0) << changed.err;
+    EXPECT_EQ(lineFor(changed.out, "twitterAPIURL"), "twitterAPIURL (text) = \"http://127.0.0.1:8123\"");
+    EXPECT_EQ(lineFor(changed.out, "twitterConsumerKey"), "twitterConsumerKey (text) = \"ck\"");
+    EXPECT_EQ(lineFor(changed.out, "allowOffline"), "allowOffline (bool) = false");
+    EXPECT_EQ(lineFor(changed.out, "formFontColor"), "formFontColor (colour) = #ff0000ff");
+    EXPECT_EQ(lineFor(changed.out, "maxFavCount"), "maxFavCount (number) = 3");
+    EXPECT_EQ(lineFor(changed.out, "noSuchKey"), "");
+    // The unknown key and the value of the wrong kind are reported and ignored.
+    EXPECT_NE(changed.err.find(settings + ": \"noSuchKey\" is not a configuration key; ignored\n"),
+              std::string::npos)
+        << changed.err;
+    EXPECT_NE(changed.err.find(settings + ": \"maxFavCount\" takes a number, not a text; ignored\n"),
+              std::string::npos)
+        << changed.err;
+}
+
+TEST(ConfigOptions, AFileThatIsNotADictionaryStopsTheStart)
+{
+    testkit::TemporaryHome home;
+    struct Row
+    {
+        const char* name;
+        std::string contents;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"array", plist("<array><string>twitterAPIURL</string></array>"), "holds an array, not a dictionary"},
+        {"text", plist("<string>twitterAPIURL=x</string>"), "holds a text, not a dictionary"},
+        {"not a property list", "twitterAPIURL = http://127.0.0.1\n", "is not a property list"},
+        {"empty", "", "is not a property list"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string file = home.file("settings.plist");
+        ASSERT_TRUE(ns::FileManager::writeAtomically(file, row.contents));
+        Outcome run = velmo(home, "--config '" + file + "' --script /dev/null");
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("velmo: the configuration file \"" + file + "\" " + row.message),
+                  std::string::npos)
+            << run.err;
+    }
+    Outcome missing = velmo(home, "--config '" + home.file("nowhere.plist") + "' --config-keys");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("cannot read the configuration file"), std::string::npos) << missing.err;
+}
+
+TEST(ConfigOptions, TheSettingsReachTheLaunchedApplication)
+{
+    testkit::TemporaryHome home;
+    std::string settings = home.file("settings.plist");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(
+        settings, plist("<dict><key>facebookAppId</key><string>123</string></dict>")));
+    std::string script = home.file("run.script");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string("wait 0.5\n")));
+    Outcome run = velmo(home, "--config '" + settings + "' --script '" + script + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("IllegalStateException"), std::string::npos) << run.err;
+}
+
+} // namespace
