@@ -132,10 +132,11 @@ TEST(SHKLocalizedText, TheShippedTableHoldsEveryTextAsAWorkingFormat)
         SCOPED_TRACE(text);
         EXPECT_EQ(*ns::stringValue(value), text);
         // Every conversion in the shipped texts takes one object.
+        static const std::string argument = "X";
         std::vector<ns::FormatArg> args;
         for (std::size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 2)) {
             ASSERT_EQ(text.substr(at, 2), "%@");
-            args.push_back(ns::toFormatArg(std::string("X")));
+            args.push_back(ns::toFormatArg(argument));
         }
         EXPECT_NO_THROW(ns::formatArgs(text, args.data(), args.size()));
     });
