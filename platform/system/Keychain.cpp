@@ -197,6 +197,15 @@ void bindQuery(sqlite3_stmt* statement, const Query& query)
                           SQLITE_TRANSIENT);
 }
 
+// Bytes as a blob; empty bytes are an empty blob, not NULL (which the table refuses).
+void bindBytes(sqlite3_stmt* statement, int index, const uint8_t* bytes, std::size_t size)
+{
+    if (size == 0)
+        sqlite3_bind_zeroblob(statement, index, 0);
+    else
+        sqlite3_bind_blob(statement, index, bytes, static_cast<int>(size), SQLITE_TRANSIENT);
+}
+
 struct Item
 {
     std::string service;
@@ -291,8 +300,7 @@ OSStatus itemAdd(const ns::Dictionary& attributes, ns::Id* result)
                       SQLITE_TRANSIENT);
     sqlite3_bind_text(insert.get(), 2, item.account.data(), static_cast<int>(item.account.size()),
                       SQLITE_TRANSIENT);
-    sqlite3_bind_blob(insert.get(), 3, item.data.data(), static_cast<int>(item.data.size()),
-                      SQLITE_TRANSIENT);
+    bindBytes(insert.get(), 3, item.data.data(), item.data.size());
     sqlite3_bind_double(insert.get(), 4, item.created);
     sqlite3_bind_double(insert.get(), 5, item.modified);
     int step = sqlite3_step(insert.get());
@@ -398,8 +406,7 @@ OSStatus itemUpdate(const ns::Dictionary& dictionary, const ns::Dictionary& chan
         sqlite3_bind_text(statement.get(), 5, update.account->data(),
                           static_cast<int>(update.account->size()), SQLITE_TRANSIENT);
     if (update.data)
-        sqlite3_bind_blob(statement.get(), 6, update.data->data(), static_cast<int>(update.data->length()),
-                          SQLITE_TRANSIENT);
+        bindBytes(statement.get(), 6, update.data->data(), update.data->length());
     int step = sqlite3_step(statement.get());
     if (step == SQLITE_CONSTRAINT)
         return errSecDuplicateItem;
