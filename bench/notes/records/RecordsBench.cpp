@@ -1,6 +1,7 @@
 // Writing and reading a note with ten 64 KiB resources: our records against the code the Thrift compiler
-// generates for the same records, in the same run. Prints how long ours take for each of theirs.
+// generates for the same records, in the same run.
 
+#include "kit/Comparisons.h"
 #include "notes/records/EDAMNote.h"
 
 #include "NoteRecords_types.h"
@@ -9,8 +10,6 @@
 #include <thrift/protocol/TBinaryProtocol.h>
 #include <thrift/transport/TBufferTransports.h>
 
-#include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -106,37 +105,15 @@ void generatedCode(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * int64_t(ResourceCount * ResourceSize) * 2);
 }
 
-// Keeps the time of each run for the ratio at the end.
-class Collector : public benchmark::ConsoleReporter
-{
-public:
-    std::map<std::string, double> times;
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const auto& run : runs)
-            if (run.aggregate_name == "median")
-                times[run.run_name.function_name] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
-// Medians of several runs, since one run of a memory-bound loop varies by several per cent.
-BENCHMARK(ours)->Name("WriteReadNote/ours")->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(generatedCode)->Name("WriteReadNote/generated")->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(ours)->Name("WriteReadNote/ours");
+BENCHMARK(generatedCode)->Name("WriteReadNote/generated");
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    Collector collector;
-    benchmark::RunSpecifiedBenchmarks(&collector);
-    double ourTime = collector.times["WriteReadNote/ours"];
-    double theirTime = collector.times["WriteReadNote/generated"];
-    if (ourTime > 0 && theirTime > 0)
-        std::printf("ours / generated median CPU time ratio: %.3f (below 1 is faster)\n",
-                    ourTime / theirTime);
-    benchmark::Shutdown();
-    return 0;
+    return benchkit::runComparisons(
+        argc, argv,
+        {{"write and read a note of ten 64 KiB resources, vs Thrift's generated code", "WriteReadNote/ours",
+          "WriteReadNote/generated"}});
 }

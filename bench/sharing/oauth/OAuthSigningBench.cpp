@@ -1,5 +1,6 @@
 // Signing rate of our OAuth requests against liboauth's, over the same requests: a GET with a query and
 // a form POST, each with a token, a fresh nonce and timestamp and HMAC-SHA1.
+#include "kit/Comparisons.h"
 #include "sharing/oauth/OAMutableURLRequest.h"
 #include "sharing/oauth/OAParameterAdditions.h"
 
@@ -8,7 +9,6 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 
 // oauth.h uses size_t without declaring it.
 #include <oauth.h>
@@ -27,11 +27,13 @@ const auto consumer =
 const auto token = std::make_shared<OAToken>("370773112-GmHxMAgYyLbNEtIKZeRNFsMKPR9EyMZeS9weJAEb",
                                              "LswwdoUaIvS8ltyTt5jkRh4J50vUPVVHtR2YPi5kE");
 
+// Inside the loop each side starts from the address (and the body) as text, with the credentials in the form
+// it takes them: it parses the address, makes a nonce and a timestamp, signs, and holds the signed request.
 void OursGet(benchmark::State& state)
 {
-    auto url = ns::URL::withString(getURL);
     for (auto _ : state) {
-        auto request = std::make_shared<OAMutableURLRequest>(url, consumer, token, std::nullopt, nullptr);
+        auto request = std::make_shared<OAMutableURLRequest>(ns::URL::withString(getURL), consumer, token,
+                                                             std::nullopt, nullptr);
         request->prepare();
         benchmark::DoNotOptimize(request->signature().data());
     }
@@ -50,22 +52,22 @@ void LiboauthGet(benchmark::State& state)
 
 void OursPost(benchmark::State& state)
 {
-    auto url = ns::URL::withString(postURL);
-    auto body = ns::Data::withString(postBody);
     for (auto _ : state) {
-        auto request = std::make_shared<OAMutableURLRequest>(url, consumer, token, std::nullopt, nullptr);
+        auto request = std::make_shared<OAMutableURLRequest>(ns::URL::withString(postURL), consumer, token,
+                                                             std::nullopt, nullptr);
         request->setHTTPMethod("POST");
-        request->setHTTPBody(body);
+        request->setHTTPBody(ns::Data::withString(postBody));
         request->setValue(std::string("application/x-www-form-urlencoded"), "Content-Type");
         request->prepare();
         benchmark::DoNotOptimize(request->signature().data());
     }
 }
 
+// liboauth takes a form's fields as the address's query and splits them back out.
 void LiboauthPost(benchmark::State& state)
 {
-    std::string full = std::string(postURL) + "?" + postBody;
     for (auto _ : state) {
+        std::string full = std::string(postURL) + "?" + postBody;
         char* postArgs = nullptr;
         char* signedURL =
             oauth_sign_url2(full.c_str(), &postArgs, OA_HMAC, "POST", consumer->key().c_str(),
@@ -76,49 +78,17 @@ void LiboauthPost(benchmark::State& state)
     }
 }
 
-BENCHMARK(OursGet);
-BENCHMARK(LiboauthGet);
-BENCHMARK(OursPost);
-BENCHMARK(LiboauthPost);
-
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                m_times[run.benchmark_name()] = run.GetAdjustedCPUTime(); // CPU time: the machine is shared
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double time(const std::string& name) const
-    {
-        auto found = m_times.find(name);
-        return found == m_times.end() ? 0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
-void printRatio(const RatioReporter& reporter, const char* what, const char* ours, const char* theirs)
-{
-    double a = reporter.time(ours);
-    double b = reporter.time(theirs);
-    if (a > 0 && b > 0)
-        std::printf("%s: signing rate ours / liboauth: %.2f (time per request %.2f of liboauth's)\n", what,
-                    b / a, a / b);
-}
+BENCHMARK(OursGet)->Name("sign/GET/ours");
+BENCHMARK(LiboauthGet)->Name("sign/GET/liboauth");
+BENCHMARK(OursPost)->Name("sign/POST/ours");
+BENCHMARK(LiboauthPost)->Name("sign/POST/liboauth");
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    printRatio(reporter, "GET with query", "OursGet", "LiboauthGet");
-    printRatio(reporter, "form POST", "OursPost", "LiboauthPost");
-    benchmark::Shutdown();
-    return 0;
+    return benchkit::runComparisons(
+        argc, argv,
+        {{"sign a GET with a query, vs liboauth", "sign/GET/ours", "sign/GET/liboauth"},
+         {"sign a form POST, vs liboauth", "sign/POST/ours", "sign/POST/liboauth"}});
 }

@@ -1,7 +1,8 @@
 // Decoding and encoding the three classic corpus files against RapidJSON (DOM), nlohmann-json and simdjson,
-// all in the same run; prints MB/s, the ratios, and the memory a decoded twitter.json holds.
+// all in the same run; prints the memory a decoded twitter.json holds, then ours / peer for each step.
 
 #include "foundation/String.h"
+#include "kit/Comparisons.h"
 #include "webservices/jk/JKSerializer.h"
 #include "webservices/jk/JSONDecoder.h"
 
@@ -17,7 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <new>
 #include <sstream>
 #include <string>
@@ -226,35 +226,6 @@ void encodeSimdjson(benchmark::State& state, const Corpus* corpus)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(corpus->text.size()));
 }
 
-// Keeps each run's bytes per second for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const auto& run : runs) {
-            auto found = run.counters.find("bytes_per_second");
-            if (found == run.counters.end())
-                continue;
-            // Single runs, or the median of repetitions.
-            if (run.run_type == Run::RT_Iteration && run.repetitions <= 1)
-                m_megabytesPerSecond[run.benchmark_name()] = found->second.value / 1e6;
-            else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                m_megabytesPerSecond[run.run_name.str()] = found->second.value / 1e6;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    double rate(const std::string& name) const
-    {
-        auto found = m_megabytesPerSecond.find(name);
-        return found == m_megabytesPerSecond.end() ? 0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> m_megabytesPerSecond;
-};
-
 struct Footprint
 {
     std::size_t held;
@@ -331,26 +302,18 @@ int main(int argc, char** argv)
                                          &corpus);
     }
 
-    benchmark::Initialize(&argc, argv);
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-
-    std::printf("\n%-18s %-7s %9s %9s %9s %9s   %s\n", "file", "", "jk MB/s", "rapid", "nlohmann", "simdjson",
-                "jk/rapid  jk/nlohmann  jk/simdjson");
+    // Each comparison does the same work on both sides: a fresh decoder against a fresh document (RapidJSON,
+    // nlohmann-json), a reused decoder against simdjson's reused parser.
+    std::vector<benchkit::Comparison> comparisons;
     for (const auto& corpus : corpora()) {
-        for (const char* step : {"decode", "encode"}) {
-            std::string prefix = std::string(step) + "/" + corpus.name + "/";
-            double jk = reporter.rate(prefix + "jk");
-            double rapid = reporter.rate(prefix + "rapidjson");
-            double nlohmann = reporter.rate(prefix + "nlohmann");
-            double simd = reporter.rate(prefix + "simdjson");
-            if (jk == 0)
-                continue;
-            std::printf("%-18s %-7s %9.1f %9.1f %9.1f %9.1f   %7.2f  %11.2f  %11.2f\n", corpus.name.c_str(),
-                        step, jk, rapid, nlohmann, simd, rapid ? jk / rapid : 0, nlohmann ? jk / nlohmann : 0,
-                        simd ? jk / simd : 0);
-        }
+        std::string decode = "decode/" + corpus.name + "/";
+        std::string encode = "encode/" + corpus.name + "/";
+        for (const char* peer : {"rapidjson", "nlohmann"})
+            comparisons.push_back({"decode " + corpus.name + ", vs " + peer, decode + "jk", decode + peer});
+        comparisons.push_back({"decode " + corpus.name + " (reused decoder), vs simdjson",
+                               decode + "jk-reused-decoder", decode + "simdjson"});
+        for (const char* peer : {"rapidjson", "nlohmann", "simdjson"})
+            comparisons.push_back({"encode " + corpus.name + ", vs " + peer, encode + "jk", encode + peer});
     }
-    benchmark::Shutdown();
-    return 0;
+    return benchkit::runComparisons(argc, argv, comparisons);
 }
