@@ -83,8 +83,12 @@ std::string figure(const Median& median, bool asRate)
 {
     if (!asRate)
         return duration(median.seconds);
+    double rate = *median.bytesPerSecond;
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f MB/s", *median.bytesPerSecond / 1e6);
+    if (rate >= 1e10)
+        std::snprintf(text, sizeof text, "%.1f GB/s", rate / 1e9);
+    else
+        std::snprintf(text, sizeof text, "%.1f MB/s", rate / 1e6);
     return text;
 }
 
