@@ -66,12 +66,15 @@ void DDXMLAttributeNode::detach()
     if (!attr->parent)
         return;
     if (attr->ns && attr->ns != record()->attributeNamespace()) {
-        // The declaration stays with the element; the qualified name keeps what the attribute was.
-        if (attr->ns->prefix) {
+        // The declaration stays with the element; the attribute keeps a record of its own with the same
+        // prefix and URI, declared again where it is added.
+        xmlNsPtr own = ddxml::newNamespace(attr->ns->href, attr->ns->prefix);
+        if (!own && attr->ns->prefix) {
             std::string qualified = *text(attr->ns->prefix) + ":" + *text(attr->name);
             xmlNodeSetName(reinterpret_cast<xmlNodePtr>(attr), chars(qualified));
         }
-        attr->ns = nullptr;
+        attr->ns = own;
+        record()->adoptAttributeNamespace(own);
     }
     detachAttribute(attr, attr->parent, true);
     setOwned(true);
@@ -88,6 +91,21 @@ std::optional<std::string> DDXMLAttributeNode::URI() const
 void DDXMLAttributeNode::setURI(const std::optional<std::string>& uri)
 {
     xmlAttrPtr attr = attrPtr();
+    if (xmlNodePtr element = attr->parent) {
+        // In an element the attribute takes a declaration with a prefix (an unprefixed attribute is in no
+        // namespace), and replaces another attribute of the element that now has the same name.
+        if (uri) {
+            xmlNsPtr declared = ddxml::attributeDeclaration(element, chars(*uri), nullptr);
+            if (!declared)
+                return;
+            attr->ns = declared;
+        } else {
+            attr->ns = nullptr;
+        }
+        record()->adoptAttributeNamespace(nullptr);
+        ddxml::removeCollidingAttributes(element, attr);
+        return;
+    }
     xmlNsPtr replacement = nullptr;
     if (uri) {
         replacement = ddxml::newNamespace(chars(*uri), nullptr);

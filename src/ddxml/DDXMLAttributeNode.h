@@ -17,10 +17,13 @@ public:
     void setStringValue(const std::string& value) override;
     ns::Ref<DDXMLNode> previousNode() const override { return nullptr; }
     ns::Ref<DDXMLNode> nextNode() const override { return nullptr; }
-    // Takes the attribute off its element. A namespace prefix it used stays in its name, since the
-    // declaration belongs to the element.
+    // Takes the attribute off its element. The declaration belongs to the element, so the attribute keeps
+    // a namespace record of its own with the same prefix and URI, declared again where it is added.
     void detach() override;
     std::optional<std::string> URI() const override;
+    // In an element, a URI comes with a prefix declared for it (an unprefixed attribute is in no
+    // namespace), and another attribute that then has the same name and URI is replaced. Out of one, the
+    // attribute gets a namespace record of its own without a prefix.
     void setURI(const std::optional<std::string>& uri) override;
 
     std::string className() const override { return "DDXMLAttributeNode"; }

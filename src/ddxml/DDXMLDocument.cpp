@@ -63,6 +63,7 @@ ns::Ref<DDXMLDocument> DDXMLDocument::parseBytes(const char* bytes, std::size_t 
         ns::setError(error, ns::Error::make(DDXMLErrorDomain, 1));
         return nullptr;
     }
+    ddxml::decodeParsedNamespaceURIs(doc);
     return nodeWithDocPrimitive(doc, true);
 }
 
@@ -96,6 +97,7 @@ ns::Ref<DDXMLDocument> DDXMLDocument::initWithReadIO(xmlInputReadCallback read, 
         ns::setError(error, ns::Error::make(DDXMLErrorDomain, 1));
         return nullptr;
     }
+    ddxml::decodeParsedNamespaceURIs(doc);
     return nodeWithDocPrimitive(doc, true);
 }
 

@@ -47,13 +47,6 @@ xmlNodePtr declaringElement(xmlNodePtr node, xmlNsPtr ns)
     return nullptr;
 }
 
-bool sameNamespace(xmlNsPtr a, xmlNsPtr b)
-{
-    if (!a || !b)
-        return !a && !b;
-    return xmlStrEqual(a->href, b->href);
-}
-
 } // namespace
 
 // Initialisers
@@ -206,13 +199,10 @@ void DDXMLElement::addAttribute(const ns::Ref<DDXMLNode>& attribute)
     NS_ASSERT(attribute->kind() == XML_ATTRIBUTE_NODE, "Not an attribute");
     xmlNodePtr node = nodePtr();
     auto* attr = static_cast<xmlAttrPtr>(attribute->genericPtr());
+    // A namespace the attribute brings (detached, or made with a URI) is declared on the element.
+    ddxml::declareAttributeNamespace(node, attr);
     // One attribute per name (and namespace): the new one replaces the old.
-    for (xmlAttrPtr current = node->properties; current; current = current->next) {
-        if (xmlStrEqual(current->name, attr->name) && sameNamespace(current->ns, attr->ns)) {
-            DDXMLNode::removeAttribute(current, node);
-            break;
-        }
-    }
+    ddxml::removeCollidingAttributes(node, attr);
     if (xmlAddChild(node, reinterpret_cast<xmlNodePtr>(attr)))
         attribute->setOwned(false);
 }

@@ -6,7 +6,6 @@
 
 #include "foundation/Exception.h"
 
-#include <libxml/entities.h>
 #include <libxml/xmlmemory.h>
 
 using ddxml::chars;
@@ -85,12 +84,12 @@ std::optional<std::string> DDXMLNamespaceNode::stringValue() const
 void DDXMLNamespaceNode::setStringValue(const std::string& value)
 {
     xmlNsPtr ns = nsPtr();
-    // Declarations are written out as they are stored, so the URI is kept encoded as the parser keeps it.
-    xmlChar* encoded = xmlEncodeSpecialChars(nullptr, chars(value));
-    if (!encoded)
+    // Held as it is, as every URI of the model; the text output escapes it.
+    xmlChar* copy = xmlStrdup(chars(value));
+    if (!copy)
         return;
     xmlFree(const_cast<xmlChar*>(ns->href));
-    ns->href = encoded;
+    ns->href = copy;
 }
 
 std::size_t DDXMLNamespaceNode::index() const

@@ -497,8 +497,18 @@ ns::Ref<DDXMLNode> DDXMLNode::copyNode() const
     }
     switch (k) {
     case XML_ATTRIBUTE_NODE: {
-        xmlAttrPtr copy = xmlCopyProp(nullptr, static_cast<xmlAttrPtr>(primitive));
-        return copy ? DDXMLAttributeNode::nodeWithAttrPrimitive(copy, true) : nullptr;
+        auto* attr = static_cast<xmlAttrPtr>(primitive);
+        xmlAttrPtr copy = xmlCopyProp(nullptr, attr);
+        auto handle = copy ? DDXMLAttributeNode::nodeWithAttrPrimitive(copy, true) : nullptr;
+        // libxml2 copies an attribute's namespace only into an element; a copy on its own keeps it as a
+        // record of its own, as a detached attribute does.
+        if (handle && attr->ns) {
+            if (xmlNsPtr own = ddxml::newNamespace(attr->ns->href, attr->ns->prefix)) {
+                copy->ns = own;
+                handle->record()->adoptAttributeNamespace(own);
+            }
+        }
+        return handle;
     }
     case XML_DOCUMENT_NODE: {
         xmlDocPtr copy = xmlCopyDoc(static_cast<xmlDocPtr>(primitive), 1);
@@ -535,6 +545,7 @@ std::string DDXMLNode::XMLStringWithOptions(unsigned options) const
     if (!buffer)
         return "";
     xmlDocPtr doc = k == XML_NAMESPACE_DECL ? nullptr : static_cast<xmlNodePtr>(primitive)->doc;
+    ddxml::EscapedNamespaceURIs escapedURIs(primitive);
     xmlNodeDump(buffer.get(), doc, static_cast<xmlNodePtr>(primitive), 0, format);
     const xmlChar* content = xmlBufferContent(buffer.get());
     std::string_view out(content ? reinterpret_cast<const char*>(content) : "",

@@ -1,12 +1,14 @@
 #include "ddxml/DDXMLTree.h"
 
 #include "ddxml/DDXMLNode.h"
+#include "ddxml/DDXMLRuntime.h"
 
 #include <libxml/dict.h>
 #include <libxml/xmlmemory.h>
 
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ddxml {
@@ -194,6 +196,204 @@ void makeSelfContained(xmlNodePtr root, xmlDocPtr oldDoc)
         });
     }
     DDXMLNode::recursiveStripDocPointersFromNode(root);
+}
+
+namespace {
+
+const xmlChar* xmlPrefix()
+{
+    return reinterpret_cast<const xmlChar*>("xml");
+}
+
+// The declaration of a prefix in scope at the element (on it or an ancestor), or nothing.
+xmlNsPtr inScope(xmlNodePtr element, const xmlChar* prefix)
+{
+    for (xmlNodePtr e = element; e && e->type == XML_ELEMENT_NODE; e = e->parent)
+        for (xmlNsPtr d = e->nsDef; d; d = d->next)
+            if (xmlStrEqual(d->prefix, prefix))
+                return d;
+    return nullptr;
+}
+
+bool needsEscaping(const xmlChar* href)
+{
+    for (const xmlChar* c = href; c && *c; ++c)
+        if (*c == '&' || *c == '<' || *c == '"' || *c == '\t' || *c == '\n' || *c == '\r')
+            return true;
+    return false;
+}
+
+std::string escaped(const xmlChar* href)
+{
+    std::string out;
+    for (const xmlChar* c = href; *c; ++c) {
+        switch (*c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        // Kept as references, or reading the text back would turn them into spaces.
+        case '\t':
+            out += "&#9;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            out += static_cast<char>(*c);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+xmlNsPtr attributeDeclaration(xmlNodePtr element, const xmlChar* href, const xmlChar* prefix)
+{
+    if (!element || !href)
+        return nullptr;
+    if (xmlStrEqual(href, XML_XML_NAMESPACE))
+        return element->doc ? xmlSearchNs(element->doc, element, xmlPrefix()) : nullptr;
+    xmlNsPtr reusable = nullptr;
+    for (xmlNodePtr e = element; e && e->type == XML_ELEMENT_NODE; e = e->parent) {
+        for (xmlNsPtr d = e->nsDef; d; d = d->next) {
+            if (!d->prefix || !xmlStrEqual(d->href, href) || inScope(element, d->prefix) != d)
+                continue;
+            if (xmlStrEqual(d->prefix, prefix))
+                return d;
+            if (!reusable)
+                reusable = d;
+        }
+    }
+    if (reusable)
+        return reusable;
+    std::string chosen;
+    if (prefix && !inScope(element, prefix) && !xmlStrEqual(prefix, xmlPrefix()) &&
+        !xmlStrEqual(prefix, reinterpret_cast<const xmlChar*>("xmlns"))) {
+        chosen = reinterpret_cast<const char*>(prefix);
+    } else {
+        for (int i = 1;; ++i) {
+            chosen = "ns" + std::to_string(i);
+            if (!inScope(element, chars(chosen)))
+                break;
+        }
+    }
+    return xmlNewNs(element, href, chars(chosen));
+}
+
+void declareAttributeNamespace(xmlNodePtr element, xmlAttrPtr attr)
+{
+    auto record = DDXMLRecord::forPrimitive(attr);
+    xmlNsPtr own = attr->ns;
+    if (!own || own != record->attributeNamespace())
+        return;
+    xmlNsPtr declared = attributeDeclaration(element, own->href, own->prefix);
+    if (!declared && own->prefix) {
+        // No declaration to be had (the XML namespace without a document): the prefix stays in the name,
+        // which prints the same.
+        std::string qualified = std::string(reinterpret_cast<const char*>(own->prefix)) + ":" +
+                                reinterpret_cast<const char*>(attr->name);
+        xmlNodeSetName(reinterpret_cast<xmlNodePtr>(attr), chars(qualified));
+    }
+    attr->ns = declared;
+    record->adoptAttributeNamespace(nullptr);
+}
+
+void removeCollidingAttributes(xmlNodePtr element, xmlAttrPtr attr)
+{
+    const xmlChar* href = attr->ns ? attr->ns->href : nullptr;
+    for (xmlAttrPtr other = element->properties; other;) {
+        xmlAttrPtr next = other->next;
+        const xmlChar* otherHref = other->ns ? other->ns->href : nullptr;
+        if (other != attr && xmlStrEqual(other->name, attr->name) && (!href == !otherHref) &&
+            (!href || xmlStrEqual(href, otherHref)))
+            DDXMLNode::removeAttribute(other, element);
+        other = next;
+    }
+}
+
+void decodeParsedNamespaceURIs(xmlDocPtr doc)
+{
+    static constexpr std::string_view reference = "&#38;";
+    for (xmlNodePtr top = doc ? doc->children : nullptr; top; top = top->next) {
+        walk(top, [](xmlNodePtr node) {
+            if (node->type != XML_ELEMENT_NODE)
+                return;
+            for (xmlNsPtr d = node->nsDef; d; d = d->next) {
+                if (!d->href)
+                    continue;
+                std::string href(reinterpret_cast<const char*>(d->href));
+                if (href.find(reference) == std::string::npos)
+                    continue;
+                std::string decoded;
+                for (std::size_t i = 0; i < href.size();) {
+                    if (href.compare(i, reference.size(), reference) == 0) {
+                        decoded += '&';
+                        i += reference.size();
+                    } else {
+                        decoded += href[i++];
+                    }
+                }
+                xmlChar* copy = xmlStrdup(chars(decoded));
+                if (!copy)
+                    continue;
+                xmlFree(const_cast<xmlChar*>(d->href));
+                d->href = copy;
+            }
+        });
+    }
+}
+
+EscapedNamespaceURIs::EscapedNamespaceURIs(void* primitive)
+{
+    if (!primitive)
+        return;
+    auto* ns = static_cast<xmlNsPtr>(primitive);
+    if (ns->type == XML_NAMESPACE_DECL) {
+        escape(ns);
+        return;
+    }
+    auto* node = static_cast<xmlNodePtr>(primitive);
+    if (node->type == XML_ATTRIBUTE_NODE)
+        return; // an attribute prints no declarations
+    auto visit = [this](xmlNodePtr n) {
+        if (n->type == XML_ELEMENT_NODE)
+            for (xmlNsPtr d = n->nsDef; d; d = d->next)
+                escape(d);
+    };
+    if (node->type == XML_DOCUMENT_NODE || node->type == XML_HTML_DOCUMENT_NODE) {
+        for (xmlNodePtr top = node->children; top; top = top->next)
+            walk(top, visit);
+        return;
+    }
+    walk(node, visit);
+}
+
+void EscapedNamespaceURIs::escape(xmlNsPtr ns)
+{
+    if (!needsEscaping(ns->href))
+        return;
+    xmlChar* copy = xmlStrdup(chars(escaped(ns->href)));
+    if (!copy)
+        return;
+    m_swapped.emplace_back(ns, ns->href);
+    ns->href = copy;
+}
+
+EscapedNamespaceURIs::~EscapedNamespaceURIs()
+{
+    for (auto& [ns, own] : m_swapped) {
+        xmlFree(const_cast<xmlChar*>(ns->href));
+        ns->href = own;
+    }
 }
 
 } // namespace ddxml

@@ -1,5 +1,7 @@
+#include "ddxml/DDXMLAttributeNode.h"
 #include "ddxml/DDXMLDocument.h"
 #include "ddxml/DDXMLElement.h"
+#include "ddxml/DDXMLNamespaceNode.h"
 
 #include "foundation/Exception.h"
 #include "foundation/String.h"
@@ -233,6 +235,7 @@ TEST(DDXMLNode, StoresTextOnce)
         {"text", DDXMLNode::textWithStringValue("")},
         {"comment", DDXMLNode::commentWithStringValue("")},
         {"attribute", DDXMLNode::attributeWithName("a", "")},
+        {"namespace", DDXMLNode::namespaceWithName("p", "")},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -252,5 +255,83 @@ TEST(DDXMLNode, StoresTextOnce)
     auto attribute = element->attributeForName("a");
     attribute->setURI(std::string("urn:a"));
     EXPECT_EQ(attribute->URI(), "urn:a");
-    EXPECT_EQ(element->XMLString(), "<x a=\"1\"><y></y></x>");
+    EXPECT_EQ(element->XMLString(), "<x xmlns:ns1=\"urn:a\" ns1:a=\"1\"><y></y></x>");
+}
+
+// Whatever URIs the attributes get, the element prints as well-formed XML that reads back the same: an
+// attribute in a namespace gets a prefix declared for it, and one that comes to share another's name and
+// URI replaces it.
+TEST(DDXMLAttributeNode, URIsKeepTheOutputWellFormed)
+{
+    struct Row
+    {
+        const char* name;
+        const char* xml;
+        const char* attribute; // an XPath
+        std::optional<std::string> uri;
+        const char* output; // of the attribute's element
+    };
+    const Row rows[] = {
+        {"plain name already taken", "<r xmlns:p=\"u\" a=\"1\" p:a=\"X\" b=\"new\"/>", "/r/@p:a", "v",
+         "<r xmlns:p=\"u\" xmlns:ns1=\"v\" a=\"1\" ns1:a=\"X\" b=\"new\"></r>"},
+        {"declared prefix reused", "<r xmlns:p=\"u\" a=\"1\"/>", "/r/@a", "u",
+         "<r xmlns:p=\"u\" p:a=\"1\"></r>"},
+        {"prefix of an ancestor reused", "<r xmlns:p=\"u\"><e a=\"1\"/></r>", "/r/e/@a", "u",
+         "<e p:a=\"1\"></e>"},
+        {"shadowed prefix not reused", "<r xmlns:p=\"u\"><e xmlns:p=\"w\" a=\"1\"/></r>", "/r/e/@a", "u",
+         "<e xmlns:p=\"w\" xmlns:ns1=\"u\" ns1:a=\"1\"></e>"},
+        {"first free prefix", "<r xmlns:ns1=\"x\" a=\"1\"/>", "/r/@a", "v",
+         "<r xmlns:ns1=\"x\" xmlns:ns2=\"v\" ns2:a=\"1\"></r>"},
+        {"same name and URI replaced", "<r xmlns:p=\"u\" p:a=\"1\" a=\"2\"/>", "/r/@a", "u",
+         "<r xmlns:p=\"u\" p:a=\"2\"></r>"},
+        {"URI taken away, plain one replaced", "<r xmlns:p=\"u\" a=\"1\" p:a=\"2\"/>", "/r/@p:a",
+         std::nullopt, "<r xmlns:p=\"u\" a=\"2\"></r>"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto document = parse(row.xml);
+        ns::Ref<ns::Error> error;
+        auto found = document->nodesForXPath(row.attribute, &error);
+        ASSERT_TRUE(found && found->count() == 1);
+        auto attribute = ns::cast<DDXMLNode>(found->firstObject());
+        attribute->setURI(row.uri);
+        EXPECT_EQ(attribute->URI(), row.uri);
+        auto element = attribute->parent();
+        EXPECT_EQ(element->XMLString(), row.output);
+        auto again = parse(document->XMLString());
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->XMLString(), document->XMLString());
+    }
+
+    // An attribute made with a URI gets its prefix where it is added.
+    auto document = parse("<r a=\"1\"/>");
+    auto element = document->rootElement();
+    element->addAttribute(DDXMLNode::attributeWithName("a", std::string("v"), "X"));
+    EXPECT_EQ(element->XMLString(), "<r xmlns:ns1=\"v\" a=\"1\" ns1:a=\"X\"></r>");
+    EXPECT_EQ(element->attributeForName("ns1:a")->URI(), "v");
+}
+
+// A namespace URI reads back as it was set or written in the text, and prints escaped.
+TEST(DDXMLNamespaceNode, URIReadsBackAsSetAndPrintsEscaped)
+{
+    auto document = parse("<r xmlns:p=\"a&amp;b&#38;c&lt;d\" p:k=\"1\"/>");
+    auto root = document->rootElement();
+    auto declaration = root->namespaceForPrefix("p");
+    EXPECT_EQ(declaration->stringValue(), "a&b&c<d");
+    EXPECT_EQ(root->attributeForName("p:k")->URI(), "a&b&c<d");
+    EXPECT_EQ(root->XMLString(), "<r xmlns:p=\"a&amp;b&amp;c&lt;d\" p:k=\"1\"></r>");
+
+    const std::string uri = "x&y<z\"w\ttab\nline";
+    declaration->setStringValue(uri);
+    EXPECT_EQ(declaration->stringValue(), uri);
+    EXPECT_EQ(declaration->XMLString(), "xmlns:p=\"x&amp;y&lt;z&quot;w&#9;tab&#10;line\"");
+    auto again = parse(document->XMLString());
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->rootElement()->namespaceForPrefix("p")->stringValue(), uri);
+    // Printing leaves the record as it was.
+    EXPECT_EQ(declaration->stringValue(), uri);
+
+    auto element = DDXMLNode::elementWithNameURI("e", std::string("a&b"));
+    EXPECT_EQ(element->XMLString(), "<e xmlns=\"a&amp;b\"></e>");
+    EXPECT_EQ(element->URI(), "a&b");
 }

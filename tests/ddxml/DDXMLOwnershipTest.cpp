@@ -207,11 +207,31 @@ TEST(DDXMLOwnership, DetachedAttributeAndNamespaceMoveToAnotherElement)
     p->detach();
     document.reset();
     EXPECT_EQ(k->XMLString(), "p:k=\"1\"");
+    EXPECT_EQ(k->URI(), "u");
     EXPECT_EQ(p->XMLString(), "xmlns:p=\"u\"");
+    auto copy = ns::cast<DDXMLNode>(k->copy());
+    EXPECT_EQ(copy->URI(), "u");
     auto other = DDXMLNode::elementWithName("o");
     other->addAttribute(k);
     other->addNamespace(p);
     EXPECT_EQ(other->XMLString(), "<o xmlns:p=\"u\" p:k=\"1\"></o>");
+    EXPECT_EQ(k->URI(), "u");
+
+    // Where the prefix is free the attribute declares it; where it means another URI, it takes another.
+    const std::pair<const char*, const char*> joins[] = {
+        {"<o/>", "<o xmlns:p=\"u\" p:k=\"1\"></o>"},
+        {"<o xmlns:p=\"w\" p:k=\"2\"/>", "<o xmlns:p=\"w\" xmlns:ns1=\"u\" p:k=\"2\" ns1:k=\"1\"></o>"},
+    };
+    for (const auto& [xml, output] : joins) {
+        SCOPED_TRACE(xml);
+        auto target = parse(xml);
+        auto attribute = ns::cast<DDXMLNode>(copy->copy());
+        target->rootElement()->addAttribute(attribute);
+        EXPECT_EQ(target->rootElement()->XMLString(), output);
+        EXPECT_EQ(attribute->URI(), "u");
+        target.reset();
+        EXPECT_FALSE(attribute->isValid());
+    }
 }
 
 // libxml2's callbacks and settings are per thread: a thread that never used the model before gets them too.
