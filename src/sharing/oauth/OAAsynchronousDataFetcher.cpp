@@ -18,8 +18,14 @@ ns::Ref<OAAsynchronousDataFetcher> OAAsynchronousDataFetcher::asynchronousFetche
 
 void OAAsynchronousDataFetcher::start()
 {
-    if (m_request)
-        m_request->prepare();
+    ns::Ref<ns::Error> refused;
+    if (m_request && !m_request->prepare(&refused)) {
+        if (m_connection)
+            m_connection->cancel();
+        m_connection = nullptr;
+        reportFailure(refused);
+        return;
+    }
     if (m_connection)
         m_connection->cancel();
     m_connection = nullptr;

@@ -8,9 +8,14 @@ void OADataFetcher::fetchDataWithRequest(const ns::Ref<OAMutableURLRequest>& req
 {
     if (!request)
         return;
-    request->prepare();
     ns::Ref<ns::URLResponse> response;
     ns::Ref<ns::Error> error;
+    if (!request->prepare(&error)) {
+        OAServiceTicket ticket(request, nullptr, false);
+        if (delegate && didFailSelector)
+            didFailSelector(*delegate, ticket, error);
+        return;
+    }
     ns::Ref<ns::Data> data = ns::URLConnection::sendSynchronousRequest(request, &response, &error);
     auto http = ns::cast<ns::HTTPURLResponse>(response);
     if (http && data && !error) {

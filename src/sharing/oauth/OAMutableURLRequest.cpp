@@ -3,6 +3,7 @@
 #include "foundation/Clock.h"
 #include "foundation/Format.h"
 #include "foundation/Random.h"
+#include "foundation/URLConnection.h"
 #include "sharing/oauth/OAHMAC_SHA1SignatureProvider.h"
 #include "sharing/oauth/OAParameterAdditions.h"
 #include "sharing/oauth/OAURLEncoding.h"
@@ -108,15 +109,17 @@ std::string OAMutableURLRequest::signatureBaseString() const
     for (const auto& [name, value] : m_extraOAuthParameters)
         add(name, value);
 
-    // A server signs the query of every request, and a body only when it is a form; a body sent without
-    // a content type goes out as a form.
+    // On purpose, signed as an RFC 5849 server checks it rather than by the method: the query of every
+    // request, "+" as a space, a body only when it is a form that server reads (sent as a form, which a
+    // body without a content type is, and form-encoded throughout: raw non-ASCII makes it ignore the
+    // body), pairs by name then value, the address normalised.
     std::string url = URLString();
     for (const auto& parameter : OAParameterAdditions::parseForm(OAURLEncoding::queryOfURLString(url)))
         add(parameter->name(), parameter->value());
     std::optional<std::string> contentType = valueForHTTPHeaderField("Content-Type");
     bool isForm = contentType ? startsWithIgnoringCase(*contentType, "application/x-www-form-urlencoded")
                               : static_cast<bool>(m_body);
-    if (isForm && m_body)
+    if (isForm && m_body && OAURLEncoding::isFormEncoded(m_body->view()))
         for (const auto& parameter : OAParameterAdditions::parseForm(m_body->view()))
             add(parameter->name(), parameter->value());
 
@@ -136,8 +139,9 @@ std::string OAMutableURLRequest::signatureBaseString() const
 
 std::string OAMutableURLRequest::authorizationHeader() const
 {
+    // Names are escaped as values are: a name with a blank or a quote would break the header.
     auto field = [](std::string_view name, std::string_view value) {
-        std::string out(name);
+        std::string out = URLEncodedString(name);
         out += "=\"";
         out += URLEncodedString(value);
         out += '"';
@@ -157,11 +161,17 @@ std::string OAMutableURLRequest::authorizationHeader() const
     return header;
 }
 
-void OAMutableURLRequest::prepare()
+bool OAMutableURLRequest::prepare(ns::Ref<ns::Error>* error)
 {
     if (m_didPrepare)
-        return;
+        return true;
+    if (!URL()) {
+        // Nothing to sign: a signature over an empty address would be sent for a request that cannot go.
+        ns::setError(error, ns::Error::withDescription(ns::URLErrorDomain, ns::URLErrorBadURL, "bad URL"));
+        return false;
+    }
     m_didPrepare = true;
     m_signature = m_signatureProvider->signClearText(signatureBaseString(), signingSecret());
     setValue(authorizationHeader(), "Authorization");
+    return true;
 }

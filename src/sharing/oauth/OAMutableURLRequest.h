@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/Error.h"
 #include "foundation/URLRequest.h"
 #include "sharing/oauth/OAConsumer.h"
 #include "sharing/oauth/OASignatureProviding.h"
@@ -41,8 +42,9 @@ public:
     std::map<std::string, std::string>& extraOAuthParameters() { return m_extraOAuthParameters; }
     void setOAuthParameterName(std::string name, std::string value);
 
-    // Signs once and sets the "Authorization" header; later calls do nothing.
-    void prepare();
+    // Signs once and sets the "Authorization" header; later calls do nothing and answer true. A request
+    // without an address (the platform refuses its text) is not signed: false, with a "bad URL" error.
+    bool prepare(ns::Ref<ns::Error>* error = nullptr);
 
     // What `prepare` signs and with which key, from the request as it is now.
     std::string signatureBaseString() const;

@@ -1,6 +1,23 @@
 #include "sharing/oauth/OAToken.h"
 
 #include "foundation/Escaping.h"
+#include "foundation/String.h"
+#include "foundation/UserDefaults.h"
+
+namespace {
+
+std::string defaultsName(std::string_view provider, std::string_view prefix, std::string_view field)
+{
+    std::string name = "OAUTH_";
+    name += prefix;
+    name += '_';
+    name += provider;
+    name += '_';
+    name += field;
+    return name;
+}
+
+} // namespace
 
 OAToken::OAToken() : m_key(std::string()), m_secret(std::string()), m_sessionHandle(std::string())
 {
@@ -35,4 +52,32 @@ ns::Ref<OAToken> OAToken::withHTTPResponseBody(std::string_view body)
             token->m_sessionHandle = std::move(value);
     }
     return token;
+}
+
+ns::Ref<OAToken> OAToken::withUserDefaultsUsingServiceProviderName(std::string_view provider,
+                                                                   std::string_view prefix)
+{
+    auto defaults = ns::UserDefaults::standard();
+    auto key = defaults->stringForKey(defaultsName(provider, prefix, "KEY"));
+    auto secret = defaults->stringForKey(defaultsName(provider, prefix, "SECRET"));
+    if (!key || !secret)
+        return nullptr;
+    return std::make_shared<OAToken>(std::move(*key), std::move(*secret));
+}
+
+int OAToken::storeInUserDefaultsWithServiceProviderName(std::string_view provider,
+                                                        std::string_view prefix) const
+{
+    auto defaults = ns::UserDefaults::standard();
+    auto store = [&](const std::optional<std::string>& value, std::string_view field) {
+        std::string name = defaultsName(provider, prefix, field);
+        if (value)
+            defaults->setObject(ns::String::make(*value), name);
+        else
+            defaults->removeObjectForKey(name);
+    };
+    store(m_key, "KEY");
+    store(m_secret, "SECRET");
+    // A token that did not reach the disk is lost at the next launch: say so rather than answer 0.
+    return defaults->synchronize() ? 0 : -1;
 }

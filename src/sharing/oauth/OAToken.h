@@ -21,6 +21,14 @@ public:
     // Reads a form-encoded reply ("oauth_token=...&oauth_token_secret=..."); unknown names are ignored.
     static ns::Ref<OAToken> withHTTPResponseBody(std::string_view body);
 
+    // The token kept in the standard user defaults under "OAUTH_<prefix>_<provider>_KEY" and
+    // "OAUTH_<prefix>_<provider>_SECRET" (its session handle nil); nothing unless both texts are there.
+    static ns::Ref<OAToken> withUserDefaultsUsingServiceProviderName(std::string_view provider,
+                                                                     std::string_view prefix);
+    // Writes the key and secret under those two names (a nil one removes its entry, so no stale value
+    // outlives it) and synchronises the defaults: 0 once they are on disk, -1 when the write failed.
+    int storeInUserDefaultsWithServiceProviderName(std::string_view provider, std::string_view prefix) const;
+
     const std::optional<std::string>& key() const { return m_key; }
     void setKey(std::optional<std::string> key) { m_key = std::move(key); }
     const std::optional<std::string>& secret() const { return m_secret; }

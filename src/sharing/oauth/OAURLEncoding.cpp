@@ -55,6 +55,15 @@ std::string formDecodedString(std::string_view text)
     return URLDecodedString(spaced);
 }
 
+bool isFormEncoded(std::string_view text)
+{
+    static constexpr std::string_view marks = "-._~=&;:%+,*@!()/?'$";
+    for (char c : text)
+        if (!isUnreserved(static_cast<unsigned char>(c)) && marks.find(c) == std::string_view::npos)
+            return false;
+    return ns::hasValidPercentEscapes(text);
+}
+
 std::string URLStringWithoutQuery(const ns::URL& url)
 {
     const std::string& text = url.absoluteString();

@@ -15,6 +15,11 @@ std::string URLDecodedString(std::string_view text);
 // A form-encoded name or value: "+" is a space, then the escapes are decoded.
 std::string formDecodedString(std::string_view text);
 
+// Whether a body is form-encoded text a server reads as parameters: only the characters a form's
+// encoding leaves or produces (letters, digits and "-._~=&;:%+,*@!()/?'$"), every "%" starting a
+// two-digit escape.
+bool isFormEncoded(std::string_view text);
+
 // The URL's absolute text up to the first "?" (the whole text when it has none).
 std::string URLStringWithoutQuery(const ns::URL& url);
 // The URL as a server reconstructs it for a signature: scheme and host in lower case, no user, the

@@ -142,18 +142,46 @@ TEST(OAAsynchronousDataFetcher, CancelReportsNothing)
     server.stop();
 }
 
+// Without a connection the failure comes at once, from inside start: with no error when there is no
+// request at all, with a "bad URL" error (and nothing signed) when its address was refused or taken away.
 TEST(OAAsynchronousDataFetcher, FailsAtOnceWithoutAConnection)
 {
-    Fetch fetch("http://127.0.0.1/never");
-    fetch.fetcher->request()->setURL(nullptr);
-    fetch.fetcher->start();
-    EXPECT_EQ(fetch.reports->failures, 1);
-    EXPECT_EQ(fetch.reports->finishes, 0);
-    EXPECT_FALSE(fetch.reports->error);
-    EXPECT_FALSE(fetch.reports->didSucceed);
-    EXPECT_FALSE(fetch.reports->hadResponse);
-    EXPECT_TRUE(fetch.delegate.expired());
-    EXPECT_FALSE(fetch.fetcher->connection());
+    struct Row
+    {
+        const char* name;
+        const char* url;
+        bool takeAddressAway;
+        bool dropRequest;
+        std::optional<long> errorCode;
+    };
+    const Row rows[] = {
+        {"no request", "http://127.0.0.1/never", false, true, std::nullopt},
+        {"address refused", "http://127.0.0.1/never%zz", false, false, ns::URLErrorBadURL},
+        {"address taken away", "http://127.0.0.1/never", true, false, ns::URLErrorBadURL},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Fetch fetch(row.url);
+        auto request = fetch.fetcher->request();
+        if (row.takeAddressAway)
+            request->setURL(nullptr);
+        if (row.dropRequest)
+            fetch.fetcher = OAAsynchronousDataFetcher::asynchronousFetcherWithRequest(
+                nullptr, fetch.delegate.lock(), OAFinishSelector(&Delegate::finished),
+                OAFailSelector(&Delegate::failed));
+        fetch.fetcher->start();
+        EXPECT_EQ(fetch.reports->failures, 1);
+        EXPECT_EQ(fetch.reports->finishes, 0);
+        EXPECT_EQ(fetch.reports->error ? std::optional<long>(fetch.reports->error->code()) : std::nullopt,
+                  row.errorCode);
+        EXPECT_FALSE(fetch.reports->didSucceed);
+        EXPECT_FALSE(fetch.reports->hadResponse);
+        EXPECT_TRUE(fetch.delegate.expired());
+        EXPECT_FALSE(fetch.fetcher->connection());
+        if (!row.dropRequest) {
+            EXPECT_FALSE(request->valueForHTTPHeaderField("Authorization"));
+        }
+    }
 }
 
 TEST(OAAsynchronousDataFetcher, FailsWithTheConnectionsError)
@@ -190,6 +218,21 @@ TEST(OADataFetcher, BlocksUntilTheReply)
     EXPECT_FALSE(reports->didSucceed);
     EXPECT_EQ(reports->body, "no");
     EXPECT_TRUE(server.lastRequest()->header("Authorization"));
+}
+
+TEST(OADataFetcher, RefusesARequestWithoutAnAddress)
+{
+    auto reports = std::make_shared<Reports>();
+    auto delegate = std::make_shared<Delegate>(reports);
+    auto request = std::make_shared<OAMutableURLRequest>(ns::URL::withString("http://127.0.0.1/t%zz"),
+                                                         std::make_shared<OAConsumer>("ck", "cs"), nullptr,
+                                                         std::nullopt, nullptr, "N", "1");
+    OADataFetcher().fetchDataWithRequest(request, delegate, OAFinishSelector(&Delegate::finished),
+                                         OAFailSelector(&Delegate::failed));
+    EXPECT_EQ(reports->failures, 1);
+    ASSERT_TRUE(reports->error);
+    EXPECT_EQ(reports->error->code(), ns::URLErrorBadURL);
+    EXPECT_FALSE(request->valueForHTTPHeaderField("Authorization"));
 }
 
 TEST(OAAsynchronousDataFetcher, RunsWhileOnlyItsConnectionHoldsIt)

@@ -10,8 +10,14 @@
 
 #include "foundation/Clock.h"
 #include "foundation/Random.h"
+#include "foundation/URLConnection.h"
+#include "foundation/UserDefaults.h"
+#include "testing/TemporaryHome.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -110,9 +116,12 @@ TEST(OAMutableURLRequest, SendsExtraParametersInNameOrder)
     auto req = request("http://example.com/a");
     req->setOAuthParameterName("oauth_verifier", "v 1");
     req->setOAuthParameterName("oauth_callback", "oob");
+    req->setOAuthParameterName("x y,z", "v&w");
     req->prepare();
     std::string header = *req->valueForHTTPHeaderField("Authorization");
-    EXPECT_NE(header.find("oauth_version=\"1.0\", oauth_callback=\"oob\", oauth_verifier=\"v%201\""),
+    // Names are escaped as values are, so that a blank, comma or quote cannot break the header.
+    EXPECT_NE(header.find("oauth_version=\"1.0\", oauth_callback=\"oob\", oauth_verifier=\"v%201\", "
+                          "x%20y%2Cz=\"v%26w\""),
               std::string::npos);
     EXPECT_NE(req->signatureBaseString().find("oauth_callback%3Doob%26"), std::string::npos);
 }
@@ -143,6 +152,22 @@ TEST(OAMutableURLRequest, SignsWhatTheServerReads)
          "POST&http%3A%2F%2Fexample.com%2Fp&oauth_consumer_key%3Dck%26oauth_nonce%3DN%26oauth_signature_"
          "method%3D"
          "HMAC-SHA1%26oauth_timestamp%3D1%26oauth_version%3D1.0%26q%3D1"},
+        {"raw non-ascii in a form body", "POST", "http://example.com/p", "application/x-www-form-urlencoded",
+         "a=caf\xC3\xA9",
+         "POST&http%3A%2F%2Fexample.com%2Fp&oauth_consumer_key%3Dck%26oauth_nonce%3DN%26oauth_signature_"
+         "method%3DHMAC-SHA1%26oauth_timestamp%3D1%26oauth_version%3D1.0"},
+        {"blank in a body without a type", "PUT", "http://example.com/p", nullptr, "a=b c",
+         "PUT&http%3A%2F%2Fexample.com%2Fp&oauth_consumer_key%3Dck%26oauth_nonce%3DN%26oauth_signature_"
+         "method%3DHMAC-SHA1%26oauth_timestamp%3D1%26oauth_version%3D1.0"},
+        {"malformed escape in a form body", "POST", "http://example.com/p",
+         "application/x-www-form-urlencoded", "a=%zz",
+         "POST&http%3A%2F%2Fexample.com%2Fp&oauth_consumer_key%3Dck%26oauth_nonce%3DN%26oauth_signature_"
+         "method%3DHMAC-SHA1%26oauth_timestamp%3D1%26oauth_version%3D1.0"},
+        {"every form mark", "POST", "http://example.com/p", "application/x-www-form-urlencoded",
+         "a=-._~;:,*@!()/?'$%41",
+         "POST&http%3A%2F%2Fexample.com%2Fp&a%3D-._~%253B%253A%252C%252A%2540%2521%2528%2529%252F%253F%2527%"
+         "2524A%26oauth_consumer_key%3Dck%26oauth_nonce%3DN%26oauth_signature_method%3DHMAC-SHA1%26oauth_"
+         "timestamp%3D1%26oauth_version%3D1.0"},
         {"plus is a space", "POST", "http://example.com/p?q=a+b", "application/x-www-form-urlencoded",
          "r=c+d",
          "POST&http%3A%2F%2Fexample.com%2Fp&oauth_consumer_key%3Dck%26oauth_nonce%3DN%26oauth_signature_"
@@ -183,6 +208,28 @@ TEST(OAMutableURLRequest, SignsEachCaseAsAnRFC5849ServerVerifiesIt)
         EXPECT_EQ(req->signatureBaseString(), row.base);
         EXPECT_EQ(req->signature(), row.signature);
     }
+}
+
+// An address the platform refuses leaves the request without a URL: nothing is signed and nothing sent.
+TEST(OAMutableURLRequest, RefusesToSignWithoutAnAddress)
+{
+    auto req = request("http://example.com/a%zz");
+    ASSERT_FALSE(req->URL());
+    ns::Ref<ns::Error> error;
+    EXPECT_FALSE(req->prepare(&error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->domain(), ns::URLErrorDomain);
+    EXPECT_EQ(error->code(), ns::URLErrorBadURL);
+    EXPECT_FALSE(req->didPrepare());
+    EXPECT_EQ(req->signature(), "");
+    EXPECT_FALSE(req->valueForHTTPHeaderField("Authorization"));
+
+    // Given an address, it signs as any other.
+    req->setURL(ns::URL::withString("http://example.com/a"));
+    EXPECT_TRUE(req->prepare(&error));
+    EXPECT_TRUE(req->didPrepare());
+    EXPECT_TRUE(req->valueForHTTPHeaderField("Authorization"));
+    EXPECT_TRUE(req->prepare());
 }
 
 TEST(OAParameterAdditions, ReadsAndWritesQueryAndBody)
@@ -242,6 +289,46 @@ TEST(OAToken, ReadsAReply)
     EXPECT_EQ(plain.key(), "");
     EXPECT_EQ(plain.sessionHandle(), "");
     EXPECT_FALSE(OAToken("k", "s").sessionHandle());
+}
+
+TEST(OAToken, KeepsItsKeyAndSecretInTheUserDefaults)
+{
+    testkit::TemporaryHome home;
+    EXPECT_FALSE(OAToken::withUserDefaultsUsingServiceProviderName("Service", "APP"));
+
+    OAToken token("k/1", "s 2");
+    token.setSessionHandle(std::string("h"));
+    EXPECT_EQ(token.storeInUserDefaultsWithServiceProviderName("Service", "APP"), 0);
+    // On disk under the prefix and then the provider name, as a new launch reads it.
+    ns::UserDefaults::resetStandard();
+    auto defaults = ns::UserDefaults::standard();
+    EXPECT_EQ(defaults->stringForKey("OAUTH_APP_Service_KEY"), "k/1");
+    EXPECT_EQ(defaults->stringForKey("OAUTH_APP_Service_SECRET"), "s 2");
+    auto loaded = OAToken::withUserDefaultsUsingServiceProviderName("Service", "APP");
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->key(), "k/1");
+    EXPECT_EQ(loaded->secret(), "s 2");
+    EXPECT_FALSE(loaded->sessionHandle());
+    EXPECT_FALSE(OAToken::withUserDefaultsUsingServiceProviderName("Other", "APP"));
+    EXPECT_FALSE(OAToken::withUserDefaultsUsingServiceProviderName("Service", "OTHER"));
+
+    // Both texts are needed; a token without a secret leaves none behind.
+    auto keyOnly = OAToken::withHTTPResponseBody("oauth_token=only");
+    EXPECT_EQ(keyOnly->storeInUserDefaultsWithServiceProviderName("Service", "APP"), 0);
+    EXPECT_EQ(ns::UserDefaults::standard()->stringForKey("OAUTH_APP_Service_KEY"), "only");
+    EXPECT_FALSE(ns::UserDefaults::standard()->objectForKey("OAUTH_APP_Service_SECRET"));
+    EXPECT_FALSE(OAToken::withUserDefaultsUsingServiceProviderName("Service", "APP"));
+}
+
+TEST(OAToken, ReportsAStoreThatDidNotReachTheDisk)
+{
+    testkit::TemporaryHome home;
+    // A file stands where the folder of the defaults goes: nothing can be written there.
+    std::filesystem::path folder = std::filesystem::path(ns::UserDefaults::standard()->path()).parent_path();
+    std::filesystem::remove_all(folder);
+    std::ofstream(folder) << "in the way";
+    OAToken token("k", "s");
+    EXPECT_EQ(token.storeInUserDefaultsWithServiceProviderName("Service", "APP"), -1);
 }
 
 TEST(OABase64, BreaksLinesAfterSeventyTwoCharacters)

@@ -141,6 +141,26 @@ const std::vector<SigningCase>& signingCases()
                      "26oauth_nonce%3Dkllo9940pd9333jh%26oauth_signature_method%3DHMAC-SHA1%26oauth_"
                      "timestamp%3D1191242096%26oauth_token%3Dnnch734d00sl2jdk%26oauth_version%3D1.0",
              .signature = "RPxHHrk1TRx9ZdkhYl55JyvRiaQ="},
+            {.name = "raw non-ascii form body",
+             .method = "POST",
+             .url = "http://example.com/p?q=1",
+             .token = token,
+             .contentType = "application/x-www-form-urlencoded",
+             .body = "a=caf\xC3\xA9&b=2",
+             .base = "POST&http%3A%2F%2Fexample.com%2Fp&oauth_consumer_key%3Ddpf43f3p2l4k3l03%26oauth_nonce%"
+                     "3Dkllo9940pd9333jh%26oauth_signature_method%3DHMAC-SHA1%26oauth_timestamp%3D1191242096%"
+                     "26oauth_token%3Dnnch734d00sl2jdk%26oauth_version%3D1.0%26q%3D1",
+             .signature = "U+iSib/Th4w6eFVJF3/VL+5wie4="},
+            {.name = "extra parameter whose name needs escaping",
+             .method = "GET",
+             .url = "http://example.com/p?q=1",
+             .token = token,
+             .extra = {{"x y,z", "v&w"}, {"oauth_verifier", "a\"b"}},
+             .base = "GET&http%3A%2F%2Fexample.com%2Fp&oauth_consumer_key%3Ddpf43f3p2l4k3l03%26oauth_nonce%"
+                     "3Dkllo9940pd9333jh%26oauth_signature_method%3DHMAC-SHA1%26oauth_timestamp%3D1191242096%"
+                     "26oauth_token%3Dnnch734d00sl2jdk%26oauth_verifier%3Da%2522b%26oauth_version%3D1.0%26q%"
+                     "3D1%26x%2520y%252Cz%3Dv%2526w",
+             .signature = "7/ueK0AxeKxa6YX/YL+gfhQApgA="},
             {.name = "other port",
              .method = "GET",
              .url = "http://example.com:8080/a",

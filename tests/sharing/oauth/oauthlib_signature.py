@@ -5,7 +5,7 @@ import json
 import sys
 
 try:
-    from oauthlib.oauth1.rfc5849 import signature
+    from oauthlib.oauth1.rfc5849 import signature, utils
     from urllib.parse import urlparse
 except ImportError:
     sys.exit(3)
@@ -20,10 +20,16 @@ for r in requests:
     params = signature.collect_parameters(
         uri_query=urlparse(r["uri"]).query,
         body=body if is_form else None,
-        headers={"Authorization": r["authorization"]},
         exclude_oauth_signature=True,
         with_realm=False,
     )
+    # Every name and value of the header is percent-encoded, so the server decodes them all (oauthlib's
+    # collector decodes only the values of "oauth_" names).
+    params += [
+        (utils.unescape(name), utils.unescape(value))
+        for name, value in utils.parse_authorization_header(r["authorization"])
+        if name not in ("realm", "oauth_signature")
+    ]
     base = signature.signature_base_string(
         r["method"].upper(), signature.base_string_uri(r["uri"]), signature.normalize_parameters(params)
     )
