@@ -33,9 +33,12 @@ void StrictJsonBase::clearErrorTrace()
 
 bool StrictJsonBase::enterContainer()
 {
-    ++m_depth;
-    unsigned limit = maxDepth();
-    if ((limit && m_depth > limit) || m_depth > HardDepthLimit) {
+    if (++m_nesting > HardDepthLimit) {
+        addErrorWithCode(StrictJsonErrorDepth, HardDepthMessage);
+        return false;
+    }
+    // Without a limit the depth is not counted, so the writer's indent stays at the outer level.
+    if (m_callMaxDepth && ++m_depth > m_callMaxDepth) {
         addErrorWithCode(StrictJsonErrorDepth, "Nested too deep");
         return false;
     }

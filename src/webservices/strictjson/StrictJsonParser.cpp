@@ -109,7 +109,7 @@ ns::Id StrictJsonParser::fragmentWithString(std::optional<std::string_view> text
         addErrorWithCode(StrictJsonErrorInput, "Input was not valid UTF-8");
         return nullptr;
     }
-    m_depth = 0;
+    startCall();
     m_c = text->data();
     m_end = m_c + text->size();
 

@@ -28,7 +28,7 @@ std::optional<std::string> StrictJsonWriter::stringWithObject(const ns::Id& valu
 {
     if (isContainer(value))
         return stringWithFragment(value);
-    // A proxy's failure, whatever it was, is reported as this one.
+    // A proxy is written through the container it stands for, whose own failure is the failure.
     ns::Id object = value;
     for (int hop = 0; hop < MaxProxyHops && object && !isContainer(object); ++hop) {
         auto* proxy = dynamic_cast<const StrictJsonProxy*>(object.get());
@@ -36,10 +36,8 @@ std::optional<std::string> StrictJsonWriter::stringWithObject(const ns::Id& valu
             break;
         object = proxy->proxyForJson();
     }
-    if (isContainer(object)) {
-        if (auto json = stringWithFragment(object))
-            return json;
-    }
+    if (isContainer(object))
+        return stringWithFragment(object);
     clearErrorTrace();
     addErrorWithCode(StrictJsonErrorFragment, "Not valid type for JSON");
     return std::nullopt;
@@ -48,7 +46,7 @@ std::optional<std::string> StrictJsonWriter::stringWithObject(const ns::Id& valu
 std::optional<std::string> StrictJsonWriter::stringWithFragment(const ns::Id& value)
 {
     clearErrorTrace();
-    m_depth = 0;
+    startCall();
     std::string json;
     json.reserve(128);
     if (!appendValue(value, json))

@@ -97,10 +97,11 @@ TEST(StrictJsonWriter, IndentsTwoSpacesPerLevel)
     writer.setHumanReadable(true);
     EXPECT_EQ(writer.stringWithObject(value),
               "[\n  1,\n  [\n    2,\n    {\n      \"k\" : null\n    },\n    {}\n  ]\n]");
-    // The depth still counts for the layout when there is no limit.
+    // Without a limit the depth is not counted, so every line stays at the outer level.
     writer.setMaxDepth(0);
-    EXPECT_EQ(writer.stringWithObject(ns::Array::make({ns::Array::make({integer(1)})})),
-              "[\n  [\n    1\n  ]\n]");
+    EXPECT_EQ(writer.stringWithObject(ns::Array::make({ns::Array::make({integer(1)})})), "[\n[\n1\n]\n]");
+    EXPECT_EQ(writer.stringWithObject(ns::Dictionary::make({{text("k"), ns::Array::make({integer(1)})}})),
+              "{\n\"k\" : [\n1\n]\n}");
 }
 
 TEST(StrictJsonWriter, SortsKeysByTheirUtf16Units)
@@ -158,6 +159,12 @@ TEST(StrictJsonWriter, RecordsItsFailures)
         {"not a container", text("x"), {"4 Not valid type for JSON"}},
         {"proxy of a scalar", ns::make<Stand>(integer(1)), {"4 Not valid type for JSON"}},
         {"proxy that loops", ns::make<Stand>(nullptr), {"4 Not valid type for JSON"}},
+        {"proxy of a container that fails",
+         ns::make<Stand>(ns::Dictionary::make({{text("k"), ns::make<Thing>()}})),
+         {"1 JSON serialisation not supported for Thing", "1 Unsupported value for key k in object"}},
+        {"proxy of a proxy of a container that fails",
+         ns::make<Stand>(ns::make<Stand>(ns::Array::make({ns::make<Thing>()}))),
+         {"1 JSON serialisation not supported for Thing"}},
         {"nan",
          ns::Array::make({ns::Number::numberWithDouble(nan)}),
          {"1 JSON serialisation not supported for the number nan"}},
@@ -205,10 +212,13 @@ TEST(StrictJsonWriter, Allows512LevelsAndRefuses513)
     EXPECT_FALSE(writer.stringWithObject(nestedArrays(513)));
     EXPECT_EQ(traceLines(writer), std::vector<std::string>({"7 Nested too deep"}));
 
+    // Without a limit only the guard of the stack stops it, with its own error.
     writer.setMaxDepth(0);
     EXPECT_TRUE(writer.stringWithObject(nestedArrays(1000)));
+    EXPECT_TRUE(writer.stringWithObject(nestedArrays(StrictJsonBase::HardDepthLimit)));
     EXPECT_FALSE(writer.stringWithObject(nestedArrays(StrictJsonBase::HardDepthLimit + 1)));
-    EXPECT_EQ(traceLines(writer), std::vector<std::string>({"7 Nested too deep"}));
+    EXPECT_EQ(traceLines(writer),
+              std::vector<std::string>({std::string("7 ") + StrictJsonBase::HardDepthMessage}));
 }
 
 TEST(StrictJsonWriter, WritesWhatTheParserReads)
