@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 const std::string UnexpectedToken =
@@ -227,6 +229,74 @@ TEST(JSONDecoder, RaisesForProgrammingErrors)
               "NSInvalidArgumentException: The string argument is NULL.");
     EXPECT_EQ(reasonOf([&] { decoder.objectWithData(nullptr); }),
               "NSInvalidArgumentException: The jsonData argument is NULL.");
+}
+
+// Every entry point that takes a text takes the options and the error pointer; a text that cannot be
+// converted to UTF-8 is refused with the conversion error before any parse.
+TEST(JSONDecoder, StringEntryPointsTakeOptionsAndRefuseTextThatIsNotUTF8)
+{
+    using Entry = std::function<ns::Id(const std::string&, JKParseOptionFlags, ns::Ref<ns::Error>*)>;
+    struct Row
+    {
+        const char* name;
+        Entry entry;
+        bool mutableResult;
+    };
+    const Row rows[] = {
+        {"object from text",
+         [](const std::string& text, JKParseOptionFlags options, ns::Ref<ns::Error>* error) {
+             return objectFromJSONStringWithParseOptions(std::string_view(text), options, error);
+         },
+         false},
+        {"object from a string",
+         [](const std::string& text, JKParseOptionFlags options, ns::Ref<ns::Error>* error) {
+             return objectFromJSONStringWithParseOptions(ns::String(text), options, error);
+         },
+         false},
+        {"mutable object from text",
+         [](const std::string& text, JKParseOptionFlags options, ns::Ref<ns::Error>* error) {
+             return mutableObjectFromJSONStringWithParseOptions(std::string_view(text), options, error);
+         },
+         true},
+        {"mutable object from a string",
+         [](const std::string& text, JKParseOptionFlags options, ns::Ref<ns::Error>* error) {
+             return mutableObjectFromJSONStringWithParseOptions(ns::String(text), options, error);
+         },
+         true},
+    };
+    const char* notUtf8[] = {"[\"\xED\xA0\x80\"]", "[\"caf\xE9\"]", "[1]\xC0\x80"};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        // The options reach the decoder: comments are white space, text after the value is allowed.
+        ns::Ref<ns::Error> error;
+        auto array = ns::cast<ns::Array>(row.entry(
+            "[1 /* one */] x", JKParseOptionComments | JKParseOptionPermitTextAfterValidJSON, &error));
+        ASSERT_TRUE(array);
+        EXPECT_EQ(array->count(), 1u);
+        EXPECT_EQ(array->isMutable(), row.mutableResult);
+        EXPECT_FALSE(error);
+        EXPECT_FALSE(row.entry("[1 /* one */]", 0, &error));
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->localizedDescription(), UnexpectedToken);
+
+        for (const char* text : notUtf8) {
+            SCOPED_TRACE(text);
+            error = nullptr;
+            // Even the loose option does not take text that was never UTF-8.
+            EXPECT_FALSE(
+                row.entry(text, JKParseOptionLooseUnicode | JKParseOptionPermitTextAfterValidJSON, &error));
+            ASSERT_TRUE(error);
+            EXPECT_EQ(error->domain(), JKErrorDomain);
+            EXPECT_EQ(error->code(), -1);
+            EXPECT_EQ(error->localizedDescription(),
+                      "An error occurred converting the contents of a NSString to UTF8.");
+            EXPECT_EQ(error->userInfo()->count(), 1u);
+            EXPECT_FALSE(row.entry(text, 0, nullptr));
+        }
+    }
+    // The same bytes as data go to the decoder as they are.
+    EXPECT_TRUE(
+        objectFromJSONDataWithParseOptions(ns::Data::withString("[\"caf\xE9\"]"), JKParseOptionLooseUnicode));
 }
 
 TEST(JSONDecoder, CategoriesAnswerNothingForNonContainers)
