@@ -36,37 +36,37 @@ public:
         cg::Float width = root->bounds().size.width, height = root->bounds().size.height;
         auto me = self<TestScreenController>();
 
-        m_status = ns::make<ui::Label>(cg::makeRect(10, 8, width - 20, 30));
+        m_status = ui::Label::create(cg::makeRect(10, 8, width - 20, 30));
         m_status->setText("Velmo test screen");
         m_status->setFont(ui::Font::boldSystemFontOfSize(18));
         root->addSubview(m_status);
 
-        auto sound = ns::make<ui::Label>(cg::makeRect(10, 46, 150, 27));
+        auto sound = ui::Label::create(cg::makeRect(10, 46, 150, 27));
         sound->setText("Sound");
         root->addSubview(sound);
-        m_switch = ns::make<ui::Switch>(cg::makeRect(width - 89, 46, 0, 0));
+        m_switch = ui::Switch::create(cg::makeRect(width - 89, 46, 0, 0));
         m_switch->addTarget(
             me, [this](const ns::Id&) { show(m_switch->isOn() ? "Sound on" : "Sound off"); },
             ui::ControlEventValueChanged);
         root->addSubview(m_switch);
 
-        m_field = ns::make<ui::TextField>(cg::makeRect(10, 82, width - 20, 31));
+        m_field = ui::TextField::create(cg::makeRect(10, 82, width - 20, 31));
         m_field->setBorderStyle(ui::TextBorderStyle::RoundedRect);
         m_field->setPlaceholder("Name");
         m_field->setDelegate(me);
         root->addSubview(m_field);
 
-        auto table = ns::make<ui::TableView>(cg::makeRect(0, 122, width, height - 122 - 44));
+        auto table = ui::TableView::create(cg::makeRect(0, 122, width, height - 122 - 44));
         table->setDataSource(me);
         table->setDelegate(me);
         root->addSubview(table);
 
-        auto toolbar = ns::make<ui::Toolbar>(cg::makeRect(0, height - 44, width, 44));
+        auto toolbar = ui::Toolbar::create(cg::makeRect(0, height - 44, width, 44));
         ns::Weak<ui::Toolbar> weakBar = toolbar;
         toolbar->setItems({
             ui::BarButtonItem::withTitle("Hello", ui::BarButtonItemStyle::Bordered, me,
                                          [this](const ns::Id&) {
-                                             auto alert = ns::make<ui::AlertView>(
+                                             auto alert = ui::AlertView::create(
                                                  "Hello", "Welcome to Velmo", self<TestScreenController>(),
                                                  "OK", std::vector<std::string>{"More"});
                                              alert->show();
@@ -74,7 +74,7 @@ public:
             ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::FlexibleSpace),
             ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Action, me,
                                               [this, weakBar](const ns::Id&) {
-                                                  auto sheet = ns::make<ui::ActionSheet>(
+                                                  auto sheet = ui::ActionSheet::create(
                                                       "Share", self<TestScreenController>(), "Cancel",
                                                       std::nullopt, std::vector<std::string>{"Mail", "Copy"});
                                                   if (auto bar = weakBar.lock())
@@ -93,7 +93,7 @@ public:
     {
         auto cell = table.dequeueReusableCellWithIdentifier("Row");
         if (!cell)
-            cell = ns::make<ui::TableViewCell>(ui::TableViewCellStyle::Subtitle, "Row");
+            cell = ui::TableViewCell::create(ui::TableViewCellStyle::Subtitle, "Row");
         std::size_t row = path.row() % RowNames.size();
         cell->textLabel()->setText(RowNames[row]);
         cell->detailTextLabel()->setText("row " + std::to_string(path.row() + 1));
@@ -132,7 +132,7 @@ private:
 
 void TestScreenDelegate::applicationDidFinishLaunching(ui::Application&)
 {
-    m_window = ns::make<ui::Window>();
+    m_window = ui::Window::create();
     m_window->setBackgroundColor(ui::Color::whiteColor());
     m_window->setRootViewController(ns::make<TestScreenController>());
     m_window->makeKeyAndVisible();

@@ -48,7 +48,7 @@ ns::Ref<VelmoViewController> boardOf(int tiles)
     setup();
     ns::FileManager::writeAtomically(VelmoViewController::boardFilePath(), boardWithTiles(tiles));
     ui::Application::sharedApplication().reset();
-    auto board = ns::make<VelmoViewController>();
+    auto board = VelmoViewController::create();
     board->view();
     return board;
 }
@@ -72,7 +72,7 @@ void BM_LoadBoard(benchmark::State& state)
 {
     boardOf(int(state.range(0)));
     for (auto _ : state) {
-        auto board = ns::make<VelmoViewController>();
+        auto board = VelmoViewController::create();
         board->view();
         benchmark::DoNotOptimize(board);
     }

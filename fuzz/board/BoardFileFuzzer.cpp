@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     if (!ns::FileManager::writeAtomically(VelmoViewController::boardFilePath(), text))
         return 0;
     ui::Application::sharedApplication().reset();
-    auto board = ns::make<VelmoViewController>();
+    auto board = VelmoViewController::create();
     board->view();
     board->saveXML(nullptr);
     return 0;

@@ -321,7 +321,7 @@ Ref<Bundle> Bundle::main()
     std::lock_guard lock(globalMutex());
     Ref<Bundle>& bundle = mainBundle();
     if (!bundle)
-        bundle = std::make_shared<Bundle>(mainPath());
+        bundle = Factory<Bundle>::make(mainPath());
     return bundle;
 }
 
@@ -337,7 +337,7 @@ Ref<Bundle> Bundle::withPath(const std::string& path)
     bool isDirectory = false;
     if (!FileManager::fileExistsAtPath(path, &isDirectory) || !isDirectory)
         return nullptr;
-    return std::make_shared<Bundle>(path);
+    return Factory<Bundle>::make(path);
 }
 
 void Bundle::setPreferredLocalizations(std::vector<std::string> list)

@@ -28,8 +28,6 @@ public:
     // The bundle in a folder; nothing when there is no such folder.
     static Ref<Bundle> withPath(const std::string& path);
 
-    explicit Bundle(std::string path);
-
     const std::string& bundlePath() const { return m_path; }
     const std::string& resourcePath() const { return m_path; }
 
@@ -59,6 +57,10 @@ public:
 
     std::string className() const override { return "NSBundle"; }
     std::string description() const override;
+
+protected:
+    explicit Bundle(std::string path);
+    friend Factory<Bundle>;
 
 private:
     struct Table

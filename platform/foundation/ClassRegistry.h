@@ -2,6 +2,7 @@
 
 #include "foundation/Object.h"
 
+#include <concepts>
 #include <functional>
 #include <map>
 #include <memory>
@@ -30,11 +31,12 @@ public:
     // A later registration of a name replaces the earlier one.
     void registerClass(const std::string& name, Factory factory,
                        std::shared_ptr<const MetaObject> meta = nullptr);
+    // Instances come from the class's own create(), or from its public default constructor.
     template <class T>
     void registerClass(const std::string& name, std::shared_ptr<const MetaObject> meta = nullptr)
     {
         registerClass(
-            name, [] { return std::static_pointer_cast<ns::Object>(ns::make<T>()); }, std::move(meta));
+            name, [] { return std::static_pointer_cast<ns::Object>(makeInstance<T>()); }, std::move(meta));
     }
     // The class is gone, as a weakly linked class is on a device without it.
     void unregisterClass(std::string_view name);
@@ -52,6 +54,18 @@ public:
     std::vector<std::string> classNames() const;
 
 private:
+    template <class T> static ns::Ref<T> makeInstance()
+    {
+        if constexpr (requires {
+                          {
+                              T::create()
+                              } -> std::same_as<ns::Ref<T>>;
+                      })
+            return T::create();
+        else
+            return ns::make<T>();
+    }
+
     struct Entry
     {
         Factory factory;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <new>
 #include <string>
 
 namespace ns {
@@ -39,10 +40,56 @@ protected:
     Object& operator=(const Object&) = default;
 };
 
+// For classes with public constructors: values (a String, a Number; their own make() and class factories
+// come here), private helpers, test doubles.
 template <class T, class... Args> Ref<T> make(Args&&... args)
 {
     return std::make_shared<T>(std::forward<Args>(args)...);
 }
+
+// Every other object is made only by its own class's factory, so that no half-built one can exist. The
+// class keeps its constructors protected, lets its Factory in, and makes itself in a static create(); work
+// that needs shared_from_this (subviews that point back, registrations) runs there, after make():
+//
+//     class Label : public View
+//     {
+//     public:
+//         static ns::Ref<Label> create(cg::Rect frame = {}) { return ns::Factory<Label>::make(frame); }
+//
+//     protected:
+//         explicit Label(cg::Rect frame);
+//         friend ns::Factory<Label>;
+//     };
+//
+// Only Label's own members may call Factory<Label>::make, and a subclass declares its own create() (else
+// the base's answers, and makes a base). Foundation's objects keep their platform names for it
+// (XMLParser::make, Bundle::withPath). The object and its count are one allocation, as with make_shared,
+// and its dynamic type is the class itself, so className() and casts are unchanged.
+template <class T> class Factory
+{
+    friend T;
+
+    // allocate_shared builds the object through its allocator's construct(): as a member of Factory<T>,
+    // that may reach T's protected constructors.
+    template <class U> struct Allocator
+    {
+        using value_type = U;
+        Allocator() = default;
+        template <class V> Allocator(const Allocator<V>&) noexcept {}
+        U* allocate(std::size_t count) { return std::allocator<U>().allocate(count); }
+        void deallocate(U* at, std::size_t count) noexcept { std::allocator<U>().deallocate(at, count); }
+        template <class V, class... Args> void construct(V* at, Args&&... args)
+        {
+            ::new (static_cast<void*>(at)) V(std::forward<Args>(args)...);
+        }
+        template <class V> bool operator==(const Allocator<V>&) const noexcept { return true; }
+    };
+
+    template <class... Args> static Ref<T> make(Args&&... args)
+    {
+        return std::allocate_shared<T>(Allocator<T>(), std::forward<Args>(args)...);
+    }
+};
 
 // The object as a T, or nothing when it is another kind (isKindOfClass: and a cast in one).
 template <class T, class U> Ref<T> cast(const Ref<U>& object)

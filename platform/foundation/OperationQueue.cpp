@@ -74,7 +74,7 @@ void OperationQueue::addOperation(Ref<Operation> operation)
 
 void OperationQueue::addOperationWithBlock(std::function<void()> block)
 {
-    addOperation(make<BlockOperation>(std::move(block)));
+    addOperation(BlockOperation::make(std::move(block)));
 }
 
 void OperationQueue::setMaxConcurrentOperationCount(int count)

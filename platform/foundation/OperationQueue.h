@@ -38,12 +38,20 @@ private:
 class BlockOperation : public Operation
 {
 public:
-    explicit BlockOperation(std::function<void()> block) : m_block(std::move(block)) {}
+    static Ref<BlockOperation> make(std::function<void()> block)
+    {
+        return Factory<BlockOperation>::make(std::move(block));
+    }
+
     void main() override
     {
         if (m_block)
             m_block();
     }
+
+protected:
+    explicit BlockOperation(std::function<void()> block) : m_block(std::move(block)) {}
+    friend Factory<BlockOperation>;
 
 private:
     std::function<void()> m_block;

@@ -44,7 +44,7 @@ Timer::Timer(RunLoop* loop, TimeInterval interval, bool repeats, std::function<v
 Ref<Timer> Timer::scheduled(TimeInterval interval, bool repeats, std::function<void()> action)
 {
     RunLoop& loop = RunLoop::current();
-    auto timer = make<Timer>(&loop, std::max(interval, 0.0), repeats, std::move(action));
+    auto timer = Timer::make(&loop, std::max(interval, 0.0), repeats, std::move(action));
     timer->m_fireDate = now() + timer->m_interval;
     loop.schedule(timer);
     return timer;
@@ -155,7 +155,7 @@ void RunLoop::unschedule(Timer* timer)
 void RunLoop::performAfterDelay(const void* target, std::string selector, TimeInterval delay,
                                 std::function<void()> action)
 {
-    auto timer = make<Timer>(this, std::max(delay, 0.0), false, nullptr);
+    auto timer = Timer::make(this, std::max(delay, 0.0), false, nullptr);
     Timer* raw = timer.get();
     timer->m_action = [this, raw, action = std::move(action)] {
         {

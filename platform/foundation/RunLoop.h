@@ -31,11 +31,17 @@ public:
 
     std::string className() const override { return "NSTimer"; }
 
-    // Use scheduled().
+protected:
     Timer(RunLoop* loop, TimeInterval interval, bool repeats, std::function<void()> action);
+    friend Factory<Timer>;
 
 private:
+    // Made by scheduled() and by the run loop it runs on.
     friend class RunLoop;
+    static Ref<Timer> make(RunLoop* loop, TimeInterval interval, bool repeats, std::function<void()> action)
+    {
+        return Factory<Timer>::make(loop, interval, repeats, std::move(action));
+    }
     RunLoop* m_loop;
     TimeInterval m_interval;
     bool m_repeats;

@@ -462,7 +462,7 @@ Ref<URLConnection> URLConnection::make(const Ref<URLRequest>& request, Ref<URLCo
 {
     if (!request || !request->URL())
         return nullptr;
-    auto connection = ns::make<URLConnection>(request, std::move(delegate));
+    auto connection = Factory<URLConnection>::make(request, std::move(delegate));
     if (startImmediately)
         connection->start();
     return connection;

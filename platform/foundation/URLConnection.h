@@ -81,8 +81,11 @@ public:
 
     static constexpr int MaximumRedirects = 16;
 
-    URLConnection(Ref<URLRequest> request, Ref<URLConnectionDelegate> delegate);
     ~URLConnection() override;
+
+protected:
+    URLConnection(Ref<URLRequest> request, Ref<URLConnectionDelegate> delegate);
+    friend Factory<URLConnection>;
 
 private:
     friend class URLLoader;

@@ -51,8 +51,7 @@ public:
 class XMLParser : public Object
 {
 public:
-    explicit XMLParser(Ref<Data> data);
-    static Ref<XMLParser> make(Ref<Data> data) { return ns::make<XMLParser>(std::move(data)); }
+    static Ref<XMLParser> make(Ref<Data> data) { return Factory<XMLParser>::make(std::move(data)); }
 
     Ref<XMLParserDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(Weak<XMLParserDelegate> delegate) { m_delegate = std::move(delegate); }
@@ -68,6 +67,10 @@ public:
     long columnNumber() const { return m_column; }
 
     std::string className() const override { return "NSXMLParser"; }
+
+protected:
+    explicit XMLParser(Ref<Data> data);
+    friend Factory<XMLParser>;
 
 private:
     friend struct XMLParserCallbacks;

@@ -58,8 +58,8 @@ ns::Ref<BitmapContext> BitmapContext::create(std::size_t width, std::size_t heig
     Surface surface(cairo_image_surface_create(format, int(width), int(height)));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    return std::make_shared<BitmapContext>(std::move(surface), width, height, bytesPerRow, space, alphaInfo,
-                                           origin, scale);
+    return ns::Factory<BitmapContext>::make(std::move(surface), width, height, bytesPerRow, space, alphaInfo,
+                                            origin, scale);
 }
 
 BitmapContext::BitmapContext(Surface surface, std::size_t width, std::size_t height, std::size_t bytesPerRow,
@@ -102,7 +102,7 @@ ns::Ref<Image> BitmapContext::makeImage()
         }
     }
     cairo_surface_mark_dirty(out.get());
-    return std::make_shared<Image>(std::move(out), m_colorSpace, m_alphaInfo, m_bytesPerRow);
+    return Image::create(std::move(out), m_colorSpace, m_alphaInfo, m_bytesPerRow);
 }
 
 Color BitmapContext::pixel(std::size_t x, std::size_t y)

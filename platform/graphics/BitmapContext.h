@@ -35,8 +35,10 @@ public:
     // The pixel at (x, y), row 0 on top, straight alpha, as makeImage()->pixel(x, y) would answer.
     Color pixel(std::size_t x, std::size_t y);
 
+protected:
     BitmapContext(Surface surface, std::size_t width, std::size_t height, std::size_t bytesPerRow,
                   ColorSpace space, AlphaInfo alphaInfo, Origin origin, Float scale);
+    friend ns::Factory<BitmapContext>;
 
 private:
     std::size_t m_width;

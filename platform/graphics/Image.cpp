@@ -149,7 +149,7 @@ Ref<Image> Image::cropped(const Rect& rect) const
         std::memcpy(dst + y * dstStride, src + (y0 + y) * srcStride + x0 * bytesPerPixel, w * bytesPerPixel);
     cairo_surface_mark_dirty(out.get());
     std::size_t rowBytes = w * bytesPerPixel;
-    return std::make_shared<Image>(std::move(out), m_colorSpace, m_alphaInfo, rowBytes);
+    return Image::create(std::move(out), m_colorSpace, m_alphaInfo, rowBytes);
 }
 
 Ref<Image> Image::masked(const Image& mask) const
@@ -173,7 +173,7 @@ Ref<Image> Image::masked(const Image& mask) const
     }
     cairo_surface_flush(out.get());
     AlphaInfo info = carriesAlpha(m_alphaInfo) ? m_alphaInfo : AlphaInfo::PremultipliedFirst;
-    return std::make_shared<Image>(std::move(out), ColorSpace::RGB, info, std::size_t(w) * 4);
+    return Image::create(std::move(out), ColorSpace::RGB, info, std::size_t(w) * 4);
 }
 
 } // namespace cg

@@ -44,7 +44,11 @@ bool carriesAlpha(AlphaInfo info);
 class Image
 {
 public:
-    Image(Surface surface, ColorSpace space, AlphaInfo alphaInfo, std::size_t bytesPerRow);
+    static ns::Ref<Image> create(Surface surface, ColorSpace space, AlphaInfo alphaInfo,
+                                 std::size_t bytesPerRow)
+    {
+        return ns::Factory<Image>::make(std::move(surface), space, alphaInfo, bytesPerRow);
+    }
     ~Image();
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
@@ -77,6 +81,10 @@ public:
     // A colour surface (ARGB32 or RGB24) to paint the image with: grey expands to RGB, alpha-only to
     // black with coverage. Owned by the image.
     cairo_surface_t* paintableSurface() const { return m_paintable ? m_paintable.get() : m_surface.get(); }
+
+protected:
+    Image(Surface surface, ColorSpace space, AlphaInfo alphaInfo, std::size_t bytesPerRow);
+    friend ns::Factory<Image>;
 
 private:
     Surface m_surface;

@@ -59,9 +59,8 @@ Ref<Image> decodePNG(const uint8_t* bytes, std::size_t length)
         return nullptr;
     bool alpha = cairo_image_surface_get_format(surface.get()) == CAIRO_FORMAT_ARGB32;
     auto width = std::size_t(cairo_image_surface_get_width(surface.get()));
-    return std::make_shared<Image>(std::move(surface), ColorSpace::RGB,
-                                   alpha ? AlphaInfo::PremultipliedFirst : AlphaInfo::NoneSkipFirst,
-                                   width * 4);
+    return Image::create(std::move(surface), ColorSpace::RGB,
+                         alpha ? AlphaInfo::PremultipliedFirst : AlphaInfo::NoneSkipFirst, width * 4);
 }
 
 // EXIF orientation from an APP1 "Exif" marker: a TIFF header, then the first directory's 0x0112 entry.
@@ -196,7 +195,7 @@ ImageCodec::Decoded decodeJPEG(const uint8_t* bytes, std::size_t length)
     auto width = std::size_t(cairo_image_surface_get_width(d->surface.get()));
     ImageCodec::Decoded decoded;
     decoded.image =
-        std::make_shared<Image>(std::move(d->surface), ColorSpace::RGB, AlphaInfo::NoneSkipFirst, width * 4);
+        Image::create(std::move(d->surface), ColorSpace::RGB, AlphaInfo::NoneSkipFirst, width * 4);
     decoded.exifOrientation = d->orientation;
     return decoded;
 }

@@ -28,7 +28,7 @@ ns::Ref<PDFContext> PDFContext::create(const std::string& path, Size mediaBox, O
         std::remove(temporary.c_str());
         return nullptr;
     }
-    return std::make_shared<PDFContext>(std::move(surface), path, temporary, mediaBox, origin);
+    return ns::Factory<PDFContext>::make(std::move(surface), path, temporary, mediaBox, origin);
 }
 
 PDFContext::PDFContext(Surface surface, std::string path, std::string temporaryPath, Size mediaBox,

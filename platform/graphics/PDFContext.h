@@ -23,7 +23,9 @@ public:
     // Finishes the document and moves it into place; false when writing failed.
     bool close();
 
+protected:
     PDFContext(Surface surface, std::string path, std::string temporaryPath, Size mediaBox, Origin origin);
+    friend ns::Factory<PDFContext>;
 
 private:
     std::string m_path;

@@ -384,22 +384,22 @@ ns::Ref<AddressBook> AddressBook::fromVCard(std::string_view text, const std::st
             continue;
         }
         fields->recordID = store.idFor(identityKey(*fields), taken);
-        people.push_back(ns::make<Person>(std::move(*fields)));
+        people.push_back(Person::create(std::move(*fields)));
     }
     store.save();
-    return ns::make<AddressBook>(std::move(people));
+    return ns::Factory<AddressBook>::make(std::move(people));
 }
 
 ns::Ref<AddressBook> AddressBook::withPeople(std::vector<ns::Ref<Person>> people)
 {
-    return ns::make<AddressBook>(std::move(people));
+    return ns::Factory<AddressBook>::make(std::move(people));
 }
 
 ns::Ref<AddressBook> AddressBook::create(ns::Ref<ns::Error>* error)
 {
     std::string path = defaultPath();
     if (!ns::FileManager::fileExistsAtPath(path))
-        return ns::make<AddressBook>(std::vector<ns::Ref<Person>>{});
+        return ns::Factory<AddressBook>::make(std::vector<ns::Ref<Person>>{});
     auto text = ns::FileManager::stringWithContentsOfFile(path, error);
     if (!text)
         return nullptr;

@@ -42,7 +42,7 @@ public:
         std::vector<PhoneEntry> phones;
         ns::Ref<ns::Data> image;
     };
-    explicit Person(Fields fields) : m_fields(std::move(fields)) {}
+    static ns::Ref<Person> create(Fields fields) { return ns::Factory<Person>::make(std::move(fields)); }
 
     virtual RecordID recordID() const { return m_fields.recordID; }
     const std::string& uid() const { return m_fields.uid; }
@@ -57,6 +57,10 @@ public:
 
     std::string className() const override { return "ABPerson"; }
     std::string description() const override;
+
+protected:
+    explicit Person(Fields fields) : m_fields(std::move(fields)) {}
+    friend ns::Factory<Person>;
 
 private:
     Fields m_fields;
@@ -88,7 +92,9 @@ public:
 
     std::string className() const override { return "ABAddressBook"; }
 
+protected:
     explicit AddressBook(std::vector<ns::Ref<Person>> people) : m_people(std::move(people)) {}
+    friend ns::Factory<AddressBook>;
 
 private:
     std::vector<ns::Ref<Person>> m_people;

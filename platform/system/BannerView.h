@@ -17,7 +17,7 @@ inline constexpr const char* BannerContentSizeIdentifierLandscape = "ADBannerCon
 class BannerView : public ui::View
 {
 public:
-    BannerView();
+    static ns::Ref<BannerView> create() { return ns::Factory<BannerView>::make(); }
 
     // The size for a content-size identifier; zero for one it does not know.
     static cg::Size sizeFromBannerContentSizeIdentifier(const std::string& identifier);
@@ -35,6 +35,10 @@ public:
     bool drawsContent() const override { return true; }
     void drawRect(cg::Context& context, cg::Rect rect) override;
     std::string className() const override { return "ADBannerView"; }
+
+protected:
+    BannerView();
+    friend ns::Factory<BannerView>;
 
 private:
     std::set<std::string> m_required;

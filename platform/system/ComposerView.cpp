@@ -17,11 +17,11 @@ ns::Ref<ui::View> makeComposerView(const std::string& title,
                                    std::function<void()> onSend)
 {
     cg::Rect frame = ui::Screen::mainScreen()->applicationFrame();
-    auto view = ns::make<ui::View>(cg::makeRect(0, 0, frame.size.width, frame.size.height));
+    auto view = ui::View::create(cg::makeRect(0, 0, frame.size.width, frame.size.height));
     view->setBackgroundColor(ui::Color::whiteColor());
 
-    auto bar = ns::make<ui::NavigationBar>(cg::makeRect(0, 0, frame.size.width, 44));
-    auto item = ns::make<ui::NavigationItem>();
+    auto bar = ui::NavigationBar::create(cg::makeRect(0, 0, frame.size.width, 44));
+    auto item = ui::NavigationItem::create();
     item->setTitle(title);
     item->setLeftBarButtonItem(ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Cancel, target,
                                                                  [onCancel](const ns::Id&) { onCancel(); }));
@@ -32,14 +32,14 @@ ns::Ref<ui::View> makeComposerView(const std::string& title,
 
     cg::Float y = 52;
     for (const auto& [name, value] : fields) {
-        auto label = ns::make<ui::Label>();
+        auto label = ui::Label::create();
         label->setFrame(cg::makeRect(10, y, frame.size.width - 20, 22));
         label->setFont(ui::Font::systemFontOfSize(15));
         label->setText(name + " " + value);
         view->addSubview(label);
         y += 30;
     }
-    auto text = ns::make<ui::TextView>();
+    auto text = ui::TextView::create();
     text->setFrame(cg::makeRect(10, y + 4, frame.size.width - 20, frame.size.height - y - 14));
     text->setText(body);
     view->addSubview(text);

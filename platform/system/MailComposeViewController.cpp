@@ -81,7 +81,7 @@ ns::Ref<MailComposeViewController> MailComposeViewController::create()
 {
     if (!canSendMail())
         return nullptr;
-    return ns::make<MailComposeViewController>();
+    return ns::Factory<MailComposeViewController>::make();
 }
 
 void MailComposeViewController::setMessageBody(std::string body, bool isHTML)

@@ -69,7 +69,9 @@ public:
     void viewDidDisappear(bool animated) override;
     std::string className() const override { return "MFMailComposeViewController"; }
 
+protected:
     MailComposeViewController() = default;
+    friend ns::Factory<MailComposeViewController>;
 
 private:
     struct Attachment

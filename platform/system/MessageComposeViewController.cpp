@@ -36,7 +36,7 @@ ns::Ref<MessageComposeViewController> MessageComposeViewController::create()
 {
     if (!canSendText())
         return nullptr;
-    return ns::make<MessageComposeViewController>();
+    return ns::Factory<MessageComposeViewController>::make();
 }
 
 void MessageComposeViewController::send()

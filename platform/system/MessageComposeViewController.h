@@ -51,7 +51,9 @@ public:
     void viewDidDisappear(bool animated) override;
     std::string className() const override { return "MFMessageComposeViewController"; }
 
+protected:
     MessageComposeViewController() = default;
+    friend ns::Factory<MessageComposeViewController>;
 
 private:
     void finish(MessageComposeResult result);

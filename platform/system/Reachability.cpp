@@ -83,19 +83,19 @@ ns::Ref<Reachability> Reachability::withAddress(const std::string& address)
         return nullptr;
     uint32_t value = ntohl(parsed.s_addr);
     if (value == 0)
-        return ns::make<Reachability>(Kind::Internet, address);
+        return create(Kind::Internet, address);
     if ((value >> 24) == 127)
-        return ns::make<Reachability>(Kind::Loopback, address);
+        return create(Kind::Loopback, address);
     if ((value >> 16) == 0xA9FE) // 169.254/16
-        return ns::make<Reachability>(Kind::LinkLocal, address);
-    return ns::make<Reachability>(Kind::Host, address);
+        return create(Kind::LinkLocal, address);
+    return create(Kind::Host, address);
 }
 
 ns::Ref<Reachability> Reachability::withName(const std::string& host)
 {
     if (host.empty() || host.size() > 253)
         return nullptr;
-    return ns::make<Reachability>(isLoopbackName(host) ? Kind::Loopback : Kind::Host, host);
+    return create(isLoopbackName(host) ? Kind::Loopback : Kind::Host, host);
 }
 
 void Reachability::setOverride(std::optional<ReachabilityFlags> flags, bool readFails)

@@ -41,7 +41,14 @@ public:
     std::string className() const override { return "SCNetworkReachability"; }
 
     enum class Kind { Internet, LinkLocal, Loopback, Host };
+    static ns::Ref<Reachability> create(Kind kind, std::string target)
+    {
+        return ns::Factory<Reachability>::make(kind, std::move(target));
+    }
+
+protected:
     Reachability(Kind kind, std::string target) : m_kind(kind), m_target(std::move(target)) {}
+    friend ns::Factory<Reachability>;
 
 private:
     Kind m_kind;

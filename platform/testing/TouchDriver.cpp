@@ -193,14 +193,14 @@ void TouchDriver::deliver(const std::vector<ns::Ref<Touch>>& changed)
     for (auto& touch : m_active)
         if (std::find(changed.begin(), changed.end(), touch) == changed.end())
             touch->setPhase(TouchPhase::Stationary);
-    Event event;
+    auto event = Event::create();
     TouchSet all;
     for (auto& touch : m_active)
         if (touch->view())
             all.add(touch);
-    event.setTouches(all);
-    event.setTimestamp(now());
-    Application::sharedApplication().sendEvent(event);
+    event->setTouches(all);
+    event->setTimestamp(now());
+    Application::sharedApplication().sendEvent(*event);
     settle();
 }
 
@@ -208,9 +208,9 @@ std::vector<ns::Ref<Touch>> TouchDriver::touchDown(const std::vector<cg::Point>&
 {
     std::vector<ns::Ref<Touch>> touches;
     auto windows = Application::sharedApplication().windows();
-    Event probe;
+    auto probe = Event::create();
     for (cg::Point p : points) {
-        auto touch = ns::make<Touch>();
+        auto touch = Touch::create();
         touch->setPhase(TouchPhase::Began);
         touch->setTimestamp(now());
         touch->setLocation(p);
@@ -220,7 +220,7 @@ std::vector<ns::Ref<Touch>> TouchDriver::touchDown(const std::vector<cg::Point>&
             count = m_lastTapCount + 1;
         touch->setTapCount(count);
         for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-            if (auto hit = (*it)->hitTest((*it)->convertPointFromView(p, nullptr), &probe)) {
+            if (auto hit = (*it)->hitTest((*it)->convertPointFromView(p, nullptr), probe.get())) {
                 // A view that takes one finger gets only the first.
                 bool busy = !hit->isMultipleTouchEnabled() &&
                             std::any_of(m_active.begin(), m_active.end(), [&](const ns::Ref<Touch>& t) {

@@ -26,7 +26,7 @@ ActionSheet::ActionSheet(std::optional<std::string> title, const ns::Ref<ActionS
                          std::optional<std::string> destructiveButtonTitle,
                          std::vector<std::string> otherButtonTitles)
     : View(cg::makeRect(0, 0, 320, 100)), m_title(std::move(title)), m_delegate(delegate),
-      m_titleLabel(ns::make<Label>())
+      m_titleLabel(Label::create())
 {
     if (destructiveButtonTitle)
         m_destructiveButtonIndex = addButtonWithTitle(*destructiveButtonTitle);
@@ -94,7 +94,7 @@ void ActionSheet::show(ns::Ref<ns::Object> from)
         delegate->willPresentActionSheet(*this);
     m_buttons.clear();
     for (long i = 0; i < numberOfButtons(); ++i) {
-        auto button = ns::make<Button>();
+        auto button = Button::create();
         button->setTitle(m_buttonTitles[std::size_t(i)]);
         button->titleLabel()->setFont(Font::boldSystemFontOfSize(19));
         ns::Ref<Color> fill = Color::colorWithWhite(0.96f, 1);

@@ -37,11 +37,17 @@ public:
 class ActionSheet : public View
 {
 public:
-    ActionSheet();
-    ActionSheet(std::optional<std::string> title, const ns::Ref<ActionSheetDelegate>& delegate,
-                std::optional<std::string> cancelButtonTitle,
-                std::optional<std::string> destructiveButtonTitle,
-                std::vector<std::string> otherButtonTitles = {});
+    static ns::Ref<ActionSheet> create() { return ns::Factory<ActionSheet>::make(); }
+    static ns::Ref<ActionSheet> create(std::optional<std::string> title,
+                                       const ns::Ref<ActionSheetDelegate>& delegate,
+                                       std::optional<std::string> cancelButtonTitle,
+                                       std::optional<std::string> destructiveButtonTitle,
+                                       std::vector<std::string> otherButtonTitles = {})
+    {
+        return ns::Factory<ActionSheet>::make(std::move(title), delegate, std::move(cancelButtonTitle),
+                                              std::move(destructiveButtonTitle),
+                                              std::move(otherButtonTitles));
+    }
 
     const std::optional<std::string>& title() const { return m_title; }
     void setTitle(std::optional<std::string> title) { m_title = std::move(title); }
@@ -75,6 +81,14 @@ public:
     void layoutSubviews() override;
     void drawRect(cg::Context& context, cg::Rect rect) override;
     std::string className() const override { return "UIActionSheet"; }
+
+protected:
+    ActionSheet();
+    ActionSheet(std::optional<std::string> title, const ns::Ref<ActionSheetDelegate>& delegate,
+                std::optional<std::string> cancelButtonTitle,
+                std::optional<std::string> destructiveButtonTitle,
+                std::vector<std::string> otherButtonTitles = {});
+    friend ns::Factory<ActionSheet>;
 
 private:
     void show(ns::Ref<ns::Object> from);

@@ -12,7 +12,11 @@ enum class ActivityIndicatorViewStyle { WhiteLarge = 0, White = 1, Gray = 2 };
 class ActivityIndicatorView : public View
 {
 public:
-    explicit ActivityIndicatorView(ActivityIndicatorViewStyle style = ActivityIndicatorViewStyle::White);
+    static ns::Ref<ActivityIndicatorView>
+    create(ActivityIndicatorViewStyle style = ActivityIndicatorViewStyle::White)
+    {
+        return ns::Factory<ActivityIndicatorView>::make(style);
+    }
 
     ActivityIndicatorViewStyle activityIndicatorViewStyle() const { return m_style; }
     void setActivityIndicatorViewStyle(ActivityIndicatorViewStyle style);
@@ -27,6 +31,10 @@ public:
     cg::Size sizeThatFits(cg::Size) const override;
     void drawRect(cg::Context& context, cg::Rect rect) override;
     std::string className() const override { return "UIActivityIndicatorView"; }
+
+protected:
+    explicit ActivityIndicatorView(ActivityIndicatorViewStyle style = ActivityIndicatorViewStyle::White);
+    friend ns::Factory<ActivityIndicatorView>;
 
 private:
     ActivityIndicatorViewStyle m_style;

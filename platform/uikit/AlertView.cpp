@@ -33,7 +33,7 @@ AlertView::AlertView(std::optional<std::string> title, std::optional<std::string
                      const ns::Ref<AlertViewDelegate>& delegate, std::optional<std::string> cancelButtonTitle,
                      std::vector<std::string> otherButtonTitles)
     : View(cg::makeRect(0, 0, AlertWidth, 120)), m_title(std::move(title)), m_message(std::move(message)),
-      m_delegate(delegate), m_titleLabel(ns::make<Label>()), m_messageLabel(ns::make<Label>())
+      m_delegate(delegate), m_titleLabel(Label::create()), m_messageLabel(Label::create())
 {
     if (cancelButtonTitle)
         m_cancelButtonIndex = addButtonWithTitle(*cancelButtonTitle);
@@ -85,7 +85,7 @@ void AlertView::show()
         delegate->willPresentAlertView(*this);
     m_buttons.clear();
     for (long i = 0; i < numberOfButtons(); ++i) {
-        auto button = ns::make<Button>();
+        auto button = Button::create();
         button->setTitle(m_buttonTitles[std::size_t(i)]);
         button->setBackgroundColor(Color::colorWithRed(0.35f, 0.42f, 0.6f, 1));
         button->layer()->setCornerRadius(6);

@@ -32,10 +32,15 @@ public:
 class AlertView : public View
 {
 public:
-    AlertView(std::optional<std::string> title, std::optional<std::string> message,
-              const ns::Ref<AlertViewDelegate>& delegate, std::optional<std::string> cancelButtonTitle,
-              std::vector<std::string> otherButtonTitles = {});
-    AlertView();
+    static ns::Ref<AlertView> create(std::optional<std::string> title, std::optional<std::string> message,
+                                     const ns::Ref<AlertViewDelegate>& delegate,
+                                     std::optional<std::string> cancelButtonTitle,
+                                     std::vector<std::string> otherButtonTitles = {})
+    {
+        return ns::Factory<AlertView>::make(std::move(title), std::move(message), delegate,
+                                            std::move(cancelButtonTitle), std::move(otherButtonTitles));
+    }
+    static ns::Ref<AlertView> create() { return ns::Factory<AlertView>::make(); }
 
     const std::optional<std::string>& title() const { return m_title; }
     void setTitle(std::optional<std::string> title)
@@ -75,6 +80,13 @@ public:
     void layoutSubviews() override;
     void drawRect(cg::Context& context, cg::Rect rect) override;
     std::string className() const override { return "UIAlertView"; }
+
+protected:
+    AlertView(std::optional<std::string> title, std::optional<std::string> message,
+              const ns::Ref<AlertViewDelegate>& delegate, std::optional<std::string> cancelButtonTitle,
+              std::vector<std::string> otherButtonTitles = {});
+    AlertView();
+    friend ns::Factory<AlertView>;
 
 private:
     std::optional<std::string> m_title;

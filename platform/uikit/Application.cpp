@@ -70,7 +70,7 @@ void appendLineAtomically(const std::filesystem::path& path, const std::string& 
 
 Application& Application::sharedApplication()
 {
-    static ns::Ref<Application> shared = ns::make<Application>();
+    static ns::Ref<Application> shared = ns::Factory<Application>::make();
     return *shared;
 }
 

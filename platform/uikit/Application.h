@@ -109,6 +109,10 @@ public:
     void windowBecameVisible(const ns::Ref<Window>& window);
     void setKeyWindow(const ns::Ref<Window>& window);
 
+protected:
+    Application() = default;
+    friend ns::Factory<Application>;
+
 private:
     void post(const char* name);
 

@@ -60,7 +60,7 @@ std::string systemItemName(BarButtonSystemItem item)
 ns::Ref<BarButtonItem> BarButtonItem::withSystemItem(BarButtonSystemItem item, ns::Id target,
                                                      TargetAction::Operation action)
 {
-    auto result = ns::make<BarButtonItem>();
+    auto result = BarButtonItem::create();
     result->m_systemItem = item;
     result->m_style =
         item == BarButtonSystemItem::Done ? BarButtonItemStyle::Done : BarButtonItemStyle::Bordered;
@@ -71,7 +71,7 @@ ns::Ref<BarButtonItem> BarButtonItem::withSystemItem(BarButtonSystemItem item, n
 ns::Ref<BarButtonItem> BarButtonItem::withTitle(std::string title, BarButtonItemStyle style, ns::Id target,
                                                 TargetAction::Operation action)
 {
-    auto result = ns::make<BarButtonItem>();
+    auto result = BarButtonItem::create();
     result->m_title = std::move(title);
     result->m_style = style;
     result->m_action = {std::move(target), std::move(action)};
@@ -81,7 +81,7 @@ ns::Ref<BarButtonItem> BarButtonItem::withTitle(std::string title, BarButtonItem
 ns::Ref<BarButtonItem> BarButtonItem::withImage(ns::Ref<Image> image, BarButtonItemStyle style, ns::Id target,
                                                 TargetAction::Operation action)
 {
-    auto result = ns::make<BarButtonItem>();
+    auto result = BarButtonItem::create();
     result->m_image = std::move(image);
     result->m_style = style;
     result->m_action = {std::move(target), std::move(action)};
@@ -90,7 +90,7 @@ ns::Ref<BarButtonItem> BarButtonItem::withImage(ns::Ref<Image> image, BarButtonI
 
 ns::Ref<BarButtonItem> BarButtonItem::withCustomView(ns::Ref<View> view)
 {
-    auto result = ns::make<BarButtonItem>();
+    auto result = BarButtonItem::create();
     result->m_customView = std::move(view);
     return result;
 }

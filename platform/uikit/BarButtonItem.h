@@ -47,7 +47,7 @@ std::string systemItemName(BarButtonSystemItem item);
 class BarButtonItem : public ns::Object
 {
 public:
-    BarButtonItem() = default;
+    static ns::Ref<BarButtonItem> create() { return ns::Factory<BarButtonItem>::make(); }
 
     static ns::Ref<BarButtonItem> withSystemItem(BarButtonSystemItem item, ns::Id target = nullptr,
                                                  TargetAction::Operation action = {});
@@ -92,6 +92,10 @@ public:
     std::string displayTitle() const;
 
     std::string className() const override { return "UIBarButtonItem"; }
+
+protected:
+    BarButtonItem() = default;
+    friend ns::Factory<BarButtonItem>;
 
 private:
     std::optional<BarButtonSystemItem> m_systemItem;

@@ -10,7 +10,10 @@ class BarButtonItem;
 class BarButtonItemView : public Button
 {
 public:
-    explicit BarButtonItemView(const ns::Ref<BarButtonItem>& item);
+    static ns::Ref<BarButtonItemView> create(const ns::Ref<BarButtonItem>& item)
+    {
+        return ns::Factory<BarButtonItemView>::make(item);
+    }
 
     ns::Ref<BarButtonItem> item() const { return m_item.lock(); }
     // The width the item asks for at the bar's height.
@@ -22,6 +25,9 @@ public:
     std::string className() const override { return "UIToolbarButton"; }
 
 protected:
+    explicit BarButtonItemView(const ns::Ref<BarButtonItem>& item);
+    friend ns::Factory<BarButtonItemView>;
+
     void didTapInside() override;
 
 private:

@@ -35,7 +35,7 @@ Button::Button() : Button(cg::Rect{})
 }
 
 Button::Button(cg::Rect frame)
-    : Control(frame), m_titleLabel(ns::make<Label>()), m_imageView(ns::make<ImageView>())
+    : Control(frame), m_titleLabel(Label::create()), m_imageView(ImageView::create())
 {
     m_titleLabel->setBackgroundColor(nullptr);
     m_titleLabel->setFont(Font::boldSystemFontOfSize(15));
@@ -50,7 +50,7 @@ Button::Button(cg::Rect frame)
 
 ns::Ref<Button> Button::buttonWithType(ButtonType type)
 {
-    auto button = ns::make<Button>();
+    auto button = Button::create();
     button->m_type = type;
     if (type == ButtonType::RoundedRect) {
         button->setTitleColor(Color::colorWithRed(0.196f, 0.31f, 0.522f, 1), ControlStateNormal);

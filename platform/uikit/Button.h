@@ -26,8 +26,8 @@ enum class ButtonType {
 class Button : public Control
 {
 public:
-    Button();
-    explicit Button(cg::Rect frame);
+    static ns::Ref<Button> create() { return ns::Factory<Button>::make(); }
+    static ns::Ref<Button> create(cg::Rect frame) { return ns::Factory<Button>::make(frame); }
     static ns::Ref<Button> buttonWithType(ButtonType type);
 
     ButtonType buttonType() const { return m_type; }
@@ -64,6 +64,11 @@ public:
     void drawRect(cg::Context& context, cg::Rect rect) override;
 
     std::string className() const override { return "UIButton"; }
+
+protected:
+    Button();
+    explicit Button(cg::Rect frame);
+    friend ns::Factory<Button>;
 
 private:
     void refresh();

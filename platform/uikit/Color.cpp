@@ -27,17 +27,17 @@ Color::Color(float red, float green, float blue, float alpha)
 
 ns::Ref<Color> Color::colorWithRed(float red, float green, float blue, float alpha)
 {
-    return ns::make<Color>(red, green, blue, alpha);
+    return Color::create(red, green, blue, alpha);
 }
 
 ns::Ref<Color> Color::colorWithWhite(float white, float alpha)
 {
-    return ns::make<Color>(white, white, white, alpha);
+    return Color::create(white, white, white, alpha);
 }
 
 ns::Ref<Color> Color::colorWithCGColor(const cg::Color& color)
 {
-    return ns::make<Color>(color.red, color.green, color.blue, color.alpha);
+    return Color::create(color.red, color.green, color.blue, color.alpha);
 }
 
 ns::Ref<Color> Color::blackColor()
@@ -129,7 +129,7 @@ bool Color::getRed(float* red, float* green, float* blue, float* alpha) const
 
 ns::Ref<Color> Color::colorWithAlphaComponent(float alpha) const
 {
-    return ns::make<Color>(m_color.red, m_color.green, m_color.blue, alpha);
+    return Color::create(m_color.red, m_color.green, m_color.blue, alpha);
 }
 
 void Color::set() const

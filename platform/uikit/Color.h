@@ -9,8 +9,11 @@ namespace ui {
 class Color : public ns::Object
 {
 public:
-    Color(float red, float green, float blue, float alpha);
-    explicit Color(const cg::Color& color) : m_color(color) {}
+    static ns::Ref<Color> create(float red, float green, float blue, float alpha)
+    {
+        return ns::Factory<Color>::make(red, green, blue, alpha);
+    }
+    static ns::Ref<Color> create(const cg::Color& color) { return ns::Factory<Color>::make(color); }
 
     static ns::Ref<Color> colorWithRed(float red, float green, float blue, float alpha);
     // A grey: red, green and blue all `white`.
@@ -56,6 +59,11 @@ public:
     std::string description() const override; // "UIDeviceRGBColorSpace 1 0.8 0.0392157 1"
     bool isEqual(const ns::Object& other) const override;
     std::size_t hash() const override;
+
+protected:
+    Color(float red, float green, float blue, float alpha);
+    explicit Color(const cg::Color& color) : m_color(color) {}
+    friend ns::Factory<Color>;
 
 private:
     cg::Color m_color;

@@ -38,8 +38,6 @@ enum ControlState : unsigned {
 class Control : public View
 {
 public:
-    using View::View;
-
     bool isEnabled() const { return m_enabled; }
     virtual void setEnabled(bool enabled);
     bool isSelected() const { return m_selected; }
@@ -65,6 +63,8 @@ public:
     std::string className() const override { return "UIControl"; }
 
 protected:
+    using View::View;
+
     // Called on a tap that ends inside, before the touch-up-inside actions.
     virtual void didTapInside() {}
 

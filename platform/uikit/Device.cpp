@@ -4,7 +4,7 @@ namespace ui {
 
 ns::Ref<Device> Device::currentDevice()
 {
-    static const ns::Ref<Device> device = ns::make<Device>();
+    static const ns::Ref<Device> device = ns::Factory<Device>::make();
     return device;
 }
 

@@ -46,6 +46,10 @@ public:
 
     std::string className() const override { return "UIDevice"; }
 
+protected:
+    Device() = default;
+    friend ns::Factory<Device>;
+
 private:
     std::string m_systemVersion = "4.2";
     std::string m_name = "Velmo";

@@ -13,7 +13,7 @@ class Window;
 class Event : public ns::Object
 {
 public:
-    Event() = default;
+    static ns::Ref<Event> create() { return ns::Factory<Event>::make(); }
 
     const TouchSet& allTouches() const { return m_touches; }
     // The event's touches that belong to `view` (began in it).
@@ -26,6 +26,10 @@ public:
     // For the code that delivers touches.
     void setTouches(TouchSet touches) { m_touches = std::move(touches); }
     void setTimestamp(ns::TimeInterval time) { m_timestamp = time; }
+
+protected:
+    Event() = default;
+    friend ns::Factory<Event>;
 
 private:
     TouchSet m_touches;

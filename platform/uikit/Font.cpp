@@ -20,15 +20,15 @@ Font::Font(std::string family, float pointSize, bool bold, bool italic)
 
 ns::Ref<Font> Font::systemFontOfSize(float size)
 {
-    return ns::make<Font>(systemFamily, size, false, false);
+    return Font::create(systemFamily, size, false, false);
 }
 ns::Ref<Font> Font::boldSystemFontOfSize(float size)
 {
-    return ns::make<Font>(systemFamily, size, true, false);
+    return Font::create(systemFamily, size, true, false);
 }
 ns::Ref<Font> Font::italicSystemFontOfSize(float size)
 {
-    return ns::make<Font>(systemFamily, size, false, true);
+    return Font::create(systemFamily, size, false, true);
 }
 
 ns::Ref<Font> Font::fontWithName(const std::string& name, float size)
@@ -37,7 +37,7 @@ ns::Ref<Font> Font::fontWithName(const std::string& name, float size)
         return nullptr;
     bool bold = name.find("Bold") != std::string::npos;
     bool italic = name.find("Italic") != std::string::npos || name.find("Oblique") != std::string::npos;
-    return ns::make<Font>(systemFamily, size, bold, italic);
+    return Font::create(systemFamily, size, bold, italic);
 }
 
 std::string Font::fontName() const
@@ -54,7 +54,7 @@ std::string Font::fontName() const
 
 ns::Ref<Font> Font::fontWithSize(float size) const
 {
-    return ns::make<Font>(m_family, size, m_bold, m_italic);
+    return Font::create(m_family, size, m_bold, m_italic);
 }
 
 float Font::ascender() const

@@ -11,7 +11,10 @@ namespace ui {
 class Font : public ns::Object
 {
 public:
-    Font(std::string family, float pointSize, bool bold, bool italic);
+    static ns::Ref<Font> create(std::string family, float pointSize, bool bold, bool italic)
+    {
+        return ns::Factory<Font>::make(std::move(family), pointSize, bold, italic);
+    }
 
     static ns::Ref<Font> systemFontOfSize(float size);
     static ns::Ref<Font> boldSystemFontOfSize(float size);
@@ -45,6 +48,10 @@ public:
     std::string description() const override;
     bool isEqual(const ns::Object& other) const override;
     std::size_t hash() const override;
+
+protected:
+    Font(std::string family, float pointSize, bool bold, bool italic);
+    friend ns::Factory<Font>;
 
 private:
     std::string m_family;

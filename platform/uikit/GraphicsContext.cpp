@@ -56,7 +56,7 @@ ns::Ref<Image> imageFromCurrentImageContext()
     auto image = context->makeImage();
     if (!image)
         return nullptr;
-    return ns::make<Image>(std::move(image), context->scale(), ImageOrientation::Up);
+    return Image::create(std::move(image), context->scale(), ImageOrientation::Up);
 }
 
 void endImageContext()

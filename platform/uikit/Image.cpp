@@ -203,7 +203,7 @@ ns::Ref<Image> Image::imageWithData(const ns::Data& data, float scale)
     auto decoded = cg::ImageCodec::decode(data.data(), data.length());
     if (!decoded.image)
         return nullptr;
-    return ns::make<Image>(std::move(decoded.image), scale, fromExif(decoded.exifOrientation));
+    return Image::create(std::move(decoded.image), scale, fromExif(decoded.exifOrientation));
 }
 
 ns::Ref<Image> Image::imageWithData(const ns::Ref<ns::Data>& data, float scale)
@@ -215,7 +215,7 @@ ns::Ref<Image> Image::imageWithCGImage(ns::Ref<cg::Image> image, float scale, Im
 {
     if (!image)
         return nullptr;
-    return ns::make<Image>(std::move(image), scale, orientation);
+    return Image::create(std::move(image), scale, orientation);
 }
 
 cg::Size Image::size() const
@@ -283,7 +283,7 @@ ns::Ref<Image> Image::upright() const
     auto image = context->makeImage();
     if (!image)
         return nullptr;
-    auto result = ns::make<Image>(std::move(image), m_scale, ImageOrientation::Up);
+    auto result = Image::create(std::move(image), m_scale, ImageOrientation::Up);
     result->m_name = m_name;
     return result;
 }

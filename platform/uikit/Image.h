@@ -26,7 +26,10 @@ enum class ImageOrientation {
 class Image : public ns::Object
 {
 public:
-    Image(ns::Ref<cg::Image> image, float scale, ImageOrientation orientation);
+    static ns::Ref<Image> create(ns::Ref<cg::Image> image, float scale, ImageOrientation orientation)
+    {
+        return ns::Factory<Image>::make(std::move(image), scale, orientation);
+    }
 
     // A picture of the application bundle's resources, cached by name: "heart.png", "heart" (.png is
     // assumed) or "Some.bundle/images/close.png". On a 2x screen "name@2x.png" is preferred when present.
@@ -69,6 +72,10 @@ public:
 
     std::string className() const override { return "UIImage"; }
     std::string description() const override;
+
+protected:
+    Image(ns::Ref<cg::Image> image, float scale, ImageOrientation orientation);
+    friend ns::Factory<Image>;
 
 private:
     friend ns::Ref<Image> loadNamed(const std::string& name);

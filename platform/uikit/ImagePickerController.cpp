@@ -40,7 +40,7 @@ public:
     {
         auto cell = table.dequeueReusableCellWithIdentifier("Photo");
         if (!cell)
-            cell = ns::make<TableViewCell>(TableViewCellStyle::Default, "Photo");
+            cell = TableViewCell::create(TableViewCellStyle::Default, "Photo");
         if (path.row() < m_paths.size())
             cell->textLabel()->setText(std::filesystem::path(m_paths[path.row()]).filename().string());
         return cell;

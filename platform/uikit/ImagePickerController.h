@@ -37,7 +37,7 @@ public:
 class ImagePickerController : public NavigationController
 {
 public:
-    ImagePickerController();
+    static ns::Ref<ImagePickerController> create() { return ns::Factory<ImagePickerController>::make(); }
 
     static bool isSourceTypeAvailable(ImagePickerControllerSourceType type);
     ImagePickerControllerSourceType sourceType() const { return m_sourceType; }
@@ -57,6 +57,10 @@ public:
     void cancel();
 
     std::string className() const override { return "UIImagePickerController"; }
+
+protected:
+    ImagePickerController();
+    friend ns::Factory<ImagePickerController>;
 
 private:
     ImagePickerControllerSourceType m_sourceType = ImagePickerControllerSourceType::PhotoLibrary;

@@ -12,10 +12,13 @@ class Image;
 class ImageView : public View
 {
 public:
-    ImageView();
-    explicit ImageView(cg::Rect frame);
+    static ns::Ref<ImageView> create() { return ns::Factory<ImageView>::make(); }
+    static ns::Ref<ImageView> create(cg::Rect frame) { return ns::Factory<ImageView>::make(frame); }
+    static ns::Ref<ImageView> create(ns::Ref<Image> image)
+    {
+        return ns::Factory<ImageView>::make(std::move(image));
+    }
     // Sized to the image.
-    explicit ImageView(ns::Ref<Image> image);
 
     const ns::Ref<Image>& image() const { return m_image; }
     void setImage(ns::Ref<Image> image);
@@ -33,6 +36,12 @@ public:
     static cg::Rect imageRect(cg::Rect bounds, cg::Size imageSize, ContentMode mode);
 
     std::string className() const override { return "UIImageView"; }
+
+protected:
+    ImageView();
+    explicit ImageView(cg::Rect frame);
+    explicit ImageView(ns::Ref<Image> image);
+    friend ns::Factory<ImageView>;
 
 private:
     ns::Ref<Image> m_image;

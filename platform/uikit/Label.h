@@ -15,8 +15,8 @@ class Font;
 class Label : public View
 {
 public:
-    Label();
-    explicit Label(cg::Rect frame);
+    static ns::Ref<Label> create() { return ns::Factory<Label>::make(); }
+    static ns::Ref<Label> create(cg::Rect frame) { return ns::Factory<Label>::make(frame); }
 
     const std::optional<std::string>& text() const { return m_text; }
     void setText(std::optional<std::string> text);
@@ -52,6 +52,11 @@ public:
     virtual void drawTextInRect(cg::Context& context, cg::Rect rect);
 
     std::string className() const override { return "UILabel"; }
+
+protected:
+    Label();
+    explicit Label(cg::Rect frame);
+    friend ns::Factory<Label>;
 
 private:
     std::optional<std::string> m_text;

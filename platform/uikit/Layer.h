@@ -17,6 +17,8 @@ class View;
 class Layer : public ns::Object
 {
 public:
+    static ns::Ref<Layer> create() { return ns::Factory<Layer>::make(); }
+
     // A layer's geometry: its view's frame for a view's layer.
     cg::Rect frame() const;
     void setFrame(cg::Rect frame);
@@ -53,6 +55,10 @@ public:
 
     // The view this layer backs; set by the view.
     void setView(View* view) { m_view = view; }
+
+protected:
+    Layer() = default;
+    friend ns::Factory<Layer>;
 
 private:
     View* m_view = nullptr; // the view owns its layer and clears this when it goes

@@ -19,7 +19,7 @@ NavigationBar::NavigationBar() : NavigationBar(cg::makeRect(0, 0, 320, 44))
 }
 
 NavigationBar::NavigationBar(cg::Rect frame)
-    : View(frame), m_titleLabel(ns::make<Label>()), m_backButton(ns::make<Button>())
+    : View(frame), m_titleLabel(Label::create()), m_backButton(Button::create())
 {
     m_titleLabel->setBackgroundColor(nullptr);
     m_titleLabel->setTextColor(Color::whiteColor());

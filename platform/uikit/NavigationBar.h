@@ -19,8 +19,8 @@ class NavigationItem;
 class NavigationBar : public View
 {
 public:
-    NavigationBar();
-    explicit NavigationBar(cg::Rect frame);
+    static ns::Ref<NavigationBar> create() { return ns::Factory<NavigationBar>::make(); }
+    static ns::Ref<NavigationBar> create(cg::Rect frame) { return ns::Factory<NavigationBar>::make(frame); }
 
     const std::vector<ns::Ref<NavigationItem>>& items() const { return m_items; }
     void setItems(std::vector<ns::Ref<NavigationItem>> items, bool animated = false);
@@ -45,6 +45,11 @@ public:
     void layoutSubviews() override;
     void drawRect(cg::Context& context, cg::Rect rect) override;
     std::string className() const override { return "UINavigationBar"; }
+
+protected:
+    NavigationBar();
+    explicit NavigationBar(cg::Rect frame);
+    friend ns::Factory<NavigationBar>;
 
 private:
     std::vector<ns::Ref<NavigationItem>> m_items;

@@ -21,7 +21,7 @@ template <class T> void releaseLater(ns::Ref<T> object)
 } // namespace
 
 NavigationController::NavigationController()
-    : m_navigationBar(ns::make<NavigationBar>()), m_toolbar(ns::make<Toolbar>())
+    : m_navigationBar(NavigationBar::create()), m_toolbar(Toolbar::create())
 {
     m_navigationBar->setBackAction([this, alive = m_life.weak()] {
         if (!alive.expired())
@@ -41,7 +41,7 @@ NavigationController::~NavigationController() = default;
 
 void NavigationController::loadView()
 {
-    auto container = ns::make<View>(Application::sharedApplication().applicationFrame());
+    auto container = View::create(Application::sharedApplication().applicationFrame());
     setView(container);
     container->addSubview(m_navigationBar);
     container->addSubview(m_toolbar);

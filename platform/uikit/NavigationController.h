@@ -24,8 +24,11 @@ public:
 class NavigationController : public ViewController
 {
 public:
-    NavigationController();
-    explicit NavigationController(const ns::Ref<ViewController>& rootViewController);
+    static ns::Ref<NavigationController> create() { return ns::Factory<NavigationController>::make(); }
+    static ns::Ref<NavigationController> create(const ns::Ref<ViewController>& rootViewController)
+    {
+        return ns::Factory<NavigationController>::make(rootViewController);
+    }
     ~NavigationController() override;
 
     const std::vector<ns::Ref<ViewController>>& viewControllers() const { return childViewControllers(); }
@@ -54,6 +57,10 @@ public:
     std::string className() const override { return "UINavigationController"; }
 
 protected:
+    NavigationController();
+    explicit NavigationController(const ns::Ref<ViewController>& rootViewController);
+    friend ns::Factory<NavigationController>;
+
     std::vector<ns::Ref<ViewController>> visibleChildren() const override;
 
 private:

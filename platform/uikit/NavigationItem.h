@@ -14,8 +14,11 @@ class View;
 class NavigationItem : public ns::Object
 {
 public:
-    NavigationItem() = default;
-    explicit NavigationItem(std::optional<std::string> title) : m_title(std::move(title)) {}
+    static ns::Ref<NavigationItem> create() { return ns::Factory<NavigationItem>::make(); }
+    static ns::Ref<NavigationItem> create(std::optional<std::string> title)
+    {
+        return ns::Factory<NavigationItem>::make(std::move(title));
+    }
 
     const std::optional<std::string>& title() const { return m_title; }
     void setTitle(std::optional<std::string> title) { m_title = std::move(title); }
@@ -34,6 +37,11 @@ public:
     void setHidesBackButton(bool hides, bool animated = false);
 
     std::string className() const override { return "UINavigationItem"; }
+
+protected:
+    NavigationItem() = default;
+    explicit NavigationItem(std::optional<std::string> title) : m_title(std::move(title)) {}
+    friend ns::Factory<NavigationItem>;
 
 private:
     std::optional<std::string> m_title;

@@ -25,7 +25,7 @@ OverlayWindow::OverlayWindow()
 
 ns::Ref<OverlayWindow> OverlayWindow::present(const ns::Ref<View>& content, WindowLevel level)
 {
-    auto window = ns::make<OverlayWindow>();
+    auto window = OverlayWindow::create();
     window->setWindowLevel(level);
     window->m_previousKeyWindow = Application::sharedApplication().keyWindow();
     window->addSubview(content);

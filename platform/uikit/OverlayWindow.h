@@ -9,7 +9,7 @@ namespace ui {
 class OverlayWindow : public Window
 {
 public:
-    OverlayWindow();
+    static ns::Ref<OverlayWindow> create() { return ns::Factory<OverlayWindow>::make(); }
 
     // Shows `content` over a dimmed screen and makes the overlay the key window; remembers the key
     // window it replaces.
@@ -18,6 +18,10 @@ public:
     void dismiss();
 
     std::string className() const override { return "UIOverlayWindow"; }
+
+protected:
+    OverlayWindow();
+    friend ns::Factory<OverlayWindow>;
 
 private:
     ns::Weak<Window> m_previousKeyWindow;

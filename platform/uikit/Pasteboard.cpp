@@ -4,7 +4,7 @@ namespace ui {
 
 ns::Ref<Pasteboard> Pasteboard::generalPasteboard()
 {
-    static const ns::Ref<Pasteboard> pasteboard = ns::make<Pasteboard>();
+    static const ns::Ref<Pasteboard> pasteboard = ns::Factory<Pasteboard>::make();
     return pasteboard;
 }
 

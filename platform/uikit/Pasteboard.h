@@ -25,6 +25,10 @@ public:
 
     std::string className() const override { return "UIPasteboard"; }
 
+protected:
+    Pasteboard() = default;
+    friend ns::Factory<Pasteboard>;
+
 private:
     mutable std::mutex m_mutex;
     std::optional<std::string> m_string;

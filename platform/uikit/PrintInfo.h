@@ -14,7 +14,7 @@ enum class PrintInfoDuplex { None = 0, LongEdge = 1, ShortEdge = 2 };
 class PrintInfo : public ns::Object
 {
 public:
-    static ns::Ref<PrintInfo> printInfo() { return ns::make<PrintInfo>(); }
+    static ns::Ref<PrintInfo> printInfo() { return ns::Factory<PrintInfo>::make(); }
 
     PrintInfoOutputType outputType() const { return m_outputType; }
     void setOutputType(PrintInfoOutputType type) { m_outputType = type; }
@@ -26,6 +26,10 @@ public:
     void setJobName(std::string name) { m_jobName = std::move(name); }
 
     std::string className() const override { return "UIPrintInfo"; }
+
+protected:
+    PrintInfo() = default;
+    friend ns::Factory<PrintInfo>;
 
 private:
     PrintInfoOutputType m_outputType = PrintInfoOutputType::General;

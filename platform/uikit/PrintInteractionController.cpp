@@ -88,7 +88,8 @@ void printText(cg::PDFContext& pdf, const std::string& text, const cg::Rect& con
 
 ns::Ref<PrintInteractionController> PrintInteractionController::sharedPrintController()
 {
-    static const ns::Ref<PrintInteractionController> controller = ns::make<PrintInteractionController>();
+    static const ns::Ref<PrintInteractionController> controller =
+        ns::Factory<PrintInteractionController>::make();
     return controller;
 }
 

@@ -57,6 +57,10 @@ public:
     // Renders `item` as pages into a PDF at `path` (atomically); false when it is not printable.
     static bool renderItem(const ns::Id& item, const std::string& path, const ns::Ref<PrintInfo>& info);
 
+protected:
+    PrintInteractionController() = default;
+    friend ns::Factory<PrintInteractionController>;
+
 private:
     void finish(bool completed, const ns::Ref<ns::Error>& error);
 

@@ -31,6 +31,9 @@ public:
     virtual void touchesCancelled(const TouchSet& touches, Event* event);
 
     std::string className() const override { return "UIResponder"; }
+
+protected:
+    Responder() = default;
 };
 
 } // namespace ui

@@ -4,7 +4,7 @@ namespace ui {
 
 ns::Ref<Screen> Screen::mainScreen()
 {
-    static const ns::Ref<Screen> screen = ns::make<Screen>();
+    static const ns::Ref<Screen> screen = ns::Factory<Screen>::make();
     return screen;
 }
 

@@ -24,6 +24,10 @@ public:
 
     std::string className() const override { return "UIScreen"; }
 
+protected:
+    Screen() = default;
+    friend ns::Factory<Screen>;
+
 private:
     float m_scale = 1;
     bool m_statusBarHidden = false;

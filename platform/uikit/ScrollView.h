@@ -26,8 +26,8 @@ public:
 class ScrollView : public View
 {
 public:
-    ScrollView();
-    explicit ScrollView(cg::Rect frame);
+    static ns::Ref<ScrollView> create() { return ns::Factory<ScrollView>::make(); }
+    static ns::Ref<ScrollView> create(cg::Rect frame) { return ns::Factory<ScrollView>::make(frame); }
 
     cg::Point contentOffset() const { return bounds().origin; }
     void setContentOffset(cg::Point offset, bool animated = false);
@@ -65,6 +65,10 @@ public:
     std::string className() const override { return "UIScrollView"; }
 
 protected:
+    ScrollView();
+    explicit ScrollView(cg::Rect frame);
+    friend ns::Factory<ScrollView>;
+
     // Whether the touch has moved far enough to scroll instead of tap.
     bool hasScrolledDuringTouch() const { return m_scrolledDuringTouch; }
 

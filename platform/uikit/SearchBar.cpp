@@ -42,7 +42,7 @@ SearchBar::SearchBar() : SearchBar(cg::makeRect(0, 0, 320, 44))
 }
 
 SearchBar::SearchBar(cg::Rect frame)
-    : View(frame), m_field(ns::make<TextField>()), m_cancelButton(ns::make<Button>()),
+    : View(frame), m_field(TextField::create()), m_cancelButton(Button::create()),
       m_watcher(ns::make<FieldWatcher>(this))
 {
     m_field->setBorderStyle(TextBorderStyle::RoundedRect);

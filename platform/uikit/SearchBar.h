@@ -35,8 +35,8 @@ public:
 class SearchBar : public View
 {
 public:
-    SearchBar();
-    explicit SearchBar(cg::Rect frame);
+    static ns::Ref<SearchBar> create() { return ns::Factory<SearchBar>::make(); }
+    static ns::Ref<SearchBar> create(cg::Rect frame) { return ns::Factory<SearchBar>::make(frame); }
 
     std::string text() const;
     void setText(std::string text);
@@ -69,6 +69,11 @@ public:
 
     // The search display controller that watches the bar.
     void setDisplayController(SearchDisplayController* controller) { m_displayController = controller; }
+
+protected:
+    SearchBar();
+    explicit SearchBar(cg::Rect frame);
+    friend ns::Factory<SearchBar>;
 
 private:
     class FieldWatcher;

@@ -23,7 +23,7 @@ SearchDisplayController::~SearchDisplayController()
 const ns::Ref<TableView>& SearchDisplayController::searchResultsTableView()
 {
     if (!m_resultsTable) {
-        m_resultsTable = ns::make<TableView>(cg::makeRect(0, 0, 320, 416), TableViewStyle::Plain);
+        m_resultsTable = TableView::create(cg::makeRect(0, 0, 320, 416), TableViewStyle::Plain);
         if (auto source = m_resultsDataSource.lock())
             m_resultsTable->setDataSource(source);
         if (auto delegate = m_resultsDelegate.lock())

@@ -45,8 +45,11 @@ public:
 class SearchDisplayController : public ns::Object
 {
 public:
-    SearchDisplayController(const ns::Ref<SearchBar>& searchBar,
-                            const ns::Ref<ViewController>& contentsController);
+    static ns::Ref<SearchDisplayController> create(const ns::Ref<SearchBar>& searchBar,
+                                                   const ns::Ref<ViewController>& contentsController)
+    {
+        return ns::Factory<SearchDisplayController>::make(searchBar, contentsController);
+    }
     ~SearchDisplayController() override;
 
     const ns::Ref<SearchBar>& searchBar() const { return m_searchBar; }
@@ -69,6 +72,11 @@ public:
     void searchBarTextChanged(const std::string& text);
     void searchBarScopeChanged(long scope);
     void searchBarCancelled();
+
+protected:
+    SearchDisplayController(const ns::Ref<SearchBar>& searchBar,
+                            const ns::Ref<ViewController>& contentsController);
+    friend ns::Factory<SearchDisplayController>;
 
 private:
     void showResults();

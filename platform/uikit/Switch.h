@@ -10,8 +10,8 @@ class Color;
 class Switch : public Control
 {
 public:
-    Switch();
-    explicit Switch(cg::Rect frame);
+    static ns::Ref<Switch> create() { return ns::Factory<Switch>::make(); }
+    static ns::Ref<Switch> create(cg::Rect frame) { return ns::Factory<Switch>::make(frame); }
 
     bool isOn() const { return m_on; }
     void setOn(bool on) { setOn(on, false); }
@@ -24,6 +24,10 @@ public:
     std::string className() const override { return "UISwitch"; }
 
 protected:
+    Switch();
+    explicit Switch(cg::Rect frame);
+    friend ns::Factory<Switch>;
+
     void didTapInside() override;
 
 private:

@@ -16,7 +16,7 @@ namespace {
 constexpr cg::Float TabBarHeight = 49;
 }
 
-TabBarController::TabBarController() : m_tabBar(ns::make<TabBar>())
+TabBarController::TabBarController() : m_tabBar(TabBar::create())
 {
     m_tabBar->setSelectAction([this, alive = m_life.weak()](std::size_t index) {
         if (!alive.expired())
@@ -26,7 +26,7 @@ TabBarController::TabBarController() : m_tabBar(ns::make<TabBar>())
 
 void TabBarController::loadView()
 {
-    auto container = ns::make<View>(Application::sharedApplication().applicationFrame());
+    auto container = View::create(Application::sharedApplication().applicationFrame());
     setView(container);
     cg::Rect b = container->bounds();
     m_tabBar->setFrame(cg::makeRect(0, b.size.height - TabBarHeight, b.size.width, TabBarHeight));
@@ -128,7 +128,7 @@ void TabBar::layoutSubviews()
             button->removeFromSuperview();
         m_buttons.clear();
         for (std::size_t i = 0; i < m_titles.size(); ++i) {
-            auto button = ns::make<Button>();
+            auto button = Button::create();
             button->titleLabel()->setFont(Font::boldSystemFontOfSize(10));
             button->addTarget(
                 nullptr,

@@ -16,7 +16,7 @@ class TabBar;
 class TabBarController : public ViewController
 {
 public:
-    TabBarController();
+    static ns::Ref<TabBarController> create() { return ns::Factory<TabBarController>::make(); }
 
     const std::vector<ns::Ref<ViewController>>& viewControllers() const { return childViewControllers(); }
     void setViewControllers(std::vector<ns::Ref<ViewController>> controllers, bool animated = false);
@@ -30,6 +30,9 @@ public:
     std::string className() const override { return "UITabBarController"; }
 
 protected:
+    TabBarController();
+    friend ns::Factory<TabBarController>;
+
     std::vector<ns::Ref<ViewController>> visibleChildren() const override;
 
 private:
@@ -45,7 +48,7 @@ private:
 class TabBar : public View
 {
 public:
-    TabBar();
+    static ns::Ref<TabBar> create() { return ns::Factory<TabBar>::make(); }
 
     void setTitles(std::vector<std::string> titles, std::size_t selected);
     // Called with the index of a tapped tab.
@@ -54,6 +57,10 @@ public:
     void layoutSubviews() override;
     void drawRect(cg::Context& context, cg::Rect rect) override;
     std::string className() const override { return "UITabBar"; }
+
+protected:
+    TabBar();
+    friend ns::Factory<TabBar>;
 
 private:
     std::vector<std::string> m_titles;

@@ -13,10 +13,10 @@ class Image;
 class TabBarItem : public ns::Object
 {
 public:
-    TabBarItem() = default;
-    TabBarItem(std::optional<std::string> title, ns::Ref<Image> image, int tag)
-        : m_title(std::move(title)), m_image(std::move(image)), m_tag(tag)
+    static ns::Ref<TabBarItem> create() { return ns::Factory<TabBarItem>::make(); }
+    static ns::Ref<TabBarItem> create(std::optional<std::string> title, ns::Ref<Image> image, int tag)
     {
+        return ns::Factory<TabBarItem>::make(std::move(title), std::move(image), tag);
     }
 
     const std::optional<std::string>& title() const { return m_title; }
@@ -31,6 +31,14 @@ public:
     void setEnabled(bool enabled) { m_enabled = enabled; }
 
     std::string className() const override { return "UITabBarItem"; }
+
+protected:
+    TabBarItem() = default;
+    TabBarItem(std::optional<std::string> title, ns::Ref<Image> image, int tag)
+        : m_title(std::move(title)), m_image(std::move(image)), m_tag(tag)
+    {
+    }
+    friend ns::Factory<TabBarItem>;
 
 private:
     std::optional<std::string> m_title;

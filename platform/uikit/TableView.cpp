@@ -90,7 +90,7 @@ void TableView::setTableFooterView(ns::Ref<View> view)
 
 ns::Ref<View> TableView::makeHeaderView(const std::string& title, bool footer)
 {
-    auto label = ns::make<Label>();
+    auto label = Label::create();
     label->setText(title);
     if (m_style == TableViewStyle::Grouped) {
         label->setBackgroundColor(nullptr);

@@ -97,8 +97,11 @@ public:
 class TableView : public ScrollView
 {
 public:
-    TableView();
-    explicit TableView(cg::Rect frame, TableViewStyle style = TableViewStyle::Plain);
+    static ns::Ref<TableView> create() { return ns::Factory<TableView>::make(); }
+    static ns::Ref<TableView> create(cg::Rect frame, TableViewStyle style = TableViewStyle::Plain)
+    {
+        return ns::Factory<TableView>::make(frame, style);
+    }
     ~TableView() override;
 
     TableViewStyle style() const { return m_style; }
@@ -193,6 +196,11 @@ public:
     void touchesCancelled(const TouchSet& touches, Event* event) override;
 
     std::string className() const override { return "UITableView"; }
+
+protected:
+    TableView();
+    explicit TableView(cg::Rect frame, TableViewStyle style = TableViewStyle::Plain);
+    friend ns::Factory<TableView>;
 
 private:
     struct Section

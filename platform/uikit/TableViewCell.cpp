@@ -76,8 +76,8 @@ TableViewCell::TableViewCell() : TableViewCell(TableViewCellStyle::Default, std:
 
 TableViewCell::TableViewCell(TableViewCellStyle style, std::optional<std::string> reuseIdentifier)
     : View(cg::makeRect(0, 0, 320, 44)), m_style(style), m_reuseIdentifier(std::move(reuseIdentifier)),
-      m_contentView(ns::make<View>(cg::makeRect(0, 0, 320, 43))), m_textLabel(ns::make<Label>()),
-      m_imageView(ns::make<ImageView>())
+      m_contentView(View::create(cg::makeRect(0, 0, 320, 43))), m_textLabel(Label::create()),
+      m_imageView(ImageView::create())
 {
     setBackgroundColor(Color::whiteColor());
     m_contentView->setBackgroundColor(nullptr);
@@ -98,7 +98,7 @@ TableViewCell::TableViewCell(TableViewCellStyle style, std::optional<std::string
         break;
     }
     if (style != TableViewCellStyle::Default) {
-        m_detailTextLabel = ns::make<Label>();
+        m_detailTextLabel = Label::create();
         m_detailTextLabel->setBackgroundColor(nullptr);
         if (style == TableViewCellStyle::Subtitle) {
             m_detailTextLabel->setFont(Font::systemFontOfSize(14));
@@ -228,7 +228,7 @@ void TableViewCell::layoutSubviews()
     bool control = m_editing && m_tableEditingStyle != TableViewCellEditingStyle::None;
     if (control) {
         if (!m_editingControl) {
-            m_editingControl = ns::make<Button>();
+            m_editingControl = Button::create();
             m_editingControl->titleLabel()->setFont(Font::boldSystemFontOfSize(20));
             m_editingControl->addTarget(
                 nullptr,
@@ -256,7 +256,7 @@ void TableViewCell::layoutSubviews()
     }
     if (control && m_showingDeleteConfirmation) {
         if (!m_deleteButton) {
-            m_deleteButton = ns::make<Button>();
+            m_deleteButton = Button::create();
             m_deleteButton->setTitle("Delete");
             m_deleteButton->setBackgroundColor(Color::colorWithRed(0.8f, 0.1f, 0.1f, 1));
             m_deleteButton->addTarget(

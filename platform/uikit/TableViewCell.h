@@ -38,8 +38,11 @@ enum class TableViewCellEditingStyle { None = 0, Delete = 1, Insert = 2 };
 class TableViewCell : public View
 {
 public:
-    TableViewCell();
-    TableViewCell(TableViewCellStyle style, std::optional<std::string> reuseIdentifier);
+    static ns::Ref<TableViewCell> create() { return ns::Factory<TableViewCell>::make(); }
+    static ns::Ref<TableViewCell> create(TableViewCellStyle style, std::optional<std::string> reuseIdentifier)
+    {
+        return ns::Factory<TableViewCell>::make(style, std::move(reuseIdentifier));
+    }
 
     TableViewCellStyle style() const { return m_style; }
     const std::optional<std::string>& reuseIdentifier() const { return m_reuseIdentifier; }
@@ -116,6 +119,11 @@ public:
     // The red button shown while deleting is confirmed, or nothing.
     const ns::Ref<Button>& deleteConfirmationButton() const { return m_deleteButton; }
     const ns::Ref<Button>& editingControl() const { return m_editingControl; }
+
+protected:
+    TableViewCell();
+    TableViewCell(TableViewCellStyle style, std::optional<std::string> reuseIdentifier);
+    friend ns::Factory<TableViewCell>;
 
 private:
     ns::Ref<View> currentAccessory();

@@ -20,7 +20,7 @@ void TableViewController::setTableView(ns::Ref<TableView> tableView)
 
 void TableViewController::loadView()
 {
-    auto table = ns::make<TableView>(Application::sharedApplication().applicationFrame(), m_style);
+    auto table = TableView::create(Application::sharedApplication().applicationFrame(), m_style);
     auto me = self<TableViewController>();
     table->setDataSource(me);
     table->setDelegate(me);

@@ -9,7 +9,10 @@ namespace ui {
 class TableViewController : public ViewController, public TableViewDataSource, public TableViewDelegate
 {
 public:
-    explicit TableViewController(TableViewStyle style = TableViewStyle::Plain);
+    static ns::Ref<TableViewController> create(TableViewStyle style = TableViewStyle::Plain)
+    {
+        return ns::Factory<TableViewController>::make(style);
+    }
 
     ns::Ref<TableView> tableView();
     void setTableView(ns::Ref<TableView> tableView);
@@ -28,6 +31,10 @@ public:
     }
 
     std::string className() const override { return "UITableViewController"; }
+
+protected:
+    explicit TableViewController(TableViewStyle style = TableViewStyle::Plain);
+    friend ns::Factory<TableViewController>;
 
 private:
     TableViewStyle m_style;

@@ -43,8 +43,8 @@ public:
 class TextField : public Control, public TextInput
 {
 public:
-    TextField();
-    explicit TextField(cg::Rect frame);
+    static ns::Ref<TextField> create() { return ns::Factory<TextField>::make(); }
+    static ns::Ref<TextField> create(cg::Rect frame) { return ns::Factory<TextField>::make(frame); }
 
     const std::string& text() const { return m_text; }
     void setText(std::string text);
@@ -91,6 +91,10 @@ public:
     std::string className() const override { return "UITextField"; }
 
 protected:
+    TextField();
+    explicit TextField(cg::Rect frame);
+    friend ns::Factory<TextField>;
+
     void didTapInside() override;
 
 private:

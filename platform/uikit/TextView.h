@@ -34,8 +34,8 @@ public:
 class TextView : public ScrollView, public TextInput
 {
 public:
-    TextView();
-    explicit TextView(cg::Rect frame);
+    static ns::Ref<TextView> create() { return ns::Factory<TextView>::make(); }
+    static ns::Ref<TextView> create(cg::Rect frame) { return ns::Factory<TextView>::make(frame); }
 
     const std::string& text() const { return m_text; }
     void setText(std::string text);
@@ -67,6 +67,11 @@ public:
     void touchesEnded(const TouchSet& touches, Event* event) override;
     void drawRect(cg::Context& context, cg::Rect rect) override;
     std::string className() const override { return "UITextView"; }
+
+protected:
+    TextView();
+    explicit TextView(cg::Rect frame);
+    friend ns::Factory<TextView>;
 
 private:
     void changed();

@@ -76,7 +76,7 @@ void Toolbar::layoutItems(View& bar, const std::vector<ns::Ref<BarButtonItem>>& 
         } else if (!item->isSpace()) {
             view = reuse(item.get());
             if (!view)
-                view = ns::make<BarButtonItemView>(item);
+                view = BarButtonItemView::create(item);
             view->setFrame(cg::makeRect(std::round(x), area.origin.y, std::round(width), area.size.height));
         }
         if (view && view->superview() != &bar)

@@ -15,8 +15,8 @@ enum class BarStyle { Default = 0, Black = 1, BlackOpaque = 1, BlackTranslucent 
 class Toolbar : public View
 {
 public:
-    Toolbar();
-    explicit Toolbar(cg::Rect frame);
+    static ns::Ref<Toolbar> create() { return ns::Factory<Toolbar>::make(); }
+    static ns::Ref<Toolbar> create(cg::Rect frame) { return ns::Factory<Toolbar>::make(frame); }
 
     const std::vector<ns::Ref<BarButtonItem>>& items() const { return m_items; }
     void setItems(std::vector<ns::Ref<BarButtonItem>> items, bool animated = false);
@@ -37,6 +37,11 @@ public:
     // Lays `items` out across `bounds` (also the navigation bar's sides): each item's view and frame.
     static void layoutItems(View& bar, const std::vector<ns::Ref<BarButtonItem>>& items,
                             std::vector<ns::Ref<View>>& itemViews, cg::Rect area);
+
+protected:
+    Toolbar();
+    explicit Toolbar(cg::Rect frame);
+    friend ns::Factory<Toolbar>;
 
 private:
     std::vector<ns::Ref<BarButtonItem>> m_items;

@@ -18,7 +18,7 @@ enum class TouchPhase { Began, Moved, Stationary, Ended, Cancelled };
 class Touch : public ns::Object
 {
 public:
-    Touch() = default;
+    static ns::Ref<Touch> create() { return ns::Factory<Touch>::make(); }
 
     TouchPhase phase() const { return m_phase; }
     int tapCount() const { return m_tapCount; }
@@ -46,6 +46,10 @@ public:
     void moveTo(cg::Point windowPoint);
     void setLocation(cg::Point windowPoint); // both current and previous
     cg::Point windowLocation() const { return m_location; }
+
+protected:
+    Touch() = default;
+    friend ns::Factory<Touch>;
 
 private:
     static uint64_t nextIdentity();

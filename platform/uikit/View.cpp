@@ -13,7 +13,7 @@ View::View() : View(cg::Rect{})
 {
 }
 
-View::View(cg::Rect frame) : m_layer(ns::make<Layer>())
+View::View(cg::Rect frame) : m_layer(Layer::create())
 {
     m_layer->setView(this);
     setFrame(frame);

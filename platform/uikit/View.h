@@ -64,8 +64,8 @@ struct AnimationRecord
 class View : public Responder
 {
 public:
-    View();
-    explicit View(cg::Rect frame);
+    static ns::Ref<View> create() { return ns::Factory<View>::make(); }
+    static ns::Ref<View> create(cg::Rect frame) { return ns::Factory<View>::make(frame); }
     ~View() override;
 
     // Geometry. Under a transform the frame is the enclosing box of the transformed bounds.
@@ -204,6 +204,11 @@ public:
 
     std::string className() const override { return "UIView"; }
     std::string description() const override;
+
+protected:
+    View();
+    explicit View(cg::Rect frame);
+    friend ns::Factory<View>;
 
 private:
     friend class ViewController;

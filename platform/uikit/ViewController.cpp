@@ -57,7 +57,7 @@ ns::Ref<View> ViewController::view()
     if (!m_view) {
         loadView();
         if (!m_view)
-            setView(ns::make<View>(Application::sharedApplication().applicationFrame()));
+            setView(View::create(Application::sharedApplication().applicationFrame()));
         viewDidLoad();
     }
     return m_view;
@@ -74,7 +74,7 @@ void ViewController::setView(ns::Ref<View> view)
 
 void ViewController::loadView()
 {
-    setView(ns::make<View>(Application::sharedApplication().applicationFrame()));
+    setView(View::create(Application::sharedApplication().applicationFrame()));
 }
 
 void ViewController::setTitle(std::optional<std::string> title)
@@ -87,14 +87,14 @@ void ViewController::setTitle(std::optional<std::string> title)
 const ns::Ref<NavigationItem>& ViewController::navigationItem()
 {
     if (!m_navigationItem)
-        m_navigationItem = ns::make<NavigationItem>(m_title);
+        m_navigationItem = NavigationItem::create(m_title);
     return m_navigationItem;
 }
 
 const ns::Ref<TabBarItem>& ViewController::tabBarItem()
 {
     if (!m_tabBarItem) {
-        m_tabBarItem = ns::make<TabBarItem>();
+        m_tabBarItem = TabBarItem::create();
         m_tabBarItem->setTitle(m_title);
     }
     return m_tabBarItem;

@@ -27,7 +27,7 @@ enum class ModalTransitionStyle { CoverVertical = 0, FlipHorizontal = 1, CrossDi
 class ViewController : public Responder
 {
 public:
-    ViewController();
+    static ns::Ref<ViewController> create() { return ns::Factory<ViewController>::make(); }
     ~ViewController() override;
 
     // The view, loaded on first use: loadView, then viewDidLoad.
@@ -107,6 +107,9 @@ public:
     void notifyAppearance(bool appearing, bool before, bool animated = false);
 
 protected:
+    ViewController();
+    friend ns::Factory<ViewController>;
+
     // The children whose views are on screen with this one's (a navigation controller's top one).
     virtual std::vector<ns::Ref<ViewController>> visibleChildren() const { return {}; }
 

@@ -70,8 +70,8 @@ using WebPageSource = std::function<WebPage(const ns::URLRequest& request)>;
 class WebView : public View
 {
 public:
-    WebView();
-    explicit WebView(cg::Rect frame);
+    static ns::Ref<WebView> create() { return ns::Factory<WebView>::make(); }
+    static ns::Ref<WebView> create(cg::Rect frame) { return ns::Factory<WebView>::make(frame); }
     ~WebView() override;
 
     void loadRequest(const ns::Ref<ns::URLRequest>& request);
@@ -108,6 +108,11 @@ public:
 
     void drawRect(cg::Context& context, cg::Rect rect) override;
     std::string className() const override { return "UIWebView"; }
+
+protected:
+    WebView();
+    explicit WebView(cg::Rect frame);
+    friend ns::Factory<WebView>;
 
 private:
     void start(const ns::Ref<ns::URLRequest>& request, WebViewNavigationType type, bool addToHistory);

@@ -16,8 +16,8 @@ inline constexpr WindowLevel WindowLevelAlert = 2000;
 class Window : public View
 {
 public:
-    Window();
-    explicit Window(cg::Rect frame);
+    static ns::Ref<Window> create() { return ns::Factory<Window>::make(); }
+    static ns::Ref<Window> create(cg::Rect frame) { return ns::Factory<Window>::make(frame); }
     ~Window() override;
 
     // Shows the window above the others of its level and makes it the key window.
@@ -36,6 +36,11 @@ public:
     virtual void sendEvent(Event& event);
 
     std::string className() const override { return "UIWindow"; }
+
+protected:
+    Window();
+    explicit Window(cg::Rect frame);
+    friend ns::Factory<Window>;
 
 private:
     WindowLevel m_windowLevel = WindowLevelNormal;

@@ -109,7 +109,7 @@ TDBadgeCell::~TDBadgeCell()
 ns::Ref<TDBadgeCell> TDBadgeCell::create(ui::TableViewCellStyle style,
                                          std::optional<std::string> reuseIdentifier)
 {
-    auto cell = ns::make<TDBadgeCell>(style, std::move(reuseIdentifier));
+    auto cell = ns::Factory<TDBadgeCell>::make(style, std::move(reuseIdentifier));
     cell->configureSelf();
     return cell;
 }
@@ -126,10 +126,10 @@ ns::Ref<ui::Color> TDBadgeCell::defaultHighlightedBadgeColor()
 
 void TDBadgeCell::configureSelf()
 {
-    m_badge = ns::make<TDBadgeView>(cg::Rect{});
+    m_badge = TDBadgeView::create(cg::Rect{});
     m_badge->setParent(this);
     // The name in coloured parts lies over the text label.
-    m_multipartLabel = ns::make<MultipartLabel>(textLabel()->frame());
+    m_multipartLabel = MultipartLabel::create(textLabel()->frame());
     m_multipartLabel->setBackgroundColor(textLabel()->backgroundColor());
     contentView()->addSubview(m_badge);
     textLabel()->addSubview(m_multipartLabel);

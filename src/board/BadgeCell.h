@@ -16,8 +16,8 @@ class TDBadgeCell;
 class TDBadgeView : public ui::View
 {
 public:
-    TDBadgeView();
-    explicit TDBadgeView(cg::Rect frame);
+    static ns::Ref<TDBadgeView> create() { return ns::Factory<TDBadgeView>::make(); }
+    static ns::Ref<TDBadgeView> create(cg::Rect frame) { return ns::Factory<TDBadgeView>::make(frame); }
 
     const std::optional<std::string>& badgeString() const { return m_badgeString; }
     void setBadgeString(std::optional<std::string> text) { m_badgeString = std::move(text); }
@@ -42,6 +42,11 @@ public:
     void drawRect(cg::Context& context, cg::Rect rect) override;
     std::string className() const override { return "TDBadgeView"; }
 
+protected:
+    TDBadgeView();
+    explicit TDBadgeView(cg::Rect frame);
+    friend ns::Factory<TDBadgeView>;
+
 private:
     std::optional<std::string> m_badgeString;
     TDBadgeCell* m_parent = nullptr; // the cell owns the badge
@@ -56,7 +61,6 @@ private:
 class TDBadgeCell : public ui::TableViewCell
 {
 public:
-    TDBadgeCell(ui::TableViewCellStyle style, std::optional<std::string> reuseIdentifier);
     ~TDBadgeCell() override;
     // Builds the badge and the name label once the cell is shared.
     static ns::Ref<TDBadgeCell> create(ui::TableViewCellStyle style,
@@ -83,6 +87,10 @@ public:
     void setEditing(bool editing, bool animated) override;
 
     std::string className() const override { return "TDBadgeCell"; }
+
+protected:
+    TDBadgeCell(ui::TableViewCellStyle style, std::optional<std::string> reuseIdentifier);
+    friend ns::Factory<TDBadgeCell>;
 
 private:
     std::optional<std::string> m_badgeString;

@@ -10,7 +10,11 @@
 class ChoiceCell : public ui::TableViewCell
 {
 public:
-    ChoiceCell(std::string label, std::vector<std::string> choices, int32_t selectedIndex);
+    static ns::Ref<ChoiceCell> create(std::string label, std::vector<std::string> choices,
+                                      int32_t selectedIndex)
+    {
+        return ns::Factory<ChoiceCell>::make(std::move(label), std::move(choices), selectedIndex);
+    }
 
     const std::string& prefix() const { return m_prefix; }
     void setPrefix(std::string prefix) { m_prefix = std::move(prefix); }
@@ -21,6 +25,10 @@ public:
     void setEnabled(bool enabled);
 
     std::string className() const override { return "ChoiceCell"; }
+
+protected:
+    ChoiceCell(std::string label, std::vector<std::string> choices, int32_t selectedIndex);
+    friend ns::Factory<ChoiceCell>;
 
 private:
     std::string m_prefix;

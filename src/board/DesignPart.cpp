@@ -23,9 +23,9 @@ void DesignPart::addHeaderLabel(ui::ViewController& controller)
         return;
     bar->setTintColor(ui::Color::colorWithRed(0.25390625f, 0.25390625f, 0.62890625f, 1.0f));
     cg::Rect frame = bar->frame();
-    auto logo = ns::make<ui::ImageView>(cg::makeRect((frame.size.width - 150) / 2,
-                                                     std::max<cg::Float>((frame.size.height - 40) / 2, 0),
-                                                     150, frame.size.height));
+    auto logo = ui::ImageView::create(cg::makeRect((frame.size.width - 150) / 2,
+                                                   std::max<cg::Float>((frame.size.height - 40) / 2, 0), 150,
+                                                   frame.size.height));
     logo->setImage(ui::Image::imageNamed("norvaklogo.png"));
     logo->setOpaque(true);
     logo->setAutoresizingMask(ui::AutoresizingFlexibleLeftMargin | ui::AutoresizingFlexibleRightMargin |

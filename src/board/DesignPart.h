@@ -14,4 +14,7 @@ public:
     static void makeHeaderForSettingsViewNavigator(ui::ViewController& controller);
 
     std::string className() const override { return "DesignPart"; }
+
+protected:
+    DesignPart() = default;
 };

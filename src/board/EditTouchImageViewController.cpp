@@ -42,8 +42,8 @@ EditTouchImageViewController::EditTouchImageViewController()
     : ui::TableViewController(ui::TableViewStyle::Grouped)
 {
     setTitle(localized("Settings"));
-    setTabBarItem(ns::make<ui::TabBarItem>(localized("Settings"), ui::Image::imageNamed("edit.png"), 0));
-    auto label = ns::make<ui::Label>();
+    setTabBarItem(ui::TabBarItem::create(localized("Settings"), ui::Image::imageNamed("edit.png"), 0));
+    auto label = ui::Label::create();
     label->setText(std::string());
     navigationItem()->setTitleView(label);
 }
@@ -58,11 +58,11 @@ void EditTouchImageViewController::viewDidLoad()
     ui::TableViewController::viewDidLoad();
     m_typeValue = {localized("None"), localized("Webrequest"), localized("Phone Call")};
     m_typeIndex = {"none", "http", "tel"};
-    m_typeCell = ns::make<ChoiceCell>(localized("Type"), m_typeValue, 0);
+    m_typeCell = ChoiceCell::create(localized("Type"), m_typeValue, 0);
     m_urlCell = KTextFieldCell::create();
     m_urlCell->textLabel()->setText(localized("URL"));
     m_urlCell->setTextFieldCellDelegate(self<EditTouchImageViewController>());
-    m_telSel = ns::make<ui::TableViewCell>(ui::TableViewCellStyle::Default, std::nullopt);
+    m_telSel = ui::TableViewCell::create(ui::TableViewCellStyle::Default, std::nullopt);
     m_telSel->textLabel()->setText(localized("Select"));
     m_telSel->setAccessoryType(ui::TableViewCellAccessoryType::DisclosureIndicator);
     updateEnabledControls();
@@ -167,16 +167,16 @@ void EditTouchImageViewController::tableViewDidSelectRowAtIndexPath(ui::TableVie
 {
     auto* navigation = navigationController();
     if (indexPath.section() == 0) {
-        auto list = ns::make<SelectionListViewController>(ui::TableViewStyle::Grouped);
+        auto list = SelectionListViewController::create(ui::TableViewStyle::Grouped);
         list->setSubtitle(localized("Type"));
         list->setItems(m_typeCell->choices());
         list->setSelectedIndex(m_typeCell->selectedIndex());
         list->setDelegate(self<EditTouchImageViewController>());
-        list->setReference(ns::make<ns::IndexPath>(indexPath.section(), indexPath.row()));
+        list->setReference(ns::IndexPath::forRow(indexPath.row(), indexPath.section()));
         if (navigation)
             navigation->pushViewController(list, true);
     } else if (indexPath.section() == 1 && indexPath.row() == 0 && tileType() == "tel") {
-        auto list = ns::make<PeopleListViewController>(ui::TableViewStyle::Grouped);
+        auto list = PeopleListViewController::create(ui::TableViewStyle::Grouped);
         list->setSelectedIndex(-1);
         list->setDelegate(self<EditTouchImageViewController>());
         list->setReference("1");
@@ -251,19 +251,4 @@ void EditTouchImageViewController::peopleListViewController(PeopleListViewContro
         }
     }
     m_touchImage->layoutSubviews();
-}
-
-void registerTileEditorScreen()
-{
-    VelmoViewController::setTileEditorFactory(
-        [](const ns::Ref<TouchImageView>& tile, VelmoViewController&) -> ns::Ref<ui::ViewController> {
-            if (!tile)
-                return nullptr;
-            auto editor = ns::make<EditTouchImageViewController>();
-            editor->setTouchImage(tile);
-            auto navigation = ns::make<ui::NavigationController>(editor);
-            auto tabs = ns::make<ui::TabBarController>();
-            tabs->setViewControllers({navigation});
-            return tabs;
-        });
 }

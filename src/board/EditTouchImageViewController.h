@@ -19,7 +19,10 @@ class EditTouchImageViewController : public ui::TableViewController,
                                      public PeopleListViewControllerDelegate
 {
 public:
-    EditTouchImageViewController();
+    static ns::Ref<EditTouchImageViewController> create()
+    {
+        return ns::Factory<EditTouchImageViewController>::make();
+    }
 
     const ns::Ref<TouchImageView>& touchImage() const { return m_touchImage; }
     void setTouchImage(ns::Ref<TouchImageView> tile) { m_touchImage = std::move(tile); }
@@ -57,6 +60,10 @@ public:
 
     std::string className() const override { return "EditTouchImageViewController"; }
 
+protected:
+    EditTouchImageViewController();
+    friend ns::Factory<EditTouchImageViewController>;
+
 private:
     std::string tileType() const;
 
@@ -67,6 +74,3 @@ private:
     ns::Ref<KTextFieldCell> m_urlCell;
     ns::Ref<ui::TableViewCell> m_telSel;
 };
-
-// Lets the board open the editor for a tile: in a navigation controller inside a tab bar controller.
-void registerTileEditorScreen();

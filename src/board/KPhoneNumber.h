@@ -14,7 +14,7 @@ class Image;
 class KPhoneNumber : public ns::Object
 {
 public:
-    KPhoneNumber() = default;
+    static ns::Ref<KPhoneNumber> create() { return ns::Factory<KPhoneNumber>::make(); }
 
     const ns::Ref<ab::Person>& contact() const { return m_contact; }
     void setContact(ns::Ref<ab::Person> contact) { m_contact = std::move(contact); }
@@ -47,6 +47,10 @@ public:
 
     std::string className() const override { return "KPhoneNumber"; }
     std::string description() const override;
+
+protected:
+    KPhoneNumber() = default;
+    friend ns::Factory<KPhoneNumber>;
 
 private:
     ns::Ref<ab::Person> m_contact;

@@ -12,7 +12,7 @@ KTextFieldCell::KTextFieldCell(ui::TableViewCellStyle style, std::optional<std::
     : ui::TableViewCell(style, std::move(reuseIdentifier))
 {
     setSelectionStyle(ui::TableViewCellSelectionStyle::None);
-    m_textField = ns::make<ui::TextField>();
+    m_textField = ui::TextField::create();
     m_textField->setReturnKeyType(ReturnKeyNext);
     addSubview(m_textField);
 }
@@ -20,7 +20,7 @@ KTextFieldCell::KTextFieldCell(ui::TableViewCellStyle style, std::optional<std::
 ns::Ref<KTextFieldCell> KTextFieldCell::create(ui::TableViewCellStyle style,
                                                std::optional<std::string> reuseIdentifier)
 {
-    auto cell = ns::make<KTextFieldCell>(style, std::move(reuseIdentifier));
+    auto cell = ns::Factory<KTextFieldCell>::make(style, std::move(reuseIdentifier));
     cell->m_textField->setDelegate(cell);
     return cell;
 }

@@ -18,8 +18,6 @@ public:
 class KTextFieldCell : public ui::TableViewCell, public ui::TextFieldDelegate
 {
 public:
-    KTextFieldCell(ui::TableViewCellStyle style = ui::TableViewCellStyle::Default,
-                   std::optional<std::string> reuseIdentifier = std::nullopt);
     // A cell whose field reports to it (the field holds its delegate weakly, so the cell must be shared).
     static ns::Ref<KTextFieldCell> create(ui::TableViewCellStyle style = ui::TableViewCellStyle::Default,
                                           std::optional<std::string> reuseIdentifier = std::nullopt);
@@ -38,6 +36,11 @@ public:
     void setEnabled(bool enabled);
 
     std::string className() const override { return "KTextFieldCell"; }
+
+protected:
+    KTextFieldCell(ui::TableViewCellStyle style = ui::TableViewCellStyle::Default,
+                   std::optional<std::string> reuseIdentifier = std::nullopt);
+    friend ns::Factory<KTextFieldCell>;
 
 private:
     ns::Ref<ui::TextField> m_textField;

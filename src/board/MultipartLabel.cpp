@@ -24,11 +24,11 @@ void MultipartLabel::updateNumberOfLabels(int count)
     if (m_containerView)
         m_containerView->removeFromSuperview();
     cg::Rect own = frame();
-    m_containerView = ns::make<ui::View>(cg::makeRect(0, 0, own.size.width, own.size.height));
+    m_containerView = ui::View::create(cg::makeRect(0, 0, own.size.width, own.size.height));
     addSubview(m_containerView);
     m_labels.clear();
     for (int i = 0; i < count; ++i) {
-        auto label = ns::make<ui::Label>(cg::Rect{});
+        auto label = ui::Label::create(cg::Rect{});
         m_containerView->addSubview(label);
         m_labels.push_back(label);
     }

@@ -17,7 +17,8 @@ class Label;
 class MultipartLabel : public ui::View
 {
 public:
-    using ui::View::View;
+    static ns::Ref<MultipartLabel> create() { return ns::Factory<MultipartLabel>::make(); }
+    static ns::Ref<MultipartLabel> create(cg::Rect frame) { return ns::Factory<MultipartLabel>::make(frame); }
 
     const ns::Ref<ui::View>& containerView() const { return m_containerView; }
     void setContainerView(ns::Ref<ui::View> view) { m_containerView = std::move(view); }
@@ -43,6 +44,9 @@ public:
     std::string className() const override { return "MultipartLabel"; }
 
 protected:
+    using ui::View::View;
+    friend ns::Factory<MultipartLabel>;
+
     // The size the label's text takes, before it is cut to whole points.
     virtual cg::Size measuredSize(const ui::Label& label) const;
 

@@ -108,7 +108,7 @@ void PeopleListViewController::viewDidLoad()
     m_entries.reserve(24);
     m_qualifiedEntries.reserve(24);
 
-    m_searchBar = ns::make<ui::SearchBar>();
+    m_searchBar = ui::SearchBar::create();
     m_searchBar->setDelegate(self<PeopleListViewController>());
     m_searchBar->sizeToFit();
     auto table = tableView();
@@ -116,7 +116,7 @@ void PeopleListViewController::viewDidLoad()
     m_searchBar->setFrame(cg::makeRect(0, 0, 320, 44));
 
     auto me = self<PeopleListViewController>();
-    m_searchDisplayController = ns::make<ui::SearchDisplayController>(m_searchBar, me);
+    m_searchDisplayController = ui::SearchDisplayController::create(m_searchBar, me);
     m_searchDisplayController->setDelegate(me);
     m_searchDisplayController->setSearchResultsDelegate(me);
     m_searchDisplayController->setSearchResultsDataSource(me);
@@ -411,20 +411,4 @@ void PeopleListViewController::searchDisplayControllerDidEndSearch(ui::SearchDis
 {
     m_currentEntries = &m_entries;
     refreshData(nullptr);
-}
-
-void registerPeopleListScreen()
-{
-    VelmoViewController::setPeopleListFactory(
-        [](const ns::Ref<TouchImageView>& tile,
-           VelmoViewController& boardController) -> ns::Ref<ui::ViewController> {
-            auto list = ns::make<PeopleListViewController>(ui::TableViewStyle::Grouped);
-            list->setSelectedIndex(-1);
-            list->setReference("1");
-            if (tile)
-                list->setTouchImage(tile);
-            else
-                list->setDelegate(boardController.self<VelmoViewController>());
-            return ns::make<ui::NavigationController>(list);
-        });
 }

@@ -26,7 +26,10 @@ class PeopleListViewController : public ui::TableViewController,
                                  public ui::SearchBarDelegate
 {
 public:
-    explicit PeopleListViewController(ui::TableViewStyle style = ui::TableViewStyle::Grouped);
+    static ns::Ref<PeopleListViewController> create(ui::TableViewStyle style = ui::TableViewStyle::Grouped)
+    {
+        return ns::Factory<PeopleListViewController>::make(style);
+    }
     ~PeopleListViewController() override;
 
     const ns::Ref<TouchImageView>& touchImage() const { return m_touchImage; }
@@ -85,6 +88,10 @@ public:
 
     std::string className() const override { return "PeopleListViewController"; }
 
+protected:
+    explicit PeopleListViewController(ui::TableViewStyle style = ui::TableViewStyle::Grouped);
+    friend ns::Factory<PeopleListViewController>;
+
 private:
     void loadEntries(const ns::Ref<ns::Array>& contacts);
     void stopWaiting();
@@ -106,6 +113,3 @@ private:
     ns::Ref<ns::Timer> m_waitTimer;
     ns::Ref<KPhoneNumber> m_pickedEntry;
 };
-
-// Lets the board open the list: for a tile, or, without one, for a new tile whose pick returns to the board.
-void registerPeopleListScreen();

@@ -81,7 +81,7 @@ ns::Ref<RatingPrompt> RatingPrompt::sharedInstance()
 {
     std::lock_guard lock(g_classLock);
     if (!g_instance) {
-        g_instance = ns::make<RatingPrompt>();
+        g_instance = ns::Factory<RatingPrompt>::make();
         ns::NotificationCenter::defaultCenter().addObserver(
             &g_instance, ui::ApplicationWillResignActiveNotification, nullptr,
             [](const ns::Notification&) { RatingPrompt::appWillResignActive(); });
@@ -233,7 +233,7 @@ bool RatingPrompt::connectedToNetwork()
 void RatingPrompt::showRatingAlert()
 {
     std::string name = bundleString("CFBundleName");
-    auto alert = ns::make<ui::AlertView>(
+    auto alert = ui::AlertView::create(
         ns::format("Rate %@", name),
         ns::format(
             "If you enjoy using %@, would you mind taking a moment to rate it? It won't take more than a "

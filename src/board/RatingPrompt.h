@@ -43,6 +43,10 @@ public:
 
     std::string className() const override { return "RatingPrompt"; }
 
+protected:
+    RatingPrompt() = default;
+    friend ns::Factory<RatingPrompt>;
+
 private:
     void increment(bool significantEvent);
 

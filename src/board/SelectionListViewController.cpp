@@ -25,7 +25,7 @@ SelectionListViewController::tableViewCellForRowAtIndexPath(ui::TableView& table
 {
     auto cell = table.dequeueReusableCellWithIdentifier("Cell");
     if (!cell)
-        cell = ns::make<ui::TableViewCell>(ui::TableViewCellStyle::Default, std::string("Cell"));
+        cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, std::string("Cell"));
     if (indexPath.row() < m_items.size())
         cell->textLabel()->setText(m_items[indexPath.row()]);
     bool checked = static_cast<long>(indexPath.row()) == m_selectedIndex;

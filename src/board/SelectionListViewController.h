@@ -20,7 +20,10 @@ public:
 class SelectionListViewController : public ui::TableViewController
 {
 public:
-    explicit SelectionListViewController(ui::TableViewStyle style = ui::TableViewStyle::Grouped);
+    static ns::Ref<SelectionListViewController> create(ui::TableViewStyle style = ui::TableViewStyle::Grouped)
+    {
+        return ns::Factory<SelectionListViewController>::make(style);
+    }
 
     const std::vector<std::string>& items() const { return m_items; }
     void setItems(std::vector<std::string> items) { m_items = std::move(items); }
@@ -45,6 +48,10 @@ public:
     static ns::Ref<ui::Color> checkedTextColor();
 
     std::string className() const override { return "SelectionListViewController"; }
+
+protected:
+    explicit SelectionListViewController(ui::TableViewStyle style = ui::TableViewStyle::Grouped);
+    friend ns::Factory<SelectionListViewController>;
 
 private:
     std::vector<std::string> m_items;

@@ -7,7 +7,7 @@ SwitchCell::SwitchCell(std::string label, std::optional<std::string> reuseIdenti
 {
     setSelectionStyle(ui::TableViewCellSelectionStyle::None);
     textLabel()->setText(std::move(label));
-    m_switchControl = ns::make<ui::Switch>();
+    m_switchControl = ui::Switch::create();
     addSubview(m_switchControl);
 }
 

@@ -7,7 +7,10 @@
 class SwitchCell : public ui::TableViewCell
 {
 public:
-    SwitchCell(std::string label, std::optional<std::string> reuseIdentifier);
+    static ns::Ref<SwitchCell> create(std::string label, std::optional<std::string> reuseIdentifier)
+    {
+        return ns::Factory<SwitchCell>::make(std::move(label), std::move(reuseIdentifier));
+    }
 
     const ns::Ref<ui::Switch>& switchControl() const { return m_switchControl; }
     void setSwitchControl(ns::Ref<ui::Switch> control) { m_switchControl = std::move(control); }
@@ -16,6 +19,10 @@ public:
     void setEnabled(bool enabled);
 
     std::string className() const override { return "SwitchCell"; }
+
+protected:
+    SwitchCell(std::string label, std::optional<std::string> reuseIdentifier);
+    friend ns::Factory<SwitchCell>;
 
 private:
     ns::Ref<ui::Switch> m_switchControl;

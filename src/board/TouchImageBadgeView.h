@@ -14,7 +14,10 @@ class TouchImageView;
 class TouchImageBadgeView : public ui::View
 {
 public:
-    explicit TouchImageBadgeView(cg::Rect frame = {});
+    static ns::Ref<TouchImageBadgeView> create(cg::Rect frame = {})
+    {
+        return ns::Factory<TouchImageBadgeView>::make(frame);
+    }
 
     unsigned width() const { return m_width; }
     const std::optional<std::string>& badgeString() const { return m_badgeString; }
@@ -31,6 +34,10 @@ public:
     bool drawsContent() const override { return true; }
     void drawRect(cg::Context& context, cg::Rect rect) override;
     std::string className() const override { return "TouchImageBadgeView"; }
+
+protected:
+    explicit TouchImageBadgeView(cg::Rect frame = {});
+    friend ns::Factory<TouchImageBadgeView>;
 
 private:
     unsigned m_width = 0;

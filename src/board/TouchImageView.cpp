@@ -62,23 +62,19 @@ TouchImageView::TouchImageView(cg::Rect frame) : ui::ImageView(frame)
     setExclusiveTouch(true);
     setClipsToBounds(false);
     m_children.reserve(2);
-    m_labelView = ns::make<ui::Label>();
+    m_labelView = ui::Label::create();
     m_labelView->setText(m_title);
     addSubview(m_labelView);
-    m_badge = ns::make<TouchImageBadgeView>();
+    m_badge = TouchImageBadgeView::create();
     addSubview(m_badge);
 }
 
 ns::Ref<TouchImageView> TouchImageView::create(cg::Rect frame)
 {
-    auto tile = ns::make<TouchImageView>(frame);
-    tile->build();
+    auto tile = ns::Factory<TouchImageView>::make(frame);
+    // The badge points back at its tile, so it is joined once the tile is shared.
+    tile->m_badge->setParent(tile);
     return tile;
-}
-
-void TouchImageView::build()
-{
-    m_badge->setParent(self<TouchImageView>());
 }
 
 void TouchImageView::setType(std::optional<std::string> type)

@@ -22,9 +22,7 @@ class VelmoViewController;
 class TouchImageView : public ui::ImageView, public mui::MessageComposeViewControllerDelegate
 {
 public:
-    TouchImageView();
-    explicit TouchImageView(cg::Rect frame);
-    // A tile ready for use (its title label and badge are built once the object is shared).
+    // A tile with its title label and its badge.
     static ns::Ref<TouchImageView> create(cg::Rect frame = {});
 
     // The default contact tile: the placeholder image, 90 wide, "unknown", not movable.
@@ -84,8 +82,12 @@ public:
 
     std::string className() const override { return "TouchImageView"; }
 
+protected:
+    TouchImageView();
+    explicit TouchImageView(cg::Rect frame);
+    friend ns::Factory<TouchImageView>;
+
 private:
-    void build();
     bool inEditMode() const;
     ui::TouchSet touchesForThisTile(ui::Event* event, const ui::TouchSet& fallback) const;
     void endTouches(const ui::TouchSet& touches, ui::Event* event, bool cancelled);

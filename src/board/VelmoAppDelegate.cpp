@@ -64,14 +64,14 @@ void VelmoAppDelegate::applicationDidFinishLaunching(ui::Application&)
     ns::Thread::detach([self] { self->loadAllContact(); });
     RatingPrompt::appLaunched();
 
-    m_mainWindow = ns::make<ui::Window>();
+    m_mainWindow = ui::Window::create();
     m_mainWindow->setFrame(ui::Screen::mainScreen()->bounds());
     m_mainWindow->setBackgroundColor(ui::Color::whiteColor());
 
     // Installed once, before the board exists: everything that shares asks it from then on.
     SHKConfiguration::sharedInstanceWithConfigurator(makeConfigurator());
 
-    m_viewController = ns::make<VelmoViewController>();
+    m_viewController = VelmoViewController::create();
     m_mainWindow->addSubview(m_viewController->view());
     m_mainWindow->makeKeyAndVisible();
 }
@@ -100,7 +100,7 @@ void VelmoAppDelegate::loadAllContact()
                 auto phones = person->phoneNumbers();
                 std::vector<ns::Id> numbers;
                 for (std::size_t j = 0; j < phones.size(); ++j) {
-                    auto record = ns::make<KPhoneNumber>();
+                    auto record = KPhoneNumber::create();
                     record->setContact(person);
                     record->setFirstName(person->firstName());
                     record->setLastName(person->lastName());
@@ -173,6 +173,4 @@ void VelmoAppDelegate::setAllContact(ns::Ref<ns::Array> contacts)
 void registerBoardClasses()
 {
     rt::ClassRegistry::shared().registerClass<VelmoAppDelegate>("VelmoAppDelegate");
-    registerPeopleListScreen();
-    registerTileEditorScreen();
 }

@@ -25,7 +25,7 @@ class VelmoViewController;
 class VelmoAppDelegate : public ns::Object, public ui::ApplicationDelegate
 {
 public:
-    VelmoAppDelegate() = default;
+    static ns::Ref<VelmoAppDelegate> create() { return ns::Factory<VelmoAppDelegate>::make(); }
 
     void applicationDidFinishLaunching(ui::Application& application) override;
     bool applicationHandleOpenURL(ui::Application& application, const ns::Ref<ns::URL>& url) override;
@@ -60,6 +60,10 @@ public:
     void setAllContact(ns::Ref<ns::Array> contacts);
 
     std::string className() const override { return "VelmoAppDelegate"; }
+
+protected:
+    VelmoAppDelegate() = default;
+    friend ns::Factory<VelmoAppDelegate>;
 
 private:
     ns::Ref<VelmoViewController> m_viewController;

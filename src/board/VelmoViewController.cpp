@@ -1,6 +1,8 @@
 #include "board/VelmoViewController.h"
 
 #include "board/BoardSettings.h"
+#include "board/EditTouchImageViewController.h"
+#include "board/PeopleListViewController.h"
 #include "board/RatingPrompt.h"
 #include "board/TouchImageView.h"
 #include "foundation/ClassRegistry.h"
@@ -17,37 +19,49 @@
 #include "uikit/Device.h"
 #include "uikit/Image.h"
 #include "uikit/Layer.h"
+#include "uikit/NavigationController.h"
 #include "uikit/Screen.h"
+#include "uikit/TabBarController.h"
 #include "uikit/Toolbar.h"
 
 #include <algorithm>
-
-namespace {
-
-VelmoViewController::TileScreenFactory& peopleListFactory()
-{
-    static VelmoViewController::TileScreenFactory factory;
-    return factory;
-}
-
-VelmoViewController::TileScreenFactory& tileEditorFactory()
-{
-    static VelmoViewController::TileScreenFactory factory;
-    return factory;
-}
-
-} // namespace
 
 VelmoViewController::VelmoViewController() = default;
 
 void VelmoViewController::setPeopleListFactory(TileScreenFactory factory)
 {
-    peopleListFactory() = std::move(factory);
+    m_peopleListFactory = std::move(factory);
 }
 
 void VelmoViewController::setTileEditorFactory(TileScreenFactory factory)
 {
-    tileEditorFactory() = std::move(factory);
+    m_tileEditorFactory = std::move(factory);
+}
+
+// For a tile, or, without one, for a new contact tile whose pick comes back to the board.
+ns::Ref<ui::ViewController> VelmoViewController::makePeopleList(const ns::Ref<TouchImageView>& tile)
+{
+    auto list = PeopleListViewController::create(ui::TableViewStyle::Grouped);
+    list->setSelectedIndex(-1);
+    list->setReference("1");
+    if (tile)
+        list->setTouchImage(tile);
+    else
+        list->setDelegate(self<VelmoViewController>());
+    return ui::NavigationController::create(list);
+}
+
+// In a navigation controller inside a tab bar controller.
+ns::Ref<ui::ViewController> VelmoViewController::makeTileEditor(const ns::Ref<TouchImageView>& tile)
+{
+    if (!tile)
+        return nullptr;
+    auto editor = EditTouchImageViewController::create();
+    editor->setTouchImage(tile);
+    auto navigation = ui::NavigationController::create(editor);
+    auto tabs = ui::TabBarController::create();
+    tabs->setViewControllers({navigation});
+    return tabs;
 }
 
 ns::Ref<TouchImageView> VelmoViewController::makeTile(cg::Rect frame)
@@ -145,7 +159,7 @@ void VelmoViewController::buildToolbars()
     };
     auto flexible = [] { return ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::FlexibleSpace); };
 
-    m_editToolBar = ns::make<ui::Toolbar>();
+    m_editToolBar = ui::Toolbar::create();
     m_editToolBar->setFrame(cg::makeRect(0, bounds.size.height - 44, bounds.size.width, 44));
     m_editToolBar->setAutoresizesSubviews(true);
     m_editToolBar->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleTopMargin);
@@ -161,7 +175,7 @@ void VelmoViewController::buildToolbars()
     m_editToolBar->setHidden(true);
     view()->addSubview(m_editToolBar);
 
-    m_mainToolBar = ns::make<ui::Toolbar>();
+    m_mainToolBar = ui::Toolbar::create();
     m_mainToolBar->setFrame(cg::makeRect(0, bounds.size.height - 24, bounds.size.width, 24));
     m_mainToolBar->setAutoresizesSubviews(true);
     m_mainToolBar->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleTopMargin);
@@ -266,8 +280,7 @@ void VelmoViewController::addContactButtonAction(const ns::Id&)
 
 void VelmoViewController::presentPeopleList(const ns::Ref<TouchImageView>& tile)
 {
-    auto& factory = peopleListFactory();
-    auto controller = factory ? factory(tile, *this) : nullptr;
+    auto controller = m_peopleListFactory ? m_peopleListFactory(tile, *this) : makePeopleList(tile);
     if (!controller) {
         ns::log("people list for %@ is not available",
                 tile ? tile->title() : std::optional<std::string>("a new tile"));
@@ -278,8 +291,7 @@ void VelmoViewController::presentPeopleList(const ns::Ref<TouchImageView>& tile)
 
 void VelmoViewController::presentTileEditor(const ns::Ref<TouchImageView>& tile)
 {
-    auto& factory = tileEditorFactory();
-    auto controller = factory ? factory(tile, *this) : nullptr;
+    auto controller = m_tileEditorFactory ? m_tileEditorFactory(tile, *this) : makeTileEditor(tile);
     if (!controller) {
         ns::log("tile editor for %@ is not available", tile ? tile->title() : std::nullopt);
         return;

@@ -20,7 +20,7 @@ class VelmoViewController : public ui::ViewController,
                             public mui::MailComposeViewControllerDelegate
 {
 public:
-    VelmoViewController();
+    static ns::Ref<VelmoViewController> create() { return ns::Factory<VelmoViewController>::make(); }
 
     void viewDidLoad() override;
 
@@ -64,15 +64,21 @@ public:
     static std::string boardFilePath(); // Documents/main.xml
 
     // The screens a tile opens: the people list (for a tile, or with no tile for a new contact tile whose
-    // pick comes back to the board) and the tile editor. They come from the libraries that build them.
-    using TileScreenFactory = std::function<ns::Ref<ui::ViewController>(const ns::Ref<TouchImageView>& tile,
-                                                                        VelmoViewController& board)>;
-    static void setPeopleListFactory(TileScreenFactory factory);
-    static void setTileEditorFactory(TileScreenFactory factory);
+    // pick comes back to the board) and the tile editor.
     void presentPeopleList(const ns::Ref<TouchImageView>& tile);
     void presentTileEditor(const ns::Ref<TouchImageView>& tile);
+    // For tests: another screen in place of the board's own; nothing shown when it gives nothing. An
+    // empty factory brings the board's own screen back.
+    using TileScreenFactory = std::function<ns::Ref<ui::ViewController>(const ns::Ref<TouchImageView>& tile,
+                                                                        VelmoViewController& board)>;
+    void setPeopleListFactory(TileScreenFactory factory);
+    void setTileEditorFactory(TileScreenFactory factory);
 
     std::string className() const override { return "VelmoViewController"; }
+
+protected:
+    VelmoViewController();
+    friend ns::Factory<VelmoViewController>;
 
 private:
     void buildBoard();
@@ -83,6 +89,8 @@ private:
     void buildToolbars();
     void buildBanner();
     ns::Ref<TouchImageView> makeTile(cg::Rect frame);
+    ns::Ref<ui::ViewController> makePeopleList(const ns::Ref<TouchImageView>& tile);
+    ns::Ref<ui::ViewController> makeTileEditor(const ns::Ref<TouchImageView>& tile);
 
     ns::Weak<TouchImageView> m_mainTouchImageView;
     ns::Ref<ui::Toolbar> m_editToolBar;
@@ -95,4 +103,6 @@ private:
     float m_adBannerHeight = 0;
     // Tiles built at load lie below the toolbars and the banner: this many views are tiles at the bottom.
     std::size_t m_tilesBelowBars = 0;
+    TileScreenFactory m_peopleListFactory;
+    TileScreenFactory m_tileEditorFactory;
 };

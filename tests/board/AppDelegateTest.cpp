@@ -49,7 +49,7 @@ ns::Ref<ab::Person> person(ab::RecordID id, const char* first, const char* last,
     fields.phones = std::move(phones);
     if (broken)
         return ns::make<BrokenPerson>(std::move(fields));
-    return ns::make<ab::Person>(std::move(fields));
+    return ab::Person::create(std::move(fields));
 }
 
 TEST(VelmoAppDelegate, TheScanListsEveryNumberInNameOrderAndSkipsABrokenCard)
@@ -64,7 +64,7 @@ TEST(VelmoAppDelegate, TheScanListsEveryNumberInNameOrderAndSkipsABrokenCard)
             person(4, "Carl", "C", {}),
         });
     });
-    auto app = ns::make<VelmoAppDelegate>();
+    auto app = VelmoAppDelegate::create();
     ns::LogCapture log;
     app->loadAllContact();
     VelmoAppDelegate::setAddressBookSource(nullptr);
@@ -88,7 +88,7 @@ TEST(VelmoAppDelegate, ThePublishedContactsAreSeenWholeFromAnotherThread)
     VelmoAppDelegate::setAddressBookSource([] {
         return ab::AddressBook::withPeople({person(1, "A", "B", {{std::nullopt, "9"}})});
     });
-    auto app = ns::make<VelmoAppDelegate>();
+    auto app = VelmoAppDelegate::create();
     std::atomic<bool> done{false};
     ns::Thread::detach([app, &done] {
         app->loadAllContact();
@@ -107,7 +107,7 @@ TEST_F(Launch, TheLaunchCountsTheUseBeforeTheWindowExistsAndShowsTheBoard)
     ASSERT_TRUE(ns::FileManager::writeAtomically(
         ns::Sandbox::devicePath() + "/Contacts.vcf",
         std::string("BEGIN:VCARD\r\nN:Berg;Anna;;;\r\nTEL;TYPE=CELL:1\r\nEND:VCARD\r\n")));
-    auto app = ns::make<VelmoAppDelegate>();
+    auto app = VelmoAppDelegate::create();
     ui::Application::sharedApplication().launchWithDelegate(app);
     ASSERT_TRUE(app->viewController());
     EXPECT_TRUE(app->viewController()->isViewLoaded());
@@ -129,7 +129,7 @@ TEST_F(Launch, InstallsThisApplicationsConfigurationWithTheDeviceSettings)
     VelmoAppDelegate::makeConfigurator(&refused);
     EXPECT_EQ(refused, std::vector<std::string>{"\"notAKey\" is not a configuration key"});
 
-    auto app = ns::make<VelmoAppDelegate>();
+    auto app = VelmoAppDelegate::create();
     ui::Application::sharedApplication().launchWithDelegate(app);
     VelmoAppDelegate::setConfigurationOverrides(nullptr);
     ns::RunLoop::main().runUntil([] { return ns::Thread::runningDetachedThreads() == 0; }, 10);

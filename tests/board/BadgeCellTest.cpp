@@ -102,7 +102,8 @@ TEST(TDBadgeCell, FillFollowsTheCellsState)
 
 TEST(TDBadgeView, ZeroRadiusMeansFour)
 {
-    TDBadgeView view(cg::makeRect(0, 0, 40, 18));
+    auto made = TDBadgeView::create(cg::makeRect(0, 0, 40, 18));
+    TDBadgeView& view = *made;
     EXPECT_EQ(view.effectiveRadius(), 4.0f);
     view.setRadius(6);
     EXPECT_EQ(view.effectiveRadius(), 6.0f);

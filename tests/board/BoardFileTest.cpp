@@ -36,7 +36,7 @@ protected:
     // A board whose view is loaded: it has read "main.xml" (or built the default board) and saved it.
     ns::Ref<VelmoViewController> loadBoard()
     {
-        auto board = ns::make<VelmoViewController>();
+        auto board = VelmoViewController::create();
         board->view();
         return board;
     }

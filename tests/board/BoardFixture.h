@@ -25,23 +25,19 @@ protected:
         SHKConfiguration::reset();
         ui::AlertView::clearShownAlerts();
         ui::Device::currentDevice()->reset();
-        VelmoViewController::setPeopleListFactory(nullptr);
-        VelmoViewController::setTileEditorFactory(nullptr);
-        window = ns::make<ui::Window>();
+        window = ui::Window::create();
         window->makeKeyAndVisible();
     }
     ~BoardFixture() override
     {
         driver.settle();
-        VelmoViewController::setPeopleListFactory(nullptr);
-        VelmoViewController::setTileEditorFactory(nullptr);
         ui::Application::sharedApplication().reset();
         SHKConfiguration::reset();
     }
 
     ns::Ref<VelmoViewController> showBoard()
     {
-        board = ns::make<VelmoViewController>();
+        board = VelmoViewController::create();
         window->setRootViewController(board);
         board->view()->layoutIfNeeded();
         return board;

@@ -30,7 +30,7 @@ ns::Ref<ab::Person> person(ns::Ref<ns::Data> photo)
     fields.recordID = 7;
     fields.firstName = "Anna";
     fields.image = std::move(photo);
-    return ns::make<ab::Person>(std::move(fields));
+    return ab::Person::create(std::move(fields));
 }
 
 } // namespace
@@ -54,7 +54,7 @@ TEST(KPhoneNumber, CompositeNameTable)
     };
     for (auto& row : rows) {
         SCOPED_TRACE(row.name);
-        auto number = ns::make<KPhoneNumber>();
+        auto number = KPhoneNumber::create();
         number->setFirstName(row.first);
         number->setLastName(row.last);
         number->setOrganization(row.organization);
@@ -64,7 +64,7 @@ TEST(KPhoneNumber, CompositeNameTable)
 
 TEST(KPhoneNumber, CompositeNameIsKeptFromTheFirstCall)
 {
-    auto number = ns::make<KPhoneNumber>();
+    auto number = KPhoneNumber::create();
     number->setFirstName(std::string("Anna"));
     EXPECT_EQ(number->compositeName(), "Anna");
     number->setLastName(std::string("Smith"));
@@ -74,7 +74,7 @@ TEST(KPhoneNumber, CompositeNameIsKeptFromTheFirstCall)
 
 TEST_F(KPhoneNumberImage, FramedPhotoIs180By180WithThePhotoInside)
 {
-    auto number = ns::make<KPhoneNumber>();
+    auto number = KPhoneNumber::create();
     number->setContact(person(greenPNG(60, 40)));
     auto image = number->image();
     ASSERT_TRUE(image);
@@ -112,7 +112,7 @@ TEST_F(KPhoneNumberImage, WithoutAPhotoTheBundlePictureIsFramed)
     ASSERT_TRUE(withoutPhoto);
     auto expected = ImageResize::resizedImage(withoutPhoto, {180, 180}, cg::InterpolationQuality::High);
     for (auto contact : {person(nullptr), ns::Ref<ab::Person>(), person(ns::Data::withString("not a png"))}) {
-        auto number = ns::make<KPhoneNumber>();
+        auto number = KPhoneNumber::create();
         number->setContact(contact);
         auto image = number->image();
         ASSERT_TRUE(image);
@@ -130,7 +130,7 @@ TEST_F(KPhoneNumberImage, WithoutAPhotoTheBundlePictureIsFramed)
 
 TEST_F(KPhoneNumberImage, IconIsThePhotoAt160)
 {
-    auto number = ns::make<KPhoneNumber>();
+    auto number = KPhoneNumber::create();
     number->setContact(person(greenPNG(30, 50)));
     auto icon = number->iconImage();
     ASSERT_TRUE(icon);

@@ -14,7 +14,7 @@ namespace {
 class MeasuredLabel : public MultipartLabel
 {
 public:
-    using MultipartLabel::MultipartLabel;
+    explicit MeasuredLabel(cg::Rect frame) : MultipartLabel(frame) {}
     std::map<std::string, cg::Size> sizes;
 
 protected:
@@ -68,7 +68,7 @@ TEST(MultipartLabel, AlignmentTable)
 
 TEST(MultipartLabel, RebuildingReplacesTheContainer)
 {
-    auto row = ns::make<MultipartLabel>(cg::makeRect(10, 10, 120, 20));
+    auto row = MultipartLabel::create(cg::makeRect(10, 10, 120, 20));
     row->updateNumberOfLabels(2);
     auto first = row->containerView();
     ASSERT_TRUE(first);
@@ -85,7 +85,7 @@ TEST(MultipartLabel, RebuildingReplacesTheContainer)
 
 TEST(MultipartLabel, SettersChangeOnlyALabelInTheRow)
 {
-    auto row = ns::make<MultipartLabel>(cg::makeRect(0, 0, 300, 40));
+    auto row = MultipartLabel::create(cg::makeRect(0, 0, 300, 40));
     row->setContentMode(ui::ContentMode::Right);
     row->updateNumberOfLabels(2);
     auto bold = ui::Font::boldSystemFontOfSize(11);

@@ -22,8 +22,8 @@ ns::Ref<KPhoneNumber> contact(std::optional<std::string> first, std::optional<st
     fields.recordID = id;
     fields.firstName = first;
     fields.lastName = last;
-    auto entry = ns::make<KPhoneNumber>();
-    entry->setContact(ns::make<ab::Person>(fields));
+    auto entry = KPhoneNumber::create();
+    entry->setContact(ab::Person::create(fields));
     entry->setFirstName(first);
     entry->setLastName(last);
     entry->setPhone(std::move(phone));
@@ -73,7 +73,7 @@ class PeopleListTest : public BoardFixture
 protected:
     PeopleListTest()
     {
-        app = ns::make<VelmoAppDelegate>();
+        app = VelmoAppDelegate::create();
         ui::Application::sharedApplication().setDelegate(app);
         showBoard();
         app->setViewController(board);
@@ -83,12 +83,12 @@ protected:
     openList(const ns::Ref<TouchImageView>& tile,
              const ns::Ref<PeopleListViewControllerDelegate>& delegate = nullptr)
     {
-        auto list = ns::make<PeopleListViewController>(ui::TableViewStyle::Grouped);
+        auto list = PeopleListViewController::create(ui::TableViewStyle::Grouped);
         list->setSelectedIndex(-1);
         list->setReference("1");
         list->setTouchImage(tile);
         list->setDelegate(delegate);
-        board->presentModalViewController(ns::make<ui::NavigationController>(list), false);
+        board->presentModalViewController(ui::NavigationController::create(list), false);
         list->view()->layoutIfNeeded();
         return list;
     }

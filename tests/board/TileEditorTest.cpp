@@ -23,11 +23,10 @@ class TileEditorTest : public BoardFixture
 protected:
     TileEditorTest()
     {
-        app = ns::make<VelmoAppDelegate>();
+        app = VelmoAppDelegate::create();
         ui::Application::sharedApplication().setDelegate(app);
         showBoard();
         app->setViewController(board);
-        registerTileEditorScreen();
         tile = tiles().front();
     }
 
@@ -137,8 +136,8 @@ TEST_F(TileEditorTest, ContactPickSetsTheWholeTile)
     fields.recordID = 31;
     fields.firstName = "Anna";
     fields.lastName = "Berg";
-    auto entry = ns::make<KPhoneNumber>();
-    entry->setContact(ns::make<ab::Person>(fields));
+    auto entry = KPhoneNumber::create();
+    entry->setContact(ab::Person::create(fields));
     entry->setFirstName(std::string("Anna"));
     entry->setLastName(std::string("Berg"));
     entry->setPhone("+46 70 11 22");
@@ -185,7 +184,7 @@ TEST(SelectionList, ChecksTheChosenRowAndTellsOnlyOfChanges)
         }
     };
     auto recorder = std::make_shared<Recorder>();
-    auto list = ns::make<SelectionListViewController>(ui::TableViewStyle::Grouped);
+    auto list = SelectionListViewController::create(ui::TableViewStyle::Grouped);
     list->setItems({"a", "b", "c"});
     list->setSelectedIndex(1);
     list->setDelegate(recorder);
@@ -205,7 +204,8 @@ TEST(SelectionList, ChecksTheChosenRowAndTellsOnlyOfChanges)
 
 TEST(SettingsCells, LayoutAndLabels)
 {
-    ChoiceCell choice("Type", {"None", "Webrequest"}, 1);
+    auto choiceCell = ChoiceCell::create("Type", {"None", "Webrequest"}, 1);
+    ChoiceCell& choice = *choiceCell;
     EXPECT_EQ(choice.textLabel()->text(), std::optional<std::string>("Type: Webrequest"));
     choice.setEnabled(false);
     EXPECT_EQ(choice.selectionStyle(), ui::TableViewCellSelectionStyle::None);
@@ -219,7 +219,8 @@ TEST(SettingsCells, LayoutAndLabels)
     EXPECT_DOUBLE_EQ(f.size.width, content.size.width - 120);
     EXPECT_EQ(field->textField()->returnKeyType(), 4);
 
-    SwitchCell toggle("Sound", std::string("Switch"));
+    auto toggleCell = SwitchCell::create("Sound", std::string("Switch"));
+    SwitchCell& toggle = *toggleCell;
     toggle.setFrame(cg::makeRect(0, 0, 320, 44));
     toggle.layoutSubviews();
     cg::Rect c = toggle.contentView()->frame();

@@ -32,25 +32,23 @@ struct Screens
     int editors = 0;
 };
 
-void countScreens(Screens& screens)
+void countScreens(VelmoViewController& board, Screens& screens)
 {
-    VelmoViewController::setPeopleListFactory(
-        [&screens](const ns::Ref<TouchImageView>&, VelmoViewController&) {
-            ++screens.peopleLists;
-            return ns::Ref<ui::ViewController>();
-        });
-    VelmoViewController::setTileEditorFactory(
-        [&screens](const ns::Ref<TouchImageView>&, VelmoViewController&) {
-            ++screens.editors;
-            return ns::Ref<ui::ViewController>();
-        });
+    board.setPeopleListFactory([&screens](const ns::Ref<TouchImageView>&, VelmoViewController&) {
+        ++screens.peopleLists;
+        return ns::Ref<ui::ViewController>();
+    });
+    board.setTileEditorFactory([&screens](const ns::Ref<TouchImageView>&, VelmoViewController&) {
+        ++screens.editors;
+        return ns::Ref<ui::ViewController>();
+    });
 }
 
 TEST_F(PhotoTile, ATapCallsAfterTheDelayAndADoubleTapOpensThePeopleListInstead)
 {
     showBoard();
     Screens screens;
-    countScreens(screens);
+    countScreens(*board, screens);
     auto tile = telTile(*board);
     driver.tap(tile->center());
     EXPECT_EQ(tile->alpha(), 1.0f);
@@ -128,7 +126,7 @@ TEST_F(PhotoTile, WebUnknownAndHttpActions)
     ASSERT_TRUE(server.start());
     showBoard();
     Screens screens;
-    countScreens(screens);
+    countScreens(*board, screens);
     auto tiles = board->mainTouchImageView()->children();
     ns::LogCapture log;
     tiles[3]->launchAction();
@@ -178,7 +176,7 @@ TEST_F(PhotoTile, TwoFingersGiveTheClosedFormSimilarity)
         return board->view()->convertPointToView(cg::makePoint(c.x + dx, c.y + dy), window.get());
     };
     auto touch = [&](float bx, float by, float nx, float ny) {
-        auto t = ns::make<ui::Touch>();
+        auto t = ui::Touch::create();
         t->setView(tile);
         t->setWindow(window);
         t->setLocation(inWindow(bx, by));
@@ -219,7 +217,7 @@ TEST_F(PhotoTile, ADoubleTapInEditModeSettlesTheGestureBeforeTheEditorOpens)
 {
     showBoard();
     Screens screens;
-    countScreens(screens);
+    countScreens(*board, screens);
     board->editAction(nullptr);
     auto tile = board->mainTouchImageView()->children()[4];
     tile->setMovable(true);

@@ -71,8 +71,8 @@ TEST(MailComposer, NoAccountMeansNoComposer)
 TEST(MessageComposer, PressingSendOnScreenWritesTheMessage)
 {
     testkit::TemporaryHome home;
-    auto window = ns::make<ui::Window>();
-    auto root = ns::make<ui::ViewController>();
+    auto window = ui::Window::create();
+    auto root = ui::ViewController::create();
     window->setRootViewController(root);
     window->makeKeyAndVisible();
     auto spy = std::make_shared<MessageSpy>();

@@ -39,7 +39,13 @@ public:
 class ChoosingSheet : public ui::ActionSheet
 {
 public:
-    using ActionSheet::ActionSheet;
+    ChoosingSheet(std::optional<std::string> title, const ns::Ref<ui::ActionSheetDelegate>& delegate,
+                  std::optional<std::string> cancelButtonTitle,
+                  std::optional<std::string> destructiveButtonTitle)
+        : ActionSheet(std::move(title), delegate, std::move(cancelButtonTitle),
+                      std::move(destructiveButtonTitle))
+    {
+    }
     std::vector<long> dismissed;
     void dismissWithClickedButtonIndex(long index, bool animated) override
     {
@@ -55,8 +61,8 @@ using Alerts = UIFixture;
 TEST_F(Alerts, ButtonsAreNumberedFromTheCancelButton)
 {
     auto log = ns::make<AlertLog>();
-    auto alert = ns::make<ui::AlertView>("Offline", "No connection", log, "Close",
-                                         std::vector<std::string>{"Retry", "Later"});
+    auto alert = ui::AlertView::create("Offline", "No connection", log, "Close",
+                                       std::vector<std::string>{"Retry", "Later"});
     EXPECT_EQ(alert->numberOfButtons(), 3);
     EXPECT_EQ(alert->cancelButtonIndex(), 0);
     EXPECT_EQ(alert->firstOtherButtonIndex(), 1);
@@ -76,7 +82,7 @@ TEST_F(Alerts, ButtonsAreNumberedFromTheCancelButton)
 TEST_F(Alerts, DismissingInCodeSkipsTheClickedCall)
 {
     auto log = ns::make<AlertLog>();
-    auto alert = ns::make<ui::AlertView>("Error", std::nullopt, log, "Close");
+    auto alert = ui::AlertView::create("Error", std::nullopt, log, "Close");
     alert->show();
     alert->dismissWithClickedButtonIndex(-1, false);
     EXPECT_EQ(log->calls, (std::vector<std::string>{"will -1", "did -1"}));
@@ -87,7 +93,7 @@ TEST_F(Alerts, SheetButtonsPutDestructiveFirstAndCancelLast)
 {
     auto log = ns::make<AlertLog>();
     auto sheet =
-        ns::make<ui::ActionSheet>("Share", log, "Cancel", "Delete", std::vector<std::string>{"Mail", "Copy"});
+        ui::ActionSheet::create("Share", log, "Cancel", "Delete", std::vector<std::string>{"Mail", "Copy"});
     EXPECT_EQ(sheet->destructiveButtonIndex(), 0);
     EXPECT_EQ(sheet->buttonTitleAtIndex(1), "Mail");
     EXPECT_EQ(sheet->cancelButtonIndex(), 3);
@@ -102,7 +108,7 @@ TEST_F(Alerts, ATapOnASheetButtonReachesTheOverriddenDismissal)
     EXPECT_EQ(sheet->addButtonWithTitle("More..."), 1);
     sheet->setCancelButtonIndex(sheet->addButtonWithTitle("Cancel"));
     EXPECT_EQ(sheet->numberOfButtons(), 3);
-    auto toolbar = ns::make<ui::Toolbar>(cg::makeRect(0, 416, 320, 44));
+    auto toolbar = ui::Toolbar::create(cg::makeRect(0, 416, 320, 44));
     window->addSubview(toolbar);
     sheet->showFromToolbar(toolbar);
     EXPECT_EQ(sheet->shownFrom(), toolbar);

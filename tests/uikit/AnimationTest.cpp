@@ -7,9 +7,9 @@ using Animation = UIFixture;
 
 TEST_F(Animation, NamedAnimationSetsEndValuesAtOnceAndStopsAfterItsDuration)
 {
-    auto view = ns::make<ui::View>(cg::makeRect(0, 0, 10, 10));
+    auto view = ui::View::create(cg::makeRect(0, 0, 10, 10));
     std::vector<std::string> stops;
-    auto delegate = ns::make<ui::View>();
+    auto delegate = ui::View::create();
     ui::View::beginAnimations("Fade In");
     ui::View::setAnimationDuration(0.2);
     ui::View::setAnimationBeginsFromCurrentState(true);
@@ -35,7 +35,7 @@ TEST_F(Animation, NamedAnimationSetsEndValuesAtOnceAndStopsAfterItsDuration)
 
 TEST_F(Animation, BlockAnimationRunsItsCompletionAfterDelayAndDuration)
 {
-    auto view = ns::make<ui::View>(cg::makeRect(0, 0, 10, 10));
+    auto view = ui::View::create(cg::makeRect(0, 0, 10, 10));
     int completions = 0;
     ui::View::animateWithDuration(
         0.3, 0.1, 0, [&] { view->setCenter(cg::makePoint(100, 100)); },

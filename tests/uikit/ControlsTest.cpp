@@ -92,7 +92,7 @@ TEST_F(Controls, AButtonSendsItsActionOnTouchUpInsideOnly)
 TEST_F(Controls, BarItemsArePressedByTitleSystemNameOrImage)
 {
     std::vector<std::string> pressed;
-    auto toolbar = ns::make<ui::Toolbar>(cg::makeRect(0, 436, 320, 44));
+    auto toolbar = ui::Toolbar::create(cg::makeRect(0, 436, 320, 44));
     auto record = [&](std::string name) {
         return [&pressed, name](const ns::Id&) { pressed.push_back(name); };
     };
@@ -122,9 +122,9 @@ TEST_F(Controls, BarItemsArePressedByTitleSystemNameOrImage)
 
 TEST_F(Controls, ASwitchIsPressedByTheLabelBesideIt)
 {
-    auto label = ns::make<ui::Label>(cg::makeRect(10, 100, 100, 27));
+    auto label = ui::Label::create(cg::makeRect(10, 100, 100, 27));
     label->setText("Sound");
-    auto toggle = ns::make<ui::Switch>(cg::makeRect(220, 100, 0, 0));
+    auto toggle = ui::Switch::create(cg::makeRect(220, 100, 0, 0));
     int changes = 0;
     toggle->addTarget(
         nullptr, [&](const ns::Id&) { ++changes; }, ui::ControlEventValueChanged);
@@ -142,7 +142,7 @@ TEST_F(Controls, TypingGoesThroughTheFieldsDelegate)
 {
     ns::NotificationRecorder keyboard;
     auto log = ns::make<FieldLog>();
-    auto field = ns::make<ui::TextField>(cg::makeRect(10, 100, 300, 31));
+    auto field = ui::TextField::create(cg::makeRect(10, 100, 300, 31));
     field->setDelegate(log);
     field->setPlaceholder("Password");
     field->setSecureTextEntry(true);
@@ -172,8 +172,8 @@ TEST_F(Controls, TypingGoesThroughTheFieldsDelegate)
 
 TEST_F(Controls, AFieldLeavingTheScreenStopsEditing)
 {
-    auto form = ns::make<ui::View>(cg::makeRect(0, 0, 320, 200));
-    auto field = ns::make<ui::TextField>(cg::makeRect(10, 100, 300, 31));
+    auto form = ui::View::create(cg::makeRect(0, 0, 320, 200));
+    auto field = ui::TextField::create(cg::makeRect(10, 100, 300, 31));
     form->addSubview(field);
     window->addSubview(form);
     ASSERT_TRUE(field->becomeFirstResponder());
@@ -186,7 +186,7 @@ TEST_F(Controls, AFieldLeavingTheScreenStopsEditing)
 TEST_F(Controls, ATextViewTellsBeginChangeAndEnd)
 {
     auto log = ns::make<FieldLog>();
-    auto view = ns::make<ui::TextView>(cg::makeRect(10, 100, 300, 100));
+    auto view = ui::TextView::create(cg::makeRect(10, 100, 300, 100));
     view->setDelegate(log);
     view->setContentInset({4, 0, 0, 0});
     window->addSubview(view);

@@ -57,10 +57,10 @@ TEST_F(ImagePicker, OffersTheDevicesPhotosAndHandsOverThePickedOne)
     writePhoto(photos + "/alps.png", 20, 10);
     std::ofstream(photos + "/notes.txt") << "not a photo";
 
-    auto root = ns::make<ui::ViewController>();
+    auto root = ui::ViewController::create();
     window->setRootViewController(root);
     auto picks = ns::make<Picks>();
-    auto picker = ns::make<ui::ImagePickerController>();
+    auto picker = ui::ImagePickerController::create();
     picker->setPickerDelegate(picks);
     EXPECT_TRUE(
         ui::ImagePickerController::isSourceTypeAvailable(ui::ImagePickerControllerSourceType::PhotoLibrary));

@@ -28,17 +28,17 @@ using Render = UIFixture;
 
 TEST_F(Render, DrawsBordersBackgroundsAndSkipsHiddenViews)
 {
-    auto boxed = ns::make<ui::View>(cg::makeRect(50, 100, 100, 100));
+    auto boxed = ui::View::create(cg::makeRect(50, 100, 100, 100));
     boxed->setBackgroundColor(ui::Color::whiteColor());
     boxed->layer()->setBorderColor(ui::Color::redColor());
     boxed->layer()->setBorderWidth(4);
-    auto hidden = ns::make<ui::View>(cg::makeRect(200, 100, 50, 50));
+    auto hidden = ui::View::create(cg::makeRect(200, 100, 50, 50));
     hidden->setBackgroundColor(ui::Color::blueColor());
     hidden->setHidden(true);
-    auto green = ns::make<ui::View>(cg::makeRect(200, 300, 50, 50));
+    auto green = ui::View::create(cg::makeRect(200, 300, 50, 50));
     green->setBackgroundColor(ui::Color::greenColor());
     green->setAlpha(0.5f);
-    auto turned = ns::make<ui::View>(cg::makeRect(60, 300, 40, 20));
+    auto turned = ui::View::create(cg::makeRect(60, 300, 40, 20));
     turned->setBackgroundColor(ui::Color::blackColor());
     turned->setTransform(cg::AffineTransform::rotation(1.5707964f)); // now 20 wide, 40 high about (80, 310)
     window->addSubview(boxed);
@@ -79,10 +79,10 @@ TEST_F(Render, DrawsBordersBackgroundsAndSkipsHiddenViews)
 
 TEST_F(Render, ACollapsedViewIsNeitherDrawnNorTouched)
 {
-    auto collapsed = ns::make<ui::View>(cg::makeRect(0, 0, 320, 480));
+    auto collapsed = ui::View::create(cg::makeRect(0, 0, 320, 480));
     collapsed->setBackgroundColor(ui::Color::blackColor());
     collapsed->setTransform(cg::AffineTransform{0, 0, 0, 0, 0, 0});
-    auto after = ns::make<ui::View>(cg::makeRect(100, 100, 50, 50));
+    auto after = ui::View::create(cg::makeRect(100, 100, 50, 50));
     after->setBackgroundColor(ui::Color::redColor());
     window->addSubview(collapsed);
     window->addSubview(after);
@@ -93,7 +93,7 @@ TEST_F(Render, ACollapsedViewIsNeitherDrawnNorTouched)
 }
 TEST_F(Render, WritesAFileAtomically)
 {
-    auto label = ns::make<ui::Label>(cg::makeRect(10, 40, 200, 30));
+    auto label = ui::Label::create(cg::makeRect(10, 40, 200, 30));
     label->setText("Hello");
     window->addSubview(label);
     std::string path = home.file("shot.png");
@@ -106,7 +106,7 @@ TEST_F(Render, WritesAFileAtomically)
 
 TEST_F(Render, ALayerRendersIntoAContext)
 {
-    auto layer = ns::make<ui::Layer>();
+    auto layer = ui::Layer::create();
     layer->setFrame(cg::makeRect(0, 0, 40, 20));
     layer->setBackgroundColor(ui::Color::redColor());
     layer->setCornerRadius(8);
@@ -117,9 +117,9 @@ TEST_F(Render, ALayerRendersIntoAContext)
     EXPECT_LT(context->pixel(0, 0).alpha, 0.1);
 
     // A view's layer draws the view and its subviews where the context's origin is.
-    auto view = ns::make<ui::View>(cg::makeRect(100, 100, 40, 20));
+    auto view = ui::View::create(cg::makeRect(100, 100, 40, 20));
     view->setBackgroundColor(ui::Color::blueColor());
-    auto dot = ns::make<ui::View>(cg::makeRect(30, 10, 10, 10));
+    auto dot = ui::View::create(cg::makeRect(30, 10, 10, 10));
     dot->setBackgroundColor(ui::Color::greenColor());
     view->addSubview(dot);
     auto second = cg::BitmapContext::create(40, 20, 8, 0, cg::ColorSpace::RGB,

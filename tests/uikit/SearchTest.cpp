@@ -25,11 +25,11 @@ public:
     void viewDidLoad() override
     {
         auto me = self<Names>();
-        bar = ns::make<ui::SearchBar>();
+        bar = ui::SearchBar::create();
         bar->setDelegate(me);
         bar->sizeToFit();
         tableView()->setTableHeaderView(bar);
-        search = ns::make<ui::SearchDisplayController>(bar, me);
+        search = ui::SearchDisplayController::create(bar, me);
         search->setDelegate(me);
         search->setSearchResultsDataSource(me);
         search->setSearchResultsDelegate(me);
@@ -43,7 +43,7 @@ public:
     {
         auto cell = table.dequeueReusableCellWithIdentifier("Name");
         if (!cell)
-            cell = ns::make<ui::TableViewCell>(ui::TableViewCellStyle::Default, "Name");
+            cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, "Name");
         const auto& list = &table == tableView().get() ? all : shown;
         cell->textLabel()->setText(list[path.row()]);
         return cell;

@@ -31,7 +31,7 @@ public:
         asked.push_back(std::to_string(path.section()) + "." + std::to_string(path.row()));
         auto cell = table.dequeueReusableCellWithIdentifier("Cell");
         if (!cell) {
-            cell = ns::make<ui::TableViewCell>(ui::TableViewCellStyle::Subtitle, "Cell");
+            cell = ui::TableViewCell::create(ui::TableViewCellStyle::Subtitle, "Cell");
             ++created;
         }
         cell->textLabel()->setText("Row " + std::to_string(path.row()));
@@ -55,7 +55,7 @@ class Tables : public UIFixture
 protected:
     Tables()
     {
-        table = ns::make<ui::TableView>(cg::makeRect(0, 0, 320, 440), ui::TableViewStyle::Plain);
+        table = ui::TableView::create(cg::makeRect(0, 0, 320, 440), ui::TableViewStyle::Plain);
         rows = ns::make<Rows>();
         table->setDataSource(rows);
         table->setDelegate(rows);
@@ -153,7 +153,7 @@ TEST_F(Tables, ATapSelectsTheRowAndTellsTheDelegate)
 
 TEST_F(Tables, CellsLayOutTheirLabelsByStyle)
 {
-    auto cell = ns::make<ui::TableViewCell>(ui::TableViewCellStyle::Value1, "v");
+    auto cell = ui::TableViewCell::create(ui::TableViewCellStyle::Value1, "v");
     cell->setFrame(cg::makeRect(0, 0, 320, 44));
     cell->textLabel()->setText("Name");
     cell->detailTextLabel()->setText("Value");
@@ -164,7 +164,7 @@ TEST_F(Tables, CellsLayOutTheirLabelsByStyle)
     EXPECT_EQ(cell->textLabel()->frame().origin.x, 10);
     cg::Rect detail = cell->detailTextLabel()->frame();
     EXPECT_FLOAT_EQ(detail.origin.x + detail.size.width, content.size.width - 10);
-    EXPECT_EQ(ns::make<ui::TableViewCell>()->detailTextLabel(), nullptr);
+    EXPECT_EQ(ui::TableViewCell::create()->detailTextLabel(), nullptr);
 }
 
 namespace {

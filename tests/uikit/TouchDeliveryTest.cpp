@@ -14,7 +14,7 @@ namespace {
 class RecordingView : public ui::View
 {
 public:
-    using View::View;
+    explicit RecordingView(cg::Rect frame) : View(frame) {}
     std::vector<std::string> calls;
     std::vector<int> tapCounts;
     std::vector<cg::Point> locations;
@@ -42,11 +42,11 @@ using TouchDelivery = UIFixture;
 
 TEST_F(TouchDelivery, HitTestingFindsTheFrontmostTouchableView)
 {
-    auto back = ns::make<ui::View>(cg::makeRect(0, 0, 200, 200));
-    auto front = ns::make<ui::View>(cg::makeRect(50, 50, 100, 100));
-    auto hidden = ns::make<ui::View>(cg::makeRect(60, 60, 20, 20));
-    auto inert = ns::make<ui::View>(cg::makeRect(100, 100, 20, 20));
-    auto outside = ns::make<ui::View>(cg::makeRect(190, 190, 50, 50));
+    auto back = ui::View::create(cg::makeRect(0, 0, 200, 200));
+    auto front = ui::View::create(cg::makeRect(50, 50, 100, 100));
+    auto hidden = ui::View::create(cg::makeRect(60, 60, 20, 20));
+    auto inert = ui::View::create(cg::makeRect(100, 100, 20, 20));
+    auto outside = ui::View::create(cg::makeRect(190, 190, 50, 50));
     window->addSubview(back);
     back->addSubview(front);
     front->addSubview(hidden);
@@ -148,7 +148,7 @@ TEST_F(TouchDelivery, TapCountsFollowTimeAndDistance)
 TEST_F(TouchDelivery, UnhandledTouchesGoUpTheResponderChain)
 {
     auto parent = ns::make<RecordingView>(cg::makeRect(0, 0, 200, 200));
-    auto child = ns::make<ui::View>(cg::makeRect(10, 10, 50, 50));
+    auto child = ui::View::create(cg::makeRect(10, 10, 50, 50));
     window->addSubview(parent);
     parent->addSubview(child);
     driver.tap(cg::makePoint(20, 20));
@@ -161,7 +161,7 @@ namespace {
 class TwoFingerView : public ui::View
 {
 public:
-    using View::View;
+    explicit TwoFingerView(cg::Rect frame) : View(frame) {}
     std::vector<std::pair<cg::Point, cg::Point>> positions;
     std::vector<double> times;
     void note(ui::Event* event)

@@ -20,7 +20,7 @@ protected:
         ui::Application::sharedApplication().reset();
         ui::View::clearRecordedAnimations();
         ui::AlertView::clearShownAlerts();
-        window = ns::make<ui::Window>();
+        window = ui::Window::create();
         window->setBackgroundColor(ui::Color::whiteColor());
         window->makeKeyAndVisible();
     }

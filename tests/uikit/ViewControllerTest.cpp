@@ -93,7 +93,7 @@ TEST_F(Controllers, ModalPresentationAndDismissalTellAppearanceInOrder)
 TEST_F(Controllers, PresentationGoesToTheOutermostParent)
 {
     auto top = ns::make<LoggingController>("top");
-    auto navigation = ns::make<ui::NavigationController>(top);
+    auto navigation = ui::NavigationController::create(top);
     window->setRootViewController(navigation);
     auto modal = ns::make<LoggingController>("modal");
     top->presentModalViewController(modal, false);
@@ -113,7 +113,7 @@ TEST_F(Controllers, NavigationPushAndPopTellDisappearance)
 {
     auto first = ns::make<LoggingController>("first");
     first->setTitle("People");
-    auto navigation = ns::make<ui::NavigationController>(first);
+    auto navigation = ui::NavigationController::create(first);
     window->setRootViewController(navigation);
     EXPECT_TRUE(first->isVisible());
     EXPECT_EQ(first->navigationController(), navigation.get());
@@ -150,7 +150,7 @@ TEST_F(Controllers, TheBackButtonPops)
 {
     auto first = ns::make<LoggingController>("first");
     first->setTitle("Board");
-    auto navigation = ns::make<ui::NavigationController>(first);
+    auto navigation = ui::NavigationController::create(first);
     window->setRootViewController(navigation);
     navigation->pushViewController(ns::make<LoggingController>("second"), false);
     ASSERT_TRUE(driver.press("Board"));
@@ -163,7 +163,7 @@ TEST_F(Controllers, TabBarShowsItsSelectedController)
     auto b = ns::make<LoggingController>("b");
     a->setTitle("One");
     b->setTitle("Two");
-    auto tabs = ns::make<ui::TabBarController>();
+    auto tabs = ui::TabBarController::create();
     tabs->setViewControllers({a, b});
     window->setRootViewController(tabs);
     EXPECT_TRUE(a->isVisible());

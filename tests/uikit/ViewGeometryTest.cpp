@@ -51,7 +51,7 @@ TEST(ViewGeometry, FrameIsTheEnclosingBoxUnderATransform)
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
-        auto view = ns::make<ui::View>(cg::makeRect(10, 20, 100, 50));
+        auto view = ui::View::create(cg::makeRect(10, 20, 100, 50));
         view->setTransform(row.transform);
         expectRect(view->frame(), row.frame);
         EXPECT_EQ(view->center(), cg::makePoint(60, 45));
@@ -61,7 +61,7 @@ TEST(ViewGeometry, FrameIsTheEnclosingBoxUnderATransform)
 
 TEST(ViewGeometry, SettingTheFrameUnderATransformKeepsTheTransformAndSizesTheBounds)
 {
-    auto view = ns::make<ui::View>(cg::makeRect(0, 0, 100, 50));
+    auto view = ui::View::create(cg::makeRect(0, 0, 100, 50));
     view->setTransform(AffineTransform::scale(2, 2));
     view->setFrame(cg::makeRect(0, 0, 90, 60));
     EXPECT_EQ(view->transform(), AffineTransform::scale(2, 2));
@@ -78,9 +78,9 @@ TEST(ViewGeometry, SettingTheFrameUnderATransformKeepsTheTransformAndSizesTheBou
 
 TEST(ViewGeometry, PointsConvertThroughTransformsAndBoundsOrigins)
 {
-    auto root = ns::make<ui::View>(cg::makeRect(0, 0, 320, 480));
-    auto parent = ns::make<ui::View>(cg::makeRect(100, 100, 100, 100));
-    auto child = ns::make<ui::View>(cg::makeRect(10, 10, 20, 20));
+    auto root = ui::View::create(cg::makeRect(0, 0, 320, 480));
+    auto parent = ui::View::create(cg::makeRect(100, 100, 100, 100));
+    auto child = ui::View::create(cg::makeRect(10, 10, 20, 20));
     root->addSubview(parent);
     parent->addSubview(child);
     EXPECT_EQ(child->convertPointToView(cg::makePoint(0, 0), root.get()), cg::makePoint(110, 110));
@@ -100,10 +100,10 @@ TEST(ViewGeometry, PointsConvertThroughTransformsAndBoundsOrigins)
 
 TEST(ViewGeometry, SubviewsKeepOrderAndMoveBetweenSuperviews)
 {
-    auto a = ns::make<ui::View>();
-    auto b = ns::make<ui::View>();
-    auto x = ns::make<ui::View>();
-    auto y = ns::make<ui::View>();
+    auto a = ui::View::create();
+    auto b = ui::View::create();
+    auto x = ui::View::create();
+    auto y = ui::View::create();
     a->addSubview(x);
     a->addSubview(y);
     a->bringSubviewToFront(x.get());
@@ -125,7 +125,7 @@ namespace {
 class CountingView : public ui::View
 {
 public:
-    using View::View;
+    explicit CountingView(cg::Rect frame) : View(frame) {}
     int layouts = 0;
     void layoutSubviews() override { ++layouts; }
 };

@@ -42,7 +42,7 @@ using Web = UIFixture;
 TEST_F(Web, LoadsTellTheDelegateOnTheRunLoop)
 {
     auto browser = ns::make<Browser>();
-    auto view = ns::make<ui::WebView>(cg::makeRect(0, 20, 320, 460));
+    auto view = ui::WebView::create(cg::makeRect(0, 20, 320, 460));
     view->setDelegate(browser);
     view->setPageSource([](const ns::URLRequest& r) {
         ui::WebPage page;
@@ -101,7 +101,7 @@ TEST_F(Web, LoadsTellTheDelegateOnTheRunLoop)
 TEST_F(Web, APageCanTakeTimeToLoad)
 {
     auto browser = ns::make<Browser>();
-    auto view = ns::make<ui::WebView>(cg::makeRect(0, 0, 320, 460));
+    auto view = ui::WebView::create(cg::makeRect(0, 0, 320, 460));
     view->setDelegate(browser);
     view->setPageSource([](const ns::URLRequest&) {
         ui::WebPage page;

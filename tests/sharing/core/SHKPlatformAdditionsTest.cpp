@@ -88,7 +88,7 @@ TEST(SHKPlatformAdditions, DeletesTheCookiesOfOneAddress)
 
 TEST(SHKPlatformAdditions, PageTitleAsksThePage)
 {
-    auto view = ns::make<ui::WebView>();
+    auto view = ui::WebView::create();
     view->loadHTMLString("<html><head><title>Signed in</title></head></html>", "https://example.com/");
     ns::RunLoop::main().runDue();
     EXPECT_EQ(pageTitle(*view), "Signed in");
