@@ -184,7 +184,7 @@ std::string hexComponent(float component)
 
 ns::Ref<DefaultSHKConfigurator> DefaultSHKConfigurator::create()
 {
-    return ns::Ref<DefaultSHKConfigurator>(new DefaultSHKConfigurator());
+    return ns::Factory<DefaultSHKConfigurator>::make();
 }
 
 DefaultSHKConfigurator::DefaultSHKConfigurator()

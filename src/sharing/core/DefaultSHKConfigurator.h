@@ -55,6 +55,7 @@ public:
 
 protected:
     DefaultSHKConfigurator();
+    friend ns::Factory<DefaultSHKConfigurator>;
 
     // What a subclass changes, entry by entry: a key of the table answers another value or another
     // function. Overriding a key the table does not hold is a programming error.

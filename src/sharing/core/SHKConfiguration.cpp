@@ -37,7 +37,7 @@ SHKConfiguration::sharedInstanceWithConfigurator(ns::Ref<DefaultSHKConfigurator>
     std::lock_guard lock(classLock());
     if (singleton())
         ns::raise(IllegalStateException, "SHKConfiguration has already been configured with a delegate.");
-    singleton() = ns::Ref<SHKConfiguration>(new SHKConfiguration(std::move(configurator)));
+    singleton() = ns::Factory<SHKConfiguration>::make(std::move(configurator));
     return singleton();
 }
 

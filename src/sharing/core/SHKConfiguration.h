@@ -37,6 +37,7 @@ public:
 
 protected:
     explicit SHKConfiguration(ns::Ref<DefaultSHKConfigurator> configurator);
+    friend ns::Factory<SHKConfiguration>;
 
 private:
     ns::Ref<DefaultSHKConfigurator> m_configurator;

@@ -21,7 +21,7 @@ void putText(ns::MutableDictionary& dictionary, const std::optional<std::string>
 
 ns::Ref<SHKItem> SHKItem::create()
 {
-    return ns::Ref<SHKItem>(new SHKItem());
+    return ns::Factory<SHKItem>::make();
 }
 
 ns::Ref<SHKItem> SHKItem::URL(ns::Ref<ns::URL> url, std::optional<std::string> title)

@@ -89,6 +89,7 @@ public:
 
 protected:
     SHKItem() = default;
+    friend ns::Factory<SHKItem>;
 
 private:
     SHKShareType m_shareType = SHKShareTypeUndefined;

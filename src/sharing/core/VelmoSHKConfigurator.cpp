@@ -6,7 +6,7 @@
 
 ns::Ref<VelmoSHKConfigurator> VelmoSHKConfigurator::create()
 {
-    return ns::Ref<VelmoSHKConfigurator>(new VelmoSHKConfigurator());
+    return ns::Factory<VelmoSHKConfigurator>::make();
 }
 
 VelmoSHKConfigurator::VelmoSHKConfigurator()

@@ -14,4 +14,5 @@ public:
 
 protected:
     VelmoSHKConfigurator();
+    friend ns::Factory<VelmoSHKConfigurator>;
 };

@@ -38,10 +38,7 @@ protected:
 class TintingConfigurator : public DefaultSHKConfigurator
 {
 public:
-    static ns::Ref<TintingConfigurator> create()
-    {
-        return ns::Ref<TintingConfigurator>(new TintingConfigurator());
-    }
+    static ns::Ref<TintingConfigurator> create() { return ns::Factory<TintingConfigurator>::make(); }
 
     ns::Id lastAskedWith;
 
@@ -53,6 +50,7 @@ protected:
             return object ? ui::Color::redColor() : nullptr;
         });
     }
+    friend ns::Factory<TintingConfigurator>;
 };
 
 std::string describe(const DefaultSHKConfigurator& configurator, const std::string& key)
