@@ -33,6 +33,15 @@ public:
     {
         return std::static_pointer_cast<const T>(shared_from_this());
     }
+    // How a callback this object hands out (a part's action, a timer, a posted block) asks whether the
+    // object is still alive: it keeps the weak self and acts only when locking it gives the object, which
+    // the lock then holds for the length of the call.
+    //     Timer::scheduled(1, false, [weak = weakSelf<Poller>()] {
+    //         if (auto poller = weak.lock())
+    //             poller->poll();
+    //     });
+    // A constructor has no self yet: such wiring runs in the class's create().
+    template <class T> Weak<T> weakSelf() { return self<T>(); }
 
 protected:
     Object() = default;

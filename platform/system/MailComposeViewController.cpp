@@ -155,7 +155,7 @@ void MailComposeViewController::finish(MailComposeResult result, const ns::Ref<n
 
 void MailComposeViewController::loadView()
 {
-    auto weak = std::weak_ptr<MailComposeViewController>(self<MailComposeViewController>());
+    auto weak = weakSelf<MailComposeViewController>();
     setView(makeComposerView(
         "New Message", {{"To:", ns::join(m_to, ", ")}, {"Subject:", m_subject}}, m_body, shared_from_this(),
         [weak] {

@@ -67,7 +67,7 @@ void MessageComposeViewController::finish(MessageComposeResult result)
 
 void MessageComposeViewController::loadView()
 {
-    auto weak = std::weak_ptr<MessageComposeViewController>(self<MessageComposeViewController>());
+    auto weak = weakSelf<MessageComposeViewController>();
     setView(makeComposerView(
         "New Message", {{"To:", ns::join(m_recipients, ", ")}}, m_body, shared_from_this(),
         [weak] {

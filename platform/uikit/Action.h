@@ -39,15 +39,4 @@ private:
     Operation m_operation;
 };
 
-// Lets a callback that an object hands to its parts (a button's action) know whether the object still
-// lives: the callback keeps the token's weak half and does nothing once it has expired.
-class LifeToken
-{
-public:
-    std::weak_ptr<int> weak() const { return m_token; }
-
-private:
-    std::shared_ptr<int> m_token = std::make_shared<int>(0);
-};
-
 } // namespace ui

@@ -111,7 +111,7 @@ void ActionSheet::show(ns::Ref<ns::Object> from)
         button->layer()->setCornerRadius(8);
         button->layer()->setBorderWidth(1);
         button->layer()->setBorderColor(Color::colorWithWhite(0, 0.4f));
-        ns::Weak<ActionSheet> weak = keep;
+        auto weak = weakSelf<ActionSheet>();
         button->addTarget(
             nullptr,
             [weak, i](const ns::Id&) {

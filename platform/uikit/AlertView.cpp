@@ -91,7 +91,7 @@ void AlertView::show()
         button->layer()->setCornerRadius(6);
         button->layer()->setBorderWidth(1);
         button->layer()->setBorderColor(Color::colorWithWhite(1, 0.5f));
-        ns::Weak<AlertView> weak = keep;
+        auto weak = weakSelf<AlertView>();
         button->addTarget(
             nullptr,
             [weak, i](const ns::Id&) {

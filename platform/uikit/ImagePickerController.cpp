@@ -27,9 +27,14 @@ bool isPhoto(const std::filesystem::path& path)
 class PhotoList : public TableViewController
 {
 public:
-    explicit PhotoList(ImagePickerController* picker) : m_picker(picker) { setTitle("Photos"); }
+    PhotoList() { setTitle("Photos"); }
 
-    void refresh() { m_paths = m_picker ? m_picker->photoPaths() : std::vector<std::string>{}; }
+    void setPicker(const ns::Ref<ImagePickerController>& picker) { m_picker = picker; }
+    void refresh()
+    {
+        auto picker = m_picker.lock();
+        m_paths = picker ? picker->photoPaths() : std::vector<std::string>{};
+    }
     long tableViewNumberOfRowsInSection(TableView&, std::size_t) override
     {
         refresh();
@@ -47,25 +52,35 @@ public:
     }
     void tableViewDidSelectRowAtIndexPath(TableView&, const ns::IndexPath& path) override
     {
-        if (m_picker && path.row() < m_paths.size())
-            m_picker->pickPhotoAtPath(m_paths[path.row()]);
+        auto picker = m_picker.lock();
+        if (picker && path.row() < m_paths.size())
+            picker->pickPhotoAtPath(m_paths[path.row()]);
     }
 
 private:
-    ImagePickerController* m_picker; // the picker owns the list as its root
+    ns::Weak<ImagePickerController> m_picker; // the picker holds the list as its root
     std::vector<std::string> m_paths;
 };
 
 } // namespace
 
-ImagePickerController::ImagePickerController() : NavigationController(ns::make<PhotoList>(this))
+ImagePickerController::ImagePickerController() : NavigationController(ns::make<PhotoList>())
 {
-    auto list = topViewController();
-    list->navigationItem()->setRightBarButtonItem(BarButtonItem::withSystemItem(
-        BarButtonSystemItem::Cancel, nullptr, [this, alive = m_life.weak()](const ns::Id&) {
-            if (!alive.expired())
-                cancel();
+}
+
+ns::Ref<ImagePickerController> ImagePickerController::create()
+{
+    auto picker = ns::Factory<ImagePickerController>::make();
+    picker->connectNavigationBar();
+    auto weak = picker->weakSelf<ImagePickerController>();
+    auto list = picker->topViewController();
+    std::static_pointer_cast<PhotoList>(list)->setPicker(picker);
+    list->navigationItem()->setRightBarButtonItem(
+        BarButtonItem::withSystemItem(BarButtonSystemItem::Cancel, nullptr, [weak](const ns::Id&) {
+            if (auto picker = weak.lock())
+                picker->cancel();
         }));
+    return picker;
 }
 
 bool ImagePickerController::isSourceTypeAvailable(ImagePickerControllerSourceType type)

@@ -37,7 +37,7 @@ public:
 class ImagePickerController : public NavigationController
 {
 public:
-    static ns::Ref<ImagePickerController> create() { return ns::Factory<ImagePickerController>::make(); }
+    static ns::Ref<ImagePickerController> create();
 
     static bool isSourceTypeAvailable(ImagePickerControllerSourceType type);
     ImagePickerControllerSourceType sourceType() const { return m_sourceType; }
@@ -66,7 +66,6 @@ private:
     ImagePickerControllerSourceType m_sourceType = ImagePickerControllerSourceType::PhotoLibrary;
     bool m_allowsEditing = false;
     ns::Weak<ImagePickerControllerDelegate> m_pickerDelegate;
-    LifeToken m_life;
 };
 
 } // namespace ui

@@ -14,8 +14,27 @@
 
 namespace ui {
 
-NavigationBar::NavigationBar() : NavigationBar(cg::makeRect(0, 0, 320, 44))
+ns::Ref<NavigationBar> NavigationBar::create()
 {
+    return create(cg::makeRect(0, 0, 320, 44));
+}
+
+ns::Ref<NavigationBar> NavigationBar::create(cg::Rect frame)
+{
+    auto bar = ns::Factory<NavigationBar>::make(frame);
+    bar->m_backButton->addTarget(
+        nullptr,
+        [weak = bar->weakSelf<NavigationBar>()](const ns::Id&) {
+            auto bar = weak.lock();
+            if (!bar)
+                return;
+            if (bar->m_backAction)
+                bar->m_backAction();
+            else
+                bar->popNavigationItemAnimated(true);
+        },
+        ControlEventTouchUpInside);
+    return bar;
 }
 
 NavigationBar::NavigationBar(cg::Rect frame)
@@ -31,17 +50,6 @@ NavigationBar::NavigationBar(cg::Rect frame)
     m_backButton->layer()->setCornerRadius(5);
     m_backButton->layer()->setBorderWidth(1);
     m_backButton->layer()->setBorderColor(Color::colorWithWhite(0, 0.25f));
-    m_backButton->addTarget(
-        nullptr,
-        [this, alive = m_life.weak()](const ns::Id&) {
-            if (alive.expired())
-                return;
-            if (m_backAction)
-                m_backAction();
-            else
-                popNavigationItemAnimated(true);
-        },
-        ControlEventTouchUpInside);
     addSubview(m_backButton);
 }
 

@@ -19,8 +19,8 @@ class NavigationItem;
 class NavigationBar : public View
 {
 public:
-    static ns::Ref<NavigationBar> create() { return ns::Factory<NavigationBar>::make(); }
-    static ns::Ref<NavigationBar> create(cg::Rect frame) { return ns::Factory<NavigationBar>::make(frame); }
+    static ns::Ref<NavigationBar> create(); // 320 by 44
+    static ns::Ref<NavigationBar> create(cg::Rect frame);
 
     const std::vector<ns::Ref<NavigationItem>>& items() const { return m_items; }
     void setItems(std::vector<ns::Ref<NavigationItem>> items, bool animated = false);
@@ -47,7 +47,6 @@ public:
     std::string className() const override { return "UINavigationBar"; }
 
 protected:
-    NavigationBar();
     explicit NavigationBar(cg::Rect frame);
     friend ns::Factory<NavigationBar>;
 
@@ -61,7 +60,6 @@ private:
     ns::Ref<Button> m_backButton;
     std::vector<ns::Ref<View>> m_leftViews;
     std::vector<ns::Ref<View>> m_rightViews;
-    LifeToken m_life;
 };
 
 } // namespace ui

@@ -23,10 +23,6 @@ template <class T> void releaseLater(ns::Ref<T> object)
 NavigationController::NavigationController()
     : m_navigationBar(NavigationBar::create()), m_toolbar(Toolbar::create())
 {
-    m_navigationBar->setBackAction([this, alive = m_life.weak()] {
-        if (!alive.expired())
-            popViewControllerAnimated(true);
-    });
 }
 
 NavigationController::NavigationController(const ns::Ref<ViewController>& rootViewController)
@@ -38,6 +34,28 @@ NavigationController::NavigationController(const ns::Ref<ViewController>& rootVi
 }
 
 NavigationController::~NavigationController() = default;
+
+ns::Ref<NavigationController> NavigationController::create()
+{
+    auto controller = ns::Factory<NavigationController>::make();
+    controller->connectNavigationBar();
+    return controller;
+}
+
+ns::Ref<NavigationController> NavigationController::create(const ns::Ref<ViewController>& rootViewController)
+{
+    auto controller = ns::Factory<NavigationController>::make(rootViewController);
+    controller->connectNavigationBar();
+    return controller;
+}
+
+void NavigationController::connectNavigationBar()
+{
+    m_navigationBar->setBackAction([weak = weakSelf<NavigationController>()] {
+        if (auto controller = weak.lock())
+            controller->popViewControllerAnimated(true);
+    });
+}
 
 void NavigationController::loadView()
 {

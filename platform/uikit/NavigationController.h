@@ -24,11 +24,8 @@ public:
 class NavigationController : public ViewController
 {
 public:
-    static ns::Ref<NavigationController> create() { return ns::Factory<NavigationController>::make(); }
-    static ns::Ref<NavigationController> create(const ns::Ref<ViewController>& rootViewController)
-    {
-        return ns::Factory<NavigationController>::make(rootViewController);
-    }
+    static ns::Ref<NavigationController> create();
+    static ns::Ref<NavigationController> create(const ns::Ref<ViewController>& rootViewController);
     ~NavigationController() override;
 
     const std::vector<ns::Ref<ViewController>>& viewControllers() const { return childViewControllers(); }
@@ -59,6 +56,8 @@ public:
 protected:
     NavigationController();
     explicit NavigationController(const ns::Ref<ViewController>& rootViewController);
+    // Run by every create(), a subclass's too: the bar's back button pops this controller.
+    void connectNavigationBar();
     friend ns::Factory<NavigationController>;
 
     std::vector<ns::Ref<ViewController>> visibleChildren() const override;
@@ -74,7 +73,6 @@ private:
     bool m_navigationBarHidden = false;
     bool m_toolbarHidden = true;
     ns::Weak<NavigationControllerDelegate> m_delegate;
-    LifeToken m_life;
 };
 
 } // namespace ui

@@ -14,57 +14,77 @@ namespace ui {
 class SearchBar::FieldWatcher : public ns::Object, public TextFieldDelegate
 {
 public:
-    explicit FieldWatcher(SearchBar* bar) : m_bar(bar) {}
+    void setBar(const ns::Ref<SearchBar>& bar) { m_bar = bar; }
     bool textFieldShouldBeginEditing(TextField&) override
     {
-        auto delegate = m_bar->delegate();
-        return !delegate || delegate->searchBarShouldBeginEditing(*m_bar);
+        auto bar = m_bar.lock();
+        auto delegate = bar ? bar->delegate() : nullptr;
+        return !delegate || delegate->searchBarShouldBeginEditing(*bar);
     }
-    void textFieldDidBeginEditing(TextField&) override { m_bar->didBeginEditing(); }
+    void textFieldDidBeginEditing(TextField&) override
+    {
+        if (auto bar = m_bar.lock())
+            bar->didBeginEditing();
+    }
     bool textFieldShouldEndEditing(TextField&) override
     {
-        auto delegate = m_bar->delegate();
-        return !delegate || delegate->searchBarShouldEndEditing(*m_bar);
+        auto bar = m_bar.lock();
+        auto delegate = bar ? bar->delegate() : nullptr;
+        return !delegate || delegate->searchBarShouldEndEditing(*bar);
     }
-    void textFieldDidEndEditing(TextField&) override { m_bar->didEndEditing(); }
+    void textFieldDidEndEditing(TextField&) override
+    {
+        if (auto bar = m_bar.lock())
+            bar->didEndEditing();
+    }
     bool textFieldShouldReturn(TextField&) override
     {
-        m_bar->searchClicked();
+        if (auto bar = m_bar.lock())
+            bar->searchClicked();
         return false;
     }
 
 private:
-    SearchBar* m_bar; // the bar owns the watcher
+    ns::Weak<SearchBar> m_bar;
 };
 
-SearchBar::SearchBar() : SearchBar(cg::makeRect(0, 0, 320, 44))
+ns::Ref<SearchBar> SearchBar::create()
 {
+    return create(cg::makeRect(0, 0, 320, 44));
+}
+
+ns::Ref<SearchBar> SearchBar::create(cg::Rect frame)
+{
+    auto bar = ns::Factory<SearchBar>::make(frame);
+    auto weak = bar->weakSelf<SearchBar>();
+    bar->m_watcher->setBar(bar);
+    bar->m_field->addTarget(
+        nullptr,
+        [weak](const ns::Id&) {
+            if (auto bar = weak.lock())
+                bar->textChanged();
+        },
+        ControlEventEditingChanged);
+    bar->m_cancelButton->addTarget(
+        nullptr,
+        [weak](const ns::Id&) {
+            if (auto bar = weak.lock())
+                bar->cancelClicked();
+        },
+        ControlEventTouchUpInside);
+    return bar;
 }
 
 SearchBar::SearchBar(cg::Rect frame)
     : View(frame), m_field(TextField::create()), m_cancelButton(Button::create()),
-      m_watcher(ns::make<FieldWatcher>(this))
+      m_watcher(ns::make<FieldWatcher>())
 {
     m_field->setBorderStyle(TextBorderStyle::RoundedRect);
     m_field->setFont(Font::systemFontOfSize(14));
     m_field->setDelegate(m_watcher);
-    m_field->addTarget(
-        nullptr,
-        [this, alive = m_life.weak()](const ns::Id&) {
-            if (!alive.expired())
-                textChanged();
-        },
-        ControlEventEditingChanged);
     addSubview(m_field);
     m_cancelButton->setTitle("Cancel");
     m_cancelButton->titleLabel()->setFont(Font::boldSystemFontOfSize(12));
-    m_cancelButton->addTarget(
-        nullptr,
-        [this, alive = m_life.weak()](const ns::Id&) {
-            if (!alive.expired())
-                cancelClicked();
-        },
-        ControlEventTouchUpInside);
     m_cancelButton->setHidden(true);
     addSubview(m_cancelButton);
 }

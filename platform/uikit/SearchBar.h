@@ -35,8 +35,8 @@ public:
 class SearchBar : public View
 {
 public:
-    static ns::Ref<SearchBar> create() { return ns::Factory<SearchBar>::make(); }
-    static ns::Ref<SearchBar> create(cg::Rect frame) { return ns::Factory<SearchBar>::make(frame); }
+    static ns::Ref<SearchBar> create(); // 320 by 44
+    static ns::Ref<SearchBar> create(cg::Rect frame);
 
     std::string text() const;
     void setText(std::string text);
@@ -71,7 +71,6 @@ public:
     void setDisplayController(SearchDisplayController* controller) { m_displayController = controller; }
 
 protected:
-    SearchBar();
     explicit SearchBar(cg::Rect frame);
     friend ns::Factory<SearchBar>;
 
@@ -95,7 +94,6 @@ private:
     long m_selectedScope = 0;
     ns::Weak<SearchBarDelegate> m_delegate;
     SearchDisplayController* m_displayController = nullptr; // cleared by the controller when it goes
-    LifeToken m_life;
 };
 
 } // namespace ui

@@ -18,10 +18,17 @@ constexpr cg::Float TabBarHeight = 49;
 
 TabBarController::TabBarController() : m_tabBar(TabBar::create())
 {
-    m_tabBar->setSelectAction([this, alive = m_life.weak()](std::size_t index) {
-        if (!alive.expired())
-            setSelectedIndex(index);
-    });
+}
+
+ns::Ref<TabBarController> TabBarController::create()
+{
+    auto controller = ns::Factory<TabBarController>::make();
+    controller->m_tabBar->setSelectAction(
+        [weak = controller->weakSelf<TabBarController>()](std::size_t index) {
+            if (auto tabs = weak.lock())
+                tabs->setSelectedIndex(index);
+        });
+    return controller;
 }
 
 void TabBarController::loadView()
@@ -132,9 +139,10 @@ void TabBar::layoutSubviews()
             button->titleLabel()->setFont(Font::boldSystemFontOfSize(10));
             button->addTarget(
                 nullptr,
-                [this, i, alive = m_life.weak()](const ns::Id&) {
-                    if (!alive.expired() && m_selectAction)
-                        m_selectAction(i);
+                [weak = weakSelf<TabBar>(), i](const ns::Id&) {
+                    auto bar = weak.lock();
+                    if (bar && bar->m_selectAction)
+                        bar->m_selectAction(i);
                 },
                 ControlEventTouchUpInside);
             addSubview(button);

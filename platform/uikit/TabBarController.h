@@ -16,7 +16,7 @@ class TabBar;
 class TabBarController : public ViewController
 {
 public:
-    static ns::Ref<TabBarController> create() { return ns::Factory<TabBarController>::make(); }
+    static ns::Ref<TabBarController> create();
 
     const std::vector<ns::Ref<ViewController>>& viewControllers() const { return childViewControllers(); }
     void setViewControllers(std::vector<ns::Ref<ViewController>> controllers, bool animated = false);
@@ -41,7 +41,6 @@ private:
 
     ns::Ref<TabBar> m_tabBar;
     std::size_t m_selectedIndex = 0;
-    LifeToken m_life;
 };
 
 // The bar of a tab bar controller: one button per controller, titled by its tab bar item.
@@ -67,7 +66,6 @@ private:
     std::size_t m_selected = 0;
     std::vector<ns::Ref<View>> m_buttons;
     std::function<void(std::size_t)> m_selectAction;
-    LifeToken m_life;
 };
 
 } // namespace ui

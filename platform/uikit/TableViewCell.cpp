@@ -232,14 +232,15 @@ void TableViewCell::layoutSubviews()
             m_editingControl->titleLabel()->setFont(Font::boldSystemFontOfSize(20));
             m_editingControl->addTarget(
                 nullptr,
-                [this, alive = m_life.weak()](const ns::Id&) {
-                    if (alive.expired())
+                [weak = weakSelf<TableViewCell>()](const ns::Id&) {
+                    auto cell = weak.lock();
+                    if (!cell)
                         return;
-                    if (m_tableEditingStyle == TableViewCellEditingStyle::Insert) {
-                        if (auto* table = tableView())
-                            table->commitEditingForCell(this, TableViewCellEditingStyle::Insert);
+                    if (cell->m_tableEditingStyle == TableViewCellEditingStyle::Insert) {
+                        if (auto* table = cell->tableView())
+                            table->commitEditingForCell(cell.get(), TableViewCellEditingStyle::Insert);
                     } else {
-                        setShowingDeleteConfirmation(!m_showingDeleteConfirmation);
+                        cell->setShowingDeleteConfirmation(!cell->m_showingDeleteConfirmation);
                     }
                 },
                 ControlEventTouchUpInside);
@@ -261,11 +262,12 @@ void TableViewCell::layoutSubviews()
             m_deleteButton->setBackgroundColor(Color::colorWithRed(0.8f, 0.1f, 0.1f, 1));
             m_deleteButton->addTarget(
                 nullptr,
-                [this, alive = m_life.weak()](const ns::Id&) {
-                    if (alive.expired())
+                [weak = weakSelf<TableViewCell>()](const ns::Id&) {
+                    auto cell = weak.lock();
+                    if (!cell)
                         return;
-                    if (auto* table = tableView())
-                        table->commitEditingForCell(this, TableViewCellEditingStyle::Delete);
+                    if (auto* table = cell->tableView())
+                        table->commitEditingForCell(cell.get(), TableViewCellEditingStyle::Delete);
                 },
                 ControlEventTouchUpInside);
         }

@@ -155,7 +155,6 @@ private:
     cg::Float m_indentationWidth = 10;
     bool m_shouldIndentWhileEditing = true;
     bool m_showsReorderControl = false;
-    LifeToken m_life;
 };
 
 } // namespace ui

@@ -257,9 +257,9 @@ const ns::Ref<BarButtonItem>& ViewController::editButtonItem()
     if (!m_editButtonItem) {
         m_editButtonItem = BarButtonItem::withTitle(
             m_editing ? "Done" : "Edit", m_editing ? BarButtonItemStyle::Done : BarButtonItemStyle::Bordered);
-        m_editButtonItem->setTargetAction(nullptr, [this, alive = m_life.weak()](const ns::Id&) {
-            if (!alive.expired())
-                setEditing(!m_editing, true);
+        m_editButtonItem->setTargetAction(nullptr, [weak = weakSelf<ViewController>()](const ns::Id&) {
+            if (auto controller = weak.lock())
+                controller->setEditing(!controller->m_editing, true);
         });
     }
     return m_editButtonItem;

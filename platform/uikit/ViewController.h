@@ -133,7 +133,6 @@ private:
     ns::Ref<BarButtonItem> m_editButtonItem;
     std::vector<ns::Ref<BarButtonItem>> m_toolbarItems;
     Appearance m_appearance = Appearance::Hidden;
-    LifeToken m_life;
 };
 
 } // namespace ui

@@ -115,7 +115,7 @@ void WebView::start(const ns::Ref<ns::URLRequest>& request, WebViewNavigationTyp
     }
     m_loading = true;
     std::uint64_t load = ++m_load;
-    ns::Weak<WebView> weak = keep;
+    auto weak = weakSelf<WebView>();
     ns::RunLoop::main().post([weak, load, request] {
         auto view = weak.lock();
         if (!view || view->m_load != load)
@@ -131,8 +131,7 @@ void WebView::start(const ns::Ref<ns::URLRequest>& request, WebViewNavigationTyp
 void WebView::finish(std::uint64_t load, const ns::Ref<ns::URLRequest>& request, int redirects)
 {
     WebPage page = pageFor(*request);
-    auto keep = self<WebView>();
-    ns::Weak<WebView> weak = keep;
+    auto weak = weakSelf<WebView>();
     auto end = [weak, load, request, redirects, page] {
         auto view = weak.lock();
         if (!view || view->m_load != load)

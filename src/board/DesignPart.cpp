@@ -39,7 +39,7 @@ void DesignPart::makeHeaderForSettingsViewNavigator(ui::ViewController& controll
     addHeaderLabel(controller);
     auto app = VelmoAppDelegate::delegate();
     ns::Ref<VelmoViewController> board = app ? app->viewController() : nullptr;
-    std::weak_ptr<VelmoViewController> weakBoard = board;
+    ns::Weak<VelmoViewController> weakBoard = board;
     controller.navigationItem()->setLeftBarButtonItem(
         ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Done, board, [weakBoard](const ns::Id&) {
             if (auto b = weakBoard.lock())

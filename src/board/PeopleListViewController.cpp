@@ -125,16 +125,16 @@ void PeopleListViewController::viewDidLoad()
     table->setScrollEnabled(true);
 
     auto boardController = board();
-    std::weak_ptr<VelmoViewController> weakBoard = boardController;
+    ns::Weak<VelmoViewController> weakBoard = boardController;
     navigationItem()->setLeftBarButtonItem(ui::BarButtonItem::withSystemItem(
         ui::BarButtonSystemItem::Cancel, boardController, [weakBoard](const ns::Id&) {
             if (auto b = weakBoard.lock())
                 b->dismissSettingsView();
         }));
-    std::weak_ptr<PeopleListViewController> weakSelf = me;
     navigationItem()->setRightBarButtonItem(ui::BarButtonItem::withSystemItem(
-        ui::BarButtonSystemItem::Trash, me, [weakSelf](const ns::Id& sender) {
-            if (auto list = weakSelf.lock())
+        ui::BarButtonSystemItem::Trash, me,
+        [weak = weakSelf<PeopleListViewController>()](const ns::Id& sender) {
+            if (auto list = weak.lock())
                 list->deleteButton(sender);
         }));
 }
@@ -150,18 +150,18 @@ void PeopleListViewController::refreshData(const ns::Id&)
         // The scan publishes its finished array once; look again while the run loop goes on.
         ns::log("waiting");
         if (!m_waitTimer) {
-            std::weak_ptr<PeopleListViewController> weakSelf = self<PeopleListViewController>();
-            m_waitTimer = ns::Timer::scheduled(WaitInterval, true, [weakSelf]() {
-                auto list = weakSelf.lock();
-                if (!list)
-                    return;
-                auto delegate = VelmoAppDelegate::delegate();
-                auto published = delegate ? delegate->allContact() : nullptr;
-                if (!published)
-                    return;
-                list->stopWaiting();
-                list->loadEntries(published);
-            });
+            m_waitTimer =
+                ns::Timer::scheduled(WaitInterval, true, [weak = weakSelf<PeopleListViewController>()]() {
+                    auto list = weak.lock();
+                    if (!list)
+                        return;
+                    auto delegate = VelmoAppDelegate::delegate();
+                    auto published = delegate ? delegate->allContact() : nullptr;
+                    if (!published)
+                        return;
+                    list->stopWaiting();
+                    list->loadEntries(published);
+                });
         }
         RebuildIndex(m_entries);
         if (isViewLoaded())

@@ -216,7 +216,7 @@ void TouchImageView::endTouches(const ui::TouchSet& touches, ui::Event* event, b
             if (touch->tapCount() == 1) {
                 // One pending action at most, however many fingers lift.
                 loop.cancelPerforms(this, LaunchSelector);
-                ns::Weak<TouchImageView> weak = self<TouchImageView>();
+                auto weak = weakSelf<TouchImageView>();
                 loop.performAfterDelay(this, LaunchSelector, TapDelay, [weak] {
                     if (auto tile = weak.lock())
                         tile->launchAction();

@@ -146,7 +146,7 @@ void VelmoViewController::buildToolbars()
 {
     cg::Rect bounds = view()->bounds();
     auto target = shared_from_this();
-    ns::Weak<VelmoViewController> weak = self<VelmoViewController>();
+    auto weak = weakSelf<VelmoViewController>();
     auto send = [weak](void (VelmoViewController::*operation)(const ns::Id&)) {
         return [weak, operation](const ns::Id& sender) {
             if (auto board = weak.lock())
