@@ -3,7 +3,9 @@
 #include "foundation/Exception.h"
 #include "foundation/Log.h"
 #include "foundation/RunLoop.h"
+#include "foundation/Version.h"
 #include "uikit/BarButtonItem.h"
+#include "uikit/Device.h"
 #include "uikit/NavigationController.h"
 #include "uikit/NavigationItem.h"
 #include "uikit/TabBarController.h"
@@ -150,12 +152,51 @@ TabBarController* ViewController::tabBarController() const
     return nullptr;
 }
 
+ViewController* ViewController::parentViewController() const
+{
+    if (m_parent)
+        return m_parent;
+    // Before 5.0 a modal controller's parent is the controller that presented it.
+    if (m_presenting && ns::compareNumeric(Device::currentDevice()->systemVersion(), "5.0") < 0)
+        return m_presenting;
+    return nullptr;
+}
+
 ViewController* ViewController::presentingViewController() const
 {
     for (const ViewController* c = this; c; c = c->m_parent)
         if (c->m_presenting)
             return c->m_presenting;
     return nullptr;
+}
+
+ns::TimeInterval ViewController::transitionDuration(ModalTransitionStyle style)
+{
+    switch (style) {
+    case ModalTransitionStyle::FlipHorizontal:
+    case ModalTransitionStyle::PartialCurl:
+        return 0.45;
+    case ModalTransitionStyle::CoverVertical:
+    case ModalTransitionStyle::CrossDissolve:
+        break;
+    }
+    return 0.4;
+}
+
+void ViewController::endTransition(Transition transition, bool animated, ModalTransitionStyle style,
+                                   std::function<void()> end)
+{
+    if (!animated || !View::areAnimationsEnabled()) {
+        auto keep = shared_from_this();
+        end();
+        return;
+    }
+    m_transition = transition;
+    ns::RunLoop::main().performAfterDelay(this, "modalTransitionDidEnd", transitionDuration(style),
+                                          [keep = shared_from_this(), this, end = std::move(end)] {
+                                              m_transition = Transition::None;
+                                              end();
+                                          });
 }
 
 void ViewController::presentModalViewController(const ns::Ref<ViewController>& controller, bool animated)
@@ -174,9 +215,14 @@ void ViewController::presentViewController(const ns::Ref<ViewController>& contro
     ViewController* presenter = this;
     while (presenter->m_parent)
         presenter = presenter->m_parent;
-    if (presenter->m_presented) {
-        ns::log("Warning: Attempt to present %s on %s while a presentation is in progress!",
+    if (presenter->isInTransition()) {
+        ns::log("Warning: Attempt to present %s on %s while a presentation or dismiss is in progress!",
                 controller->description(), presenter->description());
+        return;
+    }
+    if (presenter->m_presented) {
+        ns::log("Warning: Attempt to present %s on %s which is already presenting %s",
+                controller->description(), presenter->description(), presenter->m_presented->description());
         return;
     }
     auto keep = controller;
@@ -187,10 +233,13 @@ void ViewController::presentViewController(const ns::Ref<ViewController>& contro
     controller->notifyAppearance(true, true, animated);
     swapViews(presenter->isViewLoaded() ? presenter->m_view.get() : nullptr, controller->view(),
               Application::sharedApplication().applicationFrame());
-    presenter->notifyAppearance(false, false, animated);
-    controller->notifyAppearance(true, false, animated);
-    if (completion)
-        completion();
+    presenter->endTransition(Transition::Presenting, animated, controller->m_transitionStyle,
+                             [presenter, controller, animated, completion = std::move(completion)] {
+                                 presenter->notifyAppearance(false, false, animated);
+                                 controller->notifyAppearance(true, false, animated);
+                                 if (completion)
+                                     completion();
+                             });
 }
 
 void ViewController::dismissModalViewControllerAnimated(bool animated)
@@ -206,12 +255,17 @@ void ViewController::dismissViewControllerAnimated(bool animated, std::function<
     if (!owner)
         return;
     ViewController* target = owner->m_presented ? owner : owner->m_presenting;
+    if (target->isInTransition()) {
+        ns::log("Warning: Attempt to dismiss from view controller %s while a presentation or dismiss is in "
+                "progress!",
+                target->description());
+        return;
+    }
     ns::Ref<ViewController> dismissed = target->m_presented;
     // The whole stack above the target goes; only the top one is on the screen.
     ns::Ref<ViewController> top = dismissed;
     while (top->m_presented)
         top = top->m_presented;
-    auto keepTarget = target->shared_from_this();
 
     top->notifyAppearance(false, true, animated);
     target->notifyAppearance(true, true, animated);
@@ -220,22 +274,26 @@ void ViewController::dismissViewControllerAnimated(bool animated, std::function<
         container->insertSubviewAboveSubview(target->m_view, top->m_view.get());
         top->m_view->removeFromSuperview();
     }
-    for (ns::Ref<ViewController> c = dismissed; c; c = c->m_presented) {
-        c->m_presenting = nullptr;
+    for (ns::Ref<ViewController> c = dismissed; c; c = c->m_presented)
         if (c != top && c->isViewLoaded())
             c->m_view->removeFromSuperview();
-    }
-    target->m_presented.reset();
-    top->notifyAppearance(false, false, animated);
-    target->notifyAppearance(true, false, animated);
-    // Release what was dismissed only after the caller (often the dismissed controller) has returned.
-    for (ns::Ref<ViewController> c = dismissed; c;) {
-        ns::Ref<ViewController> next = std::move(c->m_presented);
-        releaseLater(c);
-        c = next;
-    }
-    if (completion)
-        completion();
+    target->endTransition(Transition::Dismissing, animated, top->m_transitionStyle,
+                          [target, dismissed, top, animated, completion = std::move(completion)] {
+                              for (ns::Ref<ViewController> c = dismissed; c; c = c->m_presented)
+                                  c->m_presenting = nullptr;
+                              target->m_presented.reset();
+                              top->notifyAppearance(false, false, animated);
+                              target->notifyAppearance(true, false, animated);
+                              // Release what was dismissed only after the caller (often the dismissed
+                              // controller) has returned.
+                              for (ns::Ref<ViewController> c = dismissed; c;) {
+                                  ns::Ref<ViewController> next = std::move(c->m_presented);
+                                  releaseLater(c);
+                                  c = next;
+                              }
+                              if (completion)
+                                  completion();
+                          });
 }
 
 InterfaceOrientation ViewController::interfaceOrientation() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/Date.h"
 #include "uikit/Action.h"
 #include "uikit/Application.h"
 #include "uikit/Responder.h"
@@ -22,8 +23,9 @@ enum class ModalPresentationStyle { FullScreen = 0, PageSheet = 1, FormSheet = 2
 enum class ModalTransitionStyle { CoverVertical = 0, FlipHorizontal = 1, CrossDissolve = 2, PartialCurl = 3 };
 
 // Manages one screen's view: loads it when first asked, tells when it appears and disappears, and
-// presents other controllers modally over it. Appearance calls and completions come at once, whether
-// animated or not.
+// presents other controllers modally over it. The screen shows the new arrangement at once; an animated
+// presentation or dismissal ends after its transition's duration on the main run loop, and only then come
+// the did-appear and did-disappear calls and the completion.
 class ViewController : public Responder
 {
 public:
@@ -52,8 +54,9 @@ public:
     const ns::Ref<TabBarItem>& tabBarItem();
     void setTabBarItem(ns::Ref<TabBarItem> item);
 
-    // Containment: a navigation or tab bar controller holding this one.
-    ViewController* parentViewController() const { return m_parent; }
+    // The navigation or tab bar controller holding this one; on systems before 5.0, for a controller
+    // presented modally, its presenting controller.
+    ViewController* parentViewController() const;
     const std::vector<ns::Ref<ViewController>>& childViewControllers() const { return m_children; }
     void addChildViewController(const ns::Ref<ViewController>& child);
     void removeFromParentViewController();
@@ -62,7 +65,9 @@ public:
     TabBarController* tabBarController() const;
 
     // Modal presentation. The presentation goes to the outermost parent; the presented controller's view
-    // takes the place of the presenter's on the screen.
+    // takes the place of the presenter's on the screen. Presenting over a controller that presents already,
+    // and presenting or dismissing while a transition of the same presenter runs, are refused with a log
+    // line.
     ViewController* presentingViewController() const;
     const ns::Ref<ViewController>& presentedViewController() const { return m_presented; }
     const ns::Ref<ViewController>& modalViewController() const { return m_presented; }
@@ -74,6 +79,13 @@ public:
     void dismissModalViewControllerAnimated(bool animated);
     void dismissViewControllerAnimated(bool animated, std::function<void()> completion = {});
 
+    // Whether a presentation or dismissal by this controller is under way.
+    bool isInTransition() const { return m_transition != Transition::None; }
+    // How long an animated transition of the style takes.
+    static ns::TimeInterval transitionDuration(ModalTransitionStyle style);
+
+    // Kept for the presentation; on the phone every style covers the screen, and transitions are drawn
+    // as their end state.
     ModalPresentationStyle modalPresentationStyle() const { return m_presentationStyle; }
     void setModalPresentationStyle(ModalPresentationStyle style) { m_presentationStyle = style; }
     ModalTransitionStyle modalTransitionStyle() const { return m_transitionStyle; }
@@ -115,7 +127,11 @@ protected:
 
 private:
     enum class Appearance { Hidden, Appearing, Visible, Disappearing };
+    enum class Transition { None, Presenting, Dismissing };
     void detachChild(ViewController* child);
+    // Runs `end` now, or after the presented controller's transition when animated.
+    void endTransition(Transition transition, bool animated, ModalTransitionStyle style,
+                       std::function<void()> end);
 
     ns::Ref<View> m_view;
     std::optional<std::string> m_title;
@@ -133,6 +149,7 @@ private:
     ns::Ref<BarButtonItem> m_editButtonItem;
     std::vector<ns::Ref<BarButtonItem>> m_toolbarItems;
     Appearance m_appearance = Appearance::Hidden;
+    Transition m_transition = Transition::None; // of what this controller presents
 };
 
 } // namespace ui

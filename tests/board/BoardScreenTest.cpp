@@ -168,6 +168,7 @@ TEST_F(BoardScreen, TheFeedbackMailGoesToSupportAndTheHeartOpensTheReviewPage)
 {
     showBoard();
     ASSERT_TRUE(driver.press("Compose"));
+    driver.advance(0.5); // the composer's presentation
     auto mail = ns::cast<mui::MailComposeViewController>(board->presentedViewController());
     ASSERT_TRUE(mail);
     EXPECT_EQ(mail->toRecipients(), std::vector<std::string>{BoardSettings::shared().supportAddress});
@@ -175,7 +176,7 @@ TEST_F(BoardScreen, TheFeedbackMailGoesToSupportAndTheHeartOpensTheReviewPage)
     ns::LogCapture log;
     mail->send();
     EXPECT_TRUE(log.contains("It's away!"));
-    driver.settle();
+    driver.advance(0.5);
     EXPECT_FALSE(board->presentedViewController());
 
     ASSERT_TRUE(driver.press("heart"));

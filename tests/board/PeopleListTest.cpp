@@ -159,6 +159,7 @@ TEST_F(PeopleListTest, PickFillsTheTileAndSaves)
     EXPECT_EQ(tile->id(), 42);
     ASSERT_TRUE(tile->image());
     EXPECT_TRUE(ns::FileManager::fileExistsAtPath(VelmoViewController::boardFilePath()));
+    clock.advance(0.5); // the dismissal's transition
     EXPECT_EQ(board->modalViewController(), nullptr);
 }
 
@@ -187,6 +188,7 @@ TEST_F(PeopleListTest, TrashResetsTheTileAndSaves)
     EXPECT_EQ(tile->type(), std::optional<std::string>("unknown"));
     EXPECT_EQ(tile->title(), std::optional<std::string>(""));
     EXPECT_TRUE(ns::FileManager::fileExistsAtPath(VelmoViewController::boardFilePath()));
+    clock.advance(0.5); // the dismissal's transition
     EXPECT_EQ(board->modalViewController(), nullptr);
 }
 

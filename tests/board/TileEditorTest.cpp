@@ -33,6 +33,7 @@ protected:
     ns::Ref<EditTouchImageViewController> openEditor()
     {
         board->presentTileEditor(tile);
+        clock.advance(0.5); // the presentation's transition
         auto tabs = ns::cast<ui::TabBarController>(board->modalViewController());
         EXPECT_TRUE(tabs);
         if (!tabs)
@@ -80,6 +81,7 @@ TEST_F(TileEditorTest, TableFollowsTheTileType)
         EXPECT_EQ(editor->typeCell()->textLabel()->text(), std::optional<std::string>(c.typeRow));
         EXPECT_EQ(*editor->tableViewTitleForHeaderInSection(*table, 0), "Type");
         board->dismissSettingsView();
+        clock.advance(0.5);
     }
 }
 
@@ -125,8 +127,10 @@ TEST_F(TileEditorTest, TypedAddressIsKeptOnReturnOnEndEditingAndOnClose)
         else
             editor->navigationItem()->leftBarButtonItem()->press();
         EXPECT_EQ(tile->parameters(), std::optional<std::string>("http://typed.example/"));
+        clock.advance(0.5);
         if (board->modalViewController())
             board->dismissSettingsView();
+        clock.advance(0.5);
     }
 }
 
@@ -170,6 +174,8 @@ TEST_F(TileEditorTest, DoneClosesTheEditor)
     ASSERT_TRUE(done);
     EXPECT_EQ(done->systemItem(), std::optional<ui::BarButtonSystemItem>(ui::BarButtonSystemItem::Done));
     done->press();
+    EXPECT_TRUE(board->modalViewController()); // until the transition ends
+    clock.advance(0.5);
     EXPECT_EQ(board->modalViewController(), nullptr);
 }
 

@@ -69,13 +69,18 @@ TEST_F(ImagePicker, OffersTheDevicesPhotosAndHandsOverThePickedOne)
     EXPECT_EQ(picker->photoPaths(), (std::vector<std::string>{photos + "/alps.png", photos + "/beach.png"}));
 
     root->presentModalViewController(picker, true);
+    driver.advance(0.5);
     ASSERT_TRUE(driver.press("beach.png"));
     EXPECT_EQ(picks->calls, (std::vector<std::string>{"picked"}));
     ASSERT_TRUE(picks->image);
     EXPECT_EQ(picks->image->size(), (cg::Size{40, 30}));
+    driver.advance(0.5);
     EXPECT_EQ(root->presentedViewController(), nullptr);
 
     root->presentModalViewController(picker, true);
+    driver.advance(0.5);
     ASSERT_TRUE(driver.press("Cancel"));
     EXPECT_EQ(picks->calls.back(), "cancelled");
+    driver.advance(0.5);
+    EXPECT_EQ(root->presentedViewController(), nullptr);
 }

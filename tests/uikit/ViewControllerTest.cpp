@@ -1,6 +1,8 @@
 #include "UIFixture.h"
 
+#include "foundation/Log.h"
 #include "uikit/BarButtonItem.h"
+#include "uikit/Device.h"
 #include "uikit/NavigationBar.h"
 #include "uikit/NavigationController.h"
 #include "uikit/NavigationItem.h"
@@ -59,35 +61,146 @@ TEST_F(Controllers, ModalPresentationAndDismissalTellAppearanceInOrder)
     window->setRootViewController(root);
     auto modal = ns::make<LoggingController>("modal");
     modal->setModalTransitionStyle(ui::ModalTransitionStyle::FlipHorizontal);
+    modal->setModalPresentationStyle(ui::ModalPresentationStyle::FormSheet);
     g_log.clear();
 
-    bool presented = false;
-    root->presentViewController(modal, true, [&] {
-        presented = true;
-        g_log.push_back("presented");
-    });
-    EXPECT_TRUE(presented);
+    root->presentViewController(modal, true, [&] { g_log.push_back("presented"); });
+    // The new screen shows at once; the presentation ends with its transition.
+    EXPECT_EQ(g_log, (std::vector<std::string>{"root willDisappear", "modal loadView", "modal viewDidLoad",
+                                               "modal willAppear"}));
+    EXPECT_EQ(root->presentedViewController(), modal);
+    EXPECT_EQ(modal->presentingViewController(), root.get());
+    EXPECT_EQ(modal->parentViewController(), root.get()); // as on 4.2
+    EXPECT_EQ(modal->modalTransitionStyle(), ui::ModalTransitionStyle::FlipHorizontal);
+    EXPECT_EQ(modal->modalPresentationStyle(), ui::ModalPresentationStyle::FormSheet);
+    // The presented view takes the presenter's place in the window, covering the screen on the phone.
+    EXPECT_EQ(modal->view()->superview(), window.get());
+    EXPECT_EQ(modal->view()->frame(), ui::Application::sharedApplication().applicationFrame());
+    EXPECT_EQ(root->view()->superview(), nullptr);
+    driver.advance(ui::ViewController::transitionDuration(ui::ModalTransitionStyle::FlipHorizontal));
     EXPECT_EQ(g_log, (std::vector<std::string>{"root willDisappear", "modal loadView", "modal viewDidLoad",
                                                "modal willAppear", "root didDisappear", "modal didAppear",
                                                "presented"}));
-    EXPECT_EQ(root->presentedViewController(), modal);
-    EXPECT_EQ(modal->presentingViewController(), root.get());
-    EXPECT_EQ(modal->parentViewController(), nullptr);
-    EXPECT_EQ(modal->modalTransitionStyle(), ui::ModalTransitionStyle::FlipHorizontal);
-    // The presented view takes the presenter's place in the window.
-    EXPECT_EQ(modal->view()->superview(), window.get());
-    EXPECT_EQ(root->view()->superview(), nullptr);
 
     g_log.clear();
     ui::ViewController* raw = modal.get();
     modal.reset(); // the presenter keeps it
     raw->dismissViewControllerAnimated(true, [&] { g_log.push_back("dismissed"); });
-    EXPECT_EQ(g_log, (std::vector<std::string>{"modal willDisappear", "root willAppear", "modal didDisappear",
-                                               "root didAppear", "dismissed"}));
-    EXPECT_EQ(root->presentedViewController(), nullptr);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"modal willDisappear", "root willAppear"}));
     EXPECT_EQ(root->view()->superview(), window.get());
-    driver.settle(); // the dismissed controller is released once the run loop turns
-    EXPECT_EQ(g_log.back(), "modal gone");
+    EXPECT_EQ(root->presentedViewController().get(), raw); // until the transition ends
+    driver.advance(ui::ViewController::transitionDuration(ui::ModalTransitionStyle::FlipHorizontal));
+    // The dismissed controller is released once the run loop turns after the transition.
+    EXPECT_EQ(g_log, (std::vector<std::string>{"modal willDisappear", "root willAppear", "modal didDisappear",
+                                               "root didAppear", "dismissed", "modal gone"}));
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
+TEST_F(Controllers, AnAnimatedTransitionEndsAfterItsDuration)
+{
+    struct Row
+    {
+        const char* name;
+        ui::ModalTransitionStyle style;
+        bool animated;
+        double duration;
+    } rows[] = {
+        {"cover vertical", ui::ModalTransitionStyle::CoverVertical, true, 0.4},
+        {"cross dissolve", ui::ModalTransitionStyle::CrossDissolve, true, 0.4},
+        {"flip horizontal", ui::ModalTransitionStyle::FlipHorizontal, true, 0.45},
+        {"partial curl", ui::ModalTransitionStyle::PartialCurl, true, 0.45},
+        {"not animated", ui::ModalTransitionStyle::FlipHorizontal, false, 0},
+    };
+    auto root = ns::make<LoggingController>("root");
+    window->setRootViewController(root);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.animated ? ui::ViewController::transitionDuration(row.style) : 0, row.duration);
+        auto modal = ns::make<LoggingController>("modal");
+        modal->setModalTransitionStyle(row.style);
+        int presented = 0, dismissed = 0;
+        root->presentViewController(modal, row.animated, [&] { ++presented; });
+        EXPECT_EQ(root->isInTransition(), row.animated);
+        if (row.animated) {
+            driver.advance(row.duration - 0.01);
+            EXPECT_EQ(presented, 0);
+            EXPECT_FALSE(modal->isVisible());
+            driver.advance(0.01);
+        }
+        EXPECT_EQ(presented, 1);
+        EXPECT_TRUE(modal->isVisible());
+        EXPECT_FALSE(root->isInTransition());
+
+        modal->dismissViewControllerAnimated(row.animated, [&] { ++dismissed; });
+        if (row.animated) {
+            driver.advance(row.duration - 0.01);
+            EXPECT_EQ(dismissed, 0);
+            EXPECT_FALSE(root->isVisible());
+            driver.advance(0.01);
+        }
+        EXPECT_EQ(dismissed, 1);
+        EXPECT_TRUE(root->isVisible());
+        EXPECT_EQ(root->presentedViewController(), nullptr);
+    }
+}
+
+TEST_F(Controllers, PresentingOrDismissingDuringATransitionIsRefused)
+{
+    auto root = ns::make<LoggingController>("root");
+    window->setRootViewController(root);
+    auto modal = ns::make<LoggingController>("modal");
+    auto other = ns::make<LoggingController>("other");
+    ns::LogCapture log;
+    int completions = 0;
+
+    root->presentViewController(modal, true, [&] { ++completions; });
+    root->presentViewController(other, true, [&] { ++completions; });
+    EXPECT_TRUE(log.contains("while a presentation or dismiss is in progress"));
+    modal->dismissViewControllerAnimated(true, [&] { ++completions; });
+    EXPECT_TRUE(log.contains("Attempt to dismiss from view controller"));
+    driver.advance(0.4);
+    EXPECT_EQ(completions, 1);
+    EXPECT_EQ(root->presentedViewController(), modal);
+    EXPECT_EQ(other->presentingViewController(), nullptr);
+
+    // Over a controller that presents already: refused too, with its own line.
+    log.clear();
+    root->presentViewController(other, false);
+    EXPECT_TRUE(log.contains("which is already presenting"));
+    EXPECT_EQ(root->presentedViewController(), modal);
+
+    log.clear();
+    modal->dismissModalViewControllerAnimated(true);
+    root->presentViewController(other, false);
+    EXPECT_TRUE(log.contains("while a presentation or dismiss is in progress"));
+    driver.advance(0.4);
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    root->presentViewController(other, false);
+    EXPECT_EQ(root->presentedViewController(), other);
+}
+
+TEST_F(Controllers, AModalsParentIsItsPresenterBeforeSystem5)
+{
+    struct Row
+    {
+        const char* version;
+        bool parentIsPresenter;
+    } rows[] = {{"4.2", true}, {"4.3.5", true}, {"5.0", false}, {"10.0", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.version);
+        ui::Device::currentDevice()->setSystemVersion(row.version);
+        auto top = ns::make<LoggingController>("top");
+        auto navigation = ui::NavigationController::create(top);
+        window->setRootViewController(navigation);
+        auto modal = ns::make<LoggingController>("modal");
+        top->presentModalViewController(modal, false);
+        EXPECT_EQ(modal->parentViewController(), row.parentIsPresenter ? navigation.get() : nullptr);
+        EXPECT_EQ(top->parentViewController(), navigation.get()); // containment stays
+        EXPECT_EQ(modal->navigationController(), nullptr);
+        modal->dismissModalViewControllerAnimated(false);
+        EXPECT_EQ(modal->parentViewController(), nullptr);
+    }
+    ui::Device::currentDevice()->reset();
 }
 
 TEST_F(Controllers, PresentationGoesToTheOutermostParent)
