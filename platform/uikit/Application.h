@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/Date.h"
 #include "graphics/Geometry.h"
 #include "uikit/Responder.h"
 
@@ -77,6 +78,8 @@ public:
 
     InterfaceOrientation statusBarOrientation() const { return m_statusBarOrientation; }
     void setStatusBarOrientation(InterfaceOrientation orientation) { m_statusBarOrientation = orientation; }
+    // How long the status bar takes to turn with the device.
+    static ns::TimeInterval statusBarOrientationAnimationDuration() { return 0.3; }
     bool isStatusBarHidden() const;
     void setStatusBarHidden(bool hidden, bool animated = false);
     int statusBarStyle() const { return m_statusBarStyle; }

@@ -19,6 +19,10 @@ enum class DeviceOrientation {
     FaceDown = 6,
 };
 
+// Posted when the device turns (object: the device).
+inline constexpr const char* DeviceOrientationDidChangeNotification =
+    "UIDeviceOrientationDidChangeNotification";
+
 // The simulated device: a phone running a settable system version.
 class Device : public ns::Object
 {
@@ -37,9 +41,12 @@ public:
     bool isMultitaskingSupported() const { return m_multitasking; }
     void setMultitaskingSupported(bool supported) { m_multitasking = supported; }
 
-    // Stored; whoever turns the device posts the orientation notification.
+    // Stored; turnTo is the person turning the device.
     DeviceOrientation orientation() const { return m_orientation; }
     void setOrientation(DeviceOrientation orientation) { m_orientation = orientation; }
+    // The person turns the device: the orientation changes, the status bar follows when the frontmost
+    // screen of the key window allows the matching interface orientation, then the change is posted.
+    void turnTo(DeviceOrientation orientation);
 
     // Back to a phone on "4.2", multitasking, portrait.
     void reset();
