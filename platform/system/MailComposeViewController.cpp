@@ -168,11 +168,35 @@ void MailComposeViewController::loadView()
         }));
 }
 
+namespace {
+
+// Set from the main thread, like every view matter; read when a composer's view goes.
+MailComposeViewController::DidDisappearHook& didDisappearHook()
+{
+    static MailComposeViewController::DidDisappearHook hook;
+    return hook;
+}
+
+} // namespace
+
+void MailComposeViewController::setDidDisappearHook(DidDisappearHook hook)
+{
+    didDisappearHook() = std::move(hook);
+}
+
+bool MailComposeViewController::hasDidDisappearHook()
+{
+    return bool(didDisappearHook());
+}
+
 void MailComposeViewController::viewDidDisappear(bool animated)
 {
+    auto keep = self<MailComposeViewController>();
     ui::ViewController::viewDidDisappear(animated);
     if (onDidDisappear)
         onDidDisappear();
+    if (auto hook = didDisappearHook())
+        hook(*this, animated);
 }
 
 } // namespace mui

@@ -62,8 +62,13 @@ public:
     // Where the last sent mail went; empty before.
     const std::string& sentPath() const { return m_sentPath; }
 
-    // Called once the composer's view has gone; the sharing framework hooks it.
+    // Called once this composer's view has gone.
     std::function<void()> onDidDisappear;
+    // Called after the did-disappear of every composer of this class, as an extra step added to the class
+    // (the sharing framework adds one, once per process); an empty function takes it away.
+    using DidDisappearHook = std::function<void(MailComposeViewController& composer, bool animated)>;
+    static void setDidDisappearHook(DidDisappearHook hook);
+    static bool hasDidDisappearHook();
 
     void loadView() override;
     void viewDidDisappear(bool animated) override;

@@ -80,11 +80,35 @@ void MessageComposeViewController::loadView()
         }));
 }
 
+namespace {
+
+// Set from the main thread, like every view matter; read when a composer's view goes.
+MessageComposeViewController::DidDisappearHook& didDisappearHook()
+{
+    static MessageComposeViewController::DidDisappearHook hook;
+    return hook;
+}
+
+} // namespace
+
+void MessageComposeViewController::setDidDisappearHook(DidDisappearHook hook)
+{
+    didDisappearHook() = std::move(hook);
+}
+
+bool MessageComposeViewController::hasDidDisappearHook()
+{
+    return bool(didDisappearHook());
+}
+
 void MessageComposeViewController::viewDidDisappear(bool animated)
 {
+    auto keep = self<MessageComposeViewController>();
     ui::ViewController::viewDidDisappear(animated);
     if (onDidDisappear)
         onDidDisappear();
+    if (auto hook = didDisappearHook())
+        hook(*this, animated);
 }
 
 } // namespace mui

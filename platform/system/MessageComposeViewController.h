@@ -45,7 +45,13 @@ public:
     void cancel();
     const std::string& sentPath() const { return m_sentPath; }
 
+    // Called once this composer's view has gone.
     std::function<void()> onDidDisappear;
+    // Called after the did-disappear of every composer of this class, as an extra step added to the class
+    // (the sharing framework adds one, once per process); an empty function takes it away.
+    using DidDisappearHook = std::function<void(MessageComposeViewController& composer, bool animated)>;
+    static void setDidDisappearHook(DidDisappearHook hook);
+    static bool hasDidDisappearHook();
 
     void loadView() override;
     void viewDidDisappear(bool animated) override;
