@@ -8,6 +8,7 @@
 #include "foundation/RunLoop.h"
 #include "graphics/BitmapContext.h"
 #include "graphics/Image.h"
+#include "system/Reachability.h"
 #include "testing/TouchDriver.h"
 #include "uikit/Application.h"
 #include "uikit/Render.h"
@@ -149,9 +150,20 @@ struct DeviceWindow::State
                 m_driver.settle();
             }
             break;
+        case SDLK_F2:
+            switchNetwork(!net::Reachability::isNetworkOn());
+            break;
         default:
             break;
         }
+    }
+
+    // The offline road of the sharers is driven from here: the title tells the person the state.
+    void switchNetwork(bool on)
+    {
+        net::Reachability::setNetworkOn(on);
+        SDL_SetWindowTitle(m_window.get(), on ? "Velmo" : "Velmo (network off)");
+        m_driver.settle();
     }
 
     // False when the window was asked to close.

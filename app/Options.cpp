@@ -86,7 +86,8 @@ Runs the Velmo application on a simulated 320 by 480 point phone.
                       the application on the real clock until the window is closed: the mouse is one
                       finger (a quick second click is a double tap); Shift or Alt while dragging adds a
                       second finger mirrored about the screen's centre (pinch, rotate); the keyboard
-                      types into the field being edited, Return and Backspace included
+                      types into the field being edited, Return and Backspace included; F2 switches
+                      the device's network off and on again (the title says when it is off)
   --config FILE       the device's settings: a property list holding one dictionary from configuration key
                       to value, which overrides the application's answers for the sharing framework and
                       its sharers (credentials, which are empty by default; the address of every web
@@ -116,6 +117,10 @@ rest of the line:
   type TEXT                     types into the field being edited; \n is the return key, \\ a backslash
   wait SECONDS                  lets time pass (the device's clock moves at once; network replies still
                                 arrive)
+  network off|on                switches the network the device reports unreachable or back on (as on
+                                Wi-Fi); replies from servers on this machine still arrive
+  turn ORIENTATION              turns the device: portrait, upside-down, landscape-left or
+                                landscape-right (the status bar follows when the screen allows it)
   shot NAME                     writes the screen to NAME.png in the shots folder
   dump                          prints the view tree: class, frame, title or text, hidden, alpha
   # ...                         a comment; blank lines are skipped

@@ -3,9 +3,12 @@
 #include "foundation/Clock.h"
 #include "foundation/RunLoop.h"
 #include "foundation/Text.h"
+#include "system/Reachability.h"
 #include "testing/TouchDriver.h"
+#include "uikit/Device.h"
 #include "uikit/Render.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <istream>
@@ -181,6 +184,25 @@ bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std
         std::string path = m_shots + "/" + rest + ".png";
         if (!ui::renderScreenToFile(m_scale, path))
             return failed("could not write " + path);
+    } else if (command == "network") {
+        if (args.size() != 1 || (args[0] != "on" && args[0] != "off"))
+            return bad("network needs on or off");
+        net::Reachability::setNetworkOn(args[0] == "on");
+        m_driver.settle();
+    } else if (command == "turn") {
+        static const std::pair<const char*, ui::DeviceOrientation> orientations[] = {
+            {"portrait", ui::DeviceOrientation::Portrait},
+            {"upside-down", ui::DeviceOrientation::PortraitUpsideDown},
+            {"landscape-left", ui::DeviceOrientation::LandscapeLeft},
+            {"landscape-right", ui::DeviceOrientation::LandscapeRight},
+        };
+        auto found = std::find_if(std::begin(orientations), std::end(orientations), [&](const auto& entry) {
+            return args.size() == 1 && args[0] == entry.first;
+        });
+        if (found == std::end(orientations))
+            return bad("turn needs portrait, upside-down, landscape-left or landscape-right");
+        ui::Device::currentDevice()->turnTo(found->second);
+        m_driver.settle();
     } else if (command == "dump") {
         if (!args.empty())
             return bad("dump takes no arguments");

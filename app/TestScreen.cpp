@@ -1,5 +1,7 @@
 #include "TestScreen.h"
 
+#include "foundation/RunLoop.h"
+#include "system/Reachability.h"
 #include "uikit/ActionSheet.h"
 #include "uikit/AlertView.h"
 #include "uikit/BarButtonItem.h"
@@ -82,6 +84,18 @@ public:
                                               }),
         });
         root->addSubview(toolbar);
+
+        // The device's network switch, shown as it changes.
+        m_internet = net::Reachability::withAddress(std::string("0.0.0.0"));
+        if (m_internet) {
+            m_internet->setCallback(&TestScreenController::networkChanged, this);
+            m_internet->scheduleWithRunLoop(ns::RunLoop::main());
+        }
+    }
+    ~TestScreenController() override
+    {
+        if (m_internet)
+            m_internet->unscheduleFromRunLoop(ns::RunLoop::main());
     }
 
     long tableViewNumberOfRowsInSection(ui::TableView&, std::size_t) override
@@ -122,10 +136,16 @@ public:
 
 private:
     void show(const std::string& text) { m_status->setText(text); }
+    static void networkChanged(net::Reachability&, net::ReachabilityFlags flags, void* info)
+    {
+        static_cast<TestScreenController*>(info)->show(
+            flags & net::kSCNetworkReachabilityFlagsReachable ? "Network on" : "Network off");
+    }
 
     ns::Ref<ui::Label> m_status;
     ns::Ref<ui::Switch> m_switch;
     ns::Ref<ui::TextField> m_field;
+    ns::Ref<net::Reachability> m_internet;
 };
 
 } // namespace

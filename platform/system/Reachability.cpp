@@ -1,11 +1,14 @@
 #include "system/Reachability.h"
 
+#include "foundation/RunLoop.h"
 #include "foundation/Text.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <vector>
 
 namespace net {
 namespace {
@@ -17,6 +20,8 @@ struct Settings
     bool readFails = false;
     bool overridden = false;
     std::optional<std::string> routeTable;
+    // The references scheduled on a run loop, and the loop of each.
+    std::vector<std::pair<ns::Weak<Reachability>, ns::RunLoop*>> scheduled;
 };
 
 Settings& settings()
@@ -91,6 +96,16 @@ ns::Ref<Reachability> Reachability::withAddress(const std::string& address)
     return create(Kind::Host, address);
 }
 
+ns::Ref<Reachability> Reachability::withAddress(const sockaddr_in& address)
+{
+    if (address.sin_family != AF_INET)
+        return nullptr;
+    char text[INET_ADDRSTRLEN] = {};
+    if (!inet_ntop(AF_INET, &address.sin_addr, text, sizeof text))
+        return nullptr;
+    return withAddress(std::string(text));
+}
+
 ns::Ref<Reachability> Reachability::withName(const std::string& host)
 {
     if (host.empty() || host.size() > 253)
@@ -98,13 +113,96 @@ ns::Ref<Reachability> Reachability::withName(const std::string& host)
     return create(isLoopbackName(host) ? Kind::Loopback : Kind::Host, host);
 }
 
+Reachability::~Reachability()
+{
+    if (m_loop)
+        unscheduleFromRunLoop(*m_loop);
+}
+
 void Reachability::setOverride(std::optional<ReachabilityFlags> flags, bool readFails)
+{
+    std::vector<std::pair<ns::Weak<Reachability>, ns::RunLoop*>> scheduled;
+    {
+        Settings& s = settings();
+        std::lock_guard lock(s.mutex);
+        s.overridden = flags.has_value() || readFails;
+        s.flags = flags;
+        s.readFails = readFails;
+        scheduled = s.scheduled;
+    }
+    for (auto& [weak, loop] : scheduled)
+        loop->post([weak = weak] {
+            if (auto target = weak.lock())
+                target->checkForChange();
+        });
+}
+
+std::optional<ReachabilityFlags> Reachability::overrideFlags()
 {
     Settings& s = settings();
     std::lock_guard lock(s.mutex);
-    s.overridden = flags.has_value() || readFails;
-    s.flags = flags;
-    s.readFails = readFails;
+    if (!s.overridden || s.readFails)
+        return std::nullopt;
+    return s.flags.value_or(0);
+}
+
+void Reachability::setNetworkOn(bool on)
+{
+    setOverride(on ? kSCNetworkReachabilityFlagsReachable : 0);
+}
+
+bool Reachability::isNetworkOn()
+{
+    ReachabilityFlags flags = 0;
+    auto internet = withAddress(std::string("0.0.0.0"));
+    return internet && internet->getFlags(&flags) && (flags & kSCNetworkReachabilityFlagsReachable);
+}
+
+bool Reachability::setCallback(Callback callback, void* info)
+{
+    m_callback = callback;
+    m_info = callback ? info : nullptr;
+    return true;
+}
+
+bool Reachability::scheduleWithRunLoop(ns::RunLoop& loop)
+{
+    if (m_loop)
+        return m_loop == &loop;
+    ReachabilityFlags flags = 0;
+    m_lastFlags = getFlags(&flags) ? std::optional(flags) : std::nullopt;
+    m_loop = &loop;
+    Settings& s = settings();
+    std::lock_guard lock(s.mutex);
+    s.scheduled.emplace_back(ns::Weak<Reachability>(self<Reachability>()), &loop);
+    return true;
+}
+
+bool Reachability::unscheduleFromRunLoop(ns::RunLoop& loop)
+{
+    if (m_loop != &loop)
+        return false;
+    m_loop = nullptr;
+    Settings& s = settings();
+    std::lock_guard lock(s.mutex);
+    std::erase_if(s.scheduled, [this](const auto& entry) {
+        auto target = entry.first.lock();
+        return !target || target.get() == this;
+    });
+    return true;
+}
+
+void Reachability::checkForChange()
+{
+    if (!m_loop)
+        return;
+    ReachabilityFlags flags = 0;
+    std::optional<ReachabilityFlags> now = getFlags(&flags) ? std::optional(flags) : std::nullopt;
+    if (now == m_lastFlags)
+        return;
+    m_lastFlags = now;
+    if (m_callback && now)
+        m_callback(*this, *now, m_info);
 }
 
 void Reachability::setRouteTablePath(std::optional<std::string> path)
