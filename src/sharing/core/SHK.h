@@ -1,0 +1,125 @@
+#pragma once
+
+#include "foundation/Error.h"
+#include "foundation/Format.h"
+#include "sharing/core/SHKItem.h"
+#include "uikit/Toolbar.h"
+#include "uikit/ViewController.h"
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ns {
+class Array;
+class Dictionary;
+} // namespace ns
+
+// Posted (object none) on the main thread once a dismissal through the presenting controller has ended.
+inline constexpr const char* SHKHideCurrentViewFinishedNotification = "SHKHideCurrentViewFinished";
+
+// The sharing framework's facade: one object for the process, and class-level operations that every part
+// of the framework and every sharer goes through. It presents the framework's screens one at a time over
+// the application's root controller (a second one waits until the first has gone), keeps the favourite
+// sharers per share type in the user defaults, keeps credentials in the keychain, makes the framework's
+// errors, and tells whether the device is online.
+class SHK : public ns::Object
+{
+public:
+    // The one facade, made on first use and kept for the life of the process.
+    static ns::Ref<SHK> currentHelper();
+    // The controller to present from (not retained), set by the application.
+    static void setRootViewController(const ns::Ref<ui::ViewController>& controller);
+
+    // Presentation. Every screen of the framework is shown and hidden here and reports here, through
+    // viewWasDismissed, when its view has gone.
+    void showViewController(const ns::Ref<ui::ViewController>& controller);
+    void hideCurrentViewControllerAnimated(bool animated);
+    void hideCurrentViewController() { hideCurrentViewControllerAnimated(true); }
+    void viewWasDismissed();
+    void showPendingView();
+    // The top-most controller above the current root, for a sharer that presents a platform screen itself.
+    ns::Ref<ui::ViewController> rootViewForCustomUIDisplay();
+    // The controller's modally presented controller, and that one's, until one presents nothing.
+    ns::Ref<ui::ViewController> getTopViewController(const ns::Ref<ui::ViewController>& controller) const;
+    // The root set by the application, else the controller of the normal-level key window's first view,
+    // else that window's root controller. A failed assertion when there is none.
+    ns::Ref<ui::ViewController> getCurrentRootViewController();
+
+    const ns::Ref<ui::ViewController>& currentView() const { return m_currentView; }
+    const ns::Ref<ui::ViewController>& pendingView() const { return m_pendingView; }
+    bool isDismissingView() const { return m_isDismissingView; }
+    ns::Ref<ui::ViewController> rootViewController() const { return m_rootViewController.lock(); }
+    ns::Ref<ui::ViewController> currentRootViewController() const
+    {
+        return m_currentRootViewController.lock();
+    }
+
+    // The configuration's style texts as the platform's values.
+    static ui::BarStyle barStyle();
+    static ui::ModalPresentationStyle modalPresentationStyle();
+    static ui::ModalTransitionStyle modalTransitionStyle();
+
+    // Favourites: the ordered sharer ids of a share type, kept in the user defaults under the
+    // configuration's favsPrefixKey followed by the type's number, less the ids the sharer list does not
+    // name and less those the user switched off ("SHKExcluded").
+    static ns::Ref<ns::Array> favoriteSharersForType(SHKShareType type);
+    // Moves the sharer to the front, keeping at most maxFavCount, when the configuration orders
+    // favourites by use and the user has not switched the sharer off.
+    static void pushOnFavorites(const std::string& sharerId, SHKShareType type);
+    static void setFavorites(const ns::Ref<ns::Array>& favorites, SHKShareType type);
+    // The entry under favsPrefixKey followed by "Exclusions"; nothing when there is none or it is not a
+    // dictionary. Setting nothing removes it.
+    static ns::Ref<ns::Dictionary> getUserExclusions();
+    static void setUserExclusions(const ns::Ref<ns::Dictionary>& exclusions);
+
+    // Credentials, one keychain item each: service authPrefix followed by the sharer id, account the key.
+    // Keychain failures are not reported: a value that cannot be read is nothing.
+    static std::optional<std::string> getAuthValueForKey(const std::string& key, const std::string& sharerId);
+    static void setAuthValue(const std::string& value, const std::string& key, const std::string& sharerId);
+    static void removeAuthValueForKey(const std::string& key, const std::string& sharerId);
+    // Every service of the sharer list ("services"), then one sharer class by id: its class-level logout.
+    static void logoutOfAll();
+    static void logoutOfService(const std::string& sharerId);
+    // The sharer list resource (configuration key sharersPlistName): category name to sharer ids. Read on
+    // first use and kept; a missing or unreadable list is an empty one.
+    static ns::Ref<ns::Dictionary> sharersDictionary();
+
+    // An error of domain "sharecore", code 1, whose description is the format filled with the arguments
+    // (texts already looked up).
+    template <class... Args> static ns::Ref<ns::Error> error(std::string_view format, const Args&... args)
+    {
+        return errorWithDescription(ns::format(format, args...));
+    }
+    static ns::Ref<ns::Error> errorWithDescription(const std::string& description);
+    // Whether the device reaches the internet now.
+    static bool connected();
+
+    // The offline queue's operations (the queue, its list and its files, adding and flushing) join the
+    // facade with the queue itself.
+
+    // Forgets the facade and the sharer list, as a new process would; the composers' hook stays.
+    static void reset();
+
+    std::string className() const override { return "SHK"; }
+
+protected:
+    SHK() = default;
+    friend ns::Factory<SHK>;
+
+private:
+    // Once per process: the composers tell the facade when their view has gone.
+    static void initializeClass();
+    static void forgetSharersDictionary();
+    // Presents the navigation controller from `top` with the configured styles, bars and tint; `tintFor`
+    // is the controller the configuration's bar tint is asked with.
+    void present(const ns::Ref<ui::ViewController>& top, const ns::Ref<ui::NavigationController>& navigation,
+                 const ns::Ref<ui::ViewController>& tintFor);
+
+    ns::Ref<ui::ViewController> m_currentView;
+    ns::Ref<ui::ViewController> m_pendingView;
+    std::atomic<bool> m_isDismissingView{false};
+    ns::Weak<ui::ViewController> m_rootViewController;
+    ns::Weak<ui::ViewController> m_currentRootViewController;
+};
