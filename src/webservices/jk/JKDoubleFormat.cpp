@@ -40,30 +40,31 @@ constexpr uint64_t Pow5[28] = {
 constexpr uint64_t Low = 10000000000000000ull;   // 10^16
 constexpr uint64_t High = 100000000000000000ull; // 10^17
 
-constexpr char DigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
+constexpr uint64_t AsciiZeros = 0x3030303030303030ull;
 
-// Eight digits of a value below 10^8, two at a time in 32-bit arithmetic.
-void writeEight(uint32_t value, char* out)
+// The eight decimal digits of a value below 10^8, one per byte, most significant first in memory (as
+// numbers 0 to 9, not yet characters). Done in parallel lanes of one 64-bit word: two halves of four
+// digits, four quarters of two, eight single digits; the multiply-and-shift divisions are exact for the
+// ranges each lane can hold.
+inline uint64_t eightDigits(uint32_t value)
 {
-    for (int i = 6; i >= 0; i -= 2) {
-        uint32_t pair = value % 100;
-        value /= 100;
-        std::memcpy(out + i, DigitPairs + pair * 2, 2);
-    }
+    uint64_t high = value / 10000;
+    uint64_t halves = high | (static_cast<uint64_t>(value - static_cast<uint32_t>(high) * 10000) << 32);
+    uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007Full;
+    uint64_t quarters = hundreds | ((halves - hundreds * 100) << 16);
+    uint64_t tens = ((quarters * 103) >> 10) & 0x000F000F000F000Full;
+    return tens | ((quarters - tens * 10) << 8);
 }
 
-// The seventeen digits of a value in [10^16, 10^17).
-void writeDigits(uint64_t value, char* out)
+// How many of the eight digits of `digits` (from eightDigits, not zero) are zeros at its end.
+inline int trailingZeros(uint64_t digits)
 {
-    auto low = static_cast<uint32_t>(value % 100000000);
-    uint64_t rest = value / 100000000; // nine digits
-    auto middle = static_cast<uint32_t>(rest % 100000000);
-    out[0] = static_cast<char>('0' + rest / 100000000);
-    writeEight(middle, out + 1);
-    writeEight(low, out + 9);
+    return __builtin_clzll(digits) / 8;
+}
+
+inline void store8(char* out, uint64_t word)
+{
+    std::memcpy(out, &word, 8);
 }
 
 char* slowly(double value, char* out)
@@ -71,35 +72,69 @@ char* slowly(double value, char* out)
     return std::to_chars(out, out + 32, value, std::chars_format::general, 17).ptr;
 }
 
-// The seventeen digits of round(|value| * 10^(16 - exponent)), exactly, with ties to even; false when
-// the product is out of the range this path handles.
-inline bool scaled(uint64_t mantissa, int binaryExponent, int exponent, uint64_t* digits, bool* belowLow)
+// The seventeen significant digits of |value| = mantissa * 2^binaryExponent, exactly rounded with ties to
+// even, and the decimal exponent of the first of them; false when the value is out of the range this path
+// handles. `exponent` comes in as an estimate that is right or one too small.
+inline bool seventeenDigits(uint64_t mantissa, int binaryExponent, int& exponent, uint64_t& digits)
 {
-    int s = 16 - exponent;
+    int s = 16 - exponent; // value * 10^s lies in [10^16, 10^18) when the estimate holds
     if (s < 0 || s > 27)
         return false;
     unsigned __int128 product = static_cast<unsigned __int128>(mantissa) * Pow5[s]; // below 2^116
     int shift = binaryExponent + s;
-    unsigned __int128 result;
+    uint64_t whole;        // floor(value * 10^s)
+    uint64_t fraction = 0; // the rest, as the top bits of a 64-bit fraction
+    bool sticky = false;   // bits of the rest below those
     if (shift >= 0) {
         if (shift > 10)
             return false;
-        result = product << shift;
-        *belowLow = result < Low;
+        unsigned __int128 shifted = product << shift;
+        if (shifted >= static_cast<unsigned __int128>(High) * 10)
+            return false;
+        whole = static_cast<uint64_t>(shifted);
     } else {
         int r = -shift;
-        if (r >= 120)
+        auto low = static_cast<uint64_t>(product);
+        auto high = static_cast<uint64_t>(product >> 64);
+        if (r < 64) {
+            // The common case: the rest lies wholly in the low word.
+            if (high >> r)
+                return false;
+            whole = (low >> r) | (high << (64 - r));
+            fraction = low << (64 - r);
+        } else {
+            if (r >= 116)
+                return false;
+            int q = r - 64;
+            whole = high >> q;
+            fraction = q ? (high << (64 - q)) | (low >> q) : low;
+            sticky = q && (low << (64 - q)) != 0;
+        }
+        if (whole >= High * 10)
             return false;
-        result = product >> r;
-        *belowLow = result < Low; // the exact value, before rounding, decides the exponent
-        unsigned __int128 remainder = product - (result << r);
-        unsigned __int128 half = static_cast<unsigned __int128>(1) << (r - 1);
-        if (remainder > half || (remainder == half && (result & 1)))
-            ++result;
     }
-    if (result > static_cast<unsigned __int128>(UINT64_MAX))
+    constexpr uint64_t Half = 1ull << 63;
+    bool inexact = fraction || sticky;
+    bool aboveHalf = fraction > Half || (fraction == Half && sticky);
+    bool half = fraction == Half && !sticky;
+    if (whole < Low)
         return false;
-    *digits = static_cast<uint64_t>(result);
+    if (whole >= High) {
+        // The estimate was one too small: one digit less, and the dropped digit joins the fraction.
+        ++exponent;
+        uint64_t dropped = whole % 10;
+        whole /= 10;
+        aboveHalf = dropped > 5 || (dropped == 5 && inexact);
+        half = dropped == 5 && !inexact;
+    }
+    if (aboveHalf || (half && (whole & 1)))
+        ++whole;
+    if (whole >= High) {
+        // Rounding carried into an eighteenth digit: the value rounds to the next power of ten.
+        ++exponent;
+        whole /= 10;
+    }
+    digits = whole;
     return true;
 }
 
@@ -126,33 +161,28 @@ char* JKFormatDouble17g(double value, char* out)
     // The value lies in [2^(b+52), 2^(b+53)), so its decimal exponent is this estimate or one more.
     int exponent = ((binaryExponent + 52) * 78913) >> 18;
     uint64_t digits = 0;
-    bool belowLow = false;
-    if (!scaled(mantissa, binaryExponent, exponent + 1, &digits, &belowLow))
+    if (!seventeenDigits(mantissa, binaryExponent, exponent, digits))
         return slowly(value, out);
-    if (!belowLow) {
-        ++exponent;
-    } else if (!scaled(mantissa, binaryExponent, exponent, &digits, &belowLow) || belowLow) {
-        return slowly(value, out);
-    }
-    if (digits >= High) {
-        // Rounding carried into an eighteenth digit: the value rounds to the next power of ten.
-        ++exponent;
-        digits /= 10;
-    }
 
-    // Padded so that every copy below can move a fixed 16 or 17 bytes; the caller's 32 bytes allow it.
-    char text[48] = {};
-    writeDigits(digits, text);
-    int significant = 17;
-    while (significant > 1 && text[significant - 1] == '0')
-        --significant;
+    // The first digit, then two words of eight; the significant digits end before the trailing zeros.
+    auto leading = static_cast<uint32_t>(digits / 100000000); // nine digits
+    auto lower = static_cast<uint32_t>(digits - static_cast<uint64_t>(leading) * 100000000);
+    uint32_t firstDigit = leading / 100000000;
+    uint32_t upper = leading - firstDigit * 100000000;
+    auto first = static_cast<char>('0' + firstDigit);
+    uint64_t upperDigits = eightDigits(upper);
+    uint64_t lowerDigits = eightDigits(lower);
+    int significant = lower ? 17 - trailingZeros(lowerDigits) : upper ? 9 - trailingZeros(upperDigits) : 1;
+    upperDigits += AsciiZeros;
+    lowerDigits += AsciiZeros;
 
     if (negative)
         *out++ = '-';
     if (exponent < -4 || exponent >= 17) {
-        out[0] = text[0];
+        out[0] = first;
         out[1] = '.';
-        std::memcpy(out + 2, text + 1, 16);
+        store8(out + 2, upperDigits);
+        store8(out + 10, lowerDigits);
         out += significant > 1 ? significant + 1 : 1;
         *out++ = 'e';
         *out++ = exponent < 0 ? '-' : '+';
@@ -163,17 +193,38 @@ char* JKFormatDouble17g(double value, char* out)
         *out++ = static_cast<char>('0' + magnitude % 10);
         return out;
     }
-    if (exponent >= 0) {
-        int whole = exponent + 1;
-        std::memcpy(out, text, 17);
-        if (significant <= whole)
-            return out + whole;
-        out[whole] = '.';
-        std::memcpy(out + whole + 1, text + whole, 16);
-        return out + significant + 1;
+    if (exponent < 0) {
+        // "0.", the zeros after the point, then the digits.
+        int zeros = -exponent - 1;
+        store8(out, 0x3030303030302E30ull); // "0.000000"
+        out += 2 + zeros;
+        out[0] = first;
+        store8(out + 1, upperDigits);
+        store8(out + 9, lowerDigits);
+        return out + significant;
     }
-    int zeros = -exponent - 1;
-    std::memcpy(out, "0.000", 5);
-    std::memcpy(out + 2 + zeros, text, 17);
-    return out + 2 + zeros + significant;
+    // The point goes after the first `whole` digits, and only when a significant digit follows it. It is
+    // put into the word of eight digits it falls in, without going through memory; the digit that word
+    // loses at its end is stored on its own.
+    int whole = exponent + 1;
+    int before = whole - 1; // digits after the first that come before the point, 0 to 16
+    out[0] = first;
+    auto withPoint = [](uint64_t word, int at) {
+        uint64_t low = word & ((1ull << (8 * at)) - 1);
+        return low | (static_cast<uint64_t>('.') << (8 * at)) | (((word >> (8 * at)) << 8) << (8 * at));
+    };
+    if (before < 8) {
+        store8(out + 1, withPoint(upperDigits, before));
+        out[9] = static_cast<char>(upperDigits >> 56);
+        store8(out + 10, lowerDigits);
+    } else {
+        store8(out + 1, upperDigits);
+        if (before < 16) {
+            store8(out + 9, withPoint(lowerDigits, before - 8));
+            out[17] = static_cast<char>(lowerDigits >> 56);
+        } else {
+            store8(out + 9, lowerDigits);
+        }
+    }
+    return out + (significant > whole ? significant + 1 : whole);
 }

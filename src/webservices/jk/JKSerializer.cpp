@@ -16,7 +16,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <typeinfo>
 #include <vector>
 
@@ -64,6 +66,40 @@ bool utf16Less(const std::string& a, const std::string& b)
 
 } // namespace
 
+// Thrown when the output cannot grow; the serialization records it as its error.
+struct JKGrowFailure
+{
+};
+
+// The output of one serialization: grown with realloc, so that growing neither fills the new room nor,
+// for large buffers, copies what was written.
+class JKOutputBuffer
+{
+public:
+    JKOutputBuffer() = default;
+    JKOutputBuffer(const JKOutputBuffer&) = delete;
+    JKOutputBuffer& operator=(const JKOutputBuffer&) = delete;
+    ~JKOutputBuffer() { std::free(m_bytes); }
+
+    char* bytes() { return m_bytes; }
+    const char* bytes() const { return m_bytes; }
+    std::size_t capacity() const { return m_capacity; }
+    // At least `wanted` bytes; false when memory is exhausted (the buffer is then as it was).
+    bool resize(std::size_t wanted)
+    {
+        void* grown = std::realloc(m_bytes, wanted);
+        if (!grown)
+            return false;
+        m_bytes = static_cast<char*>(grown);
+        m_capacity = wanted;
+        return true;
+    }
+
+private:
+    char* m_bytes = nullptr;
+    std::size_t m_capacity = 0;
+};
+
 // One serialization: the output, the cache of the text written for each string and number, and the
 // last class seen of each kind.
 class JKEncodeState
@@ -74,7 +110,7 @@ public:
         : m_options(options), m_encodeOption(encodeOption), m_formatter(std::move(formatter)),
           m_cache(std::make_unique<CacheSlot[]>(CacheSize))
     {
-        m_out.resize(4096);
+        m_out.resize(4096); // or nothing yet: the first write grows it, and reports a failure
     }
 
     // `stable` tells that the object stays alive to the end of the serialization without the encoder's
@@ -86,29 +122,24 @@ public:
             m_error = ns::Error::withDescription(JKErrorDomain, -1, message);
     }
     const ns::Ref<ns::Error>& errorObject() const { return m_error; }
-    std::string takeOutput()
-    {
-        m_out.resize(m_at);
-        return std::move(m_out);
-    }
+    std::string_view output() const { return std::string_view(m_out.bytes(), m_at); }
     Kind kindOf(const ns::Object& object);
 
 private:
+    // The text written for a string or number object, by the object's address. The offset and length are
+    // 32-bit; a text that lies beyond that is simply not filed.
     struct CacheSlot
     {
         const ns::Object* object = nullptr;
-        // Holds an object that might otherwise die meanwhile, so that its address cannot be reused by
-        // another object while the slot names it.
-        ns::Id keepAlive;
-        std::size_t offset = 0;
-        std::size_t length = 0;
+        uint32_t offset = 0;
+        uint32_t length = 0;
     };
 
     char* reserve(std::size_t bytes)
     {
-        if (m_out.size() - m_at < bytes) [[unlikely]]
+        if (m_out.capacity() - m_at < bytes) [[unlikely]]
             grow(bytes);
-        return m_out.data() + m_at;
+        return m_out.bytes() + m_at;
     }
     void grow(std::size_t bytes);
     void write(const char* bytes, std::size_t length)
@@ -127,6 +158,8 @@ private:
     }
     void write1Pretty(char c, int depthChange);
     void writeIndentation();
+    void copyEarlier(const CacheSlot& cached);
+    void file(CacheSlot& cached, std::size_t slot, const ns::Id& object, bool stable, std::size_t start);
     bool writeString(const ns::String& string);
     bool writeNumber(const ns::Number& number);
     bool writeArray(const ns::Array& array, bool stable);
@@ -137,12 +170,16 @@ private:
     JKSerializeOptionFlags m_options;
     JKEncodeOptionType m_encodeOption;
     JKSerializer::Formatter m_formatter;
-    std::string m_out;
+    JKOutputBuffer m_out;
     std::size_t m_at = 0;
     uint32_t m_depth = 0;   // for indentation
     uint32_t m_nesting = 0; // open arrays and dictionaries
     ns::Ref<ns::Error> m_error;
     std::unique_ptr<CacheSlot[]> m_cache;
+    // Beside each slot that names an object which might otherwise die meanwhile, a reference that keeps it
+    // alive, so that its address cannot be reused by another object while the slot names it. Made the
+    // first time such an object is filed.
+    std::unique_ptr<ns::Id[]> m_keepAlive;
     const std::type_info* m_stringClass = &typeid(ns::String);
     const std::type_info* m_numberClass = &typeid(ns::Number);
     const std::type_info* m_dictionaryClass = &typeid(JKDictionary);
@@ -190,8 +227,9 @@ Kind JKEncodeState::kindOf(const ns::Object& object)
 
 void JKEncodeState::grow(std::size_t bytes)
 {
-    std::size_t wanted = std::max(m_at + bytes, m_out.size() * 2);
-    m_out.resize((wanted + 32767) / 32768 * 32768);
+    std::size_t wanted = std::max(m_at + bytes, m_out.capacity() * 2);
+    if (!m_out.resize((wanted + 32767) / 32768 * 32768))
+        throw JKGrowFailure(); // unwinds to the serialization, which records it
 }
 
 void JKEncodeState::writeIndentation()
@@ -491,15 +529,7 @@ bool JKEncodeState::addAtom(const ns::Id& object, bool stable)
     std::size_t slot = (((address >> 9) ^ (address >> 21)) + (address >> 4)) & (CacheSize - 1);
     CacheSlot& cached = m_cache[slot];
     if (cached.object == object.get()) {
-        char* p = reserve(cached.length + 256);
-        const char* earlier = m_out.data() + cached.offset;
-        // Short texts move as one fixed block (the buffer has room past both ends); the block may overlap
-        // the end of the earlier text.
-        if (cached.length <= 32)
-            std::memmove(p, earlier, 32);
-        else
-            std::memcpy(p, earlier, cached.length);
-        m_at += cached.length;
+        copyEarlier(cached);
         return true;
     }
 
@@ -526,17 +556,52 @@ bool JKEncodeState::addAtom(const ns::Id& object, bool stable)
     // What a formatter answered lives only while it is written.
     if (!writeKind(kind, *target, stable && !formatted))
         return false;
-    if (kind == Kind::String || kind == Kind::Number || kind == Kind::Null) {
-        // Filed under the object as given, before any formatter.
-        cached.object = object.get();
-        if (stable)
-            cached.keepAlive.reset();
-        else
-            cached.keepAlive = object;
-        cached.offset = start;
-        cached.length = m_at - start;
-    }
+    if (kind == Kind::String || kind == Kind::Number || kind == Kind::Null)
+        file(cached, slot, object, stable, start); // under the object as given, before any formatter
     return true;
+}
+
+void JKEncodeState::copyEarlier(const CacheSlot& cached)
+{
+    std::size_t length = cached.length;
+    char* p = reserve(length + 256);
+    const char* earlier = m_out.bytes() + cached.offset;
+    // Short texts move as one fixed block, read whole before it is written: the buffer has room past both
+    // ends, and the block may overlap the end of the earlier text.
+    if (length <= 16) {
+        char block[16];
+        std::memcpy(block, earlier, 16);
+        std::memcpy(p, block, 16);
+    } else if (length <= 32) {
+        char block[32];
+        std::memcpy(block, earlier, 32);
+        std::memcpy(p, block, 32);
+    } else {
+        std::memcpy(p, earlier, length);
+    }
+    m_at += length;
+}
+
+void JKEncodeState::file(CacheSlot& cached, std::size_t slot, const ns::Id& object, bool stable,
+                         std::size_t start)
+{
+    std::size_t length = m_at - start;
+    if (m_at > UINT32_MAX) {
+        cached.object = nullptr;
+        if (m_keepAlive)
+            m_keepAlive[slot] = nullptr;
+        return;
+    }
+    cached.object = object.get();
+    cached.offset = static_cast<uint32_t>(start);
+    cached.length = static_cast<uint32_t>(length);
+    if (!stable) {
+        if (!m_keepAlive)
+            m_keepAlive = std::make_unique<ns::Id[]>(CacheSize);
+        m_keepAlive[slot] = object;
+    } else if (m_keepAlive) {
+        m_keepAlive[slot] = nullptr;
+    }
 }
 
 JKSerializer::JKSerializer() = default;
@@ -603,15 +668,22 @@ ns::Id JKSerializer::serialize(const ns::Id& object, JKSerializeOptionFlags opti
             ok = false;
         }
     }
-    if (ok && state.addAtom(object, true)) {
+    bool written = false;
+    if (ok) {
+        try {
+            written = state.addAtom(object, true);
+        } catch (const JKGrowFailure&) {
+            state.error("Unable to resize temporary buffer.");
+        }
+    }
+    if (written) {
+        std::string_view text = state.output();
         switch (encodeOption & JKEncodeOptionAsTypeMask) {
-        case JKEncodeOptionAsData: {
-            std::string text = state.takeOutput();
+        case JKEncodeOptionAsData:
             answer = ns::Data::make(std::vector<uint8_t>(text.begin(), text.end()));
             break;
-        }
         case JKEncodeOptionAsString:
-            answer = ns::String::make(state.takeOutput());
+            answer = ns::String::make(std::string(text));
             break;
         default:
             state.error("Unknown encode as type.");

@@ -296,6 +296,9 @@ TEST(JKSerializer, DoublesAreWrittenAsSeventeenSignificantDigits)
         if (std::isfinite(value))
             values.push_back(value);
         values.push_back(std::ldexp(static_cast<double>(bits >> 11), -53) * 2000.0 - 1000.0);
+        // Full mantissas from about 1e-15 to 1e27, where the point falls anywhere among the digits.
+        values.push_back(
+            std::ldexp(static_cast<double>((bits >> 11) | (1ull << 52)), static_cast<int>(bits % 140) - 100));
     }
     int mismatches = 0;
     for (double value : values) {
