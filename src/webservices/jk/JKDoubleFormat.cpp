@@ -1,5 +1,7 @@
 #include "webservices/jk/JKDoubleFormat.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -227,4 +229,118 @@ char* JKFormatDouble17g(double value, char* out)
         }
     }
     return out + (significant > whole ? significant + 1 : whole);
+}
+
+namespace {
+
+// Dividing by 5^k without a division instruction: by the divisor shifted up until its top bit is set and
+// the reciprocal of that, floor((2^128 - 1) / d) - 2^64 (Moller and Granlund's division by invariant
+// integers).
+struct Reciprocal
+{
+    uint64_t divisor; // 5^k, shifted up
+    uint64_t inverse;
+    int shift;
+};
+
+constexpr Reciprocal reciprocalOf(uint64_t divisor)
+{
+    int shift = std::countl_zero(divisor);
+    uint64_t normalized = divisor << shift;
+    auto inverse = static_cast<uint64_t>(~static_cast<unsigned __int128>(0) / normalized -
+                                         (static_cast<unsigned __int128>(1) << 64));
+    return {normalized, inverse, shift};
+}
+
+constexpr auto Reciprocals = [] {
+    std::array<Reciprocal, 28> table{};
+    for (std::size_t k = 1; k < table.size(); ++k)
+        table[k] = reciprocalOf(Pow5[k]);
+    return table;
+}();
+
+// The quotient and remainder of high:low by the normalized divisor, for high below it.
+inline uint64_t divide(uint64_t high, uint64_t low, const Reciprocal& by, uint64_t* remainder)
+{
+    unsigned __int128 estimate = static_cast<unsigned __int128>(by.inverse) * high +
+                                 ((static_cast<unsigned __int128>(high + 1) << 64) | low);
+    auto quotient = static_cast<uint64_t>(estimate >> 64);
+    auto fraction = static_cast<uint64_t>(estimate);
+    uint64_t rest = low - quotient * by.divisor;
+    if (rest > fraction) {
+        --quotient;
+        rest += by.divisor;
+    }
+    if (rest >= by.divisor) {
+        ++quotient;
+        rest -= by.divisor;
+    }
+    *remainder = rest;
+    return quotient;
+}
+
+// The double of mantissa * 2^exponent for a mantissa of exactly 53 bits; false when it is not a normal
+// double.
+inline bool assemble(uint64_t mantissa, int exponent, double* value)
+{
+    int biased = exponent + 52 + 1023;
+    if (biased < 1 || biased > 2046)
+        return false;
+    uint64_t bits = (static_cast<uint64_t>(biased) << 52) | (mantissa & ((1ull << 52) - 1));
+    std::memcpy(value, &bits, sizeof bits);
+    return true;
+}
+
+// Rounds to 53 bits, with ties to even: `mantissa` holds the top 53 bits of a value, `rest` the `restBits`
+// bits below them, and `sticky` tells whether anything non-zero lies further below. A carry into a 54th
+// bit moves into `exponent`. Without branches: which way a value rounds is as good as random.
+template <class Rest>
+inline void roundToEven(uint64_t& mantissa, int& exponent, Rest rest, int restBits, bool sticky)
+{
+    Rest half = static_cast<Rest>(1) << (restBits - 1);
+    bool up = (rest > half) | ((rest == half) & (sticky | static_cast<bool>(mantissa & 1)));
+    mantissa += up;
+    auto carry = static_cast<int>(mantissa >> 53);
+    mantissa >>= carry;
+    exponent += carry;
+}
+
+} // namespace
+
+bool JKDoubleFromDecimal(uint64_t significand, int exponent, double* value)
+{
+    if (significand == 0 || exponent < -27 || exponent > 27)
+        return false;
+    if (exponent >= 0) {
+        // Exactly significand * 5^e (below 2^127), then 2^e: one rounding of an exact integer.
+        unsigned __int128 product = static_cast<unsigned __int128>(significand) * Pow5[exponent];
+        auto high = static_cast<uint64_t>(product >> 64);
+        auto low = static_cast<uint64_t>(product);
+        int length = high ? 128 - __builtin_clzll(high) : 64 - __builtin_clzll(low);
+        if (length <= 53)
+            return assemble(low << (53 - length), exponent - (53 - length), value);
+        int restBits = length - 53;
+        auto mantissa = static_cast<uint64_t>(product >> restBits);
+        int binaryExponent = exponent + restBits;
+        unsigned __int128 rest = product & ((static_cast<unsigned __int128>(1) << restBits) - 1);
+        roundToEven<unsigned __int128>(mantissa, binaryExponent, rest, restBits, false);
+        return assemble(mantissa, binaryExponent, value);
+    }
+    // significand / (5^-e * 2^-e): the significand, shifted up, divided by 5^-e gives a quotient of 63 or 64
+    // bits, and the remainder tells whether anything is left below it. Both are shifted up further by the
+    // divisor's own normalizing shift, which changes the quotient in nothing.
+    const Reciprocal& reciprocal = Reciprocals[static_cast<std::size_t>(-exponent)];
+    int significandBits = 64 - __builtin_clzll(significand);
+    int divisorBits = 64 - reciprocal.shift;
+    int shift = 63 - significandBits + divisorBits; // the quotient lies in [2^62, 2^64)
+    unsigned __int128 numerator = static_cast<unsigned __int128>(significand) << (shift + reciprocal.shift);
+    uint64_t remainder;
+    uint64_t quotient = divide(static_cast<uint64_t>(numerator >> 64), static_cast<uint64_t>(numerator),
+                               reciprocal, &remainder);
+    int restBits = (64 - __builtin_clzll(quotient)) - 53;
+    uint64_t mantissa = quotient >> restBits;
+    int binaryExponent = restBits - shift + exponent;
+    roundToEven<uint64_t>(mantissa, binaryExponent, quotient & ((1ull << restBits) - 1), restBits,
+                          remainder != 0);
+    return assemble(mantissa, binaryExponent, value);
 }

@@ -5,6 +5,7 @@
 #include "foundation/Number.h"
 #include "foundation/String.h"
 #include "webservices/jk/JKArray.h"
+#include "webservices/jk/JKDoubleFormat.h"
 #include "webservices/jk/JKUnicode.h"
 
 #include <charconv>
@@ -73,17 +74,62 @@ std::string hexByte(unsigned value)
     return text;
 }
 
+// The value of eight ASCII digits (first byte lowest, most significant): pairs, then quadruples, then the
+// whole, each step in parallel lanes of the word.
+inline uint32_t valueOfEightDigits(uint64_t word)
+{
+    word -= 0x3030303030303030ull;
+    word = word * 10 + (word >> 8);
+    constexpr uint64_t Mask = 0x000000FF000000FFull;
+    constexpr uint64_t Hundreds = 100 + (1000000ull << 32);
+    constexpr uint64_t Ones = 1 + (10000ull << 32);
+    return static_cast<uint32_t>((((word & Mask) * Hundreds) + (((word >> 16) & Mask) * Ones)) >> 32);
+}
+
+// Consumes a run of digits, adding them to `value` (which wraps harmlessly when the run is too long to
+// matter), and answers the byte after it.
+inline const uint8_t* scanDigits(const uint8_t* p, const uint8_t* end, uint64_t& value)
+{
+    constexpr uint64_t PowersOfTen[8] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+    while (end - p >= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        // A byte lane is non-zero where the byte is not a digit.
+        uint64_t others = ((word & 0xF0F0F0F0F0F0F0F0ull) ^ 0x3030303030303030ull) |
+                          (((word + 0x0606060606060606ull) & 0xF0F0F0F0F0F0F0F0ull) ^ 0x3030303030303030ull);
+        if (!others) {
+            value = value * 100000000 + valueOfEightDigits(word);
+            p += 8;
+            continue;
+        }
+        // The run ends within these eight bytes: its digits move to the top of the word, under zeros.
+        int count = __builtin_ctzll(others) / 8;
+        if (count) {
+            int shift = 8 * (8 - count);
+            word = (word << shift) | (0x3030303030303030ull >> (64 - shift));
+            value = value * PowersOfTen[count] + valueOfEightDigits(word);
+        }
+        return p + count;
+    }
+    while (p < end && isDigit(*p))
+        value = value * 10 + static_cast<unsigned>(*p++ - '0');
+    return p;
+}
+
 uint32_t hashNumber(JKTokenValue& value, bool integer)
 {
     uint32_t hash = HashSeed + value.type;
-    uint8_t bytes[8];
-    std::memcpy(bytes, &value.number, 8);
+    uint64_t bits;
+    std::memcpy(&bits, &value.number, 8);
     if (integer)
-        hash += static_cast<uint32_t>(value.number.unsignedLongLongValue);
-    // The machine's own byte order: least significant first on every platform this runs on.
-    for (uint8_t byte : bytes)
-        hash = hash * 33 + byte;
-    return hash;
+        hash += static_cast<uint32_t>(bits);
+    // hash * 33 + byte for each of the 8 bytes in the machine's own byte order (least significant first on
+    // every platform this runs on), written out so that the bytes' terms are summed side by side.
+    constexpr uint32_t P1 = 33, P2 = P1 * 33, P3 = P2 * 33, P4 = P3 * 33, P5 = P4 * 33, P6 = P5 * 33,
+                       P7 = P6 * 33, P8 = P7 * 33;
+    auto byte = [bits](int i) { return static_cast<uint32_t>((bits >> (8 * i)) & 0xFF); };
+    return hash * P8 + (byte(0) * P7 + byte(1) * P6) + (byte(2) * P5 + byte(3) * P4) +
+           (byte(4) * P3 + byte(5) * P2) + (byte(6) * P1 + byte(7));
 }
 
 } // namespace
@@ -328,6 +374,11 @@ bool JKParseState::parseNumber()
     bool negative = false;
     bool isDouble = false;
     bool valid = true;
+    // The digits before the exponent as one integer (which only means something for 19 digits or fewer),
+    // how many digits there are, and how many of them follow the point.
+    uint64_t significand = 0;
+    std::size_t digits = 0;
+    std::size_t fractionDigits = 0;
 
     if (*p == '-') {
         negative = true;
@@ -335,9 +386,11 @@ bool JKParseState::parseNumber()
     }
     if (p < end && *p == '0') {
         ++p;
+        digits = 1;
     } else if (p < end && *p >= '1' && *p <= '9') {
-        while (p < end && isDigit(*p))
-            ++p;
+        const uint8_t* run = p;
+        p = scanDigits(p, end, significand);
+        digits = static_cast<std::size_t>(p - run);
     } else {
         valid = false;
     }
@@ -345,20 +398,32 @@ bool JKParseState::parseNumber()
         isDouble = true;
         ++p;
         if (p < end && isDigit(*p)) {
-            while (p < end && isDigit(*p))
-                ++p;
+            const uint8_t* run = p;
+            p = scanDigits(p, end, significand);
+            fractionDigits = static_cast<std::size_t>(p - run);
+            digits += fractionDigits;
         } else {
             valid = false;
         }
     }
+    int exponent = 0;
+    bool exponentFits = true;
     if (valid && p < end && (*p == 'e' || *p == 'E')) {
         isDouble = true;
         ++p;
+        bool negativeExponent = false;
         if (p < end && (*p == '+' || *p == '-'))
-            ++p;
+            negativeExponent = *p++ == '-';
         if (p < end && isDigit(*p)) {
-            while (p < end && isDigit(*p))
+            while (p < end && isDigit(*p)) {
+                if (exponent < 10000)
+                    exponent = exponent * 10 + (*p - '0');
+                else
+                    exponentFits = false;
                 ++p;
+            }
+            if (negativeExponent)
+                exponent = -exponent;
         } else {
             valid = false;
         }
@@ -372,11 +437,42 @@ bool JKParseState::parseNumber()
         return false;
     }
 
+    JKTokenValue& value = m_token.value;
+    if (negative && p - start == 2 && start[1] == '0')
+        isDouble = true; // "-0" keeps its sign only as a double
+    // The common numbers are converted from what the scan gathered; the others (more than 19 significant
+    // digits, large exponents, zeros, values out of range) as the general conversions read their text.
+    if (isDouble && digits <= 19 && exponentFits) {
+        double number;
+        if (JKDoubleFromDecimal(significand, exponent - static_cast<int>(fractionDigits), &number)) {
+            value.type = JKValueTypeDouble;
+            value.number.doubleValue = negative ? -number : number;
+            value.hash = hashNumber(value, false);
+            value.ptr = reinterpret_cast<const uint8_t*>(&value.number);
+            value.size = 8;
+            return true;
+        }
+    } else if (!isDouble && digits <= 19) {
+        if (!negative) {
+            value.type = JKValueTypeUnsignedLongLong;
+            value.number.unsignedLongLongValue = significand;
+            value.hash = hashNumber(value, true);
+            value.ptr = reinterpret_cast<const uint8_t*>(&value.number);
+            value.size = 8;
+            return true;
+        }
+        if (significand <= 9223372036854775808ull) {
+            value.type = JKValueTypeLongLong;
+            value.number.longLongValue = static_cast<int64_t>(0 - significand);
+            value.hash = hashNumber(value, true);
+            value.ptr = reinterpret_cast<const uint8_t*>(&value.number);
+            value.size = 8;
+            return true;
+        }
+    }
+
     std::size_t length = static_cast<std::size_t>(p - start);
     const char* text = reinterpret_cast<const char*>(start);
-    JKTokenValue& value = m_token.value;
-    if (negative && length == 2 && start[1] == '0')
-        isDouble = true; // "-0" keeps its sign only as a double
     if (isDouble) {
         value.type = JKValueTypeDouble;
         double number = 0;
@@ -893,6 +989,7 @@ ns::Id JKParseState::parse(const uint8_t* bytes, std::size_t length, bool mutabl
         }
     }
 
+    m_cache.releaseEvicted();
     if (m_error && errorOut)
         *errorOut = m_error;
     m_error = nullptr;

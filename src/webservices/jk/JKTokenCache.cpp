@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -118,7 +119,7 @@ ns::Id JKTokenCache::cachedObject(const JKTokenValue& value, JKTokenCacheItem** 
     if (!object || freeBucket == UINT32_MAX)
         return object;
     JKTokenCacheItem& item = m_items[freeBucket];
-    item.object = object;
+    evict(std::exchange(item.object, object));
     item.hash = value.hash;
     item.keyHash = 0;
     item.size = value.size;
@@ -129,8 +130,26 @@ ns::Id JKTokenCache::cachedObject(const JKTokenValue& value, JKTokenCacheItem** 
     return object;
 }
 
+void JKTokenCache::evict(ns::Id&& object)
+{
+    if (!object)
+        return;
+    // The reference counts lie just before the object.
+    __builtin_prefetch(reinterpret_cast<const char*>(object.get()) - 16, 1);
+    ns::Id& slot = m_evicted[m_nextEvicted];
+    m_nextEvicted = (m_nextEvicted + 1) % EvictionDelay;
+    slot = std::move(object);
+}
+
+void JKTokenCache::releaseEvicted()
+{
+    for (auto& object : m_evicted)
+        object = nullptr;
+}
+
 void JKTokenCache::clear()
 {
+    releaseEvicted();
     for (std::size_t i = 0; i < Size; ++i) {
         m_items[i] = JKTokenCacheItem();
         m_age[i] = 0;

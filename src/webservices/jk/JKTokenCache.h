@@ -54,6 +54,9 @@ public:
     ns::Id cachedObject(const JKTokenValue& value, JKTokenCacheItem** item);
     // Releases every cached object and forgets every item and age.
     void clear();
+    // Releases the objects that items gave up during the parse under way (see below); the parser calls it
+    // before it answers.
+    void releaseEvicted();
 
     uint32_t lfsr() const { return m_lfsr; }
     const JKTokenCacheItem& item(std::size_t index) const { return m_items[index]; }
@@ -65,6 +68,14 @@ public:
 
 private:
     void ageOneStep();
+    void evict(ns::Id&& object);
+
+    // An item that takes a new object gives up its old one, whose memory has gone cold since it was made.
+    // Its release waits here a few evictions, with its memory fetched meanwhile, instead of stalling the
+    // parse on the spot. All of them are released before the parse answers.
+    static constexpr std::size_t EvictionDelay = 16;
+    ns::Id m_evicted[EvictionDelay];
+    std::size_t m_nextEvicted = 0;
 
     std::unique_ptr<JKTokenCacheItem[]> m_items;
     uint32_t m_lfsr = 1; // never 0

@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <functional>
+#include <random>
 
 namespace {
 
@@ -171,6 +174,78 @@ TEST(JSONDecoder, DecodesValues)
         ASSERT_EQ(array->count(), 1u);
         EXPECT_EQ(textOf(array->objectAtIndex(0)), row.first);
     }
+}
+
+TEST(JSONDecoder, NumbersReadAsTheLibraryConversionsReadThem)
+{
+    // Random numbers of every shape: 1 to 22 digits, a point anywhere, exponents near and far, ties
+    // between two doubles; each must give the very value (and kind) of the library's conversion of its text.
+    std::mt19937_64 random(20261211);
+    std::vector<std::string> texts = {"0.1",
+                                      "-0.0",
+                                      "0e5",
+                                      "1e-400",
+                                      "9007199254740993",
+                                      "9007199254740993.0",
+                                      "4.9406564584124654e-324",
+                                      "1.7976931348623157e308",
+                                      "123456789012345678901",
+                                      "-9223372036854775808",
+                                      "18446744073709551615",
+                                      "0.000000000000000000001"};
+    for (int i = 0; i < 20000; ++i) {
+        std::string text = random() % 4 == 0 ? "-" : "";
+        int digits = 1 + static_cast<int>(random() % 22);
+        std::string mantissa;
+        for (int d = 0; d < digits; ++d)
+            mantissa += static_cast<char>('0' + (d == 0 && digits > 1 ? 1 + random() % 9 : random() % 10));
+        int point = static_cast<int>(random() % (digits + 1));
+        if (point > 0 && point < digits)
+            mantissa.insert(static_cast<std::size_t>(point), ".");
+        text += mantissa;
+        if (random() % 3 == 0)
+            text += (random() % 2 ? "e" : "E") + std::string(random() % 2 ? "-" : "") +
+                    std::to_string(random() % (random() % 2 ? 30 : 330));
+        texts.push_back(text);
+    }
+    for (int i = 0; i < 5000; ++i) {
+        // Halfway between two doubles: an odd multiple of half a unit, written exactly.
+        uint64_t odd = 2 * ((random() >> 11) | (1ull << 52)) + 1;
+        int shift = static_cast<int>(random() % 10);
+        texts.push_back(std::to_string(odd << shift) + ".0");
+        texts.push_back(std::to_string(odd * 5) + "e-1");
+    }
+    JSONDecoder decoder;
+    int mismatches = 0;
+    for (const auto& text : texts) {
+        std::string input = "[" + text + " ]";
+        auto array = ns::cast<ns::Array>(decoder.objectWithUTF8String(input.data(), input.size()));
+        bool isDouble = text.find_first_of(".eE") != std::string::npos || text == "-0";
+        auto number = array ? ns::cast<ns::Number>(array->objectAtIndex(0)) : nullptr;
+        const char* first = text.data();
+        const char* last = first + text.size();
+        bool same = false;
+        if (isDouble) {
+            double expected = 0;
+            auto result = std::from_chars(first, last, expected);
+            if (result.ec == std::errc::result_out_of_range)
+                same = !array;
+            else
+                same = number && number->kind() == ns::Number::Kind::Double &&
+                       std::bit_cast<uint64_t>(number->doubleValue()) == std::bit_cast<uint64_t>(expected);
+        } else if (text[0] == '-') {
+            int64_t expected = 0;
+            auto result = std::from_chars(first, last, expected);
+            same = result.ec == std::errc() ? number && number->longLongValue() == expected : !array;
+        } else {
+            uint64_t expected = 0;
+            auto result = std::from_chars(first, last, expected);
+            same = result.ec == std::errc() ? number && number->unsignedLongLongValue() == expected : !array;
+        }
+        if (!same && ++mismatches < 10)
+            ADD_FAILURE() << text;
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(JSONDecoder, CommentsAndNewlineOptions)
