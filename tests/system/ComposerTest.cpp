@@ -89,6 +89,51 @@ TEST(MessageComposer, PressingSendOnScreenWritesTheMessage)
     EXPECT_EQ(*text, "To: +46701234567\n\n\n");
 }
 
+// A step added to a composer class follows the did-disappear of each of its composers, once, until taken
+// away; the other class is not touched.
+TEST(Composers, AClassLevelStepFollowsEveryDisappearance)
+{
+    testkit::TemporaryHome home;
+    auto window = ui::Window::create();
+    auto root = ui::ViewController::create();
+    window->setRootViewController(root);
+    window->makeKeyAndVisible();
+    std::vector<std::string> steps;
+    mui::MailComposeViewController::setDidDisappearHook(
+        [&](mui::MailComposeViewController& composer, bool animated) {
+            steps.push_back(std::string("mail ") + (animated ? "animated " : "") +
+                            (composer.isViewLoaded() ? "loaded" : "not loaded"));
+        });
+    EXPECT_TRUE(mui::MailComposeViewController::hasDidDisappearHook());
+    EXPECT_FALSE(mui::MessageComposeViewController::hasDidDisappearHook());
+
+    for (int round = 0; round < 2; ++round) {
+        auto mail = mui::MailComposeViewController::create();
+        int own = 0;
+        mail->onDidDisappear = [&] { ++own; };
+        root->presentModalViewController(mail, false);
+        EXPECT_EQ(steps.size(), std::size_t(round)); // nothing before the composer goes
+        root->dismissModalViewControllerAnimated(false);
+        EXPECT_EQ(own, 1); // the composer's own step comes too
+    }
+    auto message = mui::MessageComposeViewController::create();
+    root->presentModalViewController(message, false);
+    root->dismissModalViewControllerAnimated(false);
+    EXPECT_EQ(steps, (std::vector<std::string>{"mail loaded", "mail loaded"}));
+
+    mui::MessageComposeViewController::setDidDisappearHook(
+        [&](mui::MessageComposeViewController&, bool) { steps.push_back("message"); });
+    root->presentModalViewController(message, false);
+    root->dismissModalViewControllerAnimated(false);
+    mui::MailComposeViewController::setDidDisappearHook({});
+    mui::MessageComposeViewController::setDidDisappearHook({});
+    EXPECT_FALSE(mui::MailComposeViewController::hasDidDisappearHook());
+    auto mail = mui::MailComposeViewController::create();
+    root->presentModalViewController(mail, false);
+    root->dismissModalViewControllerAnimated(false);
+    EXPECT_EQ(steps, (std::vector<std::string>{"mail loaded", "mail loaded", "message"}));
+}
+
 TEST(Banner, ExistsOnlyWhileRegisteredAndKnowsItsSizes)
 {
     ad::unregisterBannerClass();

@@ -1,0 +1,86 @@
+#include "UIFixture.h"
+
+#include "foundation/NotificationCenter.h"
+#include "uikit/Device.h"
+#include "uikit/ViewController.h"
+
+namespace {
+
+// A screen that turns to the orientations it is given.
+class Turning : public ui::ViewController
+{
+public:
+    static ns::Ref<Turning> create(std::vector<ui::InterfaceOrientation> allowed)
+    {
+        return ns::Factory<Turning>::make(std::move(allowed));
+    }
+    bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation orientation) const override
+    {
+        return std::find(m_allowed.begin(), m_allowed.end(), orientation) != m_allowed.end();
+    }
+
+protected:
+    explicit Turning(std::vector<ui::InterfaceOrientation> allowed) : m_allowed(std::move(allowed)) {}
+    friend ns::Factory<Turning>;
+
+private:
+    std::vector<ui::InterfaceOrientation> m_allowed;
+};
+
+class DeviceTurn : public UIFixture
+{
+protected:
+    ~DeviceTurn() override { ui::Device::currentDevice()->reset(); }
+};
+
+using IO = ui::InterfaceOrientation;
+using DO = ui::DeviceOrientation;
+const std::vector<IO> everyWay = {IO::Portrait, IO::PortraitUpsideDown, IO::LandscapeLeft,
+                                  IO::LandscapeRight};
+
+TEST_F(DeviceTurn, TheStatusBarFollowsWhenTheFrontmostScreenAllowsIt)
+{
+    struct Row
+    {
+        const char* name;
+        std::vector<IO> rootAllows;
+        std::vector<IO> modalAllows; // empty: nothing presented
+        DO turn;
+        IO statusBar;
+    } rows[] = {
+        {"left turns the interface right", everyWay, {}, DO::LandscapeLeft, IO::LandscapeRight},
+        {"right turns it left", everyWay, {}, DO::LandscapeRight, IO::LandscapeLeft},
+        {"upside down", everyWay, {}, DO::PortraitUpsideDown, IO::PortraitUpsideDown},
+        {"a portrait screen stays", {IO::Portrait}, {}, DO::LandscapeLeft, IO::Portrait},
+        {"face up keeps the last", everyWay, {}, DO::FaceUp, IO::Portrait},
+        {"the presented screen decides", everyWay, {IO::Portrait}, DO::LandscapeLeft, IO::Portrait},
+        {"a presented screen that turns", {IO::Portrait}, everyWay, DO::LandscapeRight, IO::LandscapeLeft},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto& application = ui::Application::sharedApplication();
+        application.setStatusBarOrientation(IO::Portrait);
+        auto root = Turning::create(row.rootAllows);
+        window->setRootViewController(root);
+        if (!row.modalAllows.empty())
+            root->presentModalViewController(Turning::create(row.modalAllows), false);
+        ns::NotificationRecorder turned(ui::DeviceOrientationDidChangeNotification);
+        IO seenByObserver = IO::Portrait;
+        ns::NotificationCenter::defaultCenter().addObserver(
+            this, ui::DeviceOrientationDidChangeNotification, nullptr,
+            [&](const ns::Notification&) { seenByObserver = application.statusBarOrientation(); });
+
+        ui::Device::currentDevice()->turnTo(row.turn);
+        ns::NotificationCenter::defaultCenter().removeObserver(this);
+        EXPECT_EQ(ui::Device::currentDevice()->orientation(), row.turn);
+        EXPECT_EQ(application.statusBarOrientation(), row.statusBar);
+        ASSERT_EQ(turned.notifications().size(), 1u);
+        EXPECT_EQ(turned.notifications()[0]->object(), ui::Device::currentDevice());
+        // Observers find the status bar already turned.
+        EXPECT_EQ(seenByObserver, row.statusBar);
+        if (!row.modalAllows.empty())
+            root->dismissModalViewControllerAnimated(false);
+    }
+}
+
+} // namespace
