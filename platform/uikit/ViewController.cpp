@@ -170,6 +170,18 @@ ViewController* ViewController::presentingViewController() const
     return nullptr;
 }
 
+bool ViewController::isBeingPresented() const
+{
+    return m_presenting && m_presenting->m_presented.get() == this &&
+           m_presenting->m_transition == Transition::Presenting;
+}
+
+bool ViewController::isBeingDismissed() const
+{
+    return m_presenting && m_presenting->m_presented.get() == this &&
+           m_presenting->m_transition == Transition::Dismissing;
+}
+
 ns::TimeInterval ViewController::transitionDuration(ModalTransitionStyle style)
 {
     switch (style) {

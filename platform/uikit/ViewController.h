@@ -81,6 +81,9 @@ public:
 
     // Whether a presentation or dismissal by this controller is under way.
     bool isInTransition() const { return m_transition != Transition::None; }
+    // Whether this controller's own modal presentation, or its dismissal, is under way.
+    bool isBeingPresented() const;
+    bool isBeingDismissed() const;
     // How long an animated transition of the style takes.
     static ns::TimeInterval transitionDuration(ModalTransitionStyle style);
 

@@ -144,6 +144,29 @@ TEST_F(Controllers, AnAnimatedTransitionEndsAfterItsDuration)
     }
 }
 
+TEST_F(Controllers, APresentedControllerKnowsWhileItIsBeingPresentedOrDismissed)
+{
+    auto root = ns::make<LoggingController>("root");
+    window->setRootViewController(root);
+    auto modal = ns::make<LoggingController>("modal");
+    EXPECT_FALSE(modal->isBeingPresented());
+    root->presentViewController(modal, true);
+    EXPECT_TRUE(modal->isBeingPresented());
+    EXPECT_FALSE(modal->isBeingDismissed());
+    EXPECT_FALSE(root->isBeingPresented()); // the presenter is not
+    driver.advance(0.4);
+    EXPECT_FALSE(modal->isBeingPresented());
+    modal->dismissViewControllerAnimated(true);
+    EXPECT_TRUE(modal->isBeingDismissed());
+    EXPECT_FALSE(modal->isBeingPresented());
+    driver.advance(0.4);
+    EXPECT_FALSE(modal->isBeingDismissed());
+    root->presentViewController(modal, false); // without animation it is never under way
+    EXPECT_FALSE(modal->isBeingPresented());
+    modal->dismissViewControllerAnimated(false);
+    EXPECT_FALSE(modal->isBeingDismissed());
+}
+
 TEST_F(Controllers, PresentingOrDismissingDuringATransitionIsRefused)
 {
     auto root = ns::make<LoggingController>("root");

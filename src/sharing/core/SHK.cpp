@@ -20,6 +20,8 @@ namespace {
 // The delay between a dismissal's report and the waiting screen, so that the platform has finished with
 // the screen that went.
 constexpr ns::TimeInterval PendingViewDelay = 0.02;
+// How often a dismissal asked during a presentation looks whether the presentation has ended.
+constexpr ns::TimeInterval PresentationCheckDelay = 0.05;
 
 struct Shared
 {
@@ -138,13 +140,7 @@ void SHK::showViewController(const ns::Ref<ui::ViewController>& controller)
 
     if (m_currentView) {
         m_pendingView = controller;
-        // The shown screen goes first; the waiting one follows its report. A screen presented without a
-        // parent (as on systems from 5.0) is dismissed through its presenter, or it would never go.
-        ui::ViewController* dismisser = m_currentView->parentViewController();
-        if (!dismisser)
-            dismisser = m_currentView->presentingViewController();
-        if (dismisser)
-            dismisser->dismissModalViewControllerAnimated(true);
+        dismissForPendingView();
         return;
     }
 
@@ -157,6 +153,26 @@ void SHK::showViewController(const ns::Ref<ui::ViewController>& controller)
         m_currentView = wrapper;
     }
     m_pendingView.reset();
+}
+
+void SHK::dismissForPendingView()
+{
+    if (!m_currentView || !m_pendingView)
+        return;
+    // The platform refuses a dismissal while the screen is still coming up; asked then, it would be lost
+    // and the waiting screen with it.
+    if (m_currentView->isBeingPresented()) {
+        ns::RunLoop::main().performAfterDelay(this, "dismissForPendingView", PresentationCheckDelay,
+                                              [self = self<SHK>()] { self->dismissForPendingView(); });
+        return;
+    }
+    // The shown screen goes first; the waiting one follows its report. A screen presented without a
+    // parent (as on systems from 5.0) is dismissed through its presenter, or it would never go.
+    ui::ViewController* dismisser = m_currentView->parentViewController();
+    if (!dismisser)
+        dismisser = m_currentView->presentingViewController();
+    if (dismisser)
+        dismisser->dismissModalViewControllerAnimated(true);
 }
 
 void SHK::present(const ns::Ref<ui::ViewController>& top, const ns::Ref<ui::NavigationController>& navigation,
@@ -177,6 +193,14 @@ void SHK::hideCurrentViewControllerAnimated(bool animated)
 {
     if (m_isDismissingView || !m_currentView)
         return;
+    // Asked while the screen is still coming up, the platform would refuse the dismissal and the facade
+    // would wait for it for ever: hide once the screen is up.
+    if (m_currentView->isBeingPresented()) {
+        ns::RunLoop::main().performAfterDelay(
+            this, "hideCurrentViewControllerAnimated", PresentationCheckDelay,
+            [self = self<SHK>(), animated] { self->hideCurrentViewControllerAnimated(animated); });
+        return;
+    }
     if (auto* parent = m_currentView->parentViewController()) {
         m_isDismissingView = true;
         parent->dismissModalViewControllerAnimated(animated);

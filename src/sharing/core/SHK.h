@@ -112,6 +112,8 @@ private:
     // Once per process: the composers tell the facade when their view has gone.
     static void initializeClass();
     static void forgetSharersDictionary();
+    // Dismisses the shown screen so that the waiting one can follow, once the shown one is up.
+    void dismissForPendingView();
     // Presents the navigation controller from `top` with the configured styles, bars and tint; `tintFor`
     // is the controller the configuration's bar tint is asked with.
     void present(const ns::Ref<ui::ViewController>& top, const ns::Ref<ui::NavigationController>& navigation,

@@ -184,6 +184,46 @@ TEST_F(Presentation, HidingDuringADismissalDoesNothing)
     EXPECT_FALSE(helper->isDismissingView());
 }
 
+// The platform refuses a dismissal while a screen is still coming up; the facade's hide, or the dismissal
+// that makes way for a waiting screen, waits for the screen to be up instead of being lost.
+TEST_F(Presentation, AHideOrASecondShowWhileTheScreenComesUpWaitsForIt)
+{
+    struct Row
+    {
+        const char* name;
+        bool secondShow;
+    } rows[] = {{"hide", false}, {"second show", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto helper = SHK::currentHelper();
+        auto first = Screen::create("first");
+        auto second = Screen::create("second");
+        ns::LogCapture log;
+        helper->showViewController(first);
+        ASSERT_TRUE(helper->currentView()->isBeingPresented());
+        if (row.secondShow)
+            helper->showViewController(second);
+        else
+            helper->hideCurrentViewControllerAnimated(true);
+        EXPECT_FALSE(helper->isDismissingView()); // nothing asked of the platform yet
+        clock.advance(Transition);
+        clock.advance(Replacement);
+        EXPECT_FALSE(log.contains("in progress"));
+        EXPECT_FALSE(helper->isDismissingView());
+        EXPECT_FALSE(first->isVisible());
+        if (row.secondShow) {
+            EXPECT_EQ(shown(helper->currentView()), second);
+            EXPECT_EQ(shown(root->presentedViewController()), second);
+            EXPECT_TRUE(second->isVisible());
+            helper->hideCurrentViewController();
+            clock.advance(Transition);
+        }
+        EXPECT_FALSE(helper->currentView());
+        EXPECT_FALSE(helper->pendingView());
+        EXPECT_FALSE(root->presentedViewController());
+    }
+}
+
 // From 5.0 a presented screen has no parent: hiding goes through its presenter, which tells when it has
 // finished, and a second show dismisses it the same way.
 TEST_F(Presentation, AScreenWithoutAParentIsDismissedThroughItsPresenter)
