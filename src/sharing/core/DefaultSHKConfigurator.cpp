@@ -418,7 +418,7 @@ std::string DefaultSHKConfigurator::describeValue(const ns::Id& value)
     if (auto array = ns::cast<ns::Array>(value)) {
         std::string out = "(";
         for (std::size_t i = 0; i < array->count(); ++i)
-            out += (i ? ", " : "") + describeValue(array->objectAtIndex(i));
+            out.append(i ? ", " : "").append(describeValue(array->objectAtIndex(i)));
         return out + ")";
     }
     return value->description();
