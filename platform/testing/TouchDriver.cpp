@@ -16,6 +16,7 @@
 #include "uikit/Label.h"
 #include "uikit/Switch.h"
 #include "uikit/TableViewCell.h"
+#include "uikit/TableViewIndex.h"
 #include "uikit/TextField.h"
 #include "uikit/TextInput.h"
 #include "uikit/TextView.h"
@@ -174,6 +175,12 @@ std::string shownText(const View& view)
     }
     if (auto* text = dynamic_cast<const TextView*>(&view))
         return text->text();
+    if (auto* index = dynamic_cast<const TableViewIndex*>(&view)) {
+        std::string titles;
+        for (const auto& title : index->titles())
+            titles += (titles.empty() ? "" : " ") + title;
+        return titles;
+    }
     if (auto* web = dynamic_cast<const WebView*>(&view))
         return web->request() ? web->request()->URLString() : std::string();
     return {};

@@ -2,12 +2,11 @@
 
 #include "foundation/Exception.h"
 #include "foundation/Format.h"
-#include "graphics/Context.h"
 #include "uikit/Color.h"
 #include "uikit/Event.h"
 #include "uikit/Font.h"
 #include "uikit/Label.h"
-#include "uikit/StringDrawing.h"
+#include "uikit/TableViewIndex.h"
 
 #include <algorithm>
 #include <set>
@@ -41,6 +40,54 @@ TableView::TableView(cg::Rect frame, TableViewStyle style) : ScrollView(frame), 
 }
 
 TableView::~TableView() = default;
+
+cg::Float TableView::sectionIndexWidth()
+{
+    reloadIfNeeded();
+    return m_indexTitles.empty() ? 0 : TableViewIndex::Width;
+}
+
+void TableView::scrollToSectionForIndexTitleAtIndex(std::size_t index)
+{
+    reloadIfNeeded();
+    auto source = m_dataSource.lock();
+    if (!source || index >= m_indexTitles.size())
+        return;
+    auto keep = self<TableView>();
+    long section = source->tableViewSectionForSectionIndexTitle(*this, m_indexTitles[index], long(index));
+    if (section < 0 || std::size_t(section) >= m_sections.size())
+        return;
+    setContentOffset(clampedOffset(cg::makePoint(contentOffset().x, m_sections[std::size_t(section)].top)),
+                     false);
+    updateVisibleCells();
+}
+
+// The index lies over the rows at the right edge of what shows, below the table header view while that
+// is in sight, and above every row and header.
+void TableView::placeIndex()
+{
+    if (m_indexTitles.empty()) {
+        if (m_index && m_index->superview() == this)
+            m_index->removeFromSuperview();
+        return;
+    }
+    if (!m_index) {
+        m_index = TableViewIndex::create();
+        m_index->setSelectAction([weak = weakSelf<TableView>()](std::size_t index) {
+            if (auto table = weak.lock())
+                table->scrollToSectionForIndexTitleAtIndex(index);
+        });
+    }
+    cg::Rect visible = bounds();
+    cg::Float top = visible.minY();
+    if (m_tableHeaderView)
+        top = std::max(top, m_tableHeaderView->frame().maxY());
+    m_index->setTitles(m_indexTitles);
+    m_index->setFrame(cg::makeRect(visible.maxX() - TableViewIndex::Width, top, TableViewIndex::Width,
+                                   std::max<cg::Float>(0, visible.maxY() - top)));
+    if (m_index->superview() != this || subviews().back() != m_index)
+        addSubview(m_index);
+}
 
 void TableView::setDataSource(const ns::Ref<TableViewDataSource>& dataSource)
 {
@@ -281,6 +328,8 @@ void TableView::updateVisibleCells()
     auto source = m_dataSource.lock();
     cg::Rect visible = bounds();
     cg::Float width = visible.size.width;
+    // The index takes the right edge: cells narrow their content, and grouped headers their text, by it.
+    cg::Float indexWidth = m_indexTitles.empty() ? 0 : TableViewIndex::Width;
     if (m_tableHeaderView)
         m_tableHeaderView->setFrame(cg::makeRect(0, 0, width, m_tableHeaderView->frame().size.height));
     if (m_tableFooterView) {
@@ -306,13 +355,14 @@ void TableView::updateVisibleCells()
         };
         cg::Float inset = m_style == TableViewStyle::Grouped ? 19 : 0;
         cg::Float headerTextHeight = std::min<cg::Float>(section.headerHeight, 22);
+        cg::Float textWidth = std::max<cg::Float>(0, width - 2 * inset - indexWidth);
         place(section.headerView,
               section.header && !section.header->empty() && m_style == TableViewStyle::Grouped
-                  ? cg::makeRect(inset, section.top + section.headerHeight - headerTextHeight - 6,
-                                 width - 2 * inset, headerTextHeight)
+                  ? cg::makeRect(inset, section.top + section.headerHeight - headerTextHeight - 6, textWidth,
+                                 headerTextHeight)
                   : cg::makeRect(0, section.top, width, section.headerHeight));
-        place(section.footerView, cg::makeRect(inset, section.bottom - section.footerHeight,
-                                               width - 2 * inset, section.footerHeight));
+        place(section.footerView,
+              cg::makeRect(inset, section.bottom - section.footerHeight, textWidth, section.footerHeight));
         if (section.bottom <= visible.minY() || section.top >= visible.maxY())
             continue;
         for (std::size_t r = 0; r < section.rowTops.size(); ++r) {
@@ -347,6 +397,7 @@ void TableView::updateVisibleCells()
         if (!cell)
             continue;
         cell->setFrame(frame);
+        cell->setSectionIndexWidth(indexWidth);
         // Cells sit at the back, in row order, under headers and footers.
         if (cell->superview() != this || position >= subviews().size() || subviews()[position] != cell)
             insertSubviewAtIndex(cell, position);
@@ -362,6 +413,7 @@ void TableView::updateVisibleCells()
         if (delegate)
             delegate->tableViewWillDisplayCell(*this, *cell, indexPath);
     }
+    placeIndex();
 }
 
 ns::Ref<TableViewCell> TableView::cellForRowAtIndexPath(const ns::IndexPath& indexPath)
@@ -767,21 +819,6 @@ void TableView::commitEditingForCell(TableViewCell* cell, TableViewCellEditingSt
 void TableView::layoutSubviews()
 {
     updateVisibleCells();
-}
-
-void TableView::drawRect(cg::Context& context, cg::Rect)
-{
-    if (m_indexTitles.empty())
-        return;
-    // The section index down the right edge of what shows.
-    cg::Rect b = bounds();
-    auto font = Font::boldSystemFontOfSize(11);
-    cg::Float step = std::min<cg::Float>(16, (b.size.height - 10) / cg::Float(m_indexTitles.size()));
-    context.setRGBFillColor(0.4f, 0.45f, 0.5f, 1);
-    for (std::size_t i = 0; i < m_indexTitles.size(); ++i)
-        drawText(context, m_indexTitles[i],
-                 cg::makeRect(b.maxX() - 16, b.minY() + 5 + step * cg::Float(i), 16, step), *font,
-                 LineBreakMode::Clip, TextAlignment::Center);
 }
 
 void TableView::touchesBegan(const TouchSet& touches, Event* event)

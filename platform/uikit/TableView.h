@@ -12,6 +12,7 @@
 namespace ui {
 
 class TableView;
+class TableViewIndex;
 
 enum class TableViewStyle { Plain = 0, Grouped = 1 };
 enum class TableViewScrollPosition { None = 0, Top = 1, Middle = 2, Bottom = 3 };
@@ -139,8 +140,14 @@ public:
     void reloadData();
     long numberOfSections();
     long numberOfRowsInSection(std::size_t section);
-    // The section index shown at the right edge (from the last reload).
+    // The section index shown at the right edge (from the last reload), below the table header view.
     const std::vector<std::string>& sectionIndexTitles();
+    // The index's view while the table has index titles, else nothing; and its width (0 without one), by
+    // which every cell's content is narrowed.
+    const ns::Ref<TableViewIndex>& sectionIndexView() const { return m_index; }
+    cg::Float sectionIndexWidth();
+    // What a touch on index title `index` does: shows the section the data source gives for it.
+    void scrollToSectionForIndexTitleAtIndex(std::size_t index);
 
     // Cells: the visible row's cell, else nothing.
     ns::Ref<TableViewCell> cellForRowAtIndexPath(const ns::IndexPath& indexPath);
@@ -190,7 +197,6 @@ public:
     void commitEditingForCell(TableViewCell* cell, TableViewCellEditingStyle style);
 
     void layoutSubviews() override;
-    void drawRect(cg::Context& context, cg::Rect rect) override;
     void touchesBegan(const TouchSet& touches, Event* event) override;
     void touchesEnded(const TouchSet& touches, Event* event) override;
     void touchesCancelled(const TouchSet& touches, Event* event) override;
@@ -238,6 +244,7 @@ private:
     void configureCell(TableViewCell& cell, const ns::IndexPath& indexPath);
     TableViewCellEditingStyle editingStyleFor(const ns::IndexPath& indexPath);
     ns::Ref<View> makeHeaderView(const std::string& title, bool footer);
+    void placeIndex();
 
     TableViewStyle m_style = TableViewStyle::Plain;
     ns::Weak<TableViewDataSource> m_dataSource;
@@ -254,6 +261,7 @@ private:
     bool m_reloading = false;
     std::vector<Section> m_sections;
     std::vector<std::string> m_indexTitles;
+    ns::Ref<TableViewIndex> m_index;
     std::map<Key, ns::Ref<TableViewCell>> m_visible;
     std::map<std::string, std::vector<ns::Ref<TableViewCell>>> m_reusable;
     std::optional<ns::IndexPath> m_selected;

@@ -178,6 +178,15 @@ void TableViewCell::setGrouped(bool grouped)
     setNeedsLayout();
 }
 
+void TableViewCell::setSectionIndexWidth(cg::Float width)
+{
+    if (width == m_sectionIndexWidth)
+        return;
+    m_sectionIndexWidth = width;
+    setNeedsLayout();
+    setNeedsDisplay();
+}
+
 void TableViewCell::setShowingDeleteConfirmation(bool showing)
 {
     m_showingDeleteConfirmation = showing;
@@ -208,7 +217,7 @@ void TableViewCell::layoutSubviews()
 {
     cg::Rect b = bounds();
     cg::Float inset = m_grouped ? 10 : 0;
-    cg::Float left = inset, right = b.size.width - inset;
+    cg::Float left = inset, right = std::max<cg::Float>(left, b.size.width - inset - m_sectionIndexWidth);
 
     // Accessory.
     ns::Ref<View> accessory = currentAccessory();
@@ -335,7 +344,9 @@ void TableViewCell::drawRect(cg::Context& context, cg::Rect)
 {
     cg::Rect b = bounds();
     if (m_grouped) {
+        // The band keeps clear of the section index.
         b = cg::inset(b, 10, 0);
+        b.size.width = std::max<cg::Float>(0, b.size.width - m_sectionIndexWidth);
         if (!backgroundColor()) {
             context.setRGBFillColor(1, 1, 1, 1);
             context.fillRect(b);

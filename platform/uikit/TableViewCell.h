@@ -26,7 +26,8 @@ enum class TableViewCellEditingStyle { None = 0, Delete = 1, Insert = 2 };
 // One row of a table: a content view holding an image and one or two labels by style, and an
 // accessory at the right.
 //
-// Base layout (cell bounds W by H; 10 points of inset on each side in a grouped table):
+// Base layout (cell bounds W by H; 10 points of inset on each side in a grouped table, and the table's
+// section index width off the right edge when it shows an index):
 //  - accessory: 20 by 20 (or the accessory view's size) 10 points from the right edge, centred;
 //  - content view: from the left inset to the accessory less 10 (to the right inset without one),
 //    H - 1 high (the separator takes the last point); moved right by 32 while editing with a control,
@@ -115,6 +116,8 @@ public:
         setNeedsLayout();
     }
     void setGrouped(bool grouped);
+    cg::Float sectionIndexWidth() const { return m_sectionIndexWidth; }
+    void setSectionIndexWidth(cg::Float width);
     void setShowingDeleteConfirmation(bool showing);
     // The red button shown while deleting is confirmed, or nothing.
     const ns::Ref<Button>& deleteConfirmationButton() const { return m_deleteButton; }
@@ -129,6 +132,7 @@ private:
     ns::Ref<View> currentAccessory();
 
     TableViewCellStyle m_style = TableViewCellStyle::Default;
+    cg::Float m_sectionIndexWidth = 0;
     std::optional<std::string> m_reuseIdentifier;
     ns::Ref<View> m_contentView;
     ns::Ref<Label> m_textLabel;

@@ -4,6 +4,7 @@
 #include "uikit/SearchBar.h"
 #include "uikit/SearchDisplayController.h"
 #include "uikit/TableViewController.h"
+#include "uikit/TableViewIndex.h"
 #include "uikit/TextField.h"
 
 #include <string>
@@ -67,6 +68,13 @@ public:
         return true;
     }
     void searchBar(ui::SearchBar&, const std::string& text) override { calls.push_back("bar " + text); }
+    std::optional<std::vector<std::string>> sectionIndexTitlesForTableView(ui::TableView&) override
+    {
+        if (!withIndex)
+            return std::nullopt;
+        return std::vector<std::string>{"A", "B", "J", "Z"};
+    }
+    bool withIndex = false;
 };
 
 } // namespace
@@ -99,4 +107,44 @@ TEST_F(Search, TheResultsTableShowsWhileThereIsSearchText)
     EXPECT_EQ(names->bar->text(), "");
     EXPECT_EQ(names->calls,
               (std::vector<std::string>{"begin", "bar n", "filter n", "bar nn", "filter nn", "bar ", "end"}));
+}
+
+TEST_F(Search, BothTablesKeepTheirIndexClearOfTheSearchBarAndTheRows)
+{
+    auto names = ns::make<Names>();
+    names->withIndex = true;
+    window->setRootViewController(names);
+    window->layoutIfNeeded();
+    driver.tap(cg::makePoint(100, 20 + 22));
+    ASSERT_TRUE(driver.type("n"));
+    auto results = names->search->searchResultsTableView();
+    results->layoutIfNeeded();
+
+    struct Case
+    {
+        const char* name;
+        ns::Ref<ui::TableView> table;
+        cg::Float indexTop;  // below the table's header view, if any
+        cg::Float bandInset; // a grouped table's rows are bands inset from its edges
+    } cases[] = {{"the list", names->tableView(), 44, 10}, {"the search results", results, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto& table = *c.table;
+        EXPECT_EQ(table.sectionIndexWidth(), ui::TableViewIndex::Width);
+        auto index = table.sectionIndexView();
+        ASSERT_TRUE(index);
+        EXPECT_EQ(index->titles(), (std::vector<std::string>{"A", "B", "J", "Z"}));
+        EXPECT_EQ(index->frame(),
+                  cg::makeRect(320 - ui::TableViewIndex::Width, c.indexTop, ui::TableViewIndex::Width,
+                               table.bounds().size.height - c.indexTop));
+        // Above every row, so no row covers it.
+        EXPECT_EQ(table.subviews().back(), index);
+        auto cells = table.visibleCells();
+        ASSERT_FALSE(cells.empty());
+        for (const auto& cell : cells) {
+            cell->layoutIfNeeded();
+            cg::Rect content = cell->contentView()->frame();
+            EXPECT_EQ(content.maxX(), 320 - c.bandInset - ui::TableViewIndex::Width);
+        }
+    }
 }

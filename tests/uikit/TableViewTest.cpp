@@ -5,6 +5,7 @@
 #include "uikit/Label.h"
 #include "uikit/TableView.h"
 #include "uikit/TableViewCell.h"
+#include "uikit/TableViewIndex.h"
 
 #include <set>
 #include <string>
@@ -16,6 +17,13 @@ class Rows : public ns::Object, public ui::TableViewDataSource, public ui::Table
 {
 public:
     std::vector<long> counts{100};
+    std::vector<std::string> indexTitles;
+    std::optional<std::vector<std::string>> sectionIndexTitlesForTableView(ui::TableView&) override
+    {
+        if (indexTitles.empty())
+            return std::nullopt;
+        return indexTitles;
+    }
     std::vector<std::string> asked;
     std::vector<std::string> selected;
     int created = 0;
@@ -208,4 +216,30 @@ TEST_F(Tables, EditingShowsDeleteControlsThatCommitTheDeletion)
     // No selection while editing unless allowed.
     driver.tap(cg::makePoint(200, 22));
     EXPECT_TRUE(source->selected.empty());
+}
+
+TEST_F(Tables, ATouchOnTheIndexShowsThatSection)
+{
+    rows->counts = {10, 10, 10, 10};
+    rows->indexTitles = {"A", "B", "C", "D"};
+    table->reloadData();
+    auto index = table->sectionIndexView();
+    ASSERT_TRUE(index);
+    EXPECT_EQ(index->frame(),
+              cg::makeRect(320 - ui::TableViewIndex::Width, 0, ui::TableViewIndex::Width, 440));
+    cg::Rect c = index->convertRectToView(index->rectForTitleAtIndex(2), nullptr);
+    driver.tap(cg::makePoint(c.midX(), c.midY()));
+    EXPECT_EQ(table->contentOffset().y, table->rectForSection(2).origin.y);
+    // The index stays in sight, at the top of what shows.
+    EXPECT_EQ(index->frame().origin.y, table->contentOffset().y);
+    EXPECT_TRUE(rows->selected.empty());
+
+    // Without index titles there is no index, and rows take the whole width again.
+    rows->indexTitles.clear();
+    table->reloadData();
+    EXPECT_EQ(table->sectionIndexWidth(), 0);
+    EXPECT_EQ(index->superview(), nullptr);
+    auto cell = table->visibleCells().front();
+    cell->layoutIfNeeded();
+    EXPECT_EQ(cell->contentView()->frame().maxX(), 320);
 }
