@@ -57,6 +57,13 @@ void NavigationController::connectNavigationBar()
     });
 }
 
+const ns::Ref<TabBarItem>& NavigationController::tabBarItem()
+{
+    if (!hasTabBarItem() && !viewControllers().empty())
+        return viewControllers().front()->tabBarItem();
+    return ViewController::tabBarItem();
+}
+
 void NavigationController::loadView()
 {
     auto container = View::create(Application::sharedApplication().applicationFrame());

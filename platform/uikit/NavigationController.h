@@ -50,6 +50,9 @@ public:
     ns::Ref<NavigationControllerDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(const ns::Ref<NavigationControllerDelegate>& delegate) { m_delegate = delegate; }
 
+    // Without an item of its own, a tab shows the root controller's item.
+    const ns::Ref<TabBarItem>& tabBarItem() override;
+
     void loadView() override;
     std::string className() const override { return "UINavigationController"; }
 

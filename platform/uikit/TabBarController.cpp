@@ -4,17 +4,99 @@
 #include "uikit/Button.h"
 #include "uikit/Color.h"
 #include "uikit/Font.h"
+#include "uikit/GraphicsContext.h"
+#include "uikit/Image.h"
+#include "uikit/ImageView.h"
 #include "uikit/Label.h"
 #include "uikit/TabBarItem.h"
 #include "uikit/View.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ui {
 
 namespace {
+
 constexpr cg::Float TabBarHeight = 49;
+// The item's image sits this far from the bar's top, its title this high at the bottom.
+constexpr cg::Float ImageTop = 4;
+constexpr cg::Float TitleHeight = 14;
+
+// The image's shape (its opaque pixels) filled with one colour, as a tab bar shows its items' images.
+ns::Ref<Image> shapeOf(const Image& image, const cg::Color& color)
+{
+    cg::Size size = image.size();
+    if (size.width <= 0 || size.height <= 0)
+        return nullptr;
+    cg::Rect rect = cg::makeRect(0, 0, size.width, size.height);
+    beginImageContextWithOptions(size, false, 0);
+    auto context = currentContext();
+    if (!context) {
+        endImageContext();
+        return nullptr;
+    }
+    image.drawInRect(rect);
+    context->setBlendMode(cg::BlendMode::SourceIn);
+    context->setFillColor(color);
+    context->fillRect(rect);
+    auto shape = imageFromCurrentImageContext();
+    endImageContext();
+    return shape;
 }
+
+} // namespace
+
+// One tab: the item's image as a shape over its title, both centred.
+class TabBarButton : public Button
+{
+public:
+    static ns::Ref<TabBarButton> create() { return ns::Factory<TabBarButton>::make(); }
+
+    void show(const TabBarItem& item, bool selected)
+    {
+        std::optional<std::string> title = item.title();
+        if (title != titleForState(ControlStateNormal))
+            setTitle(title);
+        setTitleColor(selected ? Color::whiteColor() : Color::colorWithRed(0.6f, 0.6f, 0.6f, 1));
+        const auto& image = item.image();
+        if (image != m_source || selected != m_selected) {
+            m_source = image;
+            m_selected = selected;
+            cg::Color tint = selected ? cg::Color{0.35f, 0.7f, 1, 1} : cg::Color{0.6f, 0.6f, 0.6f, 1};
+            setImage(image ? shapeOf(*image, tint) : nullptr);
+        }
+        setEnabled(item.isEnabled());
+        setNeedsLayout();
+    }
+
+    void layoutSubviews() override
+    {
+        Button::layoutSubviews();
+        cg::Rect b = bounds();
+        if (auto image = currentImage()) {
+            cg::Size size = image->size();
+            cg::Float room = std::max<cg::Float>(0, b.size.height - TitleHeight - ImageTop);
+            cg::Float scale = size.height > room && size.height > 0 ? room / size.height : 1;
+            cg::Size shown = cg::makeSize(size.width * scale, size.height * scale);
+            imageView()->setFrame(cg::makeRect(std::round((b.size.width - shown.width) / 2), ImageTop,
+                                               shown.width, shown.height));
+        }
+        titleLabel()->setFont(Font::boldSystemFontOfSize(10));
+        titleLabel()->setTextAlignment(TextAlignment::Center);
+        titleLabel()->setFrame(cg::makeRect(0, b.size.height - TitleHeight, b.size.width, TitleHeight - 2));
+    }
+
+    std::string className() const override { return "UITabBarButton"; }
+
+protected:
+    TabBarButton() = default;
+    friend ns::Factory<TabBarButton>;
+
+private:
+    ns::Ref<Image> m_source;
+    bool m_selected = false;
+};
 
 TabBarController::TabBarController() : m_tabBar(TabBar::create())
 {
@@ -92,10 +174,10 @@ std::vector<ns::Ref<ViewController>> TabBarController::visibleChildren() const
 
 void TabBarController::showSelected(const ns::Ref<ViewController>& previous)
 {
-    std::vector<std::string> titles;
+    std::vector<ns::Ref<TabBarItem>> items;
     for (auto& controller : childViewControllers())
-        titles.push_back(controller->tabBarItem()->title().value_or(controller->title().value_or("")));
-    m_tabBar->setTitles(std::move(titles), m_selectedIndex);
+        items.push_back(controller->tabBarItem());
+    m_tabBar->setItems(std::move(items), m_selectedIndex);
     auto selected = selectedViewController();
     if (selected == previous || !isViewLoaded())
         return;
@@ -120,23 +202,27 @@ TabBar::TabBar() : View(cg::makeRect(0, 0, 320, TabBarHeight))
 {
 }
 
-void TabBar::setTitles(std::vector<std::string> titles, std::size_t selected)
+void TabBar::setItems(std::vector<ns::Ref<TabBarItem>> items, std::size_t selected)
 {
-    m_titles = std::move(titles);
+    m_items = std::move(items);
     m_selected = selected;
     setNeedsLayout();
+}
+
+ns::Ref<View> TabBar::buttonAtIndex(std::size_t index) const
+{
+    return index < m_buttons.size() ? m_buttons[index] : nullptr;
 }
 
 void TabBar::layoutSubviews()
 {
     // Buttons are kept while the tabs stay the same, so a touch in progress keeps its view.
-    if (m_buttons.size() != m_titles.size()) {
+    if (m_buttons.size() != m_items.size()) {
         for (auto& button : m_buttons)
             button->removeFromSuperview();
         m_buttons.clear();
-        for (std::size_t i = 0; i < m_titles.size(); ++i) {
-            auto button = Button::create();
-            button->titleLabel()->setFont(Font::boldSystemFontOfSize(10));
+        for (std::size_t i = 0; i < m_items.size(); ++i) {
+            auto button = TabBarButton::create();
             button->addTarget(
                 nullptr,
                 [weak = weakSelf<TabBar>(), i](const ns::Id&) {
@@ -149,14 +235,13 @@ void TabBar::layoutSubviews()
             m_buttons.push_back(button);
         }
     }
-    if (m_titles.empty())
+    if (m_items.empty())
         return;
-    cg::Float width = bounds().size.width / cg::Float(m_titles.size());
-    for (std::size_t i = 0; i < m_titles.size(); ++i) {
-        auto* button = static_cast<Button*>(m_buttons[i].get());
+    cg::Float width = bounds().size.width / cg::Float(m_items.size());
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        auto* button = static_cast<TabBarButton*>(m_buttons[i].get());
         button->setFrame(cg::makeRect(width * cg::Float(i), 0, width, bounds().size.height));
-        button->setTitle(m_titles[i]);
-        button->setTitleColor(i == m_selected ? Color::whiteColor() : Color::lightGrayColor());
+        button->show(*m_items[i], i == m_selected);
     }
 }
 

@@ -11,6 +11,7 @@
 namespace ui {
 
 class TabBar;
+class TabBarItem;
 
 // Controllers side by side behind a tab bar at the bottom; the selected one's view fills the rest.
 class TabBarController : public ViewController
@@ -43,13 +44,18 @@ private:
     std::size_t m_selectedIndex = 0;
 };
 
-// The bar of a tab bar controller: one button per controller, titled by its tab bar item.
+// The bar of a tab bar controller: one button per controller showing its tab bar item, the item's image
+// (drawn as a shape, light blue when selected and grey otherwise) over its title.
 class TabBar : public View
 {
 public:
     static ns::Ref<TabBar> create() { return ns::Factory<TabBar>::make(); }
 
-    void setTitles(std::vector<std::string> titles, std::size_t selected);
+    const std::vector<ns::Ref<TabBarItem>>& items() const { return m_items; }
+    void setItems(std::vector<ns::Ref<TabBarItem>> items, std::size_t selected);
+    std::size_t selectedIndex() const { return m_selected; }
+    // The button showing item `index`, or nothing.
+    ns::Ref<View> buttonAtIndex(std::size_t index) const;
     // Called with the index of a tapped tab.
     void setSelectAction(std::function<void(std::size_t)> action) { m_selectAction = std::move(action); }
 
@@ -62,7 +68,7 @@ protected:
     friend ns::Factory<TabBar>;
 
 private:
-    std::vector<std::string> m_titles;
+    std::vector<ns::Ref<TabBarItem>> m_items;
     std::size_t m_selected = 0;
     std::vector<ns::Ref<View>> m_buttons;
     std::function<void(std::size_t)> m_selectAction;

@@ -82,6 +82,9 @@ void ViewController::loadView()
 void ViewController::setTitle(std::optional<std::string> title)
 {
     m_title = title;
+    // The title names the controller in its navigation bar and on its tab alike.
+    if (m_tabBarItem)
+        m_tabBarItem->setTitle(title);
     if (m_navigationItem)
         m_navigationItem->setTitle(std::move(title));
 }

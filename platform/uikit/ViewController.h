@@ -51,7 +51,7 @@ public:
     virtual void setTitle(std::optional<std::string> title);
     // Made on first use, with the controller's title.
     const ns::Ref<NavigationItem>& navigationItem();
-    const ns::Ref<TabBarItem>& tabBarItem();
+    virtual const ns::Ref<TabBarItem>& tabBarItem();
     void setTabBarItem(ns::Ref<TabBarItem> item);
 
     // The navigation or tab bar controller holding this one; on systems before 5.0, for a controller
@@ -124,6 +124,9 @@ public:
 protected:
     ViewController();
     friend ns::Factory<ViewController>;
+
+    // Whether the controller has a tab bar item of its own yet.
+    bool hasTabBarItem() const { return m_tabBarItem != nullptr; }
 
     // The children whose views are on screen with this one's (a navigation controller's top one).
     virtual std::vector<ns::Ref<ViewController>> visibleChildren() const { return {}; }

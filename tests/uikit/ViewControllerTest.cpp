@@ -2,11 +2,17 @@
 
 #include "foundation/Log.h"
 #include "uikit/BarButtonItem.h"
+#include "uikit/Button.h"
 #include "uikit/Device.h"
+#include "uikit/GraphicsContext.h"
+#include "uikit/Image.h"
+#include "uikit/ImageView.h"
+#include "uikit/Label.h"
 #include "uikit/NavigationBar.h"
 #include "uikit/NavigationController.h"
 #include "uikit/NavigationItem.h"
 #include "uikit/TabBarController.h"
+#include "uikit/TabBarItem.h"
 #include "uikit/ViewController.h"
 
 #include <string>
@@ -309,4 +315,54 @@ TEST_F(Controllers, TabBarShowsItsSelectedController)
     EXPECT_EQ(tabs->selectedViewController(), b);
     EXPECT_EQ(g_log, (std::vector<std::string>{"a willDisappear", "b loadView", "b viewDidLoad",
                                                "b willAppear", "a didDisappear", "b didAppear"}));
+}
+
+TEST_F(Controllers, ATabShowsItsItemsImageAndTitleAndANavigationControllersRootItem)
+{
+    // A 30 by 30 picture with a square shape in it, as an item's image is.
+    ui::beginImageContext(cg::makeSize(30, 30));
+    ui::currentContext()->setRGBFillColor(0.2f, 0.2f, 0.2f, 1);
+    ui::currentContext()->fillRect(cg::makeRect(5, 5, 20, 20));
+    auto picture = ui::imageFromCurrentImageContext();
+    ui::endImageContext();
+    auto editor = ns::make<LoggingController>("editor");
+    editor->setTabBarItem(ui::TabBarItem::create(std::string("Settings"), picture, 0));
+    auto navigation = ui::NavigationController::create(editor);
+    auto plain = ns::make<LoggingController>("plain");
+    plain->setTitle("Plain");
+    auto tabs = ui::TabBarController::create();
+    tabs->setViewControllers({navigation, plain});
+    window->setRootViewController(tabs);
+    window->layoutIfNeeded();
+
+    EXPECT_EQ(navigation->tabBarItem(), editor->tabBarItem());
+    auto bar = tabs->tabBar();
+    ASSERT_EQ(bar->items().size(), 2u);
+    struct Case
+    {
+        std::size_t index;
+        const char* title;
+        bool image;
+    } cases[] = {{0, "Settings", true}, {1, "Plain", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        auto button = ns::cast<ui::Button>(bar->buttonAtIndex(c.index));
+        ASSERT_TRUE(button);
+        button->layoutIfNeeded();
+        EXPECT_EQ(button->currentTitle(), std::optional<std::string>(c.title));
+        EXPECT_FALSE(button->titleLabel()->isHidden());
+        EXPECT_EQ(bool(button->currentImage()), c.image);
+        if (c.image) {
+            // The image sits above the title, at its own size.
+            cg::Rect image = button->imageView()->frame();
+            EXPECT_EQ(image.size, picture->size());
+            EXPECT_LE(image.maxY(), button->titleLabel()->frame().minY());
+        }
+    }
+    // The title follows the controller's.
+    plain->setTitle("Renamed");
+    tabs->setSelectedIndex(1);
+    bar->layoutIfNeeded();
+    EXPECT_EQ(ns::cast<ui::Button>(bar->buttonAtIndex(1))->currentTitle(),
+              std::optional<std::string>("Renamed"));
 }
