@@ -114,7 +114,9 @@ rest of the line:
                                 table row's text or detail text, the label beside a switch, or the image
                                 name without extension of a control showing only an image (heart)
   alert TEXT|INDEX              answers the alert or action sheet on screen by button title or index
-  type TEXT                     types into the field being edited; \n is the return key, \\ a backslash
+  type TEXT                     types into the field being edited; \n is the return key, \b the delete
+                                key (backspace), \\ a backslash
+  clear                         deletes all the text of the field being edited
   wait SECONDS                  lets time pass (the device's clock moves at once; network replies still
                                 arrive)
   network off|on                switches the network the device reports unreachable or back on (as on
@@ -128,8 +130,8 @@ rest of the line:
 Time in a script is the device's own clock, so "wait 0.5" takes no real half second.
 
 Exit status: 0 when the script ran to its end; 1 when a step could not be done (nothing to press, no
-alert, nothing to type into, a picture that cannot be written); 2 for a mistake in the command line or the
-script (an unknown command or a bad argument), reported with the script's line number.
+alert, nothing to type into or clear, a picture that cannot be written); 2 for a mistake in the command
+line or the script (an unknown command or a bad argument), reported with the script's line number.
 )";
 }
 

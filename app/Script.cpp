@@ -63,6 +63,11 @@ std::string unescape(const std::string& text)
                 ++i;
                 continue;
             }
+            if (next == 'b') {
+                out += '\b';
+                ++i;
+                continue;
+            }
         }
         out += text[i];
     }
@@ -172,6 +177,11 @@ bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std
         if (rest.empty())
             return bad("type needs the text to type");
         if (!m_driver.type(unescape(rest)))
+            return failed("nothing on screen takes typed text");
+    } else if (command == "clear") {
+        if (!args.empty())
+            return bad("clear takes no arguments");
+        if (!m_driver.clearText())
             return failed("nothing on screen takes typed text");
     } else if (command == "wait") {
         double seconds;

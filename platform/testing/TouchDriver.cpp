@@ -33,6 +33,10 @@
 namespace ui {
 namespace {
 
+// The most keys a clear presses: a field whose delegate refuses deletions keeps its text, and the clear
+// must end all the same.
+constexpr std::size_t MaxClearKeys = 65536;
+
 cg::Float distance(cg::Point a, cg::Point b)
 {
     return std::hypot(a.x - b.x, a.y - b.y);
@@ -443,7 +447,10 @@ bool TouchDriver::type(const std::string& text)
             std::size_t length = 1;
             while (i + length < part.size() && (static_cast<unsigned char>(part[i + length]) & 0xC0) == 0x80)
                 ++length;
-            input->insertText(part.substr(i, length));
+            if (part[i] == '\b')
+                input->deleteBackward();
+            else
+                input->insertText(part.substr(i, length));
             i += length;
             input = dynamic_cast<TextInput*>(Responder::firstResponder());
             if (!input)
@@ -456,6 +463,22 @@ bool TouchDriver::type(const std::string& text)
         input = dynamic_cast<TextInput*>(Responder::firstResponder());
         start = newline + 1;
         if (!input)
+            break;
+    }
+    settle();
+    return true;
+}
+
+bool TouchDriver::clearText()
+{
+    auto* input = dynamic_cast<TextInput*>(Responder::firstResponder());
+    if (!input)
+        return false;
+    // Each key deletes a character; stop when the text is gone, editing has ended, or the field refuses.
+    auto* responder = Responder::firstResponder();
+    for (std::size_t keys = 0; keys < MaxClearKeys && input->hasText(); ++keys) {
+        input->deleteBackward();
+        if (Responder::firstResponder() != responder)
             break;
     }
     settle();

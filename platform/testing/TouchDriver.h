@@ -50,9 +50,11 @@ public:
     // Answers the frontmost alert or action sheet by a button's title or index; false without one.
     bool answerAlert(const std::string& title);
     bool answerAlertAtIndex(long index);
-    // Types into the first responder a character at a time ("\n" is the return key); false when nothing
-    // takes text.
+    // Types into the first responder a character at a time ("\n" is the return key, "\b" the delete
+    // key); false when nothing takes text.
     bool type(const std::string& text);
+    // Deletes everything in the first responder's text, a key at a time; false when nothing takes text.
+    bool clearText();
 
     // Moves the manual clock (firing what falls due); with another clock, runs the run loop that long.
     void advance(ns::TimeInterval seconds);

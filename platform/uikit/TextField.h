@@ -83,6 +83,7 @@ public:
     bool becomeFirstResponder() override;
     bool resignFirstResponder() override;
 
+    bool hasText() const override { return !m_text.empty(); }
     void insertText(const std::string& text) override;
     void deleteBackward() override;
     void returnKey() override;

@@ -9,6 +9,7 @@ class TextInput
 {
 public:
     virtual ~TextInput() = default;
+    virtual bool hasText() const = 0;
     virtual void insertText(const std::string& text) = 0;
     virtual void deleteBackward() = 0;
     // The keyboard's return key.

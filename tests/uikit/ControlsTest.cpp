@@ -259,3 +259,23 @@ TEST_F(Controls, TheApplicationTellsItsDelegateAndPostsTheLifeCycle)
     EXPECT_EQ(recorder.notifications().size(), 1u);
     EXPECT_FALSE(application.launch("NoSuchDelegateClass"));
 }
+
+TEST_F(Controls, TheDeleteKeyAndAClearReplaceAFieldsText)
+{
+    auto field = ui::TextField::create(cg::makeRect(10, 100, 300, 31));
+    field->setText("http://old.example/");
+    window->addSubview(field);
+    EXPECT_FALSE(driver.clearText());
+    driver.tap(cg::makePoint(50, 110));
+    ASSERT_TRUE(field->isFirstResponder());
+    EXPECT_TRUE(field->hasText());
+    // "\b" is the delete key, one character (not one byte) at a time.
+    ASSERT_TRUE(driver.type("\b\b\xC3\xA9\b/x"));
+    EXPECT_EQ(field->text(), "http://old.exampl/x");
+    ASSERT_TRUE(driver.clearText());
+    EXPECT_EQ(field->text(), "");
+    EXPECT_FALSE(field->hasText());
+    EXPECT_TRUE(field->isFirstResponder());
+    ASSERT_TRUE(driver.type("http://new.example/"));
+    EXPECT_EQ(field->text(), "http://new.example/");
+}
