@@ -49,6 +49,14 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& message)
             if (!value(text))
                 return false;
             options.config = text;
+        } else if (arg == "--name-order") {
+            if (!value(text))
+                return false;
+            if (text != "first" && text != "last") {
+                message = "--name-order is first or last, not \"" + text + "\"";
+                return false;
+            }
+            options.firstNameOrder = text == "first";
         } else if (arg == "--config-keys") {
             options.configKeys = true;
         } else if (arg == "--delegate") {
@@ -70,7 +78,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& message)
 std::string helpText()
 {
     return R"(usage: velmo [--home DIR] [--contacts FILE.vcf] [--script FILE|-] [--shots DIR] [--scale 1|2]
-             [--delegate NAME] [--window] [--config FILE] [--config-keys]
+             [--delegate NAME] [--window] [--config FILE] [--config-keys] [--name-order first|last]
 
 Runs the Velmo application on a simulated 320 by 480 point phone.
 
@@ -98,6 +106,9 @@ Runs the Velmo application on a simulated 320 by 480 point phone.
                       velmo
   --config-keys       prints every configuration key with its kind and its answer after the settings of
                       --config, one a line ("maxFavCount (number) = 3"), then quits
+  --name-order first|last
+                      how the device's address book sorts people: by last name (the phone's default)
+                      or by first name
   --help              this text
 
 Without --script the bundled demo script runs when there is one; otherwise velmo describes the device.

@@ -14,6 +14,7 @@ struct Options
     float scale = 1;
     std::string delegate = "VelmoAppDelegate";
     std::optional<std::string> config; // the device's settings: key to value
+    bool firstNameOrder = false;       // the address book sorts people by first name, not last
     bool configKeys = false;           // list the configuration keys and their answers, then quit
     bool help = false;
     bool window = false; // a desktop window instead of a script

@@ -18,6 +18,7 @@
 #include "foundation/Sandbox.h"
 #include "foundation/UserDefaults.h"
 #include "sharing/core/VelmoSHKConfigurator.h"
+#include "system/AddressBook.h"
 #include "testing/TouchDriver.h"
 #include "uikit/Application.h"
 #include "uikit/Image.h"
@@ -112,6 +113,8 @@ int main(int argc, char** argv)
             std::cerr << "velmo: " << message << "\n";
             return 2;
         }
+        if (options.firstNameOrder)
+            ab::AddressBook::setSortOrdering(ab::SortOrdering::ByFirstName);
         ns::Bundle::setMainPath(VELMO_RESOURCES);
         ui::Image::setResourcePath(VELMO_RESOURCES);
         ui::Screen::mainScreen()->setScale(options.scale);

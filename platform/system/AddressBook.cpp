@@ -19,7 +19,8 @@ namespace {
 
 std::mutex g_settingsMutex;
 std::string g_defaultPath;
-SortOrdering g_ordering = SortOrdering::ByFirstName;
+// The phone's own default: people by last name.
+SortOrdering g_ordering = SortOrdering::ByLastName;
 
 struct Property
 {

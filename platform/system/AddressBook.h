@@ -79,6 +79,7 @@ public:
 
     static std::string defaultPath(); // Device/Contacts.vcf of the sandbox unless set
     static void setDefaultPath(std::string path);
+    // The device's name order for sorting people: last name first unless the device is set otherwise.
     static SortOrdering sortOrdering();
     static void setSortOrdering(SortOrdering ordering);
 

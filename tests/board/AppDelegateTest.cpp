@@ -83,6 +83,38 @@ TEST(VelmoAppDelegate, TheScanListsEveryNumberInNameOrderAndSkipsABrokenCard)
     EXPECT_TRUE(log.contains("exception !"));
 }
 
+TEST(VelmoAppDelegate, TheScanFollowsTheDevicesNameOrderLastNameFirstByDefault)
+{
+    VelmoAppDelegate::setAddressBookSource([] {
+        return ab::AddressBook::withPeople({
+            person(1, "Anna", "Zeta", {{std::string("iPhone"), "1"}}),
+            person(2, "Zoe", "Alpha", {{std::string("iPhone"), "2"}}),
+            person(3, "Bo", "Mars", {{std::string("iPhone"), "3"}}),
+        });
+    });
+    EXPECT_EQ(ab::AddressBook::sortOrdering(), ab::SortOrdering::ByLastName);
+    struct Case
+    {
+        ab::SortOrdering ordering;
+        std::vector<std::string> names;
+    } cases[] = {{ab::SortOrdering::ByLastName, {"Alpha Zoe", "Mars Bo", "Zeta Anna"}},
+                 {ab::SortOrdering::ByFirstName, {"Zeta Anna", "Mars Bo", "Alpha Zoe"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.ordering));
+        ab::AddressBook::setSortOrdering(c.ordering);
+        auto app = VelmoAppDelegate::create();
+        app->loadAllContact();
+        auto contacts = app->allContact();
+        ASSERT_TRUE(contacts);
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < contacts->count(); ++i)
+            names.push_back(contacts->objectAs<KPhoneNumber>(i)->compositeName());
+        EXPECT_EQ(names, c.names);
+    }
+    ab::AddressBook::setSortOrdering(ab::SortOrdering::ByLastName);
+    VelmoAppDelegate::setAddressBookSource(nullptr);
+}
+
 TEST(VelmoAppDelegate, ThePublishedContactsAreSeenWholeFromAnotherThread)
 {
     VelmoAppDelegate::setAddressBookSource([] {
