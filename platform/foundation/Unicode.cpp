@@ -52,7 +52,8 @@ struct Folded
     std::vector<std::size_t> end;
 };
 
-Folded fold(std::string_view text, unsigned options)
+// Without `positions`, only the units are kept.
+Folded fold(std::string_view text, unsigned options, bool positions = true)
 {
     const bool caseless = options & CaseInsensitiveSearch;
     const bool markless = options & DiacriticInsensitiveSearch;
@@ -107,8 +108,10 @@ Folded fold(std::string_view text, unsigned options)
         }
         for (int32_t k = 0; k < resultLength; ++k) {
             folded.units.push_back(static_cast<char16_t>(result[k]));
-            folded.start.push_back(static_cast<std::size_t>(from));
-            folded.end.push_back(static_cast<std::size_t>(i));
+            if (positions) {
+                folded.start.push_back(static_cast<std::size_t>(from));
+                folded.end.push_back(static_cast<std::size_t>(i));
+            }
         }
     }
     return folded;
@@ -156,6 +159,17 @@ bool containsIgnoringCaseAndDiacritics(std::string_view text, std::string_view n
 {
     return rangeOfString(text, needle, CaseInsensitiveSearch | DiacriticInsensitiveSearch).location !=
            NotFound;
+}
+
+std::u16string foldForSearch(std::string_view text)
+{
+    return fold(text, CaseInsensitiveSearch | DiacriticInsensitiveSearch, false).units;
+}
+
+bool containsFolded(std::u16string_view foldedText, std::u16string_view foldedNeedle)
+{
+    // A needle that folds to nothing (only marks) is found nowhere, as in rangeOfString.
+    return !foldedNeedle.empty() && foldedText.find(foldedNeedle) != std::u16string_view::npos;
 }
 
 bool hasPrefixIgnoringCase(std::string_view text, std::string_view prefix)

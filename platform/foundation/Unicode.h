@@ -30,6 +30,12 @@ std::string uppercase(std::string_view text);
 // is found in "Ånnå".
 TextRange rangeOfString(std::string_view text, std::string_view needle, unsigned options = 0);
 bool containsIgnoringCaseAndDiacritics(std::string_view text, std::string_view needle);
+
+// The text as the case- and diacritic-blind search compares it. Folding a text that is searched again and
+// again once, and comparing the folds, gives the answers of containsIgnoringCaseAndDiacritics without
+// asking ICU each time: containsFolded(foldForSearch(t), foldForSearch(n)) == containsIgnoringCase...(t, n).
+std::u16string foldForSearch(std::string_view text);
+bool containsFolded(std::u16string_view foldedText, std::u16string_view foldedNeedle);
 bool hasPrefixIgnoringCase(std::string_view text, std::string_view prefix);
 
 // Case-insensitive order of case folds in code-point order: -1, 0 or 1.

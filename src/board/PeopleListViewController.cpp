@@ -143,6 +143,7 @@ void PeopleListViewController::refreshData(const ns::Id&)
 {
     ns::log("refresh");
     m_entries.clear();
+    m_foldedNames.clear();
     m_qualifiedEntries.clear();
     auto app = VelmoAppDelegate::delegate();
     ns::Ref<ns::Array> contacts = app ? app->allContact() : nullptr;
@@ -175,9 +176,14 @@ void PeopleListViewController::refreshData(const ns::Id&)
 void PeopleListViewController::loadEntries(const ns::Ref<ns::Array>& contacts)
 {
     m_entries.clear();
+    m_foldedNames.clear();
+    m_entries.reserve(contacts->count());
+    m_foldedNames.reserve(contacts->count());
     for (std::size_t i = 0; i < contacts->count(); ++i)
-        if (auto entry = contacts->objectAs<KPhoneNumber>(i))
-            m_entries.push_back(entry);
+        if (auto entry = contacts->objectAs<KPhoneNumber>(i)) {
+            m_foldedNames.push_back(ns::foldForSearch(entry->compositeName()));
+            m_entries.push_back(std::move(entry));
+        }
     if (m_currentEntries == &m_qualifiedEntries)
         filterEntriesForSearchText(m_searchBar ? m_searchBar->text() : std::string());
     else
@@ -207,9 +213,10 @@ void PeopleListViewController::RebuildIndex(const std::vector<ns::Ref<KPhoneNumb
 void PeopleListViewController::filterEntriesForSearchText(const std::string& text)
 {
     m_qualifiedEntries.clear();
-    for (const auto& entry : m_entries)
-        if (ns::containsIgnoringCaseAndDiacritics(entry->compositeName(), text))
-            m_qualifiedEntries.push_back(entry);
+    std::u16string needle = ns::foldForSearch(text);
+    for (std::size_t i = 0; i < m_entries.size() && i < m_foldedNames.size(); ++i)
+        if (ns::containsFolded(m_foldedNames[i], needle))
+            m_qualifiedEntries.push_back(m_entries[i]);
     RebuildIndex(m_qualifiedEntries);
 }
 

@@ -107,6 +107,9 @@ private:
     std::map<std::string, std::vector<std::size_t>> m_sectionPositions;
     const std::vector<ns::Ref<KPhoneNumber>>* m_currentEntries = &m_entries;
     std::vector<ns::Ref<KPhoneNumber>> m_entries;
+    // Each entry's display name folded for the search, once when the entries are loaded, so that a
+    // keystroke only compares folds.
+    std::vector<std::u16string> m_foldedNames;
     std::vector<ns::Ref<KPhoneNumber>> m_qualifiedEntries;
     ns::Ref<ui::SearchDisplayController> m_searchDisplayController;
     ns::Ref<ui::SearchBar> m_searchBar;

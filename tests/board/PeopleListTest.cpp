@@ -1,16 +1,20 @@
 #include "BoardFixture.h"
 
 #include "board/BadgeCell.h"
+#include "board/EditTouchImageViewController.h"
 #include "board/KPhoneNumber.h"
 #include "board/MultipartLabel.h"
 #include "board/PeopleListViewController.h"
+#include "board/TouchImageBadgeView.h"
 #include "board/VelmoAppDelegate.h"
 #include "foundation/FileManager.h"
 #include "foundation/Sandbox.h"
+#include "foundation/Unicode.h"
 #include "uikit/Color.h"
 #include "uikit/Image.h"
 #include "uikit/Label.h"
 #include "uikit/NavigationController.h"
+#include "uikit/TabBarController.h"
 #include "uikit/TableView.h"
 
 namespace {
@@ -137,6 +141,30 @@ TEST_F(PeopleListTest, SearchIgnoresCaseAndAccents)
     list->filterEntriesForSearchText("");
     EXPECT_TRUE(list->currentEntries().empty());
     EXPECT_EQ(list->numberOfSectionsInTableView(*list->tableView()), 0);
+}
+
+TEST_F(PeopleListTest, SearchFindsWhatTheCaseAndAccentBlindComparisonFinds)
+{
+    const char* names[] = {"Anna",       "Ånnå",  "Joanne", "Straße", "Dvořák",        "José Núñez",
+                           "Zoë Öztürk", "İlkay", "ﬁona",   "Émile",  "e\xcc\x81mile", "7even"};
+    std::vector<ns::Ref<KPhoneNumber>> people;
+    for (int i = 0; i < int(std::size(names)); ++i)
+        people.push_back(contact(names[i], {}, std::to_string(i), "x", i + 1));
+    app->setAllContact(arrayOf(people));
+    auto list = openList(tiles().front());
+    const char* typed[] = {"a",  "AN", "ann", "strasse", "SS", "vor",      "nu", "ñ", "oe",
+                           "zo", "il", "fi",  "emi",     "É",  "\xcc\x81", "7",  "",  "x"};
+    for (const char* text : typed) {
+        SCOPED_TRACE(text);
+        list->filterEntriesForSearchText(text);
+        std::vector<std::string> found, expected;
+        for (const auto& entry : list->currentEntries())
+            found.push_back(entry->compositeName());
+        for (const char* name : names)
+            if (ns::containsIgnoringCaseAndDiacritics(name, text))
+                expected.push_back(name);
+        EXPECT_EQ(found, expected);
+    }
 }
 
 TEST_F(PeopleListTest, PickFillsTheTileAndSaves)
