@@ -100,7 +100,8 @@ void TouchImageView::setDefault()
     setOrigSize(rect);
     setType(std::string("unknown"));
     setParameters(std::string());
-    setMovable(false);
+    // Whether the tile moves is left as it is: the board file does not keep the flag, so a default tile
+    // that could not move would move after the next start, and the board must behave the same on both.
     setId(0);
 }
 

@@ -25,7 +25,7 @@ public:
     // A tile with its title label and its badge.
     static ns::Ref<TouchImageView> create(cg::Rect frame = {});
 
-    // The default contact tile: the placeholder image, 90 wide, "unknown", not movable.
+    // The default contact tile: the placeholder image, 90 wide, "unknown", no title, badge or contact.
     void setDefault();
 
     void layoutSubviews() override;

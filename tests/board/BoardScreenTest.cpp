@@ -69,6 +69,39 @@ TEST_F(BoardScreen, SelectionDrawsARedBorderAndOnlyChildrenAreDeletable)
     EXPECT_FALSE(board->selectedTouchImage());
 }
 
+TEST_F(BoardScreen, EditModeMovesAndDeletesDefaultTilesOnTheFirstStartAsAfterARestart)
+{
+    const char* starts[] = {"first start", "after a restart"};
+    for (const char* start : starts) {
+        SCOPED_TRACE(start);
+        showBoard(); // the first one builds the default board and saves it; the second one reads it back
+        board->editAction(nullptr);
+        auto background = board->mainTouchImageView();
+        ASSERT_EQ(background->children().size(), 9u);
+        auto tile = background->children()[0];
+        EXPECT_TRUE(tile->movable());
+        cg::Point from = tile->center();
+        driver.drag(from, cg::makePoint(from.x + 60, from.y), 6);
+        EXPECT_EQ(board->selectedTouchImage(), tile);
+        EXPECT_FLOAT_EQ(tile->originalTransform().tx, 60);
+        EXPECT_TRUE(board->deleteButton()->isEnabled());
+        // A tile reset to the default one moves as before.
+        tile->setDefault();
+        EXPECT_TRUE(tile->movable());
+
+        // The background keeps its own rule: a drag of the whole board is put back.
+        driver.drag(cg::makePoint(160, 400), cg::makePoint(200, 400), 4);
+        EXPECT_EQ(board->selectedTouchImage(), background);
+        EXPECT_FALSE(board->deleteButton()->isEnabled());
+        EXPECT_TRUE(background->transform().isIdentity());
+
+        board->setSelectedTouchImage(background->children()[8]);
+        board->deleteAction(nullptr);
+        EXPECT_EQ(background->children().size(), 8u);
+        board->cancelAction(nullptr);
+    }
+}
+
 TEST_F(BoardScreen, CancelInEditModeRestoresTheSavedBoardAndSaveKeepsTheEdits)
 {
     showBoard();
