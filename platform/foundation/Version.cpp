@@ -1,7 +1,11 @@
 #include "foundation/Version.h"
 
+#include <atomic>
+
 namespace ns {
 namespace {
+
+std::atomic<double> g_coreFoundationVersion{CoreFoundationVersionNumber_iPhoneOS_4_2};
 
 bool isDigit(char c)
 {
@@ -45,6 +49,16 @@ int compareNumeric(std::string_view a, std::string_view b)
     if (aLeft == bLeft)
         return 0;
     return aLeft ? 1 : -1;
+}
+
+double coreFoundationVersionNumber()
+{
+    return g_coreFoundationVersion.load();
+}
+
+void setCoreFoundationVersionNumber(double number)
+{
+    g_coreFoundationVersion.store(number);
 }
 
 } // namespace ns

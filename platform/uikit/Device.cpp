@@ -1,6 +1,7 @@
 #include "uikit/Device.h"
 
 #include "foundation/NotificationCenter.h"
+#include "foundation/Version.h"
 #include "uikit/Application.h"
 #include "uikit/ViewController.h"
 #include "uikit/Window.h"
@@ -59,6 +60,8 @@ void Device::reset()
     m_idiom = UserInterfaceIdiom::Phone;
     m_multitasking = true;
     m_orientation = DeviceOrientation::Portrait;
+    // The library that goes with system 4.2.
+    ns::setCoreFoundationVersionNumber(ns::CoreFoundationVersionNumber_iPhoneOS_4_2);
 }
 
 } // namespace ui

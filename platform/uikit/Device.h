@@ -48,7 +48,7 @@ public:
     // screen of the key window allows the matching interface orientation, then the change is posted.
     void turnTo(DeviceOrientation orientation);
 
-    // Back to a phone on "4.2", multitasking, portrait.
+    // Back to a phone on "4.2" (and its core foundation version), multitasking, portrait.
     void reset();
 
     std::string className() const override { return "UIDevice"; }

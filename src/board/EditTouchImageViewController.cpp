@@ -242,13 +242,7 @@ void EditTouchImageViewController::peopleListViewController(PeopleListViewContro
     m_touchImage->setType(std::string("tel"));
     m_touchImage->setParameters(ns::format("tel:%@", withoutSpaces(phone)));
     // The tile now stands for the picked person: name, label and record, as a pick from the board does.
-    if (controller) {
-        if (const auto& entry = controller->pickedEntry()) {
-            m_touchImage->setTitle(entry->compositeName());
-            m_touchImage->setBadgeString(entry->type().value_or(""));
-            m_touchImage->setBadgeColor(PeopleListViewController::colorForLabel(entry->type()));
-            m_touchImage->setId(entry->contact() ? static_cast<int32_t>(entry->contact()->recordID()) : 0);
-        }
-    }
+    if (controller && controller->pickedEntry())
+        PeopleListViewController::labelTileWithEntry(*m_touchImage, *controller->pickedEntry());
     m_touchImage->layoutSubviews();
 }

@@ -90,6 +90,14 @@ ns::Ref<ui::Color> PeopleListViewController::colorForLabel(const std::optional<s
     return ui::Color::colorWithRed(45 / 255.0f, 65 / 255.0f, 239 / 255.0f, 1.0f);
 }
 
+void PeopleListViewController::labelTileWithEntry(TouchImageView& tile, const KPhoneNumber& entry)
+{
+    tile.setBadgeString(entry.type().value_or(""));
+    tile.setBadgeColor(colorForLabel(entry.type()));
+    tile.setTitle(entry.compositeName());
+    tile.setId(entry.contact() ? static_cast<int32_t>(entry.contact()->recordID()) : 0);
+}
+
 ns::Ref<ui::Image> PeopleListViewController::photoOf(const KPhoneNumber& entry)
 {
     return entry.image();
@@ -379,10 +387,7 @@ void PeopleListViewController::tableViewDidSelectRowAtIndexPath(ui::TableView& t
             m_touchImage->setImageName(file);
             m_touchImage->setType(std::string("tel"));
             m_touchImage->setParameters(ns::format("tel:%@", number));
-            m_touchImage->setBadgeString(entry->type().value_or(""));
-            m_touchImage->setBadgeColor(colorForLabel(entry->type()));
-            m_touchImage->setTitle(entry->compositeName());
-            m_touchImage->setId(entry->contact() ? static_cast<int32_t>(entry->contact()->recordID()) : 0);
+            labelTileWithEntry(*m_touchImage, *entry);
             m_touchImage->layoutSubviews();
             if (auto b = board())
                 b->saveXML(nullptr);

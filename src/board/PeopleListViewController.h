@@ -68,6 +68,10 @@ public:
 
     // The badge colour of a phone label.
     static ns::Ref<ui::Color> colorForLabel(const std::optional<std::string>& label);
+    // Gives a tile that now calls the entry's number the entry's name, label badge and record, whichever
+    // screen put the contact there: a tile that keeps another person's record would be reset, or not, for
+    // the wrong person at the next start.
+    static void labelTileWithEntry(TouchImageView& tile, const KPhoneNumber& entry);
     // The photo a pick hands on, and the small one of a row.
     static ns::Ref<ui::Image> photoOf(const KPhoneNumber& entry);
     static ns::Ref<ui::Image> iconOf(const KPhoneNumber& entry);

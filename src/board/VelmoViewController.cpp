@@ -6,6 +6,7 @@
 #include "board/RatingPrompt.h"
 #include "board/TouchImageView.h"
 #include "foundation/ClassRegistry.h"
+#include "foundation/Dictionary.h"
 #include "foundation/FileManager.h"
 #include "foundation/Format.h"
 #include "foundation/Log.h"
@@ -44,11 +45,15 @@ ns::Ref<ui::ViewController> VelmoViewController::makePeopleList(const ns::Ref<To
     auto list = PeopleListViewController::create(ui::TableViewStyle::Grouped);
     list->setSelectedIndex(-1);
     list->setReference("1");
-    if (tile)
+    auto navigation = ui::NavigationController::create(list);
+    if (tile) {
+        // The list opened for a tile turns the board over; the one for a new tile slides up.
         list->setTouchImage(tile);
-    else
+        navigation->setModalTransitionStyle(ui::ModalTransitionStyle::FlipHorizontal);
+    } else {
         list->setDelegate(self<VelmoViewController>());
-    return ui::NavigationController::create(list);
+    }
+    return navigation;
 }
 
 // In a navigation controller inside a tab bar controller.
@@ -61,6 +66,7 @@ ns::Ref<ui::ViewController> VelmoViewController::makeTileEditor(const ns::Ref<To
     auto navigation = ui::NavigationController::create(editor);
     auto tabs = ui::TabBarController::create();
     tabs->setViewControllers({navigation});
+    tabs->setModalTransitionStyle(ui::ModalTransitionStyle::FlipHorizontal);
     return tabs;
 }
 
@@ -299,19 +305,59 @@ void VelmoViewController::presentTileEditor(const ns::Ref<TouchImageView>& tile)
     presentModalViewController(controller, true);
 }
 
-void VelmoViewController::peopleListViewController(PeopleListViewController*, const ns::Ref<ui::Image>& photo,
-                                                   int, const std::string&, const std::string& phone,
-                                                   const std::string&)
+void VelmoViewController::peopleListViewController(PeopleListViewController* controller,
+                                                   const ns::Ref<ui::Image>& photo, int, const std::string&,
+                                                   const std::string& phone, const std::string&)
+{
+    auto tile = addPhotoTile(photo);
+    if (!tile)
+        return;
+    tile->setType(std::string("tel"));
+    tile->setParameters(ns::format("tel:%@", ns::replaceAll(phone, " ", "")));
+    // The new tile stands for the picked person: name, label and record, as every other pick does.
+    if (controller && controller->pickedEntry())
+        PeopleListViewController::labelTileWithEntry(*tile, *controller->pickedEntry());
+    tile->layoutSubviews();
+}
+
+void VelmoViewController::addImageButtonAction(const ns::Id&)
+{
+    auto picker = ui::ImagePickerController::create();
+    // Form sheets came with that version of the system's libraries.
+    if (ns::coreFoundationVersionNumber() >= 478.61)
+        picker->setModalPresentationStyle(ui::ModalPresentationStyle::FormSheet);
+    picker->setSourceType(ui::ImagePickerControllerSourceType::PhotoLibrary);
+    picker->setPickerDelegate(self<VelmoViewController>());
+    picker->setAllowsEditing(false);
+    presentModalViewController(picker, true);
+}
+
+void VelmoViewController::imagePickerControllerDidFinishPickingMediaWithInfo(ui::ImagePickerController&,
+                                                                             const ns::Dictionary& info)
+{
+    ns::log("didFinishPickingMediaWithInfo");
+    auto keep = self<VelmoViewController>();
+    dismissModalViewControllerAnimated(true);
+    // A photo tile does nothing on a tap until the editor gives it a type.
+    addPhotoTile(info.objectAs<ui::Image>(ui::ImagePickerControllerOriginalImage));
+}
+
+void VelmoViewController::imagePickerControllerDidCancel(ui::ImagePickerController&)
+{
+    dismissModalViewControllerAnimated(true);
+}
+
+ns::Ref<TouchImageView> VelmoViewController::addPhotoTile(const ns::Ref<ui::Image>& photo)
 {
     if (!photo)
-        return;
+        return nullptr;
     std::string name = NextImageAvailable();
     ns::Ref<ns::Error> error;
     auto png = ui::ImagePNGRepresentation(photo);
     if (!png || !ns::FileManager::writeAtomically(ns::Sandbox::documentsPath() + "/" + name, *png, &error)) {
         // Naming a file that is not there would lose the tile at the next start.
         ns::log("the photo for a new tile could not be written: %@", error);
-        return;
+        return nullptr;
     }
     cg::Size size = photo->size();
     cg::Rect rect = cg::makeRect(0, 0, 90, size.width > 0 ? 90 * size.height / size.width : 90);
@@ -322,11 +368,10 @@ void VelmoViewController::peopleListViewController(PeopleListViewController*, co
     tile->setParent(background);
     tile->setImageName(name);
     tile->setOrigSize(rect);
-    tile->setType(std::string("tel"));
-    tile->setParameters(ns::format("tel:%@", ns::replaceAll(phone, " ", "")));
     view()->addSubview(tile);
     if (background)
         background->mutableChildren().push_back(tile);
+    return tile;
 }
 
 std::string VelmoViewController::NextImageAvailable() const

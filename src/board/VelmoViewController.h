@@ -2,6 +2,7 @@
 
 #include "board/PeopleListViewControllerDelegate.h"
 #include "system/MailComposeViewController.h"
+#include "uikit/ImagePickerController.h"
 #include "uikit/ViewController.h"
 
 #include <functional>
@@ -17,7 +18,8 @@ class TouchImageView;
 // The board: photo tiles on a background tile, the main and edit toolbars and the banner.
 class VelmoViewController : public ui::ViewController,
                             public PeopleListViewControllerDelegate,
-                            public mui::MailComposeViewControllerDelegate
+                            public mui::MailComposeViewControllerDelegate,
+                            public ui::ImagePickerControllerDelegate
 {
 public:
     static ns::Ref<VelmoViewController> create() { return ns::Factory<VelmoViewController>::make(); }
@@ -44,6 +46,8 @@ public:
     void deleteAction(const ns::Id& sender);
     void saveXML(const ns::Id& sender);
     void addContactButtonAction(const ns::Id& sender);
+    // Opens the photo library to add a photo tile (no control of the board sends it).
+    void addImageButtonAction(const ns::Id& sender);
     void rateAction(const ns::Id& sender);
     void mailAction(const ns::Id& sender);
     void wifiAction(const ns::Id& sender);
@@ -52,6 +56,9 @@ public:
     void peopleListViewController(PeopleListViewController* controller, const ns::Ref<ui::Image>& photo,
                                   int selectedIndex, const std::string& name, const std::string& phone,
                                   const std::string& reference) override;
+    void imagePickerControllerDidFinishPickingMediaWithInfo(ui::ImagePickerController& picker,
+                                                            const ns::Dictionary& info) override;
+    void imagePickerControllerDidCancel(ui::ImagePickerController& picker) override;
     void mailComposeController(mui::MailComposeViewController& controller, mui::MailComposeResult result,
                                const ns::Ref<ns::Error>& error) override;
 
@@ -89,6 +96,9 @@ private:
     void buildToolbars();
     void buildBanner();
     ns::Ref<TouchImageView> makeTile(cg::Rect frame);
+    // A new tile showing the photo, written to the next free image file, 90 wide at (160, 85); nothing
+    // when the photo cannot be written.
+    ns::Ref<TouchImageView> addPhotoTile(const ns::Ref<ui::Image>& photo);
     ns::Ref<ui::ViewController> makePeopleList(const ns::Ref<TouchImageView>& tile);
     ns::Ref<ui::ViewController> makeTileEditor(const ns::Ref<TouchImageView>& tile);
 

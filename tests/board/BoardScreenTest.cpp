@@ -4,10 +4,12 @@
 #include "foundation/ClassRegistry.h"
 #include "foundation/FileManager.h"
 #include "foundation/Sandbox.h"
+#include "foundation/Version.h"
 #include "system/BannerView.h"
 #include "system/MailComposeViewController.h"
 #include "uikit/BarButtonItem.h"
 #include "uikit/Image.h"
+#include "uikit/ImagePickerController.h"
 #include "uikit/Layer.h"
 #include "uikit/Toolbar.h"
 
@@ -215,6 +217,153 @@ TEST_F(BoardScreen, TheFeedbackMailGoesToSupportAndTheHeartOpensTheReviewPage)
     ASSERT_TRUE(driver.press("heart"));
     ASSERT_FALSE(opened().empty());
     EXPECT_EQ(opened().back().rfind("itms-apps://", 0), 0u);
+}
+
+} // namespace
+
+namespace {
+
+using PhotoPicker = BoardFixture;
+
+// A photo in the device's library.
+std::string putPhoto(const std::string& name)
+{
+    std::string folder = ns::Sandbox::devicePath() + "/Photos";
+    EXPECT_TRUE(ns::FileManager::createDirectoryAtPath(folder, true));
+    auto png = ui::ImagePNGRepresentation(ui::Image::imageNamed("contact-withoutphoto.png"));
+    EXPECT_TRUE(png);
+    EXPECT_TRUE(png && ns::FileManager::writeAtomically(folder + "/" + name, *png));
+    return folder + "/" + name;
+}
+
+ns::Ref<ui::ImagePickerController> openPicker(VelmoViewController& board, ui::TouchDriver& driver)
+{
+    board.addImageButtonAction(nullptr);
+    driver.advance(0.5); // the presentation's transition
+    return ns::cast<ui::ImagePickerController>(board.modalViewController());
+}
+
+TEST_F(PhotoPicker, APickedPhotoBecomesATileWithThatPictureAndIsSaved)
+{
+    putPhoto("beach.png");
+    showBoard();
+    auto picker = openPicker(*board, driver);
+    ASSERT_TRUE(picker);
+    EXPECT_EQ(picker->sourceType(), ui::ImagePickerControllerSourceType::PhotoLibrary);
+    EXPECT_FALSE(picker->allowsEditing());
+    EXPECT_EQ(picker->pickerDelegate(), std::static_pointer_cast<ui::ImagePickerControllerDelegate>(board));
+
+    ns::LogCapture log;
+    // The person taps the photo's row.
+    ASSERT_TRUE(driver.press("beach.png"));
+    driver.advance(0.5); // the picker's dismissal
+    EXPECT_TRUE(log.contains("didFinishPickingMediaWithInfo"));
+    EXPECT_EQ(board->modalViewController(), nullptr);
+    auto background = board->mainTouchImageView();
+    ASSERT_EQ(background->children().size(), 10u);
+    auto tile = background->children().back();
+    EXPECT_EQ(tiles().back(), tile);
+    EXPECT_EQ(tile->parent(), background);
+    EXPECT_EQ(tile->viewController(), board);
+    EXPECT_EQ(tile->type(), std::nullopt);
+    EXPECT_EQ(tile->parameters(), std::nullopt);
+    EXPECT_EQ(tile->center(), cg::makePoint(160, 85));
+    auto source = ui::Image::imageNamed("contact-withoutphoto.png");
+    cg::Size size = source->size();
+    EXPECT_EQ(tile->frame().size, cg::makeSize(90, 90 * size.height / size.width));
+    EXPECT_EQ(tile->origSize(), cg::makeRect(0, 0, 90, 90 * size.height / size.width));
+    EXPECT_EQ(tile->imageName(), std::optional<std::string>("image001.png"));
+    // The picture itself is written, pixel for pixel.
+    auto written = ns::FileManager::contentsAtPath(ns::Sandbox::documentsPath() + "/image001.png");
+    ASSERT_TRUE(written);
+    EXPECT_TRUE(written->isEqual(*ui::ImagePNGRepresentation(source)));
+
+    // Saved, the tile comes back at the next start.
+    board->saveXML(nullptr);
+    showBoard();
+    ASSERT_EQ(board->mainTouchImageView()->children().size(), 10u);
+    auto back = board->mainTouchImageView()->children().back();
+    EXPECT_EQ(back->imageName(), std::optional<std::string>("image001.png"));
+    EXPECT_EQ(back->center(), cg::makePoint(160, 85));
+    ASSERT_TRUE(back->image());
+    EXPECT_EQ(back->image()->size(), size);
+}
+
+TEST_F(PhotoPicker, TheSheetIsAFormSheetFromTheLibraryVersionThatHasThem)
+{
+    struct Case
+    {
+        double version;
+        ui::ModalPresentationStyle style;
+    } cases[] = {{478.52, ui::ModalPresentationStyle::FullScreen},
+                 {478.61, ui::ModalPresentationStyle::FormSheet},
+                 {550.52, ui::ModalPresentationStyle::FormSheet}};
+    showBoard();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        ns::setCoreFoundationVersionNumber(c.version);
+        auto picker = openPicker(*board, driver);
+        ASSERT_TRUE(picker);
+        EXPECT_EQ(picker->modalPresentationStyle(), c.style);
+        picker->cancel();
+        driver.advance(0.5);
+        EXPECT_EQ(board->modalViewController(), nullptr);
+    }
+    EXPECT_EQ(board->mainTouchImageView()->children().size(), 9u);
+}
+
+TEST_F(PhotoPicker, APhotoThatCannotBeWrittenAddsNoTile)
+{
+    std::string path = putPhoto("beach.png");
+    showBoard();
+    std::string documents = ns::Sandbox::documentsPath();
+    ASSERT_TRUE(ns::FileManager::removeItemAtPath(documents));
+    ASSERT_TRUE(ns::FileManager::writeAtomically(documents, std::string("x")));
+    auto picker = openPicker(*board, driver);
+    ASSERT_TRUE(picker);
+    ns::LogCapture log;
+    EXPECT_TRUE(picker->pickPhotoAtPath(path));
+    driver.advance(0.5);
+    EXPECT_TRUE(log.contains("could not be written"));
+    EXPECT_EQ(board->modalViewController(), nullptr);
+    EXPECT_EQ(board->mainTouchImageView()->children().size(), 9u);
+    ASSERT_TRUE(ns::FileManager::removeItemAtPath(documents));
+}
+
+TEST_F(BoardScreen, TheTileScreensTurnTheBoardOverAndTheNewContactListSlidesUp)
+{
+    showBoard();
+    auto tile = board->mainTouchImageView()->children()[0];
+    struct Case
+    {
+        const char* name;
+        std::function<void()> open;
+        ui::ModalTransitionStyle style;
+    } cases[] = {
+        {"tile editor", [&] { board->presentTileEditor(tile); }, ui::ModalTransitionStyle::FlipHorizontal},
+        {"people list for a tile", [&] { board->presentPeopleList(tile); },
+         ui::ModalTransitionStyle::FlipHorizontal},
+        {"people list for a new tile", [&] { board->addContactButtonAction(nullptr); },
+         ui::ModalTransitionStyle::CoverVertical},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.open();
+        ASSERT_TRUE(board->modalViewController());
+        EXPECT_EQ(board->modalViewController()->modalTransitionStyle(), c.style);
+        // The presentation and the dismissal take that transition's time.
+        ns::TimeInterval duration = ui::ViewController::transitionDuration(c.style);
+        driver.advance(duration - 0.01);
+        EXPECT_TRUE(board->isInTransition());
+        driver.advance(0.01);
+        EXPECT_FALSE(board->isInTransition());
+        board->dismissSettingsView();
+        driver.advance(duration - 0.01);
+        EXPECT_TRUE(board->isInTransition());
+        driver.advance(0.01);
+        EXPECT_FALSE(board->isInTransition());
+        EXPECT_EQ(board->modalViewController(), nullptr);
+    }
 }
 
 } // namespace

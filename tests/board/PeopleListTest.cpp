@@ -317,3 +317,118 @@ TEST_F(PeopleListTest, SearchBarFiltersAndItsEndShowsEveryoneAgain)
     EXPECT_EQ(list->currentEntries().size(), 2u);
     EXPECT_EQ(list->indexLetters(), (std::vector<std::string>{"A", "B"}));
 }
+
+// The three screens that put a contact on a tile: the list opened for a tile, the board's "+", and the
+// tile editor's "Select". Each gives the tile the same fields, and none touches a tile when the photo
+// cannot be written.
+class ContactOnTile : public PeopleListTest
+{
+protected:
+    enum class Path { TileList, BoardAdd, Editor };
+
+    // Opens the list the way the path does and picks its first row; gives the tile that got the contact
+    // (or should have).
+    ns::Ref<TouchImageView> pick(Path path)
+    {
+        auto tile = tiles()[1];
+        tile->setType(std::string("tel"));
+        tile->setParameters(std::string("tel:000"));
+        tile->setTitle(std::string("Old name"));
+        tile->setBadgeString(std::string("home"));
+        tile->setImageName(std::string("contact-placeholder.png"));
+        tile->setId(5);
+        ns::Ref<PeopleListViewController> list;
+        if (path == Path::TileList) {
+            list = openList(tile);
+        } else if (path == Path::BoardAdd) {
+            board->addContactButtonAction(nullptr);
+            driver.advance(0.5); // the presentation's transition
+            auto navigation = ns::cast<ui::NavigationController>(board->modalViewController());
+            list = navigation ? ns::cast<PeopleListViewController>(navigation->topViewController()) : nullptr;
+        } else {
+            board->presentTileEditor(tile);
+            driver.advance(0.5);
+            auto tabs = ns::cast<ui::TabBarController>(board->modalViewController());
+            auto navigation =
+                tabs ? ns::cast<ui::NavigationController>(tabs->viewControllers().at(0)) : nullptr;
+            auto editor = navigation ? ns::cast<EditTouchImageViewController>(navigation->topViewController())
+                                     : nullptr;
+            if (editor) {
+                editor->view()->layoutIfNeeded();
+                editor->tableViewDidSelectRowAtIndexPath(*editor->tableView(), ns::IndexPath(1, 0));
+                list = ns::cast<PeopleListViewController>(navigation->topViewController());
+            }
+        }
+        EXPECT_TRUE(list);
+        if (!list)
+            return nullptr;
+        list->view()->layoutIfNeeded();
+        list->tableViewDidSelectRowAtIndexPath(*list->tableView(), ns::IndexPath(0, 0));
+        driver.advance(0.5); // the list's own dismissal, where it closes itself
+        return path == Path::BoardAdd ? board->mainTouchImageView()->children().back() : tile;
+    }
+
+    struct Case
+    {
+        const char* name;
+        Path path;
+    };
+    static constexpr Case cases[] = {{"the list for a tile", Path::TileList},
+                                     {"the board's +", Path::BoardAdd},
+                                     {"the tile editor", Path::Editor}};
+
+    void givePeople() { app->setAllContact(arrayOf({contact("Anna", "Berg", "+46 70 11 22", "work", 31)})); }
+};
+
+TEST_F(ContactOnTile, EveryPathSetsTheNumberNameBadgeAndRecord)
+{
+    givePeople();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::size_t before = board->mainTouchImageView()->children().size();
+        auto tile = pick(c.path);
+        ASSERT_TRUE(tile);
+        EXPECT_EQ(board->mainTouchImageView()->children().size(), before + (c.path == Path::BoardAdd));
+        EXPECT_EQ(tile->type(), std::optional<std::string>("tel"));
+        EXPECT_EQ(tile->parameters(), std::optional<std::string>("tel:+46701122"));
+        EXPECT_EQ(tile->title(), std::optional<std::string>("Berg Anna"));
+        EXPECT_EQ(tile->badgeString(), std::optional<std::string>("work"));
+        ASSERT_TRUE(tile->badgeColor());
+        EXPECT_NEAR(tile->badgeColor()->CGColor().red, 0.792, 1e-6);
+        EXPECT_EQ(tile->id(), 31);
+        ASSERT_TRUE(tile->imageName());
+        EXPECT_TRUE(
+            ns::FileManager::fileExistsAtPath(ns::Sandbox::documentsPath() + "/" + *tile->imageName()));
+        // The badge and the title show at once.
+        EXPECT_FALSE(tile->badge()->isHidden());
+        EXPECT_FALSE(tile->labelView()->isHidden());
+        board->dismissModalViewControllerAnimated(false);
+        driver.settle();
+    }
+}
+
+TEST_F(ContactOnTile, APhotoThatCannotBeWrittenAddsOrChangesNoTile)
+{
+    givePeople();
+    // A plain file where the documents folder was: nothing can be written into it.
+    std::string documents = ns::Sandbox::documentsPath();
+    ASSERT_TRUE(ns::FileManager::removeItemAtPath(documents));
+    ASSERT_TRUE(ns::FileManager::writeAtomically(documents, std::string("x")));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::size_t before = board->mainTouchImageView()->children().size();
+        ns::LogCapture log;
+        auto tile = pick(c.path);
+        EXPECT_TRUE(log.contains("could not be written"));
+        EXPECT_EQ(board->mainTouchImageView()->children().size(), before);
+        tile = tiles()[1];
+        EXPECT_EQ(tile->parameters(), std::optional<std::string>("tel:000"));
+        EXPECT_EQ(tile->title(), std::optional<std::string>("Old name"));
+        EXPECT_EQ(tile->badgeString(), std::optional<std::string>("home"));
+        EXPECT_EQ(tile->imageName(), std::optional<std::string>("contact-placeholder.png"));
+        EXPECT_EQ(tile->id(), 5);
+        board->dismissModalViewControllerAnimated(false);
+        driver.settle();
+    }
+    ASSERT_TRUE(ns::FileManager::removeItemAtPath(documents));
+}
