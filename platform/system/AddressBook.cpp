@@ -347,32 +347,54 @@ std::string Person::description() const
 
 ns::Ref<AddressBook> AddressBook::fromVCard(std::string_view text, const std::string& identifierFile)
 {
+    // The first fault found: any line that is not part of a card read whole leaves the book incomplete.
+    std::string notWhole;
+    auto fault = [&](std::string reason, bool log) {
+        if (log)
+            ns::log("%s", reason);
+        if (notWhole.empty())
+            notWhole = std::move(reason);
+    };
     std::vector<Card> cards;
     std::optional<Card> open;
+    bool anyLine = false;
     for (auto& [number, line] : unfold(text)) {
+        if (ns::trimWhitespace(line).empty())
+            continue;
+        anyLine = true;
         auto property = parseLine(line);
         if (!property) {
             if (open) {
-                ns::log("contact card at line %d skipped: line %d is not a property", open->line, number);
+                fault(ns::format("contact card at line %d skipped: line %d is not a property", open->line,
+                                 number),
+                      true);
                 open.reset();
+            } else {
+                fault(ns::format("line %d is not part of a contact card", number), false);
             }
             continue;
         }
         if (property->name == "BEGIN" && ns::toLowerAscii(ns::trimWhitespace(property->value)) == "vcard") {
             if (open)
-                ns::log("contact card at line %d skipped: it has no END", open->line);
+                fault(ns::format("contact card at line %d skipped: it has no END", open->line), true);
             open = Card{number, {}};
         } else if (property->name == "END" &&
                    ns::toLowerAscii(ns::trimWhitespace(property->value)) == "vcard") {
             if (open)
                 cards.push_back(std::move(*open));
+            else
+                fault(ns::format("line %d ends a contact card that never began", number), false);
             open.reset();
         } else if (open) {
             open->properties.push_back(std::move(*property));
+        } else {
+            fault(ns::format("line %d is not part of a contact card", number), false);
         }
     }
     if (open)
-        ns::log("contact card at line %d skipped: it has no END", open->line);
+        fault(ns::format("contact card at line %d skipped: it has no END", open->line), true);
+    if (!anyLine)
+        fault("the file is empty", false);
 
     IdentifierStore store(identifierFile);
     std::set<RecordID> taken;
@@ -381,14 +403,14 @@ ns::Ref<AddressBook> AddressBook::fromVCard(std::string_view text, const std::st
         std::string problem;
         auto fields = readCard(card, problem);
         if (!fields) {
-            ns::log("contact card at line %d skipped: %s", card.line, problem);
+            fault(ns::format("contact card at line %d skipped: %s", card.line, problem), true);
             continue;
         }
         fields->recordID = store.idFor(identityKey(*fields), taken);
         people.push_back(Person::create(std::move(*fields)));
     }
     store.save();
-    return ns::Factory<AddressBook>::make(std::move(people));
+    return ns::Factory<AddressBook>::make(std::move(people), std::move(notWhole));
 }
 
 ns::Ref<AddressBook> AddressBook::withPeople(std::vector<ns::Ref<Person>> people)
@@ -400,7 +422,8 @@ ns::Ref<AddressBook> AddressBook::create(ns::Ref<ns::Error>* error)
 {
     std::string path = defaultPath();
     if (!ns::FileManager::fileExistsAtPath(path))
-        return ns::Factory<AddressBook>::make(std::vector<ns::Ref<Person>>{});
+        return ns::Factory<AddressBook>::make(std::vector<ns::Ref<Person>>{},
+                                              "there is no address book file");
     auto text = ns::FileManager::stringWithContentsOfFile(path, error);
     if (!text)
         return nullptr;

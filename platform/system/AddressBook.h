@@ -69,11 +69,12 @@ private:
 class AddressBook : public ns::Object
 {
 public:
-    // Opens the book at defaultPath(). A missing file is an empty book; an unreadable one gives an error.
+    // Opens the book at defaultPath(). A missing file is an empty book, not read whole; an unreadable one
+    // gives an error.
     static ns::Ref<AddressBook> create(ns::Ref<ns::Error>* error = nullptr);
     // Reads vCard text. Record identifiers come from the store file beside the book when one is named, so
     // they stay the same across launches and edits; otherwise they count from 1 in card order. Malformed
-    // cards are skipped with a log line.
+    // cards are skipped with a log line, and the book is then not read whole.
     static ns::Ref<AddressBook> fromVCard(std::string_view text, const std::string& identifierFile = {});
     static ns::Ref<AddressBook> withPeople(std::vector<ns::Ref<Person>> people);
 
@@ -86,6 +87,11 @@ public:
     std::size_t count() const { return m_people.size(); }
     std::vector<ns::Ref<Person>> allPeople() const { return m_people; }
     ns::Ref<Person> personWithRecordID(RecordID id) const;
+    // Whether every line of the file belonged to a card that was read: only then does a person's absence
+    // mean that the person is gone, rather than that the file is damaged, empty or cut short.
+    bool isReadWhole() const { return m_notWhole.empty(); }
+    // Why the book was not read whole (the first reason found); empty when it was.
+    const std::string& notReadWholeReason() const { return m_notWhole; }
 
     // The platform's compare-people-by-name: -1, 0 or 1, by collation of the names in the given order; a
     // person with no name sorts by organisation.
@@ -94,11 +100,15 @@ public:
     std::string className() const override { return "ABAddressBook"; }
 
 protected:
-    explicit AddressBook(std::vector<ns::Ref<Person>> people) : m_people(std::move(people)) {}
+    explicit AddressBook(std::vector<ns::Ref<Person>> people, std::string notWhole = {})
+        : m_people(std::move(people)), m_notWhole(std::move(notWhole))
+    {
+    }
     friend ns::Factory<AddressBook>;
 
 private:
     std::vector<ns::Ref<Person>> m_people;
+    std::string m_notWhole;
 };
 
 } // namespace ab

@@ -95,6 +95,54 @@ TEST(AddressBook, SkipsMalformedCardsWithALogLine)
     EXPECT_TRUE(log.contains("skipped"));
 }
 
+TEST(AddressBook, TellsWhetherItWasReadWholeAndWhyNot)
+{
+    std::string one = card("N:Good;One;;;\r\nTEL:1\r\n");
+    std::string two = card("N:Good;Two;;;\r\nTEL:2\r\n");
+    struct Row
+    {
+        const char* name;
+        std::string text;
+        std::size_t people;
+        const char* reason; // empty: read whole
+    };
+    const Row rows[] = {
+        {"two cards", one + two, 2, ""},
+        {"two cards without line breaks at the end", one + two.substr(0, two.size() - 2), 2, ""},
+        {"blank lines between cards", one + "\r\n\r\n" + two, 2, ""},
+        {"empty", "", 0, "the file is empty"},
+        {"line breaks only", "\r\n\n", 0, "the file is empty"},
+        {"cut inside the second card", one + two.substr(0, 30), 1,
+         "contact card at line 6 skipped: it has no END"},
+        {"cut inside a BEGIN line", one + "BEGIN:VC", 1, "line 6 is not part of a contact card"},
+        {"cut inside the END line", one + two.substr(0, two.size() - 6), 1, "it has no END"},
+        {"garbage after the cards", one + "\x01 garbage", 1, "line 6 is not part of a contact card"},
+        {"an end without a beginning", "END:VCARD\r\n" + one, 1,
+         "line 1 ends a contact card that never began"},
+        {"a card without a name", one + card("TEL:3\r\n"), 1, "it has no name and no organisation"},
+        {"a line that is not a property", one + card("N:A;B;;;\r\nno colon\r\n"), 1, "is not a property"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ns::LogCapture log;
+        auto book = ab::AddressBook::fromVCard(row.text);
+        EXPECT_EQ(book->count(), row.people);
+        EXPECT_EQ(book->isReadWhole(), std::string(row.reason).empty());
+        EXPECT_NE(book->notReadWholeReason().find(row.reason), std::string::npos)
+            << book->notReadWholeReason();
+    }
+    EXPECT_TRUE(ab::AddressBook::withPeople({})->isReadWhole());
+
+    TemporaryFolder folder;
+    ab::AddressBook::setDefaultPath(folder.path() + "/Contacts.vcf");
+    auto missing = ab::AddressBook::create();
+    ab::AddressBook::setDefaultPath("");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->count(), 0u);
+    EXPECT_FALSE(missing->isReadWhole());
+    EXPECT_EQ(missing->notReadWholeReason(), "there is no address book file");
+}
+
 TEST(AddressBook, IdentifiersSurviveRelaunchesAndEdits)
 {
     TemporaryFolder folder;
@@ -150,6 +198,7 @@ TEST(AddressBook, TheBundledSampleReadsCleanly)
     auto book = ab::AddressBook::fromVCard(text);
     EXPECT_EQ(book->count(), 15u);
     EXPECT_TRUE(log.lines().empty());
+    EXPECT_TRUE(book->isReadWhole()) << book->notReadWholeReason();
     int withoutPhoto = 0;
     for (auto& person : book->allPeople())
         withoutPhoto += person->hasImageData() ? 0 : 1;
