@@ -147,6 +147,11 @@ void DDXMLDocument::setVersion(const std::optional<std::string>& version)
     doc->version = copy;
 }
 
+bool DDXMLDocument::hasDocumentType() const
+{
+    return docPtr()->intSubset || docPtr()->extSubset;
+}
+
 bool DDXMLDocument::isStandalone() const
 {
     return docPtr()->standalone == 1;

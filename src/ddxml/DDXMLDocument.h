@@ -37,6 +37,8 @@ public:
     std::optional<std::string> version() const;
     void setVersion(const std::optional<std::string>& version);
     bool isStandalone() const;
+    // Whether the document declares a document type (internal or external).
+    bool hasDocumentType() const;
     void setStandalone(bool standalone);
     ns::Ref<ns::Data> XMLData() const { return XMLDataWithOptions(0); }
     ns::Ref<ns::Data> XMLDataWithOptions(unsigned options) const;

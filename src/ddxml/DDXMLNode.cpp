@@ -14,6 +14,7 @@
 #include "foundation/String.h"
 
 #include <libxml/globals.h>
+#include <libxml/xmlerror.h>
 #include <libxml/xmlmemory.h>
 #include <libxml/xmlsave.h>
 
@@ -564,4 +565,15 @@ ns::Ref<ns::Error> DDXMLNode::lastError()
     if (!error)
         return nullptr;
     return ns::Error::withDescription(DDXMLErrorDomain, error->code, DDXMLStringByTrimming(error->message));
+}
+
+std::optional<DDXMLNode::ErrorPosition> DDXMLNode::lastErrorPosition()
+{
+    DDXMLRecord::setUpThread();
+    const auto& error = DDXMLLastCapturedError();
+    // The parser's errors keep the column in their second number.
+    if (!error || error->line <= 0 ||
+        (error->domain != XML_FROM_PARSER && error->domain != XML_FROM_NAMESPACE))
+        return std::nullopt;
+    return ErrorPosition{error->line, error->int2 > 0 ? error->int2 : 1};
 }

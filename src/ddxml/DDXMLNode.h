@@ -86,6 +86,14 @@ public:
     // The calling thread's last libxml2 error as an error in "DDXMLErrorDomain" with libxml2's code and
     // its trimmed message; nothing when there has been none.
     static ns::Ref<ns::Error> lastError();
+    // Where in its input the last error was found: line and column, both from 1; nothing when the error
+    // (or the parser) gave no place.
+    struct ErrorPosition
+    {
+        int line;
+        int column;
+    };
+    static std::optional<ErrorPosition> lastErrorPosition();
 
     // The record's libxml2 type number; 0 for a handle without a record.
     int kind() const;

@@ -1,5 +1,6 @@
 #include "ddxml/DDXMLDocument.h"
 #include "ddxml/DDXMLElement.h"
+#include "foundation/Log.h"
 
 #include <gtest/gtest.h>
 #include <libxml/xmlerror.h>
@@ -231,5 +232,77 @@ TEST(DDXMLDocument, NeverLoadsOutsideContentAndBoundsEntities)
         EXPECT_EQ(value->find("root:"), std::string::npos);
         EXPECT_LT(value->size(), 1000000u);
         EXPECT_EQ(document->rootElement()->XMLString().find("root:"), std::string::npos);
+    }
+}
+
+TEST(DDXMLDocument, ReadingTextBoundsWhatEntityReferencesExpandTo)
+{
+    std::string references;
+    for (int i = 0; i < 1000; ++i)
+        references += "&e;";
+    const std::string big(54 * 1024, 'x');
+    struct Row
+    {
+        const char* name;
+        std::string entity;
+        bool bounded;
+    };
+    const Row rows[] = {
+        {"a small entity", "hi", false},
+        {"a large entity referenced a thousand times", big, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string text = "<!DOCTYPE a [<!ENTITY e \"" + row.entity + "\">]><a>start<b>" + references +
+                           "</b><![CDATA[cdata]]>end</a>";
+        ns::Ref<ns::Error> error;
+        auto document = DDXMLDocument::initWithXMLString(text, 0, &error);
+        ASSERT_TRUE(document) << (error ? error->description() : "");
+        EXPECT_TRUE(document->hasDocumentType());
+        ns::LogCapture log;
+        auto value = document->rootElement()->stringValue();
+        ASSERT_TRUE(value);
+        // The document's own text is always there, around what the references gave.
+        EXPECT_EQ(value->rfind("start", 0), 0u);
+        EXPECT_EQ(value->substr(value->size() - 8), "cdataend");
+        auto fromReferences = document->rootElement()->elementForName("b")->stringValue();
+        ASSERT_TRUE(fromReferences);
+        if (row.bounded) {
+            EXPECT_LE(fromReferences->size(), std::size_t(1) << 20);
+            EXPECT_GE(fromReferences->size(), (std::size_t(1) << 20) - row.entity.size());
+            EXPECT_TRUE(log.contains("entity references expand beyond 1048576 bytes"));
+        } else {
+            std::string all;
+            for (int i = 0; i < 1000; ++i)
+                all += row.entity;
+            EXPECT_EQ(*fromReferences, all);
+            EXPECT_TRUE(log.lines().empty());
+        }
+        // Written out, the references stay references.
+        EXPECT_LT(document->rootElement()->XMLString().size(), text.size());
+    }
+    EXPECT_FALSE(DDXMLDocument::initWithXMLString("<a>plain</a>", 0, nullptr)->hasDocumentType());
+}
+
+TEST(DDXMLDocument, TheLastParseErrorSaysWhere)
+{
+    struct Row
+    {
+        const char* text;
+        int line;
+        int column;
+    };
+    const Row rows[] = {
+        {"<a>\n  <b></c>\n</a>", 2, 10},
+        {"<a>\n\n\n<", 4, 2},
+        {"hello", 1, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_FALSE(DDXMLDocument::initWithXMLString(row.text, 0, nullptr));
+        auto where = DDXMLNode::lastErrorPosition();
+        ASSERT_TRUE(where);
+        EXPECT_EQ(where->line, row.line);
+        EXPECT_EQ(where->column, row.column);
     }
 }
