@@ -107,14 +107,19 @@ void appendUtf8(std::string& out, char32_t c)
 
 bool isValidUtf8(std::string_view text)
 {
+    return invalidUtf8Offset(text) == std::string_view::npos;
+}
+
+std::size_t invalidUtf8Offset(std::string_view text)
+{
     std::size_t i = 0;
     while (i < text.size()) {
         std::size_t before = i;
         char32_t c = decode(text, i);
         if (c == 0xFFFD && i - before == 1)
-            return false;
+            return before;
     }
-    return true;
+    return std::string_view::npos;
 }
 
 std::u16string toUtf16(std::string_view text)

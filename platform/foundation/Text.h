@@ -21,6 +21,8 @@ std::u16string toUtf16(std::string_view text);
 std::string fromUtf16(std::u16string_view text);
 void appendUtf8(std::string& out, char32_t codePoint);
 bool isValidUtf8(std::string_view text);
+// The offset of the first byte that is not part of well-formed UTF-8, or npos when the text is UTF-8.
+std::size_t invalidUtf8Offset(std::string_view text);
 
 // Prefix and suffix tests; an empty prefix or suffix is never found, as on the platform.
 bool hasPrefix(std::string_view text, std::string_view prefix);

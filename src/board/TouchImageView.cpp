@@ -85,6 +85,14 @@ void TouchImageView::setType(std::optional<std::string> type)
     setNeedsDisplay();
 }
 
+void TouchImageView::setTitle(std::optional<std::string> title)
+{
+    // A title is a name: one far longer is cut rather than laid out whole under the tile on every pass.
+    if (title && title->size() > MaxTitleLength && ns::utf16Length(*title) > MaxTitleLength)
+        title = ns::utf16Prefix(*title, MaxTitleLength);
+    m_title = std::move(title);
+}
+
 void TouchImageView::setDefault()
 {
     auto placeholder = ui::Image::imageNamed("contact-placeholder.png");

@@ -67,7 +67,9 @@ public:
     const std::optional<std::string>& parameters() const { return m_parameters; }
     void setParameters(std::optional<std::string> parameters) { m_parameters = std::move(parameters); }
     const std::optional<std::string>& title() const { return m_title; }
-    void setTitle(std::optional<std::string> title) { m_title = std::move(title); }
+    // A title longer than MaxTitleLength characters (UTF-16 units) keeps its first MaxTitleLength.
+    void setTitle(std::optional<std::string> title);
+    static constexpr std::size_t MaxTitleLength = 1000;
     const std::optional<std::string>& badgeString() const { return m_badgeString; }
     void setBadgeString(std::optional<std::string> text) { m_badgeString = std::move(text); }
     const ns::Ref<ui::Color>& badgeColor() const { return m_badgeColor; }

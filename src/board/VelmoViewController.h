@@ -67,7 +67,10 @@ public:
 
     // The board file.
     ns::Ref<DDXMLElement> xmlFromTouchImageView(const TouchImageView& tile) const;
-    ns::Ref<TouchImageView> touchImageViewFromXml(const DDXMLElement& element);
+    // A tile whose image cannot be found (or whose image name is a path) shows `fallbackImage` and keeps
+    // its stored image name.
+    ns::Ref<TouchImageView> touchImageViewFromXml(const DDXMLElement& element,
+                                                  const char* fallbackImage = "contact-placeholder.png");
     static std::string boardFilePath(); // Documents/main.xml
 
     // The screens a tile opens: the people list (for a tile, or with no tile for a new contact tile whose
@@ -113,6 +116,8 @@ private:
     float m_adBannerHeight = 0;
     // Tiles built at load lie below the toolbars and the banner: this many views are tiles at the bottom.
     std::size_t m_tilesBelowBars = 0;
+    // An unreadable board file that could not be set aside is never written over.
+    bool m_keepUnreadableBoardFile = false;
     TileScreenFactory m_peopleListFactory;
     TileScreenFactory m_tileEditorFactory;
 };
