@@ -31,6 +31,33 @@ bool isType(const std::optional<std::string>& type, const char* value)
     return type && *type == value;
 }
 
+// The address as the log may show it: without the user and password that may stand before the host.
+std::string withoutCredentials(const std::string& address)
+{
+    std::size_t scheme = address.find("://");
+    if (scheme == std::string::npos)
+        return address;
+    std::size_t start = scheme + 3;
+    std::size_t end = address.find_first_of("/?#", start);
+    std::string_view authority =
+        std::string_view(address).substr(start, end == std::string::npos ? end : end - start);
+    std::size_t at = authority.rfind('@');
+    if (at == std::string_view::npos)
+        return address;
+    return address.substr(0, start) + address.substr(start + at + 1);
+}
+
+// A reply is logged up to this many bytes, with its whole length after.
+constexpr std::size_t MaxLoggedReply = 256;
+
+std::optional<std::string> loggedReply(const std::optional<std::string>& reply)
+{
+    if (!reply || reply->size() <= MaxLoggedReply)
+        return reply;
+    return reply->substr(0, MaxLoggedReply) +
+           ns::format("... (%d bytes in all)", static_cast<int>(reply->size()));
+}
+
 std::vector<const ui::Touch*> sortedByAddress(const ui::TouchSet& touches)
 {
     std::vector<const ui::Touch*> sorted;
@@ -275,7 +302,8 @@ void TouchImageView::launchAction()
         ns::log("opening %@", m_parameters);
         ui::Application::sharedApplication().openURL(parameters);
     } else if (isType(m_type, "http")) {
-        ns::log("opening %@", m_parameters);
+        ns::log("opening %@",
+                m_parameters ? std::optional<std::string>(withoutCredentials(*m_parameters)) : std::nullopt);
         std::optional<std::string> reply;
         if (auto url = ns::URL::withString(parameters)) {
             auto request =
@@ -288,7 +316,7 @@ void TouchImageView::launchAction()
             if (ascii)
                 reply = std::string(data->view());
         }
-        ns::log("retour: %@", reply);
+        ns::log("retour: %@", loggedReply(reply));
     } else if (isType(m_type, "tel")) {
         ns::log("opening %@", m_parameters);
         ui::Application::sharedApplication().openURL(parameters);

@@ -140,6 +140,27 @@ TEST_F(PhotoTile, WebUnknownAndHttpActions)
     EXPECT_TRUE(log.contains("type: http"));
 }
 
+TEST_F(PhotoTile, AWebRequestTileLogsNoCredentialsAndABoundedReply)
+{
+    testkit::LoopbackServer server;
+    server.route("/ping", testkit::ScriptedReply::text(200, std::string(5000, 'p')));
+    ASSERT_TRUE(server.start());
+    showBoard();
+    auto tile = board->mainTouchImageView()->children()[1];
+    tile->setType(std::string("http"));
+    std::string address = server.url("/ping");
+    std::string withUser = address;
+    withUser.insert(withUser.find("://") + 3, "anna:s3cret@");
+    tile->setParameters(withUser + "?key=k1");
+    ns::LogCapture log;
+    tile->launchAction();
+    EXPECT_TRUE(log.contains("opening " + address + "?key=k1"));
+    EXPECT_FALSE(log.contains("s3cret"));
+    EXPECT_FALSE(log.contains("anna"));
+    EXPECT_TRUE(log.contains("retour: " + std::string(256, 'p') + "... (5000 bytes in all)"));
+    EXPECT_FALSE(log.contains(std::string(257, 'p')));
+}
+
 TEST_F(PhotoTile, OneFingerInEditModeMovesTheTileAndItsChildren)
 {
     showBoard();
