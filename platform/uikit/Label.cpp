@@ -55,8 +55,13 @@ void Label::drawTextInRect(cg::Context& context, cg::Rect rect)
     ns::Ref<Color> color = m_highlighted && m_highlightedTextColor ? m_highlightedTextColor : m_textColor;
     if (!color)
         color = Color::blackColor();
-    cg::Size needed = m_numberOfLines == 1 ? sizeWithFont(*m_text, *m_font)
-                                           : sizeWithFont(*m_text, *m_font, rect.size, m_lineBreakMode);
+    // One line shows only what a line can hold: the rest is never laid out.
+    std::string oneLine;
+    if (m_numberOfLines == 1)
+        oneLine = textForOneLine(*m_text, LineBreakMode::TailTruncation);
+    const std::string& text = m_numberOfLines == 1 ? oneLine : *m_text;
+    cg::Size needed = m_numberOfLines == 1 ? sizeWithFont(text, *m_font)
+                                           : sizeWithFont(text, *m_font, rect.size, m_lineBreakMode);
     // Text sits in the middle of the label's height, as on the device.
     cg::Float top = rect.origin.y + std::max<cg::Float>(0, (rect.size.height - needed.height) / 2);
     // Measured sizes are rounded to whole points: text measured to fit is given that last fraction of a
@@ -69,11 +74,11 @@ void Label::drawTextInRect(cg::Context& context, cg::Rect rect)
         context.setAlpha(0.5f);
     if (m_shadowColor && m_shadowColor->alpha() > 0) {
         context.setFillColor(m_shadowColor->CGColor());
-        drawText(context, *m_text, cg::offset(box, m_shadowOffset.width, m_shadowOffset.height), *m_font,
+        drawText(context, text, cg::offset(box, m_shadowOffset.width, m_shadowOffset.height), *m_font,
                  m_numberOfLines == 1 ? LineBreakMode::TailTruncation : m_lineBreakMode, m_alignment);
     }
     context.setFillColor(color->CGColor());
-    drawText(context, *m_text, box, *m_font,
+    drawText(context, text, box, *m_font,
              m_numberOfLines == 1 ? LineBreakMode::TailTruncation : m_lineBreakMode, m_alignment);
     context.restoreGState();
 }

@@ -107,11 +107,53 @@ void show(cg::Context& context, PangoLayout* layout, const cg::Rect& clip, cg::P
     context.restoreGState();
 }
 
+// The byte offset after the first `characters` code points (the whole text when it has fewer).
+std::size_t prefixBytes(const std::string& text, std::size_t characters)
+{
+    std::size_t i = 0;
+    for (std::size_t n = 0; i < text.size() && n < characters; ++n) {
+        ++i;
+        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            ++i;
+    }
+    return i;
+}
+
+// The byte offset where the last `characters` code points start.
+std::size_t suffixStart(const std::string& text, std::size_t characters)
+{
+    std::size_t i = text.size();
+    for (std::size_t n = 0; i > 0 && n < characters; ++n) {
+        --i;
+        while (i > 0 && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            --i;
+    }
+    return i;
+}
+
 } // namespace
+
+std::string textForOneLine(const std::string& text, LineBreakMode mode)
+{
+    // Bytes bound characters from above: a text no longer in bytes is short enough as it is.
+    if (text.size() <= MaxLineCharacters)
+        return text;
+    switch (mode) {
+    case LineBreakMode::HeadTruncation:
+        return text.substr(suffixStart(text, MaxLineCharacters));
+    case LineBreakMode::MiddleTruncation: {
+        std::size_t head = prefixBytes(text, MaxLineCharacters / 2);
+        std::size_t tail = suffixStart(text, MaxLineCharacters / 2);
+        return tail <= head ? text : text.substr(0, head) + text.substr(tail);
+    }
+    default:
+        return text.substr(0, prefixBytes(text, MaxLineCharacters));
+    }
+}
 
 cg::Size sizeWithFont(const std::string& text, const Font& font)
 {
-    auto layout = TextEngine::layout(text, font);
+    auto layout = TextEngine::layout(textForOneLine(text, LineBreakMode::Clip), font);
     return singleLine(layout.get());
 }
 
@@ -125,7 +167,7 @@ cg::Size sizeWithFont(const std::string& text, const Font& font, cg::Size constr
 
 cg::Size sizeWithFont(const std::string& text, const Font& font, float forWidth, LineBreakMode mode)
 {
-    auto layout = TextEngine::layout(text, font);
+    auto layout = TextEngine::layout(textForOneLine(text, mode), font);
     singleLineWithin(layout.get(), forWidth, mode);
     cg::Size size = singleLine(layout.get());
     if (usable(forWidth))
@@ -164,7 +206,7 @@ cg::Size drawInRect(const std::string& text, const cg::Rect& rect, const Font& f
 
 cg::Size drawAtPoint(const std::string& text, const cg::Point& point, const Font& font)
 {
-    auto layout = TextEngine::layout(text, font);
+    auto layout = TextEngine::layout(textForOneLine(text, LineBreakMode::Clip), font);
     cg::Size size = singleLine(layout.get());
     if (auto context = currentContext())
         show(*context, layout.get(), cg::makeRect(point.x, point.y, size.width, size.height), point);
@@ -174,7 +216,7 @@ cg::Size drawAtPoint(const std::string& text, const cg::Point& point, const Font
 cg::Size drawAtPoint(const std::string& text, const cg::Point& point, float forWidth, const Font& font,
                      LineBreakMode mode)
 {
-    auto layout = TextEngine::layout(text, font);
+    auto layout = TextEngine::layout(textForOneLine(text, mode), font);
     singleLineWithin(layout.get(), forWidth, mode);
     cg::Size size = singleLine(layout.get());
     if (usable(forWidth))

@@ -27,7 +27,14 @@ enum class TextAlignment {
 // Text measuring and drawing with pango. Sizes are in points and rounded up to whole points, as the
 // platform answers; measuring never depends on a screen or a context, so it is the same everywhere.
 
-// One line, however long.
+// What one line is laid out from. Laying text out costs about 70 bytes a character (pango's glyph, cluster
+// and break records, and harfbuzz's buffers), and no line shows more than this many characters, so the
+// single-line operations lay out only the part a line can show: the start (the end for head truncation,
+// both ends for middle truncation), at most MaxLineCharacters characters.
+inline constexpr std::size_t MaxLineCharacters = 16384;
+std::string textForOneLine(const std::string& text, LineBreakMode mode);
+
+// One line, however long (measured up to MaxLineCharacters characters).
 cg::Size sizeWithFont(const std::string& text, const Font& font);
 // Wrapped within `size.width` (word wrap and character wrap break lines; the truncating and clipping
 // modes break at words too and cut the last line that fits), no taller than the whole lines that fit

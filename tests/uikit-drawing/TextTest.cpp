@@ -1,6 +1,8 @@
 #include "graphics/BitmapContext.h"
+#include "testing/BoundedChild.h"
 #include "uikit/Font.h"
 #include "uikit/GraphicsContext.h"
+#include "uikit/Label.h"
 #include "uikit/StringDrawing.h"
 
 #include <gtest/gtest.h>
@@ -118,4 +120,66 @@ TEST(Text, ClearBlendModePunchesLettersOut)
             holes += image->CGImage()->pixel(x, y).alpha < 0.5f;
     EXPECT_GT(holes, 20);
     EXPECT_EQ(image->CGImage()->pixel(0, 0).alpha, 1);
+}
+
+TEST(Text, OneLineIsLaidOutFromWhatALineCanShow)
+{
+    // Two-byte characters, so that a cut in bytes would show.
+    std::string text;
+    for (std::size_t i = 0; i < ui::MaxLineCharacters + 5000; ++i)
+        text += i < 100 ? "\xc3\xa9" : (i >= ui::MaxLineCharacters + 4900 ? "\xc3\xbc" : "a");
+    struct Row
+    {
+        const char* name;
+        LineBreakMode mode;
+        std::string expected;
+    };
+    std::size_t kept = ui::MaxLineCharacters;
+    const Row rows[] = {
+        {"tail truncation", LineBreakMode::TailTruncation, std::string(text, 0, 200 + kept - 100)},
+        {"clip", LineBreakMode::Clip, std::string(text, 0, 200 + kept - 100)},
+        {"head truncation", LineBreakMode::HeadTruncation,
+         std::string(text, text.size() - (200 + kept - 100))},
+        {"middle truncation", LineBreakMode::MiddleTruncation,
+         std::string(text, 0, 200 + kept / 2 - 100) +
+             std::string(text, text.size() - (200 + kept / 2 - 100))},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string line = ui::textForOneLine(text, row.mode);
+        EXPECT_EQ(line, row.expected);
+    }
+    EXPECT_EQ(ui::textForOneLine("short", LineBreakMode::HeadTruncation), "short");
+    // What a line shows is the same as from the whole text.
+    auto font = Font::systemFontOfSize(14);
+    EXPECT_EQ(
+        ui::sizeWithFont(text, *font, 120, LineBreakMode::TailTruncation),
+        ui::sizeWithFont("\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+                         "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9",
+                         *font, 120, LineBreakMode::TailTruncation));
+}
+
+// A single-line label, a measure and a drawing of forty megabytes of text, in a child process held to a
+// time and a memory bound: laid out whole, the text alone would take some 2.8 GB.
+TEST(Text, AHugeTextOnOneLineStaysWithinATimeAndMemoryBound)
+{
+    auto outcome = testkit::BoundedChild::run(
+        [] {
+            std::string text(40u * 1000 * 1000, 'w');
+            for (std::size_t i = 7; i < text.size(); i += 8)
+                text[i] = ' ';
+            auto font = Font::systemFontOfSize(17);
+            cg::Size line = ui::sizeWithFont(text, *font);
+            cg::Size cut = ui::sizeWithFont(text, *font, 300, LineBreakMode::TailTruncation);
+            auto label = ui::Label::create(cg::makeRect(0, 0, 300, 21));
+            label->setText(text);
+            ui::beginImageContext(cg::makeSize(300, 21));
+            ui::drawAtPoint(text, cg::makePoint(0, 0), 300, *font, LineBreakMode::TailTruncation);
+            label->drawRect(*ui::currentContext(), label->bounds());
+            auto image = ui::imageFromCurrentImageContext();
+            ui::endImageContext();
+            return image && line.width > 300 && cut.width <= 300;
+        },
+        {20, std::size_t(1) << 30});
+    EXPECT_TRUE(outcome.exited && outcome.status == 0) << outcome.describe();
 }
