@@ -168,12 +168,22 @@ std::size_t Number::hash() const
 
 // MARK: DecimalNumber
 
+// The exponents a decimal number holds: value = digits * 10^exponent.
+constexpr int64_t MaxDecimalExponent = 100000000;
+
 static double decimalToDouble(bool negative, const std::string& digits, int32_t exponent)
 {
-    std::string text =
-        (negative ? "-" : "") + (digits.empty() ? std::string("0") : digits) + "e" + std::to_string(exponent);
+    if (digits.empty())
+        return negative ? -0.0 : 0.0;
+    std::string text = (negative ? "-" : "") + digits + "e" + std::to_string(exponent);
     double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Beyond a double's range: infinity above it, zero below it; never the untouched 0 for both.
+        bool large = static_cast<int64_t>(digits.size()) + exponent > 0;
+        double magnitude = large ? std::numeric_limits<double>::infinity() : 0.0;
+        value = negative ? -magnitude : magnitude;
+    }
     return value;
 }
 
@@ -233,7 +243,8 @@ Ref<DecimalNumber> DecimalNumber::decimalNumberWithString(std::string_view text)
             return nullptr;
         int64_t value = 0;
         while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-            if (value < 100000000)
+            // Past the limit the value is only known to be too large: stop growing before it overflows.
+            if (value <= MaxDecimalExponent)
                 value = value * 10 + (text[i] - '0');
             ++i;
         }
@@ -247,7 +258,9 @@ Ref<DecimalNumber> DecimalNumber::decimalNumberWithString(std::string_view text)
         digits.pop_back();
         ++exponent;
     }
-    exponent = std::clamp<int64_t>(exponent, -100000000, 100000000);
+    // An exponent the type cannot hold is no number of this type, rather than a different one.
+    if (exponent < -MaxDecimalExponent || exponent > MaxDecimalExponent)
+        return nullptr;
     return make<DecimalNumber>(negative, std::move(digits), static_cast<int32_t>(exponent));
 }
 

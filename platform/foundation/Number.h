@@ -63,7 +63,8 @@ protected:
 class DecimalNumber : public Number
 {
 public:
-    // Nothing when the text is not a decimal number ("-12.5e3" is one; "1e" is not).
+    // Nothing when the text is not a decimal number ("-12.5e3" is one; "1e" is not) or when its exponent is
+    // beyond the ±100000000 the type holds. A value beyond a double's range reads as ±infinity as a double.
     static Ref<DecimalNumber> decimalNumberWithString(std::string_view text);
 
     DecimalNumber(bool negative, std::string digits, int32_t exponent);

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 using ns::Number;
@@ -53,6 +56,37 @@ TEST(DecimalNumber, ReadsAndWritesExactText)
         EXPECT_FALSE(ns::DecimalNumber::decimalNumberWithString(bad)) << bad;
     EXPECT_EQ(ns::DecimalNumber::decimalNumberWithString("1e3")->longLongValue(), 1000);
     EXPECT_DOUBLE_EQ(ns::DecimalNumber::decimalNumberWithString("2.25")->doubleValue(), 2.25);
+}
+
+TEST(DecimalNumber, ValuesBeyondADoubleAreInfiniteAndExponentsBeyondItsOwnAreRefused)
+{
+    const double infinity = std::numeric_limits<double>::infinity();
+    struct Row
+    {
+        const char* text;
+        double value;
+        long long integer;
+    };
+    const Row rows[] = {
+        {"1e400", infinity, std::numeric_limits<long long>::max()},
+        {"-1e400", -infinity, std::numeric_limits<long long>::min()},
+        {"1.8e308", infinity, std::numeric_limits<long long>::max()},
+        {"1e-400", 0.0, 0},
+        {"-1e-400", -0.0, 0},
+        {"1e100000000", infinity, std::numeric_limits<long long>::max()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        auto number = ns::DecimalNumber::decimalNumberWithString(row.text);
+        ASSERT_TRUE(number);
+        EXPECT_EQ(number->doubleValue(), row.value);
+        EXPECT_EQ(std::signbit(number->doubleValue()), std::signbit(row.value));
+        EXPECT_EQ(number->longLongValue(), row.integer);
+    }
+    EXPECT_EQ(ns::DecimalNumber::decimalNumberWithString("1e400")->description(), "1e400");
+    for (const char* beyond : {"1e100000001", "1e-100000001", "1e99999999999999999999", "0.001e100000004"})
+        EXPECT_FALSE(ns::DecimalNumber::decimalNumberWithString(beyond)) << beyond;
+    EXPECT_TRUE(ns::DecimalNumber::decimalNumberWithString("0e99999999999999999999"));
 }
 
 TEST(Dictionary, KeepsInsertionOrderAndTheLaterValueWins)

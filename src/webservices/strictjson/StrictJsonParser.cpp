@@ -378,15 +378,19 @@ bool StrictJsonParser::scanUnicodeChar(char32_t& codePoint)
         bool escaped = m_end - m_c >= 2 && m_c[0] == '\\' && m_c[1] == 'u';
         if (escaped)
             m_c += 2;
+        // A lone surrogate's error names it, so that the trace says which escape broke the text.
         if (!escaped || !scanHexQuad(low))
-            return fail(StrictJsonErrorUnicode, "Missing low character in surrogate pair");
+            return fail(StrictJsonErrorUnicode,
+                        ns::format("Missing low character in surrogate pair '\\u%04x'", high));
         if (low < 0xDC00 || low > 0xDFFF)
-            return fail(StrictJsonErrorUnicode, "Invalid low surrogate char");
+            return fail(StrictJsonErrorUnicode,
+                        ns::format("Invalid low surrogate char '\\u%04x' after '\\u%04x'", low, high));
         codePoint = 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
         return true;
     }
     if (high >= 0xDC00 && high <= 0xDFFF)
-        return fail(StrictJsonErrorUnicode, "Invalid high character in surrogate pair");
+        return fail(StrictJsonErrorUnicode,
+                    ns::format("Invalid high character in surrogate pair '\\u%04x'", high));
     codePoint = high;
     return true;
 }

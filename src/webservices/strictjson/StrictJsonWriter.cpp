@@ -87,8 +87,10 @@ bool StrictJsonWriter::appendValue(const ns::Id& value, std::string& json)
             json += number->boolValue() ? "true" : "false";
             return true;
         }
-        // NaN and the infinities have no JSON text; writing "nan" would hand out text no parser reads.
-        if (number->kind() == ns::Number::Kind::Double && !std::isfinite(number->doubleValue()))
+        // NaN and the infinities have no JSON text; writing "nan" would hand out text no parser reads. A
+        // decimal number beyond a double's range still has its own exact text.
+        if (number->kind() == ns::Number::Kind::Double && !std::isfinite(number->doubleValue()) &&
+            !dynamic_cast<const ns::DecimalNumber*>(number))
             return fail(StrictJsonErrorUnsupported,
                         ns::format("JSON serialisation not supported for the number %@", *number));
         json += number->stringValue();

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,6 +65,39 @@ TEST(StrictJsonParser, KeepsNumbersExact)
     EXPECT_EQ(array->objectAs<ns::DecimalNumber>(2)->stringValue(), "12345678901234567890.123456789");
     EXPECT_EQ(array->objectAs<ns::DecimalNumber>(3)->stringValue(), "0");
     EXPECT_EQ(array->objectAs<ns::DecimalNumber>(4)->stringValue(), "1e400");
+}
+
+TEST(StrictJsonParser, NumbersBeyondADoubleAreInfiniteAndBeyondTheDecimalAreErrors)
+{
+    struct Row
+    {
+        const char* json;
+        double value;
+    };
+    const double infinity = std::numeric_limits<double>::infinity();
+    const Row rows[] = {
+        {"1e400", infinity},    {"-1e400", -infinity},   {"1.8e308", infinity}, {"-1.8e308", -infinity},
+        {"1e-400", 0.0},        {"1.7e308", 1.7e308},    {"0e999999999", 0.0},  {"1e100000000", infinity},
+        {"4.9e-324", 4.9e-324}, {"123456789e-400", 0.0},
+    };
+    StrictJsonParser parser;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.json);
+        auto array = ns::cast<ns::Array>(parser.objectWithString("[" + std::string(row.json) + "]"));
+        ASSERT_TRUE(array);
+        auto number = array->objectAs<ns::DecimalNumber>(0);
+        ASSERT_TRUE(number);
+        EXPECT_EQ(number->doubleValue(), row.value);
+        EXPECT_EQ(std::signbit(number->doubleValue()), row.json[0] == '-');
+    }
+    // Exponents the decimal number cannot hold are a number error, never a different number.
+    for (const char* json :
+         {"[1e100000001]", "[1e-100000001]", "[-5e99999999999999999999]", "[1E+2147483648]"}) {
+        SCOPED_TRACE(json);
+        EXPECT_FALSE(parser.objectWithString(json));
+        EXPECT_EQ(traceLines(parser), (std::vector<std::string>{"2 Failed creating decimal instance",
+                                                                "3 Expected value while parsing array"}));
+    }
 }
 
 TEST(StrictJsonParser, DecodesEscapes)
@@ -160,17 +195,17 @@ TEST(StrictJsonParser, RecordsTheErrorChainInnermostFirst)
          {"6 Missing hex digit in quad", "6 Missing hex quad", "6 Broken unicode character", array}},
         {"lone low surrogate",
          R"(["\udc00"])",
-         {"6 Invalid high character in surrogate pair", "6 Broken unicode character", array}},
+         {"6 Invalid high character in surrogate pair '\\udc00'", "6 Broken unicode character", array}},
         {"high surrogate alone",
          R"(["\ud800x"])",
-         {"6 Missing low character in surrogate pair", "6 Broken unicode character", array}},
+         {"6 Missing low character in surrogate pair '\\ud800'", "6 Broken unicode character", array}},
         {"high surrogate with bad low quad",
          R"(["\ud800\u12"])",
-         {"6 Missing hex digit in quad", "6 Missing low character in surrogate pair",
+         {"6 Missing hex digit in quad", "6 Missing low character in surrogate pair '\\ud800'",
           "6 Broken unicode character", array}},
         {"high surrogate then letter",
          R"(["\ud800\u0041"])",
-         {"6 Invalid low surrogate char", "6 Broken unicode character", array}},
+         {"6 Invalid low surrogate char '\\u0041' after '\\ud800'", "6 Broken unicode character", array}},
         {"illegal escape", R"(["a\qb"])", {"8 Illegal escape sequence '0x71'", array}},
         {"raw tab", "[\"a\tb\"]", {"5 Unescaped control character '0x9'", array}},
         {"raw nul", std::string("[\"a\0b\"]", 7), {"5 Unescaped control character '0x0'", array}},
