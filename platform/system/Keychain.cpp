@@ -73,7 +73,10 @@ sqlite3* open(State& s, Database& holder)
         return s.memory.get();
     }
     std::string file = Keychain::path();
-    ::mkdir(ns::Sandbox::keychainsPath().c_str(), 0700);
+    // The folder is private whoever made it: mkdir's mode does nothing for one that exists already.
+    std::string folder = ns::Sandbox::keychainsPath();
+    ::mkdir(folder.c_str(), 0700);
+    ::chmod(folder.c_str(), 0700);
     // Made with owner-only rights before SQLite sees it; SQLite gives its journal the same rights.
     int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)

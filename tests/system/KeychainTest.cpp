@@ -194,6 +194,9 @@ INSTANTIATE_TEST_SUITE_P(Stores, KeychainTest, ::testing::Values(false, true),
 TEST(Keychain, FileIsPrivateAndSurvivesARestart)
 {
     testkit::TemporaryHome home;
+    // The folder exists already, open to everyone, as the device's layout made it.
+    std::string folder = home.path() + "/Library/Keychains";
+    ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
     sec::Keychain::setInMemory(false);
     ASSERT_EQ(sec::itemAdd(*item("svc", "me", "kept"), nullptr), sec::errSecSuccess);
     struct stat info
@@ -202,6 +205,13 @@ TEST(Keychain, FileIsPrivateAndSurvivesARestart)
     ASSERT_EQ(stat(sec::Keychain::path().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(sec::Keychain::path(), home.path() + "/Library/Keychains/keychain.sqlite");
+    ASSERT_EQ(stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    // Opened again, after someone opened the folder up, it is made private again.
+    ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
+    EXPECT_EQ(secretOf("svc", "me"), "kept");
+    ASSERT_EQ(stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
     // A restart: switching stores away and back opens the file anew.
     sec::Keychain::setInMemory(true);
     EXPECT_EQ(secretOf("svc", "me"), "<none>");
