@@ -102,6 +102,8 @@ int main(int argc, char** argv)
     try {
         ns::RunLoop::main();
         ns::Sandbox::setHome(options.home ? *options.home : ns::Sandbox::defaultHome());
+        // A device that was stopped in the middle of a save starts without what the save left behind.
+        ns::Sandbox::removeStaleTemporaryFiles();
         if (options.contacts && !installContacts(*options.contacts, message)) {
             std::cerr << "velmo: " << message << "\n";
             return 2;

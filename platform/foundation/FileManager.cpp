@@ -156,6 +156,31 @@ std::optional<std::vector<std::string>> FileManager::contentsOfDirectoryAtPath(c
     return names;
 }
 
+bool FileManager::isTemporaryFileName(std::string_view name)
+{
+    // ".main.xml.a1B2c3": what writeAtomically's mkostemp makes.
+    if (name.size() < 9 || name[0] != '.' || name[name.size() - 7] != '.')
+        return false;
+    return std::all_of(name.end() - 6, name.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
+}
+
+std::vector<std::string> FileManager::removeStaleTemporaryFiles(const std::string& folder)
+{
+    std::vector<std::string> removed;
+    auto names = contentsOfDirectoryAtPath(folder);
+    for (const auto& name : names ? *names : std::vector<std::string>{}) {
+        std::string path = folder + "/" + name;
+        struct stat info;
+        if (!isTemporaryFileName(name) || ::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        if (::unlink(path.c_str()) == 0)
+            removed.push_back(name);
+    }
+    return removed;
+}
+
 bool FileManager::copyItemAtPath(const std::string& from, const std::string& to, Ref<Error>* error)
 {
     struct stat info;

@@ -69,6 +69,12 @@ public:
     static bool writeAtomically(const std::string& path, const Data& data, Ref<Error>* error = nullptr,
                                 mode_t mode = 0644);
 
+    // Removes from the folder what interrupted atomic writes left there: files named "." + name + "." and
+    // six letters or digits. Only for a time when nothing writes there (the device's start-up). Gives the
+    // names removed.
+    static std::vector<std::string> removeStaleTemporaryFiles(const std::string& folder);
+    static bool isTemporaryFileName(std::string_view name);
+
     // An error in the Cocoa domain for a failed system call, with the POSIX error underneath.
     static Ref<Error> errorForErrno(int code, const std::string& path, bool writing);
 };

@@ -1,5 +1,8 @@
 #include "foundation/Sandbox.h"
 
+#include "foundation/FileManager.h"
+#include "foundation/Log.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -52,6 +55,22 @@ std::string Sandbox::home()
         makeLayout(homeValue());
     }
     return homeValue();
+}
+
+void Sandbox::removeStaleTemporaryFiles()
+{
+    std::string root = home();
+    std::vector<std::string> folders{root};
+    std::error_code code;
+    for (std::filesystem::recursive_directory_iterator it(root, code), end; !code && it != end;
+         it.increment(code)) {
+        std::error_code kind;
+        if (it->is_directory(kind) && !it->is_symlink(kind))
+            folders.push_back(it->path().string());
+    }
+    for (const auto& folder : folders)
+        for (const auto& name : FileManager::removeStaleTemporaryFiles(folder))
+            log("%s was removed: an interrupted save left it in %s", name, folder);
 }
 
 std::string Sandbox::documentsPath()

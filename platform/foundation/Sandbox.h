@@ -21,6 +21,10 @@ public:
     static std::string devicePath();      // home/Device: what the device's other applications receive
 
     static std::string defaultHome();
+
+    // Removes the temporary files that interrupted atomic writes left anywhere in the home, with a log line
+    // each. For the device's start-up, before anything writes.
+    static void removeStaleTemporaryFiles();
 };
 
 } // namespace ns

@@ -1,6 +1,8 @@
 #include "foundation/FileManager.h"
 #include "foundation/Data.h"
 #include "foundation/Error.h"
+#include "foundation/Log.h"
+#include "foundation/Sandbox.h"
 #include "testing/TemporaryHome.h"
 
 #include <gtest/gtest.h>
@@ -91,4 +93,52 @@ TEST(FileManager, FailedAtomicWriteLeavesTheOldFileIntact)
     ASSERT_TRUE(FileManager::writeAtomically(path, "new contents"));
     EXPECT_EQ(FileManager::stringWithContentsOfFile(path), "new contents");
     EXPECT_EQ(FileManager::attributesOfItemAtPath(path)->mode, 0600u);
+}
+
+TEST(FileManager, StaleTemporaryFilesOfAtomicWritesAreRemovedAtStartUp)
+{
+    testkit::TemporaryHome home;
+    struct Row
+    {
+        const char* path;
+        bool removed;
+    };
+    const Row rows[] = {
+        {"Documents/.main.xml.Ab3dE9", true},
+        {"Documents/.image001.png.zzzzzz", true},
+        {"Library/Preferences/.com.velmo.plist.000000", true},
+        {"Device/.Contacts.vcf.ids.aB1cD2", true},
+        {"Device/Mail/.mail-1.eml.QwErTy", true},
+        {"Documents/main.xml", false},
+        {"Documents/main.xml.unreadable", false},
+        {"Documents/.main.xml", false},
+        {"Documents/.main.xml.Ab3dE", false},  // five characters: not made by the atomic write
+        {"Documents/.main.xml.Ab3d-9", false}, // not a letter or digit
+        {"Documents/main.xml.Ab3dE9", false},  // no leading dot
+        {"Documents/.hidden", false},
+    };
+    for (const auto& row : rows) {
+        std::string path = home.file(row.path);
+        ASSERT_TRUE(FileManager::createDirectoryAtPath(path.substr(0, path.rfind('/')), true));
+        ASSERT_TRUE(FileManager::writeAtomically(path, "x"));
+    }
+    // A folder of that shape is not a temporary file, and is left alone.
+    ASSERT_TRUE(FileManager::createDirectoryAtPath(home.file("Documents/.folder.abcdef"), true));
+    // Nor is anything a link leads to outside the home.
+    testkit::TemporaryHome outside;
+    std::string elsewhere = outside.file("Documents/.kept.ABCDEF");
+    ASSERT_TRUE(FileManager::writeAtomically(elsewhere, "x"));
+    ASSERT_EQ(::symlink(outside.file("Documents").c_str(), home.file("Documents/link").c_str()), 0);
+    ns::Sandbox::setHome(home.path());
+
+    ns::LogCapture log;
+    ns::Sandbox::removeStaleTemporaryFiles();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        EXPECT_EQ(FileManager::fileExistsAtPath(home.file(row.path)), !row.removed);
+    }
+    EXPECT_TRUE(log.contains(".main.xml.Ab3dE9 was removed: an interrupted save left it in " +
+                             home.file("Documents")));
+    EXPECT_TRUE(FileManager::fileExistsAtPath(home.file("Documents/.folder.abcdef")));
+    EXPECT_TRUE(FileManager::fileExistsAtPath(elsewhere));
 }
