@@ -151,10 +151,9 @@ void ActionSheet::dismissWithClickedButtonIndex(long index, bool)
     for (auto& button : m_buttons)
         button->removeFromSuperview();
     m_buttons.clear();
-    if (m_window) {
-        m_window->dismiss();
-        m_window.reset();
-    }
+    if (auto window = m_window.lock())
+        window->dismiss();
+    m_window.reset();
     m_shownFrom.reset();
     if (auto delegate = m_delegate.lock())
         delegate->actionSheetDidDismissWithButtonIndex(*this, index);

@@ -101,7 +101,9 @@ private:
     ActionSheetStyle m_style = ActionSheetStyle::Automatic;
     bool m_visible = false;
     ns::Ref<ns::Object> m_shownFrom;
-    ns::Ref<OverlayWindow> m_window;
+    // The overlay shows this view as its subview and the screen's list of overlays keeps it while it shows:
+    // a strong reference back would make a cycle that outlives the overlay.
+    ns::Weak<OverlayWindow> m_window;
     ns::Ref<Label> m_titleLabel;
     std::vector<ns::Ref<Button>> m_buttons;
 };

@@ -95,7 +95,9 @@ private:
     std::vector<std::string> m_buttonTitles;
     long m_cancelButtonIndex = -1;
     bool m_visible = false;
-    ns::Ref<OverlayWindow> m_window;
+    // The overlay shows this view as its subview and the screen's list of overlays keeps it while it shows:
+    // a strong reference back would make a cycle that outlives the overlay.
+    ns::Weak<OverlayWindow> m_window;
     ns::Ref<Label> m_titleLabel;
     ns::Ref<Label> m_messageLabel;
     std::vector<ns::Ref<Button>> m_buttons;

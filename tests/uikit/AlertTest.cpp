@@ -2,6 +2,8 @@
 
 #include "uikit/ActionSheet.h"
 #include "uikit/AlertView.h"
+#include "uikit/Button.h"
+#include "uikit/OverlayWindow.h"
 #include "uikit/Toolbar.h"
 
 #include <string>
@@ -77,6 +79,38 @@ TEST_F(Alerts, ButtonsAreNumberedFromTheCancelButton)
     EXPECT_EQ(log->calls, (std::vector<std::string>{"clicked 2", "will 2", "did 2"}));
     EXPECT_FALSE(alert->isVisible());
     EXPECT_EQ(ui::Application::sharedApplication().keyWindow(), window);
+}
+
+TEST_F(Alerts, AnAlertOrSheetNeverDismissedDoesNotOutliveItsWindow)
+{
+    auto log = ns::make<AlertLog>();
+    ns::Weak<ui::View> alertLeft, sheetLeft, buttonLeft;
+    ns::Weak<ui::Window> alertWindowLeft, sheetWindowLeft;
+    {
+        auto alert = ui::AlertView::create("Rate", "Now?", log, "Later");
+        auto sheet =
+            ui::ActionSheet::create("Share", log, "Cancel", std::nullopt, std::vector<std::string>{"Mail"});
+        alert->show();
+        sheet->showInView(window);
+        ASSERT_TRUE(alert->window() && sheet->window());
+        auto alertWindow = std::dynamic_pointer_cast<ui::OverlayWindow>(alert->window()->self<ui::Window>());
+        auto sheetWindow = std::dynamic_pointer_cast<ui::OverlayWindow>(sheet->window()->self<ui::Window>());
+        ASSERT_TRUE(alertWindow && sheetWindow);
+        alertLeft = alert;
+        sheetLeft = sheet;
+        buttonLeft = alert->buttonViewAtIndex(0);
+        alertWindowLeft = alertWindow;
+        sheetWindowLeft = sheetWindow;
+        // The screen lets the overlays go (as at the end of the process); nobody dismissed them.
+        alertWindow->dismiss();
+        sheetWindow->dismiss();
+        ui::AlertView::clearShownAlerts();
+    }
+    EXPECT_TRUE(alertWindowLeft.expired());
+    EXPECT_TRUE(sheetWindowLeft.expired());
+    EXPECT_TRUE(alertLeft.expired());
+    EXPECT_TRUE(sheetLeft.expired());
+    EXPECT_TRUE(buttonLeft.expired());
 }
 
 TEST_F(Alerts, DismissingInCodeSkipsTheClickedCall)
