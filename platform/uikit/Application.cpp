@@ -7,6 +7,7 @@
 #include "foundation/URL.h"
 #include "uikit/ApplicationDelegate.h"
 #include "uikit/Event.h"
+#include "uikit/Keyboard.h"
 #include "uikit/Screen.h"
 #include "uikit/Window.h"
 
@@ -184,6 +185,21 @@ bool Application::receiveURL(const std::string& url, const std::string& sourceAp
     if (!keep || !parsed)
         return false;
     return keep->applicationOpenURL(*this, parsed, sourceApplication, nullptr);
+}
+
+void Application::setStatusBarOrientation(InterfaceOrientation orientation)
+{
+    if (orientation == m_statusBarOrientation)
+        return;
+    m_statusBarOrientation = orientation;
+    // Hidden windows too: they show turned when they come up.
+    std::vector<ns::Ref<Window>> all;
+    for (const auto& weak : m_windows)
+        if (auto window = weak.lock())
+            all.push_back(window);
+    for (auto& window : all)
+        window->interfaceOrientationDidChange();
+    Keyboard::interfaceOrientationDidChange();
 }
 
 bool Application::isStatusBarHidden() const

@@ -77,7 +77,9 @@ public:
     bool receiveURL(const std::string& url, const std::string& sourceApplication = {});
 
     InterfaceOrientation statusBarOrientation() const { return m_statusBarOrientation; }
-    void setStatusBarOrientation(InterfaceOrientation orientation) { m_statusBarOrientation = orientation; }
+    // Turning the status bar turns the interface: the application frame, every window's controller views
+    // (see Window::placeInterfaceView) and the keyboard follow it.
+    void setStatusBarOrientation(InterfaceOrientation orientation);
     // How long the status bar takes to turn with the device.
     static ns::TimeInterval statusBarOrientationAnimationDuration() { return 0.3; }
     bool isStatusBarHidden() const;

@@ -13,6 +13,8 @@ namespace ui {
 namespace {
 
 bool g_visible = false;
+// The frame the keyboard was shown at, so that after a turn it leaves from where it stood.
+cg::Rect g_shownFrame;
 
 std::string rectText(cg::Rect r)
 {
@@ -29,10 +31,23 @@ void post(const char* name, cg::Rect begin, cg::Rect end)
     ns::NotificationCenter::defaultCenter().postNotification(name, nullptr, info);
 }
 
-cg::Rect hiddenFrame()
+// The keyboard's frame, shown or just out of sight, for the status bar's orientation.
+cg::Rect keyboardFrame(bool shown)
 {
     cg::Rect screen = Application::screenBounds();
-    return cg::makeRect(0, screen.size.height, screen.size.width, 216);
+    float w = screen.size.width, h = screen.size.height;
+    float tall = Keyboard::portraitHeight, wide = Keyboard::landscapeHeight;
+    switch (Application::sharedApplication().statusBarOrientation()) {
+    case InterfaceOrientation::PortraitUpsideDown:
+        return cg::makeRect(0, shown ? 0 : -tall, w, tall);
+    case InterfaceOrientation::LandscapeLeft:
+        return cg::makeRect(shown ? w - wide : w, 0, wide, h);
+    case InterfaceOrientation::LandscapeRight:
+        return cg::makeRect(shown ? 0 : -wide, 0, wide, h);
+    case InterfaceOrientation::Portrait:
+        break;
+    }
+    return cg::makeRect(0, shown ? h - tall : h, w, tall);
 }
 
 } // namespace
@@ -44,8 +59,12 @@ bool Keyboard::isVisible()
 
 cg::Rect Keyboard::frame()
 {
-    cg::Rect screen = Application::screenBounds();
-    return cg::makeRect(0, screen.size.height - 216, screen.size.width, 216);
+    return keyboardFrame(true);
+}
+
+cg::Rect Keyboard::hiddenFrame()
+{
+    return keyboardFrame(false);
 }
 
 void Keyboard::show()
@@ -53,8 +72,9 @@ void Keyboard::show()
     if (g_visible)
         return;
     g_visible = true;
-    post(KeyboardWillShowNotification, hiddenFrame(), frame());
-    post(KeyboardDidShowNotification, hiddenFrame(), frame());
+    g_shownFrame = frame();
+    post(KeyboardWillShowNotification, hiddenFrame(), g_shownFrame);
+    post(KeyboardDidShowNotification, hiddenFrame(), g_shownFrame);
 }
 
 void Keyboard::hide()
@@ -62,8 +82,23 @@ void Keyboard::hide()
     if (!g_visible)
         return;
     g_visible = false;
-    post(KeyboardWillHideNotification, frame(), hiddenFrame());
-    post(KeyboardDidHideNotification, frame(), hiddenFrame());
+    // The frame it goes down to lies beyond the edge it stood at.
+    cg::Rect from = g_shownFrame;
+    cg::Rect to = from;
+    if (from.size.width < from.size.height)
+        to.origin.x = from.origin.x > 0 ? from.origin.x + from.size.width : -from.size.width;
+    else
+        to.origin.y = from.origin.y > 0 ? from.origin.y + from.size.height : -from.size.height;
+    post(KeyboardWillHideNotification, from, to);
+    post(KeyboardDidHideNotification, from, to);
+}
+
+void Keyboard::interfaceOrientationDidChange()
+{
+    if (!g_visible || g_shownFrame == frame())
+        return;
+    hide();
+    show();
 }
 
 std::optional<cg::Rect> Keyboard::frameFromUserInfo(const ns::Dictionary* userInfo, const char* key)

@@ -18,6 +18,22 @@ template <class T> void releaseLater(ns::Ref<T> object)
         ns::RunLoop::main().post([object = std::move(object)]() mutable { object.reset(); });
 }
 
+// The controller's view: when its size changes (the interface turned), the bars and the top controller's
+// view follow.
+class ContainerView : public View
+{
+public:
+    ContainerView(cg::Rect frame, std::function<void()> layout) : View(frame), m_layout(std::move(layout)) {}
+    void layoutSubviews() override
+    {
+        if (m_layout)
+            m_layout();
+    }
+
+private:
+    std::function<void()> m_layout;
+};
+
 } // namespace
 
 NavigationController::NavigationController()
@@ -66,7 +82,15 @@ const ns::Ref<TabBarItem>& NavigationController::tabBarItem()
 
 void NavigationController::loadView()
 {
-    auto container = View::create(Application::sharedApplication().applicationFrame());
+    auto container = ns::make<ContainerView>(
+        Application::sharedApplication().applicationFrame(), [weak = weakSelf<NavigationController>()] {
+            auto controller = weak.lock();
+            if (!controller)
+                return;
+            controller->layoutBars();
+            if (auto top = controller->topViewController(); top && top->isViewLoaded())
+                top->view()->setFrame(controller->contentFrame());
+        });
     setView(container);
     container->addSubview(m_navigationBar);
     container->addSubview(m_toolbar);

@@ -44,15 +44,27 @@ struct CurrentContext
     CurrentContext& operator=(const CurrentContext&) = delete;
 };
 
+// Along the top of the interface, turned with it.
 void drawStatusBar(cg::Context& context)
 {
-    cg::Rect bar = cg::makeRect(0, 0, Application::screenBounds().size.width, Screen::statusBarHeight);
+    cg::Rect screen = Application::screenBounds();
+    InterfaceOrientation orientation = Application::sharedApplication().statusBarOrientation();
+    bool landscape = orientation == InterfaceOrientation::LandscapeLeft ||
+                     orientation == InterfaceOrientation::LandscapeRight;
+    cg::Float width = landscape ? screen.size.height : screen.size.width;
+    cg::Float height = landscape ? screen.size.width : screen.size.height;
+    context.saveGState();
+    context.translateCTM(screen.midX(), screen.midY());
+    context.concatCTM(Window::interfaceTransform(orientation));
+    context.translateCTM(-width / 2, -height / 2);
+    cg::Rect bar = cg::makeRect(0, 0, width, Screen::statusBarHeight);
     context.setRGBFillColor(0.1f, 0.1f, 0.1f, 1);
     context.fillRect(bar);
     context.setRGBFillColor(1, 1, 1, 1);
     auto font = Font::boldSystemFontOfSize(12);
     drawText(context, "Velmo", cg::inset(bar, 6, 3), *font, LineBreakMode::Clip, TextAlignment::Left);
     drawText(context, "9:41", cg::inset(bar, 6, 3), *font, LineBreakMode::Clip, TextAlignment::Center);
+    context.restoreGState();
 }
 
 ns::Ref<cg::BitmapContext> screenContext(float scale)

@@ -1,5 +1,7 @@
 #include "uikit/Screen.h"
 
+#include "uikit/Application.h"
+
 namespace ui {
 
 ns::Ref<Screen> Screen::mainScreen()
@@ -10,9 +12,21 @@ ns::Ref<Screen> Screen::mainScreen()
 
 cg::Rect Screen::applicationFrame() const
 {
+    cg::Rect b = bounds();
     if (m_statusBarHidden)
-        return bounds();
-    return cg::makeRect(0, statusBarHeight, 320, 480 - statusBarHeight);
+        return b;
+    constexpr float bar = statusBarHeight;
+    switch (Application::sharedApplication().statusBarOrientation()) {
+    case InterfaceOrientation::PortraitUpsideDown:
+        return cg::makeRect(0, 0, b.size.width, b.size.height - bar);
+    case InterfaceOrientation::LandscapeLeft:
+        return cg::makeRect(bar, 0, b.size.width - bar, b.size.height);
+    case InterfaceOrientation::LandscapeRight:
+        return cg::makeRect(0, 0, b.size.width - bar, b.size.height);
+    case InterfaceOrientation::Portrait:
+        break;
+    }
+    return cg::makeRect(0, bar, b.size.width, b.size.height - bar);
 }
 
 void Screen::setScale(float scale)

@@ -27,13 +27,13 @@ template <class T> void releaseLater(ns::Ref<T> object)
 }
 
 // Puts `incoming` where `outgoing` is on the screen, sized like it.
-void swapViews(View* outgoing, const ns::Ref<View>& incoming, const cg::Rect& frameInWindow)
+void swapViews(View* outgoing, const ns::Ref<View>& incoming)
 {
     View* container = outgoing ? outgoing->superview() : nullptr;
     if (!container)
         return;
-    if (dynamic_cast<Window*>(container))
-        incoming->setFrame(container->convertRectFromView(frameInWindow, nullptr));
+    if (auto* window = dynamic_cast<Window*>(container))
+        window->placeInterfaceView(*incoming);
     else
         incoming->setFrame(outgoing->frame());
     container->insertSubviewAboveSubview(incoming, outgoing);
@@ -246,8 +246,7 @@ void ViewController::presentViewController(const ns::Ref<ViewController>& contro
 
     presenter->notifyAppearance(false, true, animated);
     controller->notifyAppearance(true, true, animated);
-    swapViews(presenter->isViewLoaded() ? presenter->m_view.get() : nullptr, controller->view(),
-              Application::sharedApplication().applicationFrame());
+    swapViews(presenter->isViewLoaded() ? presenter->m_view.get() : nullptr, controller->view());
     presenter->endTransition(Transition::Presenting, animated, controller->m_transitionStyle,
                              [presenter, controller, animated, completion = std::move(completion)] {
                                  presenter->notifyAppearance(false, false, animated);
@@ -287,6 +286,9 @@ void ViewController::dismissViewControllerAnimated(bool animated, std::function<
     if (target->isViewLoaded() && top->isViewLoaded() && top->m_view->superview()) {
         View* container = top->m_view->superview();
         container->insertSubviewAboveSubview(target->m_view, top->m_view.get());
+        // The interface may have turned while the presenter was away.
+        if (auto* window = dynamic_cast<Window*>(container))
+            window->placeInterfaceView(*target->m_view);
         top->m_view->removeFromSuperview();
     }
     for (ns::Ref<ViewController> c = dismissed; c; c = c->m_presented)

@@ -8,6 +8,21 @@
 
 namespace ui {
 
+cg::AffineTransform Window::interfaceTransform(InterfaceOrientation orientation)
+{
+    switch (orientation) {
+    case InterfaceOrientation::LandscapeLeft:
+        return {0, -1, 1, 0, 0, 0};
+    case InterfaceOrientation::LandscapeRight:
+        return {0, 1, -1, 0, 0, 0};
+    case InterfaceOrientation::PortraitUpsideDown:
+        return {-1, 0, 0, -1, 0, 0};
+    case InterfaceOrientation::Portrait:
+        break;
+    }
+    return {};
+}
+
 Window::Window() : Window(Application::screenBounds())
 {
 }
@@ -59,10 +74,32 @@ void Window::setRootViewController(ns::Ref<ViewController> controller)
     if (visible)
         m_rootViewController->notifyAppearance(true, true);
     auto view = m_rootViewController->view();
-    view->setFrame(convertRectFromView(Application::sharedApplication().applicationFrame(), nullptr));
+    placeInterfaceView(*view);
     addSubview(view);
     if (visible)
         m_rootViewController->notifyAppearance(true, false);
+}
+
+void Window::placeInterfaceView(View& view) const
+{
+    auto& application = Application::sharedApplication();
+    cg::Rect area = convertRectFromView(application.applicationFrame(), nullptr);
+    InterfaceOrientation orientation = application.statusBarOrientation();
+    bool landscape = orientation == InterfaceOrientation::LandscapeLeft ||
+                     orientation == InterfaceOrientation::LandscapeRight;
+    cg::Rect b = view.bounds();
+    view.setTransform(interfaceTransform(orientation));
+    view.setBounds(cg::Rect{b.origin, landscape ? cg::Size{area.size.height, area.size.width} : area.size});
+    view.setCenter(cg::makePoint(area.midX(), area.midY()));
+}
+
+void Window::interfaceOrientationDidChange()
+{
+    auto subviews = this->subviews();
+    for (auto& subview : subviews)
+        if (subview->viewController())
+            placeInterfaceView(*subview);
+    layoutIfNeeded();
 }
 
 void Window::sendEvent(Event& event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uikit/Application.h"
 #include "uikit/View.h"
 
 namespace ui {
@@ -31,6 +32,15 @@ public:
     // The root controller's view fills the window below the status bar.
     const ns::Ref<ViewController>& rootViewController() const { return m_rootViewController; }
     void setRootViewController(ns::Ref<ViewController> controller);
+
+    // The turn from the interface's coordinates to the screen's: a quarter turn anticlockwise when the
+    // interface's top stands on the screen's left edge (landscape left), clockwise on its right edge.
+    static cg::AffineTransform interfaceTransform(InterfaceOrientation orientation);
+    // Puts a controller's view where the interface is: over the application frame, turned with the status
+    // bar's orientation, so that its bounds measure the interface (480 by 300 in landscape).
+    void placeInterfaceView(View& view) const;
+    // The status bar has turned: every controller's view on the window follows it, then lays out.
+    void interfaceOrientationDidChange();
 
     // Hands each touch of the event to the view it began in, grouped by phase and view.
     virtual void sendEvent(Event& event);
