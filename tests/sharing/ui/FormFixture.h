@@ -1,0 +1,68 @@
+#pragma once
+
+#include "foundation/Bundle.h"
+#include "foundation/Clock.h"
+#include "sharing/core/DefaultSHKConfigurator.h"
+#include "sharing/core/SHK.h"
+#include "sharing/core/SHKConfiguration.h"
+#include "sharing/core/SHKLocalizedText.h"
+#include "sharing/ui/SHKActivityIndicator.h"
+#include "testing/TemporaryHome.h"
+#include "testing/TouchDriver.h"
+#include "uikit/AlertView.h"
+#include "uikit/Application.h"
+#include "uikit/Responder.h"
+#include "uikit/ViewController.h"
+#include "uikit/Window.h"
+
+#include <gtest/gtest.h>
+
+// A fresh device on the manual clock: a key window whose root controller the facade presents from, the
+// framework's texts from the bundled resources and the default configuration, which a test may change
+// through `configurator`.
+class FormFixture : public ::testing::Test
+{
+protected:
+    FormFixture()
+    {
+        ui::Application::sharedApplication().reset();
+        ui::AlertView::clearShownAlerts();
+        ns::Bundle::setMainPath(VELMO_RESOURCES);
+        SHKForgetLocalizedTextBundle();
+        SHKConfiguration::reset();
+        SHK::reset();
+        SHKActivityIndicator::reset();
+        configurator = DefaultSHKConfigurator::create();
+        SHKConfiguration::sharedInstanceWithConfigurator(configurator);
+        window = ui::Window::create();
+        window->makeKeyAndVisible();
+        root = ui::ViewController::create();
+        window->setRootViewController(root);
+        SHK::setRootViewController(root);
+    }
+    ~FormFixture() override
+    {
+        if (auto* responder = ui::Responder::firstResponder())
+            responder->resignFirstResponder();
+        driver.settle();
+        ui::Application::sharedApplication().setStatusBarOrientation(ui::InterfaceOrientation::Portrait);
+        SHK::reset();
+        SHKActivityIndicator::reset();
+        SHKConfiguration::reset();
+        ui::Application::sharedApplication().reset();
+    }
+
+    // Shows a screen through the facade and lets its presentation end.
+    void show(const ns::Ref<ui::ViewController>& controller)
+    {
+        SHK::currentHelper()->showViewController(controller);
+        driver.advance(1);
+    }
+
+    ns::ManualClockScope clock;
+    testkit::TemporaryHome home;
+    ns::Ref<DefaultSHKConfigurator> configurator;
+    ns::Ref<ui::Window> window;
+    ns::Ref<ui::ViewController> root;
+    ui::TouchDriver driver;
+};
