@@ -17,6 +17,8 @@ namespace {
 class Interface : public UIFixture
 {
 protected:
+    // A keyboard left up by an earlier test in the same process would swallow the first show.
+    Interface() { ui::Keyboard::hide(); }
     ~Interface() override
     {
         if (auto* responder = ui::Responder::firstResponder())
