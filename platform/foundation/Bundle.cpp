@@ -1,5 +1,6 @@
 #include "foundation/Bundle.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/Data.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Error.h"
@@ -184,19 +185,7 @@ private:
 
     static bool isBareCharacter(char c)
     {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               std::string_view("_$+/:.-").find(c) != std::string_view::npos;
-    }
-
-    static int hexValue(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
+        return isAsciiAlphanumeric(c) || std::string_view("_$+/:.-").find(c) != std::string_view::npos;
     }
 
     bool string(std::string& out)
@@ -237,8 +226,8 @@ private:
             if (e == 'U' || e == 'u') {
                 char32_t code = 0;
                 int digits = 0;
-                while (digits < 4 && m_at < m_text.size() && hexValue(m_text[m_at]) >= 0) {
-                    code = code * 16 + static_cast<char32_t>(hexValue(m_text[m_at++]));
+                while (digits < 4 && m_at < m_text.size() && hexDigitValue(m_text[m_at]) >= 0) {
+                    code = code * 16 + static_cast<char32_t>(hexDigitValue(m_text[m_at++]));
                     ++digits;
                 }
                 if (digits == 0) {

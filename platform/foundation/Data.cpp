@@ -1,18 +1,19 @@
 #include "foundation/Data.h"
 
+#include "foundation/Ascii.h"
+
 #include <functional>
 
 namespace ns {
 
 std::string Data::description() const
 {
-    static const char digits[] = "0123456789abcdef";
     std::string out = "<";
     for (std::size_t i = 0; i < m_bytes.size(); ++i) {
         if (i > 0 && i % 4 == 0)
             out += ' ';
-        out += digits[m_bytes[i] >> 4];
-        out += digits[m_bytes[i] & 15];
+        out += lowerHexDigits[m_bytes[i] >> 4];
+        out += lowerHexDigits[m_bytes[i] & 15];
     }
     out += '>';
     return out;

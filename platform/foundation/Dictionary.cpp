@@ -1,6 +1,7 @@
 #include "foundation/Dictionary.h"
 
 #include "foundation/Array.h"
+#include "foundation/Ascii.h"
 #include "foundation/Exception.h"
 #include "foundation/String.h"
 
@@ -112,7 +113,8 @@ bool needsQuotes(const std::string& text)
     if (text.empty())
         return true;
     for (unsigned char c : text)
-        if (!(std::isalnum(c) || c == '_' || c == '.' || c == '$' || c == '/' || c >= 0x80))
+        if (!(isAsciiAlphanumeric(static_cast<char>(c)) || c == '_' || c == '.' || c == '$' || c == '/' ||
+              c >= 0x80))
             return true;
     return false;
 }

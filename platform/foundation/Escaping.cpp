@@ -1,5 +1,6 @@
 #include "foundation/Escaping.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/Text.h"
 
 namespace ns {
@@ -7,20 +8,8 @@ namespace {
 
 bool isUnreservedOrReserved(unsigned char c)
 {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
-        return true;
-    return std::string_view("-_.!~*'();/?:@&=+$,").find(static_cast<char>(c)) != std::string_view::npos;
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return isAsciiAlphanumeric(static_cast<char>(c)) ||
+           std::string_view("-_.!~*'();/?:@&=+$,").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 } // namespace
@@ -28,7 +17,6 @@ int hexValue(char c)
 std::string addingPercentEscapes(std::string_view text, std::string_view charactersToLeaveUnescaped,
                                  std::string_view legalURLCharactersToBeEscaped)
 {
-    static const char digits[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -42,8 +30,8 @@ std::string addingPercentEscapes(std::string_view text, std::string_view charact
             out += c;
         } else {
             out += '%';
-            out += digits[byte >> 4];
-            out += digits[byte & 0x0F];
+            out += upperHexDigits[byte >> 4];
+            out += upperHexDigits[byte & 0x0F];
         }
     }
     return out;
@@ -56,7 +44,7 @@ bool hasValidPercentEscapes(std::string_view text)
             continue;
         if (text.size() - i < 3)
             return false;
-        if (hexValue(text[i + 1]) < 0 || hexValue(text[i + 2]) < 0)
+        if (hexDigitValue(text[i + 1]) < 0 || hexDigitValue(text[i + 2]) < 0)
             return false;
         i += 2;
     }
@@ -74,8 +62,8 @@ std::optional<std::string> replacingPercentEscapes(std::string_view text)
         }
         if (text.size() - i < 3)
             return std::nullopt;
-        int high = hexValue(text[i + 1]);
-        int low = hexValue(text[i + 2]);
+        int high = hexDigitValue(text[i + 1]);
+        int low = hexDigitValue(text[i + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         out += static_cast<char>(high * 16 + low);

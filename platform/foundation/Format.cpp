@@ -1,5 +1,6 @@
 #include "foundation/Format.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/Exception.h"
 #include "foundation/Text.h"
 
@@ -78,7 +79,7 @@ std::string formatArgs(std::string_view fmt, const FormatArg* args, std::size_t 
         {
             std::size_t j = i;
             std::size_t number = 0;
-            while (j < fmt.size() && fmt[j] >= '0' && fmt[j] <= '9')
+            while (j < fmt.size() && isAsciiDigit(fmt[j]))
                 number = number * 10 + static_cast<std::size_t>(fmt[j++] - '0');
             if (j < fmt.size() && fmt[j] == '$' && j > i && number > 0) {
                 position = number - 1;
@@ -90,13 +91,13 @@ std::string formatArgs(std::string_view fmt, const FormatArg* args, std::size_t 
                (fmt[i] == '-' || fmt[i] == '+' || fmt[i] == ' ' || fmt[i] == '#' || fmt[i] == '0'))
             flags += fmt[i++];
         int width = 0;
-        while (i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9')
+        while (i < fmt.size() && isAsciiDigit(fmt[i]))
             width = width * 10 + (fmt[i++] - '0');
         int precision = -1;
         if (i < fmt.size() && fmt[i] == '.') {
             ++i;
             precision = 0;
-            while (i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9')
+            while (i < fmt.size() && isAsciiDigit(fmt[i]))
                 precision = precision * 10 + (fmt[i++] - '0');
         }
         std::string length;

@@ -1,6 +1,8 @@
 #include "foundation/HTTPCookie.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/CHandle.h"
+#include "foundation/CivilDate.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Format.h"
 #include "foundation/Number.h"
@@ -16,20 +18,6 @@
 namespace ns {
 namespace {
 
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return toLowerAscii(a) == toLowerAscii(b);
-}
-
 bool isIPAddress(std::string_view host)
 {
     std::string text(host);
@@ -39,26 +27,10 @@ bool isIPAddress(std::string_view host)
     return inet_pton(AF_INET, text.c_str(), buffer) == 1 || inet_pton(AF_INET6, text.c_str(), buffer) == 1;
 }
 
-// Days since 1970-01-01 of a civil date (proleptic Gregorian).
-int64_t daysFromCivil(int64_t year, unsigned month, unsigned day)
-{
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<int64_t>(dayOfEra) - 719468;
-}
-
 bool isDelimiter(unsigned char c)
 {
     return c == 0x09 || (c >= 0x20 && c <= 0x2F) || (c >= 0x3B && c <= 0x40) || (c >= 0x5B && c <= 0x60) ||
            (c >= 0x7B && c <= 0x7E);
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
 }
 
 // Reads 1 to `maxDigits` leading digits followed by nothing or a non-digit; -1 otherwise.
@@ -67,7 +39,7 @@ int leadingNumber(std::string_view token, std::size_t minDigits, std::size_t max
 {
     std::size_t count = 0;
     int value = 0;
-    while (count < token.size() && isDigit(token[count])) {
+    while (count < token.size() && isAsciiDigit(token[count])) {
         if (count == maxDigits)
             return -1;
         value = value * 10 + (token[count] - '0');
@@ -122,7 +94,7 @@ std::optional<TimeInterval> HTTPCookie::parseCookieDate(std::string_view text)
                 if (m >= 0 && used < rest.size() && rest[used] == ':') {
                     rest = rest.substr(used + 1);
                     int s = leadingNumber(rest, 1, 2, &used);
-                    if (s >= 0 && (used == rest.size() || !isDigit(rest[used]))) {
+                    if (s >= 0 && (used == rest.size() || !isAsciiDigit(rest[used]))) {
                         hour = h, minute = m, second = s;
                         haveTime = true;
                         continue;
@@ -133,7 +105,7 @@ std::optional<TimeInterval> HTTPCookie::parseCookieDate(std::string_view text)
         if (!haveDay) {
             std::size_t used = 0;
             int d = leadingNumber(token, 1, 2, &used);
-            if (d >= 0 && (used == token.size() || !isDigit(token[used]))) {
+            if (d >= 0 && (used == token.size() || !isAsciiDigit(token[used]))) {
                 day = d;
                 haveDay = true;
                 continue;
@@ -153,7 +125,7 @@ std::optional<TimeInterval> HTTPCookie::parseCookieDate(std::string_view text)
         if (!haveYear) {
             std::size_t used = 0;
             int y = leadingNumber(token, 2, 4, &used);
-            if (y >= 0 && (used == token.size() || !isDigit(token[used]))) {
+            if (y >= 0 && (used == token.size() || !isAsciiDigit(token[used]))) {
                 year = y;
                 haveYear = true;
                 continue;
@@ -217,7 +189,7 @@ Ref<HTTPCookie> HTTPCookie::parseSetCookie(std::string_view field, std::string_v
             if (auto date = parseCookieDate(argument))
                 expires = date;
         } else if (key == "max-age") {
-            if (argument.empty() || !(isDigit(argument[0]) || argument[0] == '-'))
+            if (argument.empty() || !(isAsciiDigit(argument[0]) || argument[0] == '-'))
                 continue;
             bool negative = argument[0] == '-';
             std::string_view digits = negative ? argument.substr(1) : argument;
@@ -226,7 +198,7 @@ Ref<HTTPCookie> HTTPCookie::parseSetCookie(std::string_view field, std::string_v
             double seconds = 0;
             bool valid = true;
             for (char c : digits) {
-                if (!isDigit(c)) {
+                if (!isAsciiDigit(c)) {
                     valid = false;
                     break;
                 }
@@ -328,7 +300,7 @@ Ref<HTTPCookie> HTTPCookie::cookieWithProperties(const Dictionary& properties)
     if (auto number = cast<Number>(secureValue))
         secure = number->boolValue();
     else if (auto text = cast<String>(secureValue))
-        secure = boolValue(text->str()) || equalsIgnoringCase(text->str(), "TRUE");
+        secure = boolValue(text->str()) || equalsIgnoringAsciiCase(text->str(), "TRUE");
     return make<HTTPCookie>(*name, *value, *domain, path, expires, secure, false);
 }
 

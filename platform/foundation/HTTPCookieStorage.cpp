@@ -1,5 +1,6 @@
 #include "foundation/HTTPCookieStorage.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/CHandle.h"
 #include "foundation/Clock.h"
 #include "foundation/Dictionary.h"
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <curl/curl.h>
 #include <memory>
-#include <strings.h>
 
 namespace ns {
 namespace {
@@ -170,7 +170,7 @@ void HTTPCookieStorage::setCookiesFromResponse(const HTTPURLResponse& response)
 {
     std::vector<std::string> fields;
     for (const auto& [name, value] : response.rawHeaderFields())
-        if (name.size() == 10 && strncasecmp(name.c_str(), "Set-Cookie", 10) == 0)
+        if (equalsIgnoringAsciiCase(name, "Set-Cookie"))
             fields.push_back(value);
     setCookiesFromFields(fields, response.URLString());
 }

@@ -1,5 +1,6 @@
 #include "foundation/Number.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/Format.h"
 
 #include <algorithm>
@@ -50,7 +51,7 @@ Ref<Number> Number::numberWithUnsignedLongLong(uint64_t value)
     return make<Number>(Kind::Unsigned, 'Q', static_cast<int64_t>(value), value, static_cast<double>(value));
 }
 
-static int64_t clampToSigned(double value)
+int64_t saturatingInt64(double value)
 {
     if (std::isnan(value))
         return 0;
@@ -61,7 +62,7 @@ static int64_t clampToSigned(double value)
     return static_cast<int64_t>(value);
 }
 
-static uint64_t clampToUnsigned(double value)
+uint64_t saturatingUInt64(double value)
 {
     if (std::isnan(value) || value <= 0)
         return 0;
@@ -72,12 +73,12 @@ static uint64_t clampToUnsigned(double value)
 
 Ref<Number> Number::numberWithFloat(float value)
 {
-    return make<Number>(Kind::Double, 'f', clampToSigned(value), clampToUnsigned(value), value);
+    return make<Number>(Kind::Double, 'f', saturatingInt64(value), saturatingUInt64(value), value);
 }
 
 Ref<Number> Number::numberWithDouble(double value)
 {
-    return make<Number>(Kind::Double, 'd', clampToSigned(value), clampToUnsigned(value), value);
+    return make<Number>(Kind::Double, 'd', saturatingInt64(value), saturatingUInt64(value), value);
 }
 
 bool Number::boolValue() const
@@ -94,12 +95,12 @@ bool Number::boolValue() const
 
 int64_t Number::longLongValue() const
 {
-    return m_kind == Kind::Double ? clampToSigned(m_double) : m_signed;
+    return m_kind == Kind::Double ? saturatingInt64(m_double) : m_signed;
 }
 
 uint64_t Number::unsignedLongLongValue() const
 {
-    return m_kind == Kind::Double ? clampToUnsigned(m_double) : m_unsigned;
+    return m_kind == Kind::Double ? saturatingUInt64(m_double) : m_unsigned;
 }
 
 double Number::doubleValue() const
@@ -202,8 +203,8 @@ DecimalNumber::DecimalNumber(bool negative, std::string digits, int32_t exponent
         m_signed = m_negative ? -value : value;
         m_unsigned = static_cast<uint64_t>(m_signed);
     } else {
-        m_signed = clampToSigned(m_double);
-        m_unsigned = clampToUnsigned(m_double);
+        m_signed = saturatingInt64(m_double);
+        m_unsigned = saturatingUInt64(m_double);
     }
 }
 
@@ -216,7 +217,7 @@ Ref<DecimalNumber> DecimalNumber::decimalNumberWithString(std::string_view text)
     std::string digits;
     int64_t exponent = 0;
     bool sawDigit = false;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    while (i < text.size() && isAsciiDigit(text[i])) {
         sawDigit = true;
         if (!(digits.empty() && text[i] == '0'))
             digits.push_back(text[i]);
@@ -224,7 +225,7 @@ Ref<DecimalNumber> DecimalNumber::decimalNumberWithString(std::string_view text)
     }
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        while (i < text.size() && isAsciiDigit(text[i])) {
             sawDigit = true;
             if (!(digits.empty() && text[i] == '0'))
                 digits.push_back(text[i]);
@@ -239,10 +240,10 @@ Ref<DecimalNumber> DecimalNumber::decimalNumberWithString(std::string_view text)
         bool negativeExponent = false;
         if (i < text.size() && (text[i] == '-' || text[i] == '+'))
             negativeExponent = text[i++] == '-';
-        if (i >= text.size() || text[i] < '0' || text[i] > '9')
+        if (i >= text.size() || !isAsciiDigit(text[i]))
             return nullptr;
         int64_t value = 0;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        while (i < text.size() && isAsciiDigit(text[i])) {
             // Past the limit the value is only known to be too large: stop growing before it overflows.
             if (value <= MaxDecimalExponent)
                 value = value * 10 + (text[i] - '0');

@@ -7,6 +7,10 @@
 
 namespace ns {
 
+// A double as a number's integer readings take it: NaN is 0, and beyond the range is the nearest end.
+int64_t saturatingInt64(double value);
+uint64_t saturatingUInt64(double value);
+
 // A boxed number that remembers what it was made from: a bool, a signed or unsigned integer, or a double.
 class Number : public Object
 {

@@ -1,7 +1,9 @@
 #include "foundation/PropertyList.h"
 
 #include "foundation/Array.h"
+#include "foundation/Ascii.h"
 #include "foundation/CHandle.h"
+#include "foundation/CivilDate.h"
 #include "foundation/Data.h"
 #include "foundation/Date.h"
 #include "foundation/Dictionary.h"
@@ -90,9 +92,8 @@ bool xmlDepthWithin(std::string_view xml, int limit)
         bool closing = startsWith(rest, "</");
         std::size_t nameStart = i + (closing ? 2 : 1);
         std::size_t nameEnd = nameStart;
-        while (nameEnd < xml.size() &&
-               (std::isalnum(static_cast<unsigned char>(xml[nameEnd])) || xml[nameEnd] == '_' ||
-                xml[nameEnd] == ':' || xml[nameEnd] == '-' || xml[nameEnd] == '!'))
+        while (nameEnd < xml.size() && (isAsciiAlphanumeric(xml[nameEnd]) || xml[nameEnd] == '_' ||
+                                        xml[nameEnd] == ':' || xml[nameEnd] == '-' || xml[nameEnd] == '!'))
             ++nameEnd;
         std::string_view name = xml.substr(nameStart, nameEnd - nameStart);
         // Find the tag's end outside quoted values; a declaration's internal subset nests brackets.
@@ -342,29 +343,6 @@ std::string elementText(const std::string& xml, std::string_view element)
     start += open.size();
     std::size_t end = xml.find(close, start);
     return end == std::string::npos ? std::string() : xml.substr(start, end - start);
-}
-
-int64_t daysFromCivil(int64_t year, unsigned month, unsigned day)
-{
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(year - era * 400);
-    const unsigned doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-void civilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day)
-{
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(days - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = doy - (153 * mp + 2) / 5 + 1;
-    month = mp < 10 ? mp + 3 : mp - 9;
-    year = static_cast<int64_t>(yoe) + era * 400 + (month <= 2);
 }
 
 // "YYYY-MM-DDTHH:MM:SSZ" to seconds since 1970.

@@ -1,5 +1,7 @@
 #include "foundation/Text.h"
 
+#include "foundation/Ascii.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -54,6 +56,27 @@ char32_t decode(std::string_view text, std::size_t& i)
     }
     i += static_cast<std::size_t>(extra) + 1;
     return value;
+}
+
+// The code point starting at `at` and its length in bytes; 0 for a malformed or cut-off sequence.
+std::size_t decodeStrict(std::string_view text, std::size_t at, char32_t& c)
+{
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned char lead = byte(at);
+    std::size_t length = lead < 0x80           ? 1
+                         : (lead >> 5) == 0x6  ? 2
+                         : (lead >> 4) == 0xE  ? 3
+                         : (lead >> 3) == 0x1E ? 4
+                                               : 0;
+    if (length == 0 || at + length > text.size())
+        return 0;
+    c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return 0;
+        c = (c << 6) | (byte(at + i) & 0x3F);
+    }
+    return length;
 }
 
 bool isIn(char32_t c, std::u32string_view set)
@@ -282,6 +305,40 @@ std::string trimSpaces(std::string_view text)
     return trimSet(text, U" ");
 }
 
+std::string_view trimBlanks(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string_view trimWhere(std::string_view text, bool (*trimmed)(char32_t))
+{
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        char32_t c;
+        std::size_t length = decodeStrict(text, begin, c);
+        if (!length || !trimmed(c))
+            break;
+        begin += length;
+    }
+    std::size_t end = text.size();
+    while (end > begin) {
+        // Back up to the start of the last code point.
+        std::size_t start = end - 1;
+        while (start > begin && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80 && end - start < 4)
+            --start;
+        char32_t c;
+        std::size_t length = decodeStrict(text, start, c);
+        if (length != end - start || !trimmed(c))
+            break;
+        end = start;
+    }
+    return text.substr(begin, end - begin);
+}
+
 int64_t integerValue(std::string_view text)
 {
     std::size_t i = skipWhitespace(text);
@@ -290,7 +347,7 @@ int64_t integerValue(std::string_view text)
         negative = text[i++] == '-';
     uint64_t value = 0;
     bool overflow = false;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    while (i < text.size() && isAsciiDigit(text[i])) {
         uint64_t digit = static_cast<uint64_t>(text[i++] - '0');
         if (value > (std::numeric_limits<uint64_t>::max() - digit) / 10)
             overflow = true;
@@ -358,8 +415,15 @@ std::string toLowerAscii(std::string_view text)
 {
     std::string out(text);
     for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        c = toLowerAscii(c);
+    return out;
+}
+
+std::string toUpperAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = toUpperAscii(c);
     return out;
 }
 

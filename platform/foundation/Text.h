@@ -39,6 +39,11 @@ std::string trimWhitespace(std::string_view text);            // space and tab
 std::string trimWhitespaceAndNewlines(std::string_view text); // also \n \r \v \f, U+0085, U+2028
 std::string trimNewlines(std::string_view text);
 std::string trimSpaces(std::string_view text); // U+0020 only
+// Space and tab at both ends, as a view into the text (header fields and cookie attributes).
+std::string_view trimBlanks(std::string_view text);
+// The code points `trimmed` answers true for at both ends. Only the ends are read, so it suits large
+// texts, and what lies between is kept byte for byte; trimming stops at a malformed sequence.
+std::string_view trimWhere(std::string_view text, bool (*trimmed)(char32_t));
 
 // The platform's lenient numeric readings: leading white space, then as much of a number as there is;
 // 0 when there is none. intValue clamps to 32 bits.
@@ -50,5 +55,6 @@ float floatValue(std::string_view text);
 bool boolValue(std::string_view text);
 
 std::string toLowerAscii(std::string_view text);
+std::string toUpperAscii(std::string_view text);
 
 } // namespace ns

@@ -1,21 +1,12 @@
 #include "foundation/URL.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/Escaping.h"
 
 #include <functional>
 
 namespace ns {
 namespace {
-
-bool isAlpha(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 // Printable ASCII except the characters no URL may hold unescaped.
 bool isURLCharacter(char c)
@@ -51,10 +42,10 @@ Ref<URL> URL::withString(std::string_view text)
     url->m_text = std::string(text);
     std::string_view rest = text;
 
-    if (isAlpha(text[0])) {
+    if (isAsciiAlpha(text[0])) {
         std::size_t i = 1;
-        while (i < text.size() &&
-               (isAlpha(text[i]) || isDigit(text[i]) || text[i] == '+' || text[i] == '-' || text[i] == '.'))
+        while (i < text.size() && (isAsciiAlpha(text[i]) || isAsciiDigit(text[i]) || text[i] == '+' ||
+                                   text[i] == '-' || text[i] == '.'))
             ++i;
         if (i < text.size() && text[i] == ':') {
             url->m_scheme = std::string(text.substr(0, i));
@@ -121,7 +112,7 @@ Ref<URL> URL::withString(std::string_view text)
                 return nullptr;
             int port = 0;
             for (char c : portPart) {
-                if (!isDigit(c))
+                if (!isAsciiDigit(c))
                     return nullptr;
                 port = port * 10 + (c - '0');
             }

@@ -1,5 +1,6 @@
 #include "foundation/URLConnection.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/CHandle.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Error.h"
@@ -17,7 +18,6 @@
 #include <mutex>
 #include <optional>
 #include <poll.h>
-#include <strings.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 #include <vector>
@@ -32,11 +32,6 @@ void initialiseCurl()
 {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-bool sameText(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
 // A request that waits forever is never wanted: a missing, negative or absurd timeout gets the default.
@@ -617,9 +612,9 @@ bool URLConnection::beginHop(Ref<Error>* error)
     };
     bool haveContentType = false, haveCookie = false, haveAuthorization = false;
     for (const auto& [name, value] : m_current->headerFields()) {
-        haveContentType = haveContentType || sameText(name, "Content-Type");
-        haveCookie = haveCookie || sameText(name, "Cookie");
-        haveAuthorization = haveAuthorization || sameText(name, "Authorization");
+        haveContentType = haveContentType || equalsIgnoringAsciiCase(name, "Content-Type");
+        haveCookie = haveCookie || equalsIgnoringAsciiCase(name, "Cookie");
+        haveAuthorization = haveAuthorization || equalsIgnoringAsciiCase(name, "Authorization");
         // libcurl sends "Name;" as a field with an empty value and drops "Name:".
         append(value.empty() ? name + ";" : name + ": " + value);
     }

@@ -1,18 +1,12 @@
 #include "foundation/URLRequest.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Format.h"
 #include "foundation/String.h"
 
-#include <strings.h>
-
 namespace ns {
 namespace {
-
-bool sameField(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 // Header names and values go on the wire as given: a line break inside one would forge another header.
 bool isSafe(std::string_view text)
@@ -41,7 +35,7 @@ Ref<URLRequest> URLRequest::requestWithURL(Ref<ns::URL> url, URLRequestCachePoli
 std::optional<std::string> URLRequest::valueForHTTPHeaderField(std::string_view field) const
 {
     for (const auto& [name, value] : m_headers)
-        if (sameField(name, field))
+        if (equalsIgnoringAsciiCase(name, field))
             return value;
     return std::nullopt;
 }
@@ -96,7 +90,7 @@ void MutableURLRequest::setValue(std::optional<std::string> value, std::string_v
     if (value && !isSafe(*value))
         return;
     for (auto it = m_headers.begin(); it != m_headers.end(); ++it) {
-        if (!sameField(it->first, field))
+        if (!equalsIgnoringAsciiCase(it->first, field))
             continue;
         if (value)
             it->second = std::move(*value);

@@ -1,28 +1,13 @@
 #include "foundation/URLResponse.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Format.h"
 #include "foundation/String.h"
 #include "foundation/Text.h"
 
-#include <strings.h>
-
 namespace ns {
 namespace {
-
-bool sameField(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool isTokenCharacter(unsigned char c)
 {
@@ -40,7 +25,7 @@ public:
         for (auto& [name, value] : fields) {
             bool merged = false;
             for (auto& entry : m_entries) {
-                if (sameField(entry.first, name)) {
+                if (equalsIgnoringAsciiCase(entry.first, name)) {
                     entry.second += ", " + value;
                     merged = true;
                     break;
@@ -61,7 +46,7 @@ public:
         if (!name)
             return nullptr;
         for (std::size_t i = 0; i < m_entries.size(); ++i)
-            if (sameField(m_entries[i].first, *name))
+            if (equalsIgnoringAsciiCase(m_entries[i].first, *name))
                 return m_objects[i].second;
         return nullptr;
     }
@@ -79,7 +64,7 @@ public:
     std::optional<std::string> find(std::string_view name) const
     {
         for (const auto& entry : m_entries)
-            if (sameField(entry.first, name))
+            if (equalsIgnoringAsciiCase(entry.first, name))
                 return entry.second;
         return std::nullopt;
     }
@@ -93,7 +78,7 @@ std::optional<std::string> findField(const HTTPURLResponse::HeaderFields& fields
 {
     std::optional<std::string> joined;
     for (const auto& [key, value] : fields) {
-        if (!sameField(key, name))
+        if (!equalsIgnoringAsciiCase(key, name))
             continue;
         if (joined)
             *joined += ", " + value;
@@ -132,7 +117,7 @@ ContentFacts contentFacts(const HTTPURLResponse::HeaderFields& fields)
             std::string_view piece = trimBlanks(pieces[i]);
             auto equals = piece.find('=');
             if (equals == std::string_view::npos ||
-                !sameField(trimBlanks(piece.substr(0, equals)), "charset"))
+                !equalsIgnoringAsciiCase(trimBlanks(piece.substr(0, equals)), "charset"))
                 continue;
             std::string_view value = trimBlanks(piece.substr(equals + 1));
             if (value.size() >= 2 && value.front() == '"' && value.back() == '"')

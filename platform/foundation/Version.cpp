@@ -1,5 +1,7 @@
 #include "foundation/Version.h"
 
+#include "foundation/Ascii.h"
+
 #include <atomic>
 
 namespace ns {
@@ -7,18 +9,13 @@ namespace {
 
 std::atomic<double> g_coreFoundationVersion{CoreFoundationVersionNumber_iPhoneOS_4_2};
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 } // namespace
 
 int compareNumeric(std::string_view a, std::string_view b)
 {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        if (isDigit(a[i]) && isDigit(b[j])) {
+        if (isAsciiDigit(a[i]) && isAsciiDigit(b[j])) {
             // Leading zeros do not count; then the longer run is the larger number, else the first
             // differing digit decides.
             while (i < a.size() && a[i] == '0')
@@ -26,9 +23,9 @@ int compareNumeric(std::string_view a, std::string_view b)
             while (j < b.size() && b[j] == '0')
                 ++j;
             std::size_t startA = i, startB = j;
-            while (i < a.size() && isDigit(a[i]))
+            while (i < a.size() && isAsciiDigit(a[i]))
                 ++i;
-            while (j < b.size() && isDigit(b[j]))
+            while (j < b.size() && isAsciiDigit(b[j]))
                 ++j;
             std::string_view runA = a.substr(startA, i - startA);
             std::string_view runB = b.substr(startB, j - startB);

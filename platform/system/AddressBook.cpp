@@ -91,18 +91,14 @@ std::optional<Property> parseLine(const std::string& line)
         property.group = ns::toLowerAscii(name.substr(0, dot));
         name = name.substr(dot + 1);
     }
-    for (char& c : name)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    property.name = name;
+    property.name = ns::toUpperAscii(name);
     for (std::size_t i = 1; i < parts.size(); ++i) {
         auto equals = parts[i].find('=');
         if (equals == std::string::npos) {
             property.bareParams.push_back(ns::toLowerAscii(parts[i]));
             continue;
         }
-        std::string key = parts[i].substr(0, equals);
-        for (char& c : key)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        std::string key = ns::toUpperAscii(parts[i].substr(0, equals));
         std::string value = parts[i].substr(equals + 1);
         value.erase(std::remove(value.begin(), value.end(), '"'), value.end());
         property.params.emplace(key, value);

@@ -1,5 +1,6 @@
 #include "system/Digest.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/CHandle.h"
 
 #include <openssl/evp.h>
@@ -30,11 +31,11 @@ constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwx
 
 int base64Value(unsigned char c)
 {
-    if (c >= 'A' && c <= 'Z')
+    if (ns::isAsciiUpper(static_cast<char>(c)))
         return c - 'A';
-    if (c >= 'a' && c <= 'z')
+    if (ns::isAsciiLower(static_cast<char>(c)))
         return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
+    if (ns::isAsciiDigit(static_cast<char>(c)))
         return c - '0' + 52;
     if (c == '+')
         return 62;
@@ -73,12 +74,11 @@ Bytes hmacSHA1(std::string_view key, std::string_view data)
 
 std::string hex(const Bytes& bytes)
 {
-    static const char digits[] = "0123456789abcdef";
     std::string out;
     out.reserve(bytes.size() * 2);
     for (uint8_t byte : bytes) {
-        out.push_back(digits[byte >> 4]);
-        out.push_back(digits[byte & 15]);
+        out.push_back(ns::lowerHexDigits[byte >> 4]);
+        out.push_back(ns::lowerHexDigits[byte & 15]);
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #include "uikit/Application.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/ClassRegistry.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/RunLoop.h"
@@ -29,9 +30,9 @@ std::string schemeOf(const std::string& url)
         return {};
     std::string scheme = url.substr(0, colon);
     for (char& c : scheme) {
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.'))
+        if (!(ns::isAsciiAlphanumeric(c) || c == '+' || c == '-' || c == '.'))
             return {};
-        c = char(std::tolower(static_cast<unsigned char>(c)));
+        c = ns::toLowerAscii(c);
     }
     return scheme;
 }

@@ -3,6 +3,7 @@
 #include "foundation/Dictionary.h"
 #include "foundation/Sandbox.h"
 #include "foundation/String.h"
+#include "foundation/Text.h"
 #include "uikit/BarButtonItem.h"
 #include "uikit/Image.h"
 #include "uikit/Label.h"
@@ -17,9 +18,7 @@ namespace {
 
 bool isPhoto(const std::filesystem::path& path)
 {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
+    std::string extension = ns::toLowerAscii(path.extension().string());
     return extension == ".png" || extension == ".jpg" || extension == ".jpeg";
 }
 

@@ -5,6 +5,7 @@
 #include "ddxml/DDXMLDocument.h"
 #include "ddxml/DDXMLElement.h"
 #include "foundation/Array.h"
+#include "foundation/Ascii.h"
 #include "foundation/FileManager.h"
 #include "foundation/Format.h"
 #include "foundation/Log.h"
@@ -57,7 +58,7 @@ bool isNumber(const std::string& text)
     std::size_t i = trimmed[0] == '-' || trimmed[0] == '+' ? 1 : 0;
     bool digit = false;
     for (; i < trimmed.size(); ++i) {
-        if (trimmed[i] >= '0' && trimmed[i] <= '9')
+        if (ns::isAsciiDigit(trimmed[i]))
             digit = true;
         else if (trimmed[i] != '.')
             return false;

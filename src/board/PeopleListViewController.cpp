@@ -6,6 +6,7 @@
 #include "board/TouchImageView.h"
 #include "board/VelmoAppDelegate.h"
 #include "board/VelmoViewController.h"
+#include "foundation/Ascii.h"
 #include "foundation/FileManager.h"
 #include "foundation/Format.h"
 #include "foundation/Log.h"
@@ -35,11 +36,7 @@ std::string sectionLetter(const std::string& name)
     if (name.empty())
         return "-";
     char first = name[0];
-    if (first >= 'a' && first <= 'z')
-        return std::string(1, static_cast<char>(first - 'a' + 'A'));
-    if (first >= 'A' && first <= 'Z')
-        return std::string(1, first);
-    return "-";
+    return ns::isAsciiAlpha(first) ? std::string(1, ns::toUpperAscii(first)) : "-";
 }
 
 std::string withoutSpaces(std::string text)

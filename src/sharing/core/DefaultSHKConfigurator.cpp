@@ -1,6 +1,7 @@
 #include "sharing/core/DefaultSHKConfigurator.h"
 
 #include "foundation/Array.h"
+#include "foundation/Ascii.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Exception.h"
 #include "foundation/Format.h"
@@ -40,17 +41,6 @@ ns::Id texts(std::initializer_list<const char*> values)
     return ns::Array::make(std::move(objects));
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // "#rrggbb" or "#rrggbbaa"; nothing for any other text.
 ns::Ref<ui::Color> colourFromText(const std::string& text)
 {
@@ -58,8 +48,8 @@ ns::Ref<ui::Color> colourFromText(const std::string& text)
         return nullptr;
     float components[4] = {0, 0, 0, 1};
     for (std::size_t i = 0; i * 2 + 1 < text.size(); ++i) {
-        int high = hexDigit(text[1 + i * 2]);
-        int low = hexDigit(text[2 + i * 2]);
+        int high = ns::hexDigitValue(text[1 + i * 2]);
+        int low = ns::hexDigitValue(text[2 + i * 2]);
         if (high < 0 || low < 0)
             return nullptr;
         components[i] = static_cast<float>(high * 16 + low) / 255.0f;

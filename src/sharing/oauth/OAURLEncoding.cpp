@@ -1,41 +1,32 @@
 #include "sharing/oauth/OAURLEncoding.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/Escaping.h"
+#include "foundation/Text.h"
 
 namespace OAURLEncoding {
 
 namespace {
 
-bool isUnreserved(unsigned char c)
+bool isUnreserved(char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '_' || c == '.' || c == '~';
-}
-
-std::string lowercased(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
+    return ns::isAsciiAlphanumeric(c) || c == '-' || c == '_' || c == '.' || c == '~';
 }
 
 } // namespace
 
 std::string URLEncodedString(std::string_view text)
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size() * 3);
     for (char ch : text) {
         auto c = static_cast<unsigned char>(ch);
-        if (isUnreserved(c)) {
+        if (isUnreserved(ch)) {
             out.push_back(ch);
         } else {
             out.push_back('%');
-            out.push_back(digits[c >> 4]);
-            out.push_back(digits[c & 15]);
+            out.push_back(ns::upperHexDigits[c >> 4]);
+            out.push_back(ns::upperHexDigits[c & 15]);
         }
     }
     return out;
@@ -59,7 +50,7 @@ bool isFormEncoded(std::string_view text)
 {
     static constexpr std::string_view marks = "-._~=&;:%+,*@!()/?'$";
     for (char c : text)
-        if (!isUnreserved(static_cast<unsigned char>(c)) && marks.find(c) == std::string_view::npos)
+        if (!isUnreserved(c) && marks.find(c) == std::string_view::npos)
             return false;
     return ns::hasValidPercentEscapes(text);
 }
@@ -86,7 +77,7 @@ std::string normalizedBaseURLString(std::string_view url)
     std::size_t schemeEnd = url.find("://");
     if (schemeEnd == std::string_view::npos)
         return std::string(url);
-    std::string scheme = lowercased(url.substr(0, schemeEnd));
+    std::string scheme = ns::toLowerAscii(url.substr(0, schemeEnd));
     std::string_view rest = url.substr(schemeEnd + 3);
     std::size_t slash = rest.find('/');
     std::string_view authority = rest.substr(0, slash);
@@ -104,7 +95,7 @@ std::string normalizedBaseURLString(std::string_view url)
     }
     bool defaultPort =
         port.empty() || (scheme == "http" && port == "80") || (scheme == "https" && port == "443");
-    std::string out = scheme + "://" + lowercased(host);
+    std::string out = scheme + "://" + ns::toLowerAscii(host);
     if (!defaultPort) {
         out += ':';
         out += port;

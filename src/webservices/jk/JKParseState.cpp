@@ -1,5 +1,6 @@
 #include "webservices/jk/JKParseState.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Null.h"
 #include "foundation/Number.h"
@@ -34,22 +35,6 @@ struct StringStops
     }
 };
 constexpr StringStops Stops;
-
-inline bool isDigit(uint8_t c)
-{
-    return c >= '0' && c <= '9';
-}
-
-inline int hexValue(uint8_t c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 inline bool isValueToken(JKTokenType type)
 {
@@ -111,7 +96,7 @@ inline const uint8_t* scanDigits(const uint8_t* p, const uint8_t* end, uint64_t&
         }
         return p + count;
     }
-    while (p < end && isDigit(*p))
+    while (p < end && ns::isAsciiDigit(*p))
         value = value * 10 + static_cast<unsigned>(*p++ - '0');
     return p;
 }
@@ -397,7 +382,7 @@ bool JKParseState::parseNumber()
     if (valid && p < end && *p == '.') {
         isDouble = true;
         ++p;
-        if (p < end && isDigit(*p)) {
+        if (p < end && ns::isAsciiDigit(*p)) {
             const uint8_t* run = p;
             p = scanDigits(p, end, significand);
             fractionDigits = static_cast<std::size_t>(p - run);
@@ -414,8 +399,8 @@ bool JKParseState::parseNumber()
         bool negativeExponent = false;
         if (p < end && (*p == '+' || *p == '-'))
             negativeExponent = *p++ == '-';
-        if (p < end && isDigit(*p)) {
-            while (p < end && isDigit(*p)) {
+        if (p < end && ns::isAsciiDigit(*p)) {
+            while (p < end && ns::isAsciiDigit(*p)) {
                 if (exponent < 10000)
                     exponent = exponent * 10 + (*p - '0');
                 else
@@ -641,7 +626,7 @@ bool JKParseState::parseStringSlowly(const uint8_t* from, uint32_t)
         for (int i = 0; i < 4; ++i) {
             if (q + i >= end)
                 return -2;
-            int digit = hexValue(q[i]);
+            int digit = ns::hexDigitValue(q[i]);
             if (digit < 0) {
                 *offending = q[i];
                 return -1;

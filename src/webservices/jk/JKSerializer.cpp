@@ -1,6 +1,7 @@
 #include "webservices/jk/JKSerializer.h"
 
 #include "foundation/Array.h"
+#include "foundation/Ascii.h"
 #include "foundation/Data.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Exception.h"
@@ -30,8 +31,6 @@ constexpr std::size_t CacheSize = 1024;
 // Graphs nest at most as deep as the decoder accepts; a deeper (or cyclic) graph is refused instead of
 // exhausting the stack.
 constexpr uint32_t MaximumDepth = JKMaximumNestingDepth;
-
-const char HexDigits[] = "0123456789abcdef";
 
 // Bytes a string's plain run stops at: controls, the quote, the backslash and every non-ASCII byte.
 struct EscapeStops
@@ -307,8 +306,8 @@ bool JKEncodeState::writeString(const ns::String& string)
                 *p++ = 'u';
                 *p++ = '0';
                 *p++ = '0';
-                *p++ = HexDigits[c >> 4];
-                *p++ = HexDigits[c & 0xF];
+                *p++ = ns::lowerHexDigits[c >> 4];
+                *p++ = ns::lowerHexDigits[c & 0xF];
             }
             continue;
         }
@@ -333,10 +332,10 @@ bool JKEncodeState::writeString(const ns::String& string)
         auto unit = [&](uint32_t value) {
             *p++ = '\\';
             *p++ = 'u';
-            *p++ = HexDigits[(value >> 12) & 0xF];
-            *p++ = HexDigits[(value >> 8) & 0xF];
-            *p++ = HexDigits[(value >> 4) & 0xF];
-            *p++ = HexDigits[value & 0xF];
+            *p++ = ns::lowerHexDigits[(value >> 12) & 0xF];
+            *p++ = ns::lowerHexDigits[(value >> 8) & 0xF];
+            *p++ = ns::lowerHexDigits[(value >> 4) & 0xF];
+            *p++ = ns::lowerHexDigits[value & 0xF];
         };
         if (codePoint <= 0xFFFF) {
             unit(codePoint);
@@ -398,8 +397,8 @@ bool JKEncodeState::writeNumber(const ns::Number& number)
         std::string message = "NSNumber conversion error, unknown type.  Type: '";
         message += type;
         message += "' / 0x";
-        message += HexDigits[byte >> 4];
-        message += HexDigits[byte & 0xF];
+        message += ns::lowerHexDigits[byte >> 4];
+        message += ns::lowerHexDigits[byte & 0xF];
         error(message);
         return false;
     }

@@ -13,26 +13,6 @@ namespace {
 
 constexpr uint32_t Mask = JKTokenCache::Size - 1;
 
-int64_t clampToSigned(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 9223372036854775807.0)
-        return std::numeric_limits<int64_t>::max();
-    if (value <= -9223372036854775808.0)
-        return std::numeric_limits<int64_t>::min();
-    return static_cast<int64_t>(value);
-}
-
-uint64_t clampToUnsigned(double value)
-{
-    if (std::isnan(value) || value <= 0)
-        return 0;
-    if (value >= 18446744073709551615.0)
-        return std::numeric_limits<uint64_t>::max();
-    return static_cast<uint64_t>(value);
-}
-
 } // namespace
 
 JKTokenCache::JKTokenCache() : m_items(std::make_unique<JKTokenCacheItem[]>(Size))
@@ -67,7 +47,8 @@ ns::Id JKTokenCache::makeObject(const JKTokenValue& value)
     }
     case JKValueTypeDouble: {
         double v = value.number.doubleValue;
-        return JKMakeShared<ns::Number>(Kind::Double, 'd', clampToSigned(v), clampToUnsigned(v), v);
+        return JKMakeShared<ns::Number>(Kind::Double, 'd', ns::saturatingInt64(v), ns::saturatingUInt64(v),
+                                        v);
     }
     case JKValueTypeNone:
         break;

@@ -1,6 +1,7 @@
 #include "webservices/strictjson/StrictJsonParser.h"
 
 #include "foundation/Array.h"
+#include "foundation/Ascii.h"
 #include "foundation/Format.h"
 #include "foundation/Null.h"
 #include "foundation/Number.h"
@@ -57,28 +58,6 @@ bool isStrictUtf8(std::string_view text)
     return true;
 }
 
-// White space as the C library's space test has it in the default locale.
-inline bool isSpace(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-inline bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Bytes copied into a string as they are: all but the double quote, the backslash and the controls.
 inline bool isPlain(char c)
 {
@@ -133,7 +112,7 @@ ns::Id StrictJsonParser::fragmentWithString(std::optional<std::string_view> text
 
 void StrictJsonParser::skipWhitespace()
 {
-    while (m_c != m_end && isSpace(*m_c))
+    while (m_c != m_end && ns::isAsciiSpace(*m_c))
         ++m_c;
 }
 
@@ -359,7 +338,7 @@ bool StrictJsonParser::scanHexQuad(uint32_t& quad)
 {
     quad = 0;
     for (int i = 0; i < 4; ++i) {
-        int digit = m_c != m_end ? hexValue(*m_c) : -1;
+        int digit = m_c != m_end ? ns::hexDigitValue(*m_c) : -1;
         if (digit < 0)
             return fail(StrictJsonErrorUnicode, "Missing hex digit in quad");
         ++m_c;
@@ -402,20 +381,20 @@ bool StrictJsonParser::scanNumber(ns::Id& value)
         ++m_c;
     if (m_c != m_end && *m_c == '0') {
         ++m_c;
-        if (m_c != m_end && isDigit(*m_c))
+        if (m_c != m_end && ns::isAsciiDigit(*m_c))
             return fail(StrictJsonErrorNumber, "Leading 0 disallowed in number");
-    } else if (m_c == m_end || !isDigit(*m_c)) {
+    } else if (m_c == m_end || !ns::isAsciiDigit(*m_c)) {
         return fail(StrictJsonErrorNumber, "No digits after initial minus");
     } else {
-        while (m_c != m_end && isDigit(*m_c))
+        while (m_c != m_end && ns::isAsciiDigit(*m_c))
             ++m_c;
     }
 
     if (m_c != m_end && *m_c == '.') {
         ++m_c;
-        if (m_c == m_end || !isDigit(*m_c))
+        if (m_c == m_end || !ns::isAsciiDigit(*m_c))
             return fail(StrictJsonErrorNumber, "No digits after decimal point");
-        while (m_c != m_end && isDigit(*m_c))
+        while (m_c != m_end && ns::isAsciiDigit(*m_c))
             ++m_c;
     }
 
@@ -423,9 +402,9 @@ bool StrictJsonParser::scanNumber(ns::Id& value)
         ++m_c;
         if (m_c != m_end && (*m_c == '-' || *m_c == '+'))
             ++m_c;
-        if (m_c == m_end || !isDigit(*m_c))
+        if (m_c == m_end || !ns::isAsciiDigit(*m_c))
             return fail(StrictJsonErrorNumber, "No digits after exponent");
-        while (m_c != m_end && isDigit(*m_c))
+        while (m_c != m_end && ns::isAsciiDigit(*m_c))
             ++m_c;
     }
 

@@ -1,5 +1,7 @@
 #include "RecordTestSupport.h"
 
+#include "foundation/Ascii.h"
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -64,16 +66,10 @@ Bytes fromHex(const std::string& hex)
     Bytes bytes;
     int high = -1;
     for (char c : hex) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else if (c == ' ' || c == '\n' || c == '\r' || c == '\t')
+        if (c == ' ' || c == '\n' || c == '\r' || c == '\t')
             continue;
-        else
+        int digit = ns::hexDigitValue(c);
+        if (digit < 0)
             throw std::invalid_argument("not a hex digit");
         if (high < 0) {
             high = digit;
@@ -89,11 +85,10 @@ Bytes fromHex(const std::string& hex)
 
 std::string toHex(const Bytes& bytes)
 {
-    static const char digits[] = "0123456789abcdef";
     std::string hex;
     for (uint8_t byte : bytes) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
+        hex += ns::lowerHexDigits[byte >> 4];
+        hex += ns::lowerHexDigits[byte & 15];
     }
     return hex;
 }
