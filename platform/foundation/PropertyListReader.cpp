@@ -1,0 +1,229 @@
+#include "foundation/PropertyListReader.h"
+
+#include "foundation/Array.h"
+#include "foundation/CHandle.h"
+#include "foundation/CivilDate.h"
+#include "foundation/Data.h"
+#include "foundation/Date.h"
+#include "foundation/Dictionary.h"
+#include "foundation/Number.h"
+#include "foundation/PropertyList.h"
+#include "foundation/PropertyListLimits.h"
+#include "foundation/String.h"
+#include "foundation/Text.h"
+
+#include <plist/plist.h>
+
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+#include <limits>
+#include <vector>
+
+namespace ns {
+namespace {
+
+// Seconds between 1970-01-01 and the property lists' epoch, 2001-01-01.
+constexpr double ReferenceDateOffset = 978307200.0;
+
+using PlistPtr = CHandle<void, plist_free>;
+// The library hands out its texts and iterators from malloc.
+using MallocPtr = CHandle<char, ::free>;
+
+// The node's own XML text, for the few values the library's accessors cannot give exactly.
+std::string nodeXml(plist_t node)
+{
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(node, &xml, &length);
+    MallocPtr holder(xml);
+    return xml ? std::string(xml, length) : std::string();
+}
+
+std::string elementText(const std::string& xml, std::string_view element)
+{
+    std::string open = "<";
+    open.append(element).append(">");
+    std::string close = "</";
+    close.append(element).append(">");
+    std::size_t start = xml.find(open);
+    if (start == std::string::npos)
+        return {};
+    start += open.size();
+    std::size_t end = xml.find(close, start);
+    return end == std::string::npos ? std::string() : xml.substr(start, end - start);
+}
+
+// "YYYY-MM-DDTHH:MM:SSZ" to seconds since 1970.
+bool parseIsoDate(std::string_view text, double& seconds)
+{
+    int64_t year = 0;
+    unsigned month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    bool negative = !text.empty() && text.front() == '-';
+    if (negative)
+        text.remove_prefix(1);
+    auto number = [&](std::size_t& at, std::size_t width, auto& out) {
+        if (at + width > text.size())
+            return false;
+        auto result = std::from_chars(text.data() + at, text.data() + at + width, out);
+        if (result.ec != std::errc() || result.ptr != text.data() + at + width)
+            return false;
+        at += width;
+        return true;
+    };
+    std::size_t at = 0;
+    std::size_t yearWidth = text.find('-');
+    if (yearWidth == std::string_view::npos || yearWidth < 1 || yearWidth > 9 || !number(at, yearWidth, year))
+        return false;
+    auto expect = [&](char c) { return at < text.size() && text[at++] == c; };
+    if (!expect('-') || !number(at, 2, month) || !expect('-') || !number(at, 2, day) || !expect('T') ||
+        !number(at, 2, hour) || !expect(':') || !number(at, 2, minute) || !expect(':') ||
+        !number(at, 2, second) || !expect('Z') || at != text.size())
+        return false;
+    if (negative)
+        year = -year;
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
+        return false;
+    seconds =
+        static_cast<double>(daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second);
+    return true;
+}
+
+Id fromNode(plist_t node, int depth, std::string& reason)
+{
+    if (depth > PropertyList::MaximumDepth) {
+        reason = "property list nested too deeply";
+        return nullptr;
+    }
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return Number::numberWithBool(value != 0);
+    }
+    case PLIST_UINT: {
+        uint64_t value = 0;
+        plist_get_uint_val(node, &value);
+        if (value <= static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
+            return Number::numberWithLongLong(static_cast<int64_t>(value));
+        // Above the signed range the accessor cannot say whether the number was negative; its text can.
+        std::string text = elementText(nodeXml(node), "integer");
+        if (!text.empty() && text.front() == '-')
+            return Number::numberWithLongLong(static_cast<int64_t>(value));
+        return Number::numberWithUnsignedLongLong(value);
+    }
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return Number::numberWithDouble(value);
+    }
+    case PLIST_STRING:
+    case PLIST_KEY: {
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        std::string value = text ? std::string(text, length) : std::string();
+        if (!isValidUtf8(value)) {
+            reason = "a text is not valid UTF-8";
+            return nullptr;
+        }
+        return String::make(std::move(value));
+    }
+    case PLIST_DATA: {
+        uint64_t length = 0;
+        const char* bytes = plist_get_data_ptr(node, &length);
+        std::vector<uint8_t> value;
+        if (bytes)
+            value.assign(bytes, bytes + length);
+        return Data::make(std::move(value));
+    }
+    case PLIST_DATE: {
+        int32_t seconds = 0, microseconds = 0;
+        plist_get_date_val(node, &seconds, &microseconds);
+        if (seconds != INT32_MIN && seconds != INT32_MAX)
+            return Date::withTimeIntervalSince1970(static_cast<double>(seconds) + microseconds / 1e6 +
+                                                   ReferenceDateOffset);
+        // Outside the accessor's 32-bit range (the distant future and past): read the date's text.
+        double value = 0;
+        if (!parseIsoDate(elementText(nodeXml(node), "date"), value)) {
+            reason = "a date is out of range";
+            return nullptr;
+        }
+        return Date::withTimeIntervalSince1970(value);
+    }
+    case PLIST_ARRAY: {
+        uint32_t count = plist_array_get_size(node);
+        std::vector<Id> items;
+        items.reserve(count);
+        for (uint32_t i = 0; i < count; ++i) {
+            plist_t item = plist_array_get_item(node, i);
+            Id value = item ? fromNode(item, depth + 1, reason) : nullptr;
+            if (!value) {
+                if (reason.empty())
+                    reason = "an array holds nothing";
+                return nullptr;
+            }
+            items.push_back(std::move(value));
+        }
+        return Array::make(std::move(items));
+    }
+    case PLIST_DICT: {
+        Dictionary::Entries entries;
+        entries.reserve(plist_dict_get_size(node));
+        plist_dict_iter iterator = nullptr;
+        plist_dict_new_iter(node, &iterator);
+        CHandle<void, ::free> iteratorHolder(iterator);
+        for (;;) {
+            char* key = nullptr;
+            plist_t item = nullptr;
+            plist_dict_next_item(node, iterator, &key, &item);
+            MallocPtr keyHolder(key);
+            if (!item)
+                break;
+            std::string keyText = key ? key : "";
+            if (!isValidUtf8(keyText)) {
+                reason = "a key is not valid UTF-8";
+                return nullptr;
+            }
+            Id value = fromNode(item, depth + 1, reason);
+            if (!value)
+                return nullptr;
+            entries.emplace_back(String::make(std::move(keyText)), std::move(value));
+        }
+        return Dictionary::make(std::move(entries));
+    }
+    default:
+        reason = "an unsupported value kind";
+        return nullptr;
+    }
+}
+
+} // namespace
+
+Id PropertyListReader::read(std::string_view bytes, std::string& reason)
+{
+    if (bytes.empty()) {
+        reason = "no data";
+        return nullptr;
+    }
+    if (bytes.size() > std::numeric_limits<uint32_t>::max()) {
+        reason = "too large";
+        return nullptr;
+    }
+    if (bytes.substr(0, 6) == "bplist") {
+        if (!PropertyListLimits::binaryShapeAcceptable(bytes, PropertyList::MaximumDepth, reason))
+            return nullptr;
+    } else if (!PropertyListLimits::xmlDepthWithin(bytes, PropertyList::MaximumDepth)) {
+        reason = "property list nested too deeply";
+        return nullptr;
+    }
+    plist_t root = nullptr;
+    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+    PlistPtr holder(root);
+    if (!root) {
+        reason = "not a property list";
+        return nullptr;
+    }
+    return fromNode(root, 0, reason);
+}
+
+} // namespace ns
