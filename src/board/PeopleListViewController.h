@@ -2,7 +2,7 @@
 
 #include "board/PeopleListViewControllerDelegate.h"
 #include "foundation/Array.h"
-#include "foundation/RunLoop.h"
+#include "foundation/Timer.h"
 #include "uikit/SearchBar.h"
 #include "uikit/SearchDisplayController.h"
 #include "uikit/TableViewController.h"

@@ -1,6 +1,7 @@
 #include "foundation/RunLoop.h"
 #include "foundation/Clock.h"
 #include "foundation/Thread.h"
+#include "foundation/Timer.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
