@@ -1,6 +1,6 @@
 #include "ddxml/DDXMLAttributeNode.h"
 
-#include "ddxml/DDXMLRuntime.h"
+#include "ddxml/DDXMLRecord.h"
 #include "ddxml/DDXMLString.h"
 #include "ddxml/DDXMLTree.h"
 

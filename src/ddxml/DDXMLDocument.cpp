@@ -1,7 +1,7 @@
 #include "ddxml/DDXMLDocument.h"
 
 #include "ddxml/DDXMLElement.h"
-#include "ddxml/DDXMLRuntime.h"
+#include "ddxml/DDXMLRecord.h"
 #include "ddxml/DDXMLTree.h"
 
 #include "foundation/Exception.h"

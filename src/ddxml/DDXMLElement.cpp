@@ -3,7 +3,7 @@
 #include "ddxml/DDXMLAttributeNode.h"
 #include "ddxml/DDXMLDocument.h"
 #include "ddxml/DDXMLNamespaceNode.h"
-#include "ddxml/DDXMLRuntime.h"
+#include "ddxml/DDXMLRecord.h"
 #include "ddxml/DDXMLString.h"
 #include "ddxml/DDXMLTree.h"
 

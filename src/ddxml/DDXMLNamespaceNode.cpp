@@ -1,7 +1,7 @@
 #include "ddxml/DDXMLNamespaceNode.h"
 
 #include "ddxml/DDXMLDocument.h"
-#include "ddxml/DDXMLRuntime.h"
+#include "ddxml/DDXMLRecord.h"
 #include "ddxml/DDXMLTree.h"
 
 #include "foundation/Exception.h"

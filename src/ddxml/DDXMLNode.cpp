@@ -1,10 +1,11 @@
 #include "ddxml/DDXMLNode.h"
 
 #include "ddxml/DDXMLAttributeNode.h"
+#include "ddxml/DDXMLCapturedError.h"
 #include "ddxml/DDXMLDocument.h"
 #include "ddxml/DDXMLElement.h"
 #include "ddxml/DDXMLNamespaceNode.h"
-#include "ddxml/DDXMLRuntime.h"
+#include "ddxml/DDXMLRecord.h"
 #include "ddxml/DDXMLString.h"
 #include "ddxml/DDXMLTree.h"
 

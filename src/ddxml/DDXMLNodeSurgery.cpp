@@ -2,7 +2,7 @@
 // of the neighbours, the parent and the document consistent.
 #include "ddxml/DDXMLNode.h"
 
-#include "ddxml/DDXMLRuntime.h"
+#include "ddxml/DDXMLRecord.h"
 #include "ddxml/DDXMLTree.h"
 
 #include <libxml/valid.h>

@@ -2,7 +2,7 @@
 #include "ddxml/DDXMLNode.h"
 
 #include "ddxml/DDXMLNamespaceNode.h"
-#include "ddxml/DDXMLRuntime.h"
+#include "ddxml/DDXMLRecord.h"
 #include "ddxml/DDXMLTree.h"
 #include "foundation/CHandle.h"
 

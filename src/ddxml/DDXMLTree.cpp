@@ -1,7 +1,7 @@
 #include "ddxml/DDXMLTree.h"
 
 #include "ddxml/DDXMLNode.h"
-#include "ddxml/DDXMLRuntime.h"
+#include "ddxml/DDXMLRecord.h"
 
 #include <libxml/dict.h>
 #include <libxml/xmlmemory.h>

@@ -3,8 +3,6 @@
 #include <libxml/tree.h>
 
 #include <memory>
-#include <optional>
-#include <string>
 
 // The control block shared by every handle of one libxml2 record. The record points back at it through
 // its `_private` field, and libxml2's deregister callback clears it when the record is freed, so a handle
@@ -56,26 +54,6 @@ private:
     // Keeps the block alive as long as the record lives, so that `_private` never dangles.
     std::shared_ptr<DDXMLRecord> m_keepAlive;
 };
-
-// A deep copy of libxml2's error record: its texts belong to the parser, which frees them when the parse
-// returns, so the copy owns its own.
-struct DDXMLCapturedError
-{
-    int domain = 0;
-    int code = 0;
-    std::string message;
-    int level = 0;
-    std::string file;
-    int line = 0;
-    std::optional<std::string> str1, str2, str3;
-    int int1 = 0;
-    int int2 = 0;
-};
-
-// The last libxml2 error reported on this thread, or nothing; reading it does not clear it.
-const std::optional<DDXMLCapturedError>& DDXMLLastCapturedError();
-// libxml2's structured error callback: keeps a copy of the error in this thread's slot (no record clears it).
-void DDXMLStructuredErrorHandler(void* userData, xmlErrorPtr error);
 
 // Frees a record by its libxml2 type (a child-kind node with its subtree, an attribute, a document, a DTD,
 // a namespace). Unknown kinds are a programming error and abort: this runs inside destructors.

@@ -1,4 +1,6 @@
-#include "ddxml/DDXMLRuntime.h"
+#include "ddxml/DDXMLRecord.h"
+
+#include "ddxml/DDXMLCapturedError.h"
 
 #include <libxml/globals.h>
 #include <libxml/parser.h>
@@ -16,19 +18,6 @@ void** privateSlot(void* primitive)
     if (ns->type == XML_NAMESPACE_DECL)
         return &ns->_private;
     return &static_cast<xmlNodePtr>(primitive)->_private;
-}
-
-std::optional<std::string> copyText(const char* text)
-{
-    if (!text)
-        return std::nullopt;
-    return std::string(text);
-}
-
-std::optional<DDXMLCapturedError>& errorSlot()
-{
-    thread_local std::optional<DDXMLCapturedError> slot;
-    return slot;
 }
 
 } // namespace
@@ -152,33 +141,6 @@ void DDXMLRecord::release() noexcept
     if (m_kind == XML_NAMESPACE_DECL)
         clear();
     DDXMLFreePrimitive(primitive, m_kind);
-}
-
-const std::optional<DDXMLCapturedError>& DDXMLLastCapturedError()
-{
-    return errorSlot();
-}
-
-void DDXMLStructuredErrorHandler(void*, xmlErrorPtr error)
-{
-    auto& slot = errorSlot();
-    if (!error) {
-        slot.reset();
-        return;
-    }
-    DDXMLCapturedError copy;
-    copy.domain = error->domain;
-    copy.code = error->code;
-    copy.message = error->message ? error->message : "";
-    copy.level = error->level;
-    copy.file = error->file ? error->file : "";
-    copy.line = error->line;
-    copy.str1 = copyText(error->str1);
-    copy.str2 = copyText(error->str2);
-    copy.str3 = copyText(error->str3);
-    copy.int1 = error->int1;
-    copy.int2 = error->int2;
-    slot = std::move(copy);
 }
 
 void DDXMLFreePrimitive(void* primitive, int kind) noexcept
