@@ -1,8 +1,8 @@
 #include "board/PeopleListViewController.h"
 
-#include "board/BadgeCell.h"
 #include "board/KPhoneNumber.h"
 #include "board/MultipartLabel.h"
+#include "board/TDBadgeCell.h"
 #include "board/TouchImageView.h"
 #include "board/VelmoAppDelegate.h"
 #include "board/VelmoViewController.h"

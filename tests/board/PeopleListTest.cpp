@@ -1,10 +1,10 @@
 #include "BoardFixture.h"
 
-#include "board/BadgeCell.h"
 #include "board/EditTouchImageViewController.h"
 #include "board/KPhoneNumber.h"
 #include "board/MultipartLabel.h"
 #include "board/PeopleListViewController.h"
+#include "board/TDBadgeCell.h"
 #include "board/TouchImageBadgeView.h"
 #include "board/VelmoAppDelegate.h"
 #include "foundation/FileManager.h"

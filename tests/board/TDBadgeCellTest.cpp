@@ -1,4 +1,4 @@
-#include "board/BadgeCell.h"
+#include "board/TDBadgeCell.h"
 
 #include "foundation/Clock.h"
 #include "graphics/BitmapContext.h"

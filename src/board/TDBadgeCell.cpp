@@ -1,4 +1,4 @@
-#include "board/BadgeCell.h"
+#include "board/TDBadgeCell.h"
 
 #include "board/MultipartLabel.h"
 
