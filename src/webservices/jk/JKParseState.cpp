@@ -5,7 +5,6 @@
 #include "foundation/Null.h"
 #include "foundation/Number.h"
 #include "foundation/String.h"
-#include "webservices/jk/JKArray.h"
 #include "webservices/jk/JKDoubleFormat.h"
 #include "webservices/jk/JKUnicode.h"
 
@@ -16,10 +15,6 @@
 namespace {
 
 constexpr uint32_t HashSeed = 0x539C1505;
-
-constexpr unsigned AcceptValue = 1;
-constexpr unsigned AcceptComma = 2;
-constexpr unsigned AcceptEnd = 4;
 
 constexpr std::string_view UnexpectedToken =
     "Unexpected token, wanted '{', '}', '[', ']', ',', ':', 'true', 'false', 'null', '\"STRING\"', 'NUMBER'.";
@@ -35,22 +30,6 @@ struct StringStops
     }
 };
 constexpr StringStops Stops;
-
-inline bool isValueToken(JKTokenType type)
-{
-    switch (type) {
-    case JKTokenType::Number:
-    case JKTokenType::String:
-    case JKTokenType::True:
-    case JKTokenType::False:
-    case JKTokenType::Null:
-    case JKTokenType::ArrayBegin:
-    case JKTokenType::ObjectBegin:
-        return true;
-    default:
-        return false;
-    }
-}
 
 std::string hexByte(unsigned value)
 {
@@ -149,30 +128,6 @@ void JKParseState::errorAt(std::size_t index, std::string_view message)
 std::string_view JKParseState::tokenText() const
 {
     return std::string_view(reinterpret_cast<const char*>(m_bytes) + m_token.start, m_token.length);
-}
-
-void JKParseState::errorExpected(unsigned state, const char* valueWord, const char* endWord)
-{
-    if (m_error)
-        return;
-    const char* words[3];
-    int count = 0;
-    if (state & AcceptValue)
-        words[count++] = valueWord;
-    if (state & AcceptComma)
-        words[count++] = "a comma";
-    if (state & AcceptEnd)
-        words[count++] = endWord;
-    std::string message = "Expected ";
-    for (int i = 0; i < count; ++i) {
-        if (i > 0)
-            message += i + 1 == count ? " or " : ", ";
-        message += words[i];
-    }
-    message += ", not '";
-    message += tokenText();
-    message += "'";
-    error(message);
 }
 
 // MARK: White space and tokens
@@ -601,58 +556,24 @@ bool JKParseState::parseString()
     }
 }
 
+// The slow path: the string is decoded into the token buffer.
 bool JKParseState::parseStringSlowly(const uint8_t* from, uint32_t)
 {
     const uint8_t* begin = m_bytes + m_atIndex + 1;
     const uint8_t* end = m_bytes + m_length;
-    const bool loose = m_options & JKParseOptionLooseUnicode;
     std::string& out = m_tokenBuffer;
     out.assign(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(from - begin));
     const uint8_t* p = from;
-
-    auto fail = [&](std::string_view message) {
-        if (!message.empty())
-            error(message);
-        error("Invalid string.");
-        return false;
-    };
-    auto appendCodePoint = [&](char32_t codePoint) {
-        uint8_t bytes[4];
-        out.append(reinterpret_cast<const char*>(bytes), JKAppendUTF8(bytes, codePoint));
-    };
-    // Four hex digits at q; -1 and the offending byte when one is not a hex digit, -2 at the end of input.
-    auto readHex = [&](const uint8_t* q, uint8_t* offending) -> long {
-        long unit = 0;
-        for (int i = 0; i < 4; ++i) {
-            if (q + i >= end)
-                return -2;
-            int digit = ns::hexDigitValue(q[i]);
-            if (digit < 0) {
-                *offending = q[i];
-                return -1;
-            }
-            unit = unit * 16 + digit;
-        }
-        return unit;
-    };
-    auto badHex = [&](uint8_t offending) {
-        std::string message = "Unexpected character found in \\u Unicode escape sequence.  Found '";
-        message += static_cast<char>(offending);
-        message += "', expected [0-9a-fA-F].";
-        return fail(message);
-    };
-
     for (;;) {
         if (p >= end)
-            return fail({});
+            return stringError({});
         uint8_t c = *p;
         if (c == '"') {
             ++p;
             break;
         }
-        if (c < 0x20) {
-            return fail("Invalid character < 0x20 found in string: 0x" + hexByte(c) + ".");
-        }
+        if (c < 0x20)
+            return stringError("Invalid character < 0x20 found in string: 0x" + hexByte(c) + ".");
         if (c < 0x80 && c != '\\') {
             const uint8_t* run = p;
             while (p < end && !Stops.stop[*p])
@@ -660,110 +581,8 @@ bool JKParseState::parseStringSlowly(const uint8_t* from, uint32_t)
             out.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
             continue;
         }
-        if (c >= 0x80) {
-            const uint8_t* next = nullptr;
-            char32_t codePoint = 0;
-            JKUTF8Result result = ConvertSingleCodePointInUTF8(p, end, &next, &codePoint);
-            if (result == JKUTF8Result::Ok) {
-                out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(next - p));
-            } else if (result == JKUTF8Result::Exhausted) {
-                return fail("End of buffer reached while parsing UTF8 in \"\" string.");
-            } else if (loose) {
-                appendCodePoint(0xFFFD);
-            } else {
-                return fail("Illegal UTF8 sequence found in \"\" string.");
-            }
-            p = next;
-            continue;
-        }
-
-        // An escape.
-        if (p + 1 >= end)
-            return fail({});
-        uint8_t kind = p[1];
-        switch (kind) {
-        case '"':
-            out += '"';
-            p += 2;
-            continue;
-        case '\\':
-            out += '\\';
-            p += 2;
-            continue;
-        case '/':
-            out += '/';
-            p += 2;
-            continue;
-        case 'b':
-            out += '\b';
-            p += 2;
-            continue;
-        case 'f':
-            out += '\f';
-            p += 2;
-            continue;
-        case 'n':
-            out += '\n';
-            p += 2;
-            continue;
-        case 'r':
-            out += '\r';
-            p += 2;
-            continue;
-        case 't':
-            out += '\t';
-            p += 2;
-            continue;
-        case 'u':
-            break;
-        default:
-            return fail("Invalid escape sequence found in \"\" string.");
-        }
-
-        uint8_t offending = 0;
-        long unit = readHex(p + 2, &offending);
-        if (unit == -2)
-            return fail({});
-        if (unit == -1)
-            return badHex(offending);
-        p += 6;
-        char32_t codePoint = static_cast<char32_t>(unit);
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            if (p >= end || (p[0] == '\\' && p + 1 >= end))
-                return fail({});
-            if (p[0] != '\\' || p[1] != 'u') {
-                if (!loose)
-                    return fail(
-                        "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode "
-                        "escape sequence.");
-                // What follows is read again as it stands: a plain byte, or the start of another escape.
-                appendCodePoint(0xFFFD);
-                continue;
-            }
-            long low = readHex(p + 2, &offending);
-            if (low == -2)
-                return fail({});
-            if (low == -1)
-                return badHex(offending);
-            p += 6;
-            if (low < 0xDC00 || low > 0xDFFF) {
-                if (!loose)
-                    return fail("Illegal \\u Unicode escape sequence.");
-                appendCodePoint(0xFFFD); // the second unit is dropped
-                continue;
-            }
-            codePoint = static_cast<char32_t>((unit - 0xD800) * 0x400 + (low - 0xDC00) + 0x10000);
-        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
-            if (!loose)
-                return fail("Illegal \\u Unicode escape sequence.");
-            codePoint = 0xFFFD;
-        }
-        if (!JKIsLegalCodePoint(codePoint)) {
-            if (!loose)
-                return fail("Illegal \\u Unicode escape sequence.");
-            codePoint = 0xFFFD;
-        }
-        appendCodePoint(codePoint);
+        if (!(c >= 0x80 ? appendMultibyte(p) : appendEscape(p)))
+            return false;
     }
 
     uint32_t hash = HashSeed;
@@ -778,215 +597,154 @@ bool JKParseState::parseStringSlowly(const uint8_t* from, uint32_t)
     return true;
 }
 
-// MARK: Values and containers
-
-ns::Id JKParseState::cachedObject()
+bool JKParseState::stringError(std::string_view message)
 {
-    return m_cache.cachedObject(m_token.value, &m_token.cacheItem);
+    if (!message.empty())
+        error(message);
+    error("Invalid string.");
+    return false;
 }
 
-ns::Id JKParseState::objectForToken()
+void JKParseState::appendCodePoint(char32_t codePoint)
 {
-    switch (m_token.type) {
-    case JKTokenType::String:
-    case JKTokenType::Number:
-        return cachedObject();
-    case JKTokenType::True:
-        return m_true;
-    case JKTokenType::False:
-        return m_false;
-    case JKTokenType::Null:
-        return m_null;
-    case JKTokenType::ArrayBegin:
-        return parseArray();
-    case JKTokenType::ObjectBegin:
-        return parseDictionary();
-    default:
-        return nullptr;
-    }
+    uint8_t bytes[4];
+    m_tokenBuffer.append(reinterpret_cast<const char*>(bytes), JKAppendUTF8(bytes, codePoint));
 }
 
-bool JKParseState::enterContainer()
+// ---- Bytes beyond ASCII: copied when they are UTF-8; else refused or, when loose, one replacement.
+
+bool JKParseState::appendMultibyte(const uint8_t*& p)
 {
-    if (m_depth >= JKMaximumNestingDepth) {
-        errorAt(m_token.start, "Exceeded the maximum nesting depth of " +
-                                   std::to_string(JKMaximumNestingDepth) + " arrays and objects.");
-        return false;
-    }
-    ++m_depth;
+    const uint8_t* next = nullptr;
+    char32_t codePoint = 0;
+    JKUTF8Result result = ConvertSingleCodePointInUTF8(p, m_bytes + m_length, &next, &codePoint);
+    if (result == JKUTF8Result::Ok)
+        m_tokenBuffer.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(next - p));
+    else if (result == JKUTF8Result::Exhausted)
+        return stringError("End of buffer reached while parsing UTF8 in \"\" string.");
+    else if (m_options & JKParseOptionLooseUnicode)
+        appendCodePoint(0xFFFD);
+    else
+        return stringError("Illegal UTF8 sequence found in \"\" string.");
+    p = next;
     return true;
 }
 
-ns::Id JKParseState::parseArray()
+// ---- An escape: a backslash and one letter, or a \u escape.
+
+bool JKParseState::appendEscape(const uint8_t*& p)
 {
-    if (!enterContainer())
-        return nullptr;
-    std::size_t base = m_objectStack.size();
-    unsigned state = AcceptValue | AcceptEnd;
-    ns::Id result;
-    while (nextToken()) {
-        JKTokenType type = m_token.type;
-        if (isValueToken(type)) {
-            if (!(state & AcceptValue)) {
-                error("Unexpected value.");
-                break;
-            }
-            ns::Id object = objectForToken();
-            if (!object) {
-                error("Internal error: Object == NULL");
-                break;
-            }
-            m_objectStack.push_back(std::move(object));
-            state = AcceptComma | AcceptEnd;
-        } else if (type == JKTokenType::ArrayEnd) {
-            if (!(state & AcceptEnd)) {
-                error("Unexpected ']'.");
-                break;
-            }
-            result = JKArray::create(m_objectStack.data() + base, m_objectStack.size() - base,
-                                     m_mutableCollections);
-            if (!result)
-                error("Internal error: Object == NULL");
-            break;
-        } else if (type == JKTokenType::Comma) {
-            if (!(state & AcceptComma)) {
-                error("Unexpected ','.");
-                break;
-            }
-            state = AcceptValue;
-        } else {
-            errorExpected(state, "a value", "a ']'");
-            break;
-        }
+    if (p + 1 >= m_bytes + m_length)
+        return stringError({});
+    char plain = 0;
+    switch (p[1]) {
+    case '"':
+        plain = '"';
+        break;
+    case '\\':
+        plain = '\\';
+        break;
+    case '/':
+        plain = '/';
+        break;
+    case 'b':
+        plain = '\b';
+        break;
+    case 'f':
+        plain = '\f';
+        break;
+    case 'n':
+        plain = '\n';
+        break;
+    case 'r':
+        plain = '\r';
+        break;
+    case 't':
+        plain = '\t';
+        break;
+    case 'u':
+        return appendUnicodeEscape(p);
+    default:
+        return stringError("Invalid escape sequence found in \"\" string.");
     }
-    m_objectStack.resize(base);
-    --m_depth;
-    return result;
+    m_tokenBuffer += plain;
+    p += 2;
+    return true;
 }
 
-ns::Id JKParseState::parseDictionary()
+// ---- A \u escape: four hex digits, and for a high surrogate a second escape with the low one.
+
+// Four hex digits at q; -1 and the offending byte when one is not a hex digit, -2 at the end of input.
+long JKParseState::readHexUnit(const uint8_t* q, uint8_t* offending) const
 {
-    if (!enterContainer())
-        return nullptr;
-    std::size_t base = m_entryStack.size();
-    unsigned state = AcceptValue | AcceptEnd;
-    ns::Id result;
-    while (nextToken()) {
-        JKTokenType type = m_token.type;
-        if (type == JKTokenType::String) {
-            if (!(state & AcceptValue)) {
-                error("Unexpected string.");
-                break;
-            }
-            ns::Id key = cachedObject();
-            if (!key) {
-                error("Internal error: Key == NULL.");
-                break;
-            }
-            uint32_t keyHash;
-            if (JKTokenCacheItem* item = m_token.cacheItem) {
-                if (item->keyHash == 0)
-                    item->keyHash = JKDictionary::keyHashOf(*key);
-                keyHash = item->keyHash;
-            } else {
-                keyHash = JKDictionary::keyHashOf(*key);
-            }
-            if (!nextToken())
-                break;
-            if (m_token.type != JKTokenType::Separator) {
-                error("Expected ':'.");
-                break;
-            }
-            if (!nextToken())
-                break;
-            if (!isValueToken(m_token.type)) {
-                error("Expected a value, not '" + std::string(tokenText()) + "'");
-                break;
-            }
-            ns::Id object = objectForToken();
-            if (!object) {
-                error("Internal error: Object == NULL.");
-                break;
-            }
-            m_entryStack.push_back(JKHashTableEntry{keyHash, std::move(key), std::move(object)});
-            state = AcceptComma | AcceptEnd;
-        } else if (type == JKTokenType::ObjectEnd) {
-            if (!(state & AcceptEnd)) {
-                error("Unexpected '}'.");
-                break;
-            }
-            result = JKDictionary::create(m_entryStack.data() + base, m_entryStack.size() - base,
-                                          m_mutableCollections);
-            if (!result)
-                error("Internal error: Object == NULL.");
-            break;
-        } else if (type == JKTokenType::Comma) {
-            if (!(state & AcceptComma)) {
-                error("Unexpected ','.");
-                break;
-            }
-            state = AcceptValue;
-        } else {
-            errorExpected(state, "a \"STRING\"", "a '}'");
-            break;
+    const uint8_t* end = m_bytes + m_length;
+    long unit = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (q + i >= end)
+            return -2;
+        int digit = ns::hexDigitValue(q[i]);
+        if (digit < 0) {
+            *offending = q[i];
+            return -1;
         }
+        unit = unit * 16 + digit;
     }
-    m_entryStack.resize(base);
-    --m_depth;
-    return result;
+    return unit;
 }
 
-// MARK: A whole text
-
-ns::Id JKParseState::parse(const uint8_t* bytes, std::size_t length, bool mutableCollections,
-                           ns::Ref<ns::Error>* errorOut)
+bool JKParseState::hexUnitError(long unit, uint8_t offending)
 {
-    m_bytes = bytes;
-    m_length = length;
-    m_atIndex = m_prevAtIndex = 0;
-    m_lineNumber = m_prevLineNumber = 1;
-    m_lineStartIndex = m_prevLineStartIndex = 0;
-    m_error = nullptr;
-    m_mutableCollections = mutableCollections;
-    m_depth = 0;
-    m_objectStack.clear();
-    m_entryStack.clear();
+    if (unit == -2)
+        return stringError({});
+    std::string message = "Unexpected character found in \\u Unicode escape sequence.  Found '";
+    message += static_cast<char>(offending);
+    message += "', expected [0-9a-fA-F].";
+    return stringError(message);
+}
 
-    ns::Id result;
-    if (m_atIndex < m_length && nextToken()) {
-        if (m_token.type == JKTokenType::ArrayBegin)
-            result = parseArray();
-        else if (m_token.type == JKTokenType::ObjectBegin)
-            result = parseDictionary();
-        else
-            error("Expected either '[' or '{'.");
-    }
-    if (!result) {
-        if (m_atIndex >= m_length)
-            error("Reached the end of the buffer.");
-        error("Unable to parse JSON.");
-    } else if (m_atIndex < m_length) {
-        skipWhitespace();
-        if (m_atIndex < m_length && !(m_options & JKParseOptionPermitTextAfterValidJSON)) {
-            error("A valid JSON object was parsed but there were additional non-white-space characters "
-                  "remaining.");
-            result = nullptr;
+bool JKParseState::appendUnicodeEscape(const uint8_t*& p)
+{
+    const uint8_t* end = m_bytes + m_length;
+    const bool loose = m_options & JKParseOptionLooseUnicode;
+    uint8_t offending = 0;
+    long unit = readHexUnit(p + 2, &offending);
+    if (unit < 0)
+        return hexUnitError(unit, offending);
+    p += 6;
+    char32_t codePoint = static_cast<char32_t>(unit);
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        if (p >= end || (p[0] == '\\' && p + 1 >= end))
+            return stringError({});
+        if (p[0] != '\\' || p[1] != 'u') {
+            if (!loose)
+                return stringError(
+                    "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode "
+                    "escape sequence.");
+            // What follows is read again as it stands: a plain byte, or the start of another escape.
+            appendCodePoint(0xFFFD);
+            return true;
         }
+        long low = readHexUnit(p + 2, &offending);
+        if (low < 0)
+            return hexUnitError(low, offending);
+        p += 6;
+        if (low < 0xDC00 || low > 0xDFFF) {
+            if (!loose)
+                return stringError("Illegal \\u Unicode escape sequence.");
+            appendCodePoint(0xFFFD); // the second unit is dropped
+            return true;
+        }
+        codePoint = static_cast<char32_t>((unit - 0xD800) * 0x400 + (low - 0xDC00) + 0x10000);
+    } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        if (!loose)
+            return stringError("Illegal \\u Unicode escape sequence.");
+        codePoint = 0xFFFD;
     }
-
-    m_cache.releaseEvicted();
-    if (m_error && errorOut)
-        *errorOut = m_error;
-    m_error = nullptr;
-    m_objectStack.clear();
-    m_entryStack.clear();
-    if (m_tokenBuffer.capacity() > 65536)
-        std::string().swap(m_tokenBuffer); // a huge string's buffer is not kept for the next parse
-    m_bytes = nullptr;
-    m_length = 0;
-    m_atIndex = 0;
-    m_lineNumber = 1;
-    m_lineStartIndex = 0;
-    m_mutableCollections = false;
-    return result;
+    if (!JKIsLegalCodePoint(codePoint)) {
+        if (!loose)
+            return stringError("Illegal \\u Unicode escape sequence.");
+        codePoint = 0xFFFD;
+    }
+    appendCodePoint(codePoint);
+    return true;
 }

@@ -55,6 +55,11 @@ private:
     std::size_t newlineLength(std::size_t at) const;
     bool parseString();
     bool parseStringSlowly(const uint8_t* from, uint32_t hash);
+    bool appendMultibyte(const uint8_t*& p);
+    bool appendEscape(const uint8_t*& p);
+    bool appendUnicodeEscape(const uint8_t*& p);
+    long readHexUnit(const uint8_t* q, uint8_t* offending) const;
+    void appendCodePoint(char32_t codePoint);
     bool parseNumber();
     ns::Id parseArray();
     ns::Id parseDictionary();
@@ -65,6 +70,9 @@ private:
     void error(std::string_view message);
     void errorAt(std::size_t index, std::string_view message);
     void errorExpected(unsigned state, const char* valueWord, const char* endWord);
+    // Reports `message`, when there is one, then that the string is invalid; false.
+    bool stringError(std::string_view message);
+    bool hexUnitError(long unit, uint8_t offending);
     std::string_view tokenText() const;
 
     JKParseOptionFlags m_options;
