@@ -4,6 +4,7 @@
 #include "uikit/ScrollView.h"
 #include "uikit/TableViewCell.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -239,6 +240,10 @@ private:
     std::vector<Section> readSections();
     void placeSections(std::vector<Section>& sections);
     void recycle(const ns::Ref<TableViewCell>& cell);
+    struct UpdatePlan;
+    void recordUpdate(const std::function<void(Update&)>& change);
+    void planSections(const Update& update, std::size_t newCount, UpdatePlan& plan) const;
+    void planRows(const Update& update, const std::vector<Section>& next, UpdatePlan& plan) const;
     void applyUpdate(const Update& update);
     void updateVisibleCells();
     void configureCell(TableViewCell& cell, const ns::IndexPath& indexPath);

@@ -221,71 +221,12 @@ void TableViewCell::layoutSubviews()
 
     // Accessory.
     ns::Ref<View> accessory = currentAccessory();
-    if (m_shownAccessory && m_shownAccessory != accessory && m_shownAccessory->superview() == this)
-        m_shownAccessory->removeFromSuperview();
-    m_shownAccessory = accessory;
-    if (accessory) {
-        cg::Size size = accessory->frame().size;
-        accessory->setFrame(cg::makeRect(
-            right - 10 - size.width, std::round((b.size.height - size.height) / 2), size.width, size.height));
-        if (accessory->superview() != this)
-            addSubview(accessory);
-        right -= 10 + size.width;
-    }
+    right = layoutAccessory(accessory, b, right);
 
     // Editing control and the delete confirmation.
     bool control = m_editing && m_tableEditingStyle != TableViewCellEditingStyle::None;
-    if (control) {
-        if (!m_editingControl) {
-            m_editingControl = Button::create();
-            m_editingControl->titleLabel()->setFont(Font::boldSystemFontOfSize(20));
-            m_editingControl->addTarget(
-                nullptr,
-                [weak = weakSelf<TableViewCell>()](const ns::Id&) {
-                    auto cell = weak.lock();
-                    if (!cell)
-                        return;
-                    if (cell->m_tableEditingStyle == TableViewCellEditingStyle::Insert) {
-                        if (auto* table = cell->tableView())
-                            table->commitEditingForCell(cell.get(), TableViewCellEditingStyle::Insert);
-                    } else {
-                        cell->setShowingDeleteConfirmation(!cell->m_showingDeleteConfirmation);
-                    }
-                },
-                ControlEventTouchUpInside);
-        }
-        m_editingControl->setTitle(m_tableEditingStyle == TableViewCellEditingStyle::Insert ? "+" : "\u2212");
-        m_editingControl->setTitleColor(m_tableEditingStyle == TableViewCellEditingStyle::Insert
-                                            ? Color::colorWithRed(0.2f, 0.7f, 0.2f, 1)
-                                            : Color::redColor());
-        m_editingControl->setFrame(cg::makeRect(left, 0, 32, b.size.height));
-        if (m_editingControl->superview() != this)
-            addSubview(m_editingControl);
-    } else if (m_editingControl && m_editingControl->superview() == this) {
-        m_editingControl->removeFromSuperview();
-    }
-    if (control && m_showingDeleteConfirmation) {
-        if (!m_deleteButton) {
-            m_deleteButton = Button::create();
-            m_deleteButton->setTitle("Delete");
-            m_deleteButton->setBackgroundColor(Color::colorWithRed(0.8f, 0.1f, 0.1f, 1));
-            m_deleteButton->addTarget(
-                nullptr,
-                [weak = weakSelf<TableViewCell>()](const ns::Id&) {
-                    auto cell = weak.lock();
-                    if (!cell)
-                        return;
-                    if (auto* table = cell->tableView())
-                        table->commitEditingForCell(cell.get(), TableViewCellEditingStyle::Delete);
-                },
-                ControlEventTouchUpInside);
-        }
-        m_deleteButton->setFrame(cg::makeRect(right - 70, std::round((b.size.height - 30) / 2), 64, 30));
-        if (m_deleteButton->superview() != this)
-            addSubview(m_deleteButton);
-    } else if (m_deleteButton && m_deleteButton->superview() == this) {
-        m_deleteButton->removeFromSuperview();
-    }
+    layoutEditingControl(control, b, left);
+    layoutDeleteConfirmation(control && m_showingDeleteConfirmation, b, right);
 
     cg::Float shift = cg::Float(m_indentationLevel) * m_indentationWidth;
     if (control && m_shouldIndentWhileEditing)
@@ -298,6 +239,89 @@ void TableViewCell::layoutSubviews()
         m_backgroundView->setFrame(b);
 
     // Image and labels inside the content view.
+    layoutContent(contentWidth, contentHeight);
+}
+
+// Places the accessory at the right edge; returns the right edge left for the content.
+cg::Float TableViewCell::layoutAccessory(const ns::Ref<View>& accessory, cg::Rect b, cg::Float right)
+{
+    if (m_shownAccessory && m_shownAccessory != accessory && m_shownAccessory->superview() == this)
+        m_shownAccessory->removeFromSuperview();
+    m_shownAccessory = accessory;
+    if (!accessory)
+        return right;
+    cg::Size size = accessory->frame().size;
+    accessory->setFrame(cg::makeRect(right - 10 - size.width, std::round((b.size.height - size.height) / 2),
+                                     size.width, size.height));
+    if (accessory->superview() != this)
+        addSubview(accessory);
+    return right - (10 + size.width);
+}
+
+void TableViewCell::layoutEditingControl(bool shown, cg::Rect b, cg::Float left)
+{
+    if (!shown) {
+        if (m_editingControl && m_editingControl->superview() == this)
+            m_editingControl->removeFromSuperview();
+        return;
+    }
+    if (!m_editingControl) {
+        m_editingControl = Button::create();
+        m_editingControl->titleLabel()->setFont(Font::boldSystemFontOfSize(20));
+        m_editingControl->addTarget(
+            nullptr,
+            [weak = weakSelf<TableViewCell>()](const ns::Id&) {
+                auto cell = weak.lock();
+                if (!cell)
+                    return;
+                if (cell->m_tableEditingStyle == TableViewCellEditingStyle::Insert) {
+                    if (auto* table = cell->tableView())
+                        table->commitEditingForCell(cell.get(), TableViewCellEditingStyle::Insert);
+                } else {
+                    cell->setShowingDeleteConfirmation(!cell->m_showingDeleteConfirmation);
+                }
+            },
+            ControlEventTouchUpInside);
+    }
+    m_editingControl->setTitle(m_tableEditingStyle == TableViewCellEditingStyle::Insert ? "+" : "\u2212");
+    m_editingControl->setTitleColor(m_tableEditingStyle == TableViewCellEditingStyle::Insert
+                                        ? Color::colorWithRed(0.2f, 0.7f, 0.2f, 1)
+                                        : Color::redColor());
+    m_editingControl->setFrame(cg::makeRect(left, 0, 32, b.size.height));
+    if (m_editingControl->superview() != this)
+        addSubview(m_editingControl);
+}
+
+void TableViewCell::layoutDeleteConfirmation(bool shown, cg::Rect b, cg::Float right)
+{
+    if (!shown) {
+        if (m_deleteButton && m_deleteButton->superview() == this)
+            m_deleteButton->removeFromSuperview();
+        return;
+    }
+    if (!m_deleteButton) {
+        m_deleteButton = Button::create();
+        m_deleteButton->setTitle("Delete");
+        m_deleteButton->setBackgroundColor(Color::colorWithRed(0.8f, 0.1f, 0.1f, 1));
+        m_deleteButton->addTarget(
+            nullptr,
+            [weak = weakSelf<TableViewCell>()](const ns::Id&) {
+                auto cell = weak.lock();
+                if (!cell)
+                    return;
+                if (auto* table = cell->tableView())
+                    table->commitEditingForCell(cell.get(), TableViewCellEditingStyle::Delete);
+            },
+            ControlEventTouchUpInside);
+    }
+    m_deleteButton->setFrame(cg::makeRect(right - 70, std::round((b.size.height - 30) / 2), 64, 30));
+    if (m_deleteButton->superview() != this)
+        addSubview(m_deleteButton);
+}
+
+// The image at the left of the content view, then the labels as the style places them.
+void TableViewCell::layoutContent(cg::Float contentWidth, cg::Float contentHeight)
+{
     cg::Float x = 10;
     if (auto image = m_imageView->image()) {
         cg::Size s = image->size();

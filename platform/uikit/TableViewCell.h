@@ -129,6 +129,10 @@ protected:
     friend ns::Factory<TableViewCell>;
 
 private:
+    cg::Float layoutAccessory(const ns::Ref<View>& accessory, cg::Rect b, cg::Float right);
+    void layoutEditingControl(bool shown, cg::Rect b, cg::Float left);
+    void layoutDeleteConfirmation(bool shown, cg::Rect b, cg::Float right);
+    void layoutContent(cg::Float contentWidth, cg::Float contentHeight);
     ns::Ref<View> currentAccessory();
 
     TableViewCellStyle m_style = TableViewCellStyle::Default;
