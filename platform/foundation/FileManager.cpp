@@ -1,5 +1,6 @@
 #include "foundation/FileManager.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/Data.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Error.h"
@@ -161,9 +162,7 @@ bool FileManager::isTemporaryFileName(std::string_view name)
     // ".main.xml.a1B2c3": what writeAtomically's mkostemp makes.
     if (name.size() < 9 || name[0] != '.' || name[name.size() - 7] != '.')
         return false;
-    return std::all_of(name.end() - 6, name.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    });
+    return std::all_of(name.end() - 6, name.end(), isAsciiAlphanumeric);
 }
 
 std::vector<std::string> FileManager::removeStaleTemporaryFiles(const std::string& folder)
