@@ -57,6 +57,10 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& message)
                 return false;
             }
             options.firstNameOrder = text == "first";
+        } else if (arg == "--trust-ca") {
+            if (!value(text))
+                return false;
+            options.trustedAuthorities.push_back(text);
         } else if (arg == "--config-keys") {
             options.configKeys = true;
         } else if (arg == "--delegate") {
@@ -79,6 +83,7 @@ std::string helpText()
 {
     return R"(usage: velmo [--home DIR] [--contacts FILE.vcf] [--script FILE|-] [--shots DIR] [--scale 1|2]
              [--delegate NAME] [--window] [--config FILE] [--config-keys] [--name-order first|last]
+             [--trust-ca FILE]
 
 Runs the Velmo application on a simulated 320 by 480 point phone.
 
@@ -109,6 +114,9 @@ Runs the Velmo application on a simulated 320 by 480 point phone.
   --name-order first|last
                       how the device's address book sorts people: by last name (the phone's default)
                       or by first name
+  --trust-ca FILE     the device trusts the certificate authorities of this PEM file as well as the
+                      system's, for an HTTPS server of your own (a test server on 127.0.0.1); every
+                      server's certificate is still verified. May be given more than once
   --help              this text
 
 Without --script the bundled demo script runs when there is one; otherwise velmo describes the device.

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velmo {
 
@@ -13,9 +14,10 @@ struct Options
     std::string shots = ".";
     float scale = 1;
     std::string delegate = "VelmoAppDelegate";
-    std::optional<std::string> config; // the device's settings: key to value
-    bool firstNameOrder = false;       // the address book sorts people by first name, not last
-    bool configKeys = false;           // list the configuration keys and their answers, then quit
+    std::optional<std::string> config;           // the device's settings: key to value
+    std::vector<std::string> trustedAuthorities; // PEM files of certificate authorities trusted as well
+    bool firstNameOrder = false;                 // the address book sorts people by first name, not last
+    bool configKeys = false;                     // list the configuration keys and their answers, then quit
     bool help = false;
     bool window = false; // a desktop window instead of a script
 };

@@ -16,6 +16,7 @@
 #include "foundation/FileManager.h"
 #include "foundation/RunLoop.h"
 #include "foundation/Sandbox.h"
+#include "foundation/TrustedCertificates.h"
 #include "foundation/UserDefaults.h"
 #include "sharing/core/VelmoSHKConfigurator.h"
 #include "system/AddressBook.h"
@@ -75,6 +76,13 @@ int main(int argc, char** argv)
     if (options.help) {
         std::cout << velmo::helpText();
         return 0;
+    }
+    // Authorities the device trusts beside the system's, for HTTPS servers of the user's own.
+    for (const auto& path : options.trustedAuthorities) {
+        if (!ns::TrustedCertificates::addFile(path, &message)) {
+            std::cerr << "velmo: --trust-ca " << message << "\n";
+            return 2;
+        }
     }
     // The device's settings go to the application before it launches; a file that is not a dictionary is
     // a mistake in the command line.

@@ -5,6 +5,7 @@
 #include "foundation/HTTPCookieStorage.h"
 #include "foundation/String.h"
 #include "foundation/Text.h"
+#include "foundation/TrustedCertificates.h"
 #include "foundation/URL.h"
 
 #include <cstdlib>
@@ -72,6 +73,11 @@ void URLConnection::Transfer::setOptions(const std::string& wireURL)
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    // Authorities the device was told to trust as well: the system's bundle and those, verified alike.
+    if (auto trusted = TrustedCertificates::bundle()) {
+        curl_blob blob{const_cast<char*>(trusted->data()), trusted->size(), CURL_BLOB_COPY};
+        curl_easy_setopt(handle, CURLOPT_CAINFO_BLOB, &blob);
+    }
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout * 1000));
     curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(handle, CURLOPT_USERAGENT, "Velmo/1.0");

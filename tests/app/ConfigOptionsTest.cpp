@@ -151,3 +151,34 @@ TEST(ConfigOptions, TheSettingsReachTheLaunchedApplication)
 }
 
 } // namespace
+
+TEST(ConfigOptions, ATrustedAuthorityFileMustHoldACertificate)
+{
+    testkit::TemporaryHome home;
+    std::string tls = std::string(VELMO_FIXTURES) + "/network/tls/";
+    std::string words = home.file("words.pem");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(words, "not a certificate\n"));
+    struct Row
+    {
+        const char* name;
+        std::string arguments;
+        int status;
+        std::string error;
+    } rows[] = {
+        {"an authority", "--trust-ca '" + tls + "ca.pem' --script /dev/null", 0, ""},
+        {"two authorities",
+         "--trust-ca '" + tls + "ca.pem' --trust-ca '" + tls + "other-ca.pem' --script /dev/null", 0, ""},
+        {"no certificate in it", "--trust-ca '" + words + "' --script /dev/null", 2,
+         "velmo: --trust-ca " + words + ": it holds no PEM certificate\n"},
+        {"no such file", "--trust-ca '" + home.file("none.pem") + "' --script /dev/null", 2,
+         "velmo: --trust-ca cannot read " + home.file("none.pem") + "\n"},
+        {"no file named", "--trust-ca", 2,
+         "velmo: --trust-ca needs a value\n(velmo --help lists the options)\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Outcome run = velmo(home, row.arguments);
+        EXPECT_EQ(run.status, row.status) << run.err;
+        EXPECT_EQ(run.err, row.error);
+    }
+}
