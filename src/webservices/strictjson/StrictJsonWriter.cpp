@@ -54,24 +54,60 @@ std::optional<std::string> StrictJsonWriter::stringWithFragment(const ns::Id& va
     return json;
 }
 
+StrictJsonWriter::Kind StrictJsonWriter::kindOf(const ns::Object* object)
+{
+    if (!object)
+        return Kind::Other;
+    const std::type_info& type = typeid(*object);
+    for (const KnownClass& known : m_known) {
+        if (known.type == &type)
+            return known.kind;
+    }
+    return classify(type, object);
+}
+
+[[gnu::noinline]] StrictJsonWriter::Kind StrictJsonWriter::classify(const std::type_info& type,
+                                                                    const ns::Object* object)
+{
+    Kind kind = Kind::Other;
+    if (dynamic_cast<const ns::Dictionary*>(object))
+        kind = Kind::Dictionary;
+    else if (dynamic_cast<const ns::Array*>(object))
+        kind = Kind::Array;
+    else if (dynamic_cast<const ns::String*>(object))
+        kind = Kind::String;
+    else if (dynamic_cast<const ns::Number*>(object))
+        kind = Kind::Number;
+    else if (dynamic_cast<const StrictJsonProxy*>(object))
+        kind = Kind::Proxy;
+    // Remembered in turn: a program meets only a handful of classes here.
+    m_known[m_nextKnown] = {&type, kind};
+    m_nextKnown = (m_nextKnown + 1) % KnownClasses;
+    return kind;
+}
+
 bool StrictJsonWriter::appendValue(const ns::Id& value, std::string& json)
 {
     const ns::Object* object = value.get();
     ns::Id standIn; // keeps a proxy's answer alive
     for (int hop = 0;; ++hop) {
-        if (auto* dictionary = dynamic_cast<const ns::Dictionary*>(object))
-            return appendDictionary(*dictionary, json);
-        if (auto* array = dynamic_cast<const ns::Array*>(object))
-            return appendArray(*array, json);
-        // The values written as they are come before the proxy test, which is the slow one.
-        if (dynamic_cast<const ns::String*>(object) || dynamic_cast<const ns::Number*>(object))
+        switch (kindOf(object)) {
+        case Kind::Dictionary:
+            return appendDictionary(static_cast<const ns::Dictionary&>(*object), json);
+        case Kind::Array:
+            return appendArray(static_cast<const ns::Array&>(*object), json);
+        case Kind::String:
+            appendString(static_cast<const ns::String*>(object)->str(), json);
+            return true;
+        case Kind::Number:
+        case Kind::Other:
             return appendScalar(object, json);
-        auto* proxy = dynamic_cast<const StrictJsonProxy*>(object);
-        if (!proxy)
-            return appendScalar(object, json);
+        case Kind::Proxy:
+            break;
+        }
         if (hop == MaxProxyHops)
             return fail(StrictJsonErrorDepth, "Nested too deep");
-        standIn = proxy->proxyForJson();
+        standIn = dynamic_cast<const StrictJsonProxy*>(object)->proxyForJson();
         object = standIn.get();
     }
 }
@@ -151,10 +187,9 @@ bool StrictJsonWriter::appendDictionary(const ns::Dictionary& dictionary, std::s
         first = false;
         if (readable)
             appendIndent(json);
-        auto* text = ns::stringValue(key);
-        if (!text)
+        if (kindOf(key.get()) != Kind::String)
             return fail(StrictJsonErrorUnsupported, "JSON object key must be string");
-        appendString(*text, json);
+        appendString(static_cast<const ns::String&>(*key).str(), json);
         json += readable ? " : " : ":";
         if (!appendValue(member, json))
             return failForKey(key);

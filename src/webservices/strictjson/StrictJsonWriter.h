@@ -7,8 +7,10 @@
 #include "foundation/Dictionary.h"
 
 #include <atomic>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 // The strict writer: dictionaries, arrays, strings, numbers, the null object and proxies, optionally
@@ -28,6 +30,13 @@ public:
     std::string className() const override { return "StrictJsonWriter"; }
 
 private:
+    // What the writer makes of an object, which depends on its class alone.
+    enum class Kind : uint8_t { Dictionary, Array, String, Number, Proxy, Other };
+    // The kind of an object; the classes met before are recognised by their type alone, without the
+    // casts, which walk the class hierarchy (and compare class names) each time.
+    Kind kindOf(const ns::Object* object);
+    Kind classify(const std::type_info& type, const ns::Object* object);
+
     bool appendValue(const ns::Id& value, std::string& json);
     // Kept out of line so that each level of nesting costs the stack as little as possible.
     bool appendScalar(const ns::Object* object, std::string& json);
@@ -37,6 +46,15 @@ private:
     bool appendArray(const ns::Array& array, std::string& json);
     void appendString(const std::string& text, std::string& json) const;
     void appendIndent(std::string& json) const;
+
+    struct KnownClass
+    {
+        const std::type_info* type = nullptr;
+        Kind kind = Kind::Other;
+    };
+    static constexpr std::size_t KnownClasses = 8;
+    KnownClass m_known[KnownClasses];
+    std::size_t m_nextKnown = 0;
 
     std::atomic<bool> m_humanReadable{false};
     std::atomic<bool> m_sortKeys{false};
