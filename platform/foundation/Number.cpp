@@ -267,24 +267,34 @@ Ref<DecimalNumber> DecimalNumber::decimalNumberWithString(std::string_view text)
 
 std::string DecimalNumber::stringValue() const
 {
-    if (m_digits.empty())
-        return "0";
-    std::string out = m_negative ? "-" : "";
+    std::string out;
+    appendStringValue(out);
+    return out;
+}
+
+void DecimalNumber::appendStringValue(std::string& out) const
+{
+    if (m_digits.empty()) {
+        out += '0';
+        return;
+    }
+    if (m_negative)
+        out += '-';
     int64_t length = static_cast<int64_t>(m_digits.size());
     int64_t point = length + m_exponent; // digits before the decimal point
     if (m_exponent >= 0 && point <= 40) {
         out += m_digits;
         out.append(static_cast<std::size_t>(m_exponent), '0');
     } else if (point > 0 && point < length) {
-        out += m_digits.substr(0, static_cast<std::size_t>(point));
+        out.append(m_digits, 0, static_cast<std::size_t>(point));
         out += '.';
-        out += m_digits.substr(static_cast<std::size_t>(point));
+        out.append(m_digits, static_cast<std::size_t>(point));
     } else if (point <= 0 && point > -40) {
         out += "0.";
         out.append(static_cast<std::size_t>(-point), '0');
         out += m_digits;
     } else {
-        out += m_digits.substr(0, 1);
+        out += m_digits[0];
         if (length > 1) {
             out += '.';
             out.append(m_digits, 1);
@@ -292,7 +302,6 @@ std::string DecimalNumber::stringValue() const
         out += 'e';
         out += std::to_string(point - 1);
     }
-    return out;
 }
 
 bool DecimalNumber::isEqual(const Object& other) const

@@ -78,6 +78,8 @@ public:
     int32_t exponent() const { return m_exponent; }        // value = digits * 10^exponent
 
     std::string stringValue() const override;
+    // The same text, added to the end of `out`.
+    void appendStringValue(std::string& out) const;
     std::string className() const override { return "NSDecimalNumber"; }
     bool isEqual(const Object& other) const override;
 

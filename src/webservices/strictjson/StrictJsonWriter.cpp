@@ -76,6 +76,8 @@ StrictJsonWriter::Kind StrictJsonWriter::kindOf(const ns::Object* object)
         kind = Kind::Array;
     else if (dynamic_cast<const ns::String*>(object))
         kind = Kind::String;
+    else if (dynamic_cast<const ns::DecimalNumber*>(object))
+        kind = Kind::Decimal;
     else if (dynamic_cast<const ns::Number*>(object))
         kind = Kind::Number;
     else if (dynamic_cast<const StrictJsonProxy*>(object))
@@ -91,7 +93,8 @@ bool StrictJsonWriter::appendValue(const ns::Id& value, std::string& json)
     const ns::Object* object = value.get();
     ns::Id standIn; // keeps a proxy's answer alive
     for (int hop = 0;; ++hop) {
-        switch (kindOf(object)) {
+        Kind kind = kindOf(object);
+        switch (kind) {
         case Kind::Dictionary:
             return appendDictionary(static_cast<const ns::Dictionary&>(*object), json);
         case Kind::Array:
@@ -99,9 +102,17 @@ bool StrictJsonWriter::appendValue(const ns::Id& value, std::string& json)
         case Kind::String:
             appendString(static_cast<const ns::String*>(object)->str(), json);
             return true;
+        case Kind::Decimal: {
+            // An exact decimal is written as its own text, unless it is too large for a double.
+            auto* decimal = static_cast<const ns::DecimalNumber*>(object);
+            if (!std::isfinite(decimal->doubleValue()))
+                return appendScalar(object, Kind::Number, json);
+            decimal->appendStringValue(json);
+            return true;
+        }
         case Kind::Number:
         case Kind::Other:
-            return appendScalar(object, json);
+            return appendScalar(object, kind, json);
         case Kind::Proxy:
             break;
         }
@@ -112,13 +123,14 @@ bool StrictJsonWriter::appendValue(const ns::Id& value, std::string& json)
     }
 }
 
-[[gnu::noinline]] bool StrictJsonWriter::appendScalar(const ns::Object* object, std::string& json)
+[[gnu::noinline]] bool StrictJsonWriter::appendScalar(const ns::Object* object, Kind kind, std::string& json)
 {
-    if (auto* text = dynamic_cast<const ns::String*>(object)) {
-        appendString(text->str(), json);
+    if (kind == Kind::String) {
+        appendString(static_cast<const ns::String*>(object)->str(), json);
         return true;
     }
-    if (auto* number = dynamic_cast<const ns::Number*>(object)) {
+    if (kind == Kind::Number) {
+        auto* number = static_cast<const ns::Number*>(object);
         if (number->objCType() == 'c') {
             json += number->boolValue() ? "true" : "false";
             return true;

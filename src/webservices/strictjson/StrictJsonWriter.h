@@ -31,7 +31,7 @@ public:
 
 private:
     // What the writer makes of an object, which depends on its class alone.
-    enum class Kind : uint8_t { Dictionary, Array, String, Number, Proxy, Other };
+    enum class Kind : uint8_t { Dictionary, Array, String, Number, Decimal, Proxy, Other };
     // The kind of an object; the classes met before are recognised by their type alone, without the
     // casts, which walk the class hierarchy (and compare class names) each time.
     Kind kindOf(const ns::Object* object);
@@ -39,7 +39,7 @@ private:
 
     bool appendValue(const ns::Id& value, std::string& json);
     // Kept out of line so that each level of nesting costs the stack as little as possible.
-    bool appendScalar(const ns::Object* object, std::string& json);
+    bool appendScalar(const ns::Object* object, Kind kind, std::string& json);
     bool sortKeysOf(ns::Dictionary::Entries& entries);
     bool failForKey(const ns::Id& key);
     bool appendDictionary(const ns::Dictionary& dictionary, std::string& json);
