@@ -74,6 +74,9 @@ protected:
             --m_depth;
     }
 
+    // The levels of containers open in the call under way.
+    unsigned nesting() const { return m_nesting; }
+
     unsigned m_depth = 0;
 
 private:

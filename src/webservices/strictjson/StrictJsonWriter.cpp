@@ -183,31 +183,59 @@ void StrictJsonWriter::appendIndent(std::string& json) const
     json.append(2 * static_cast<std::size_t>(m_depth), ' ');
 }
 
+bool StrictJsonWriter::appendEntry(const ns::Id& key, const ns::Id& member, bool first, std::string& json)
+{
+    bool readable = humanReadable();
+    if (!first)
+        json += ',';
+    if (readable)
+        appendIndent(json);
+    if (kindOf(key.get()) != Kind::String)
+        return fail(StrictJsonErrorUnsupported, "JSON object key must be string");
+    appendString(static_cast<const ns::String&>(*key).str(), json);
+    json += readable ? " : " : ":";
+    if (!appendValue(member, json))
+        return failForKey(key);
+    return true;
+}
+
 bool StrictJsonWriter::appendDictionary(const ns::Dictionary& dictionary, std::string& json)
 {
     if (!enterContainer())
         return false;
     json += '{';
-    bool readable = humanReadable();
-    ns::Dictionary::Entries entries = dictionary.entries();
-    if (sortKeys() && !sortKeysOf(entries))
-        return false;
-    bool first = true;
-    for (const auto& [key, member] : entries) {
-        if (!first)
-            json += ',';
-        first = false;
-        if (readable)
-            appendIndent(json);
-        if (kindOf(key.get()) != Kind::String)
-            return fail(StrictJsonErrorUnsupported, "JSON object key must be string");
-        appendString(static_cast<const ns::String&>(*key).str(), json);
-        json += readable ? " : " : ":";
-        if (!appendValue(member, json))
-            return failForKey(key);
+    std::size_t written = 0;
+    if (!sortKeys() && nesting() <= EnumeratedNesting) {
+        // Written as the dictionary hands its entries over, without a copy of them.
+        struct Walk
+        {
+            StrictJsonWriter* writer;
+            std::string* json;
+            std::size_t* written;
+            bool ok;
+        } walk{this, &json, &written, true};
+        Walk* state = &walk; // one pointer, so the visitor needs no memory of its own
+        dictionary.enumerateKeysAndObjects([state](const ns::Id& key, const ns::Id& member, bool& stop) {
+            if (!state->writer->appendEntry(key, member, *state->written == 0, *state->json)) {
+                state->ok = false;
+                stop = true;
+            }
+            ++*state->written;
+        });
+        if (!walk.ok)
+            return false;
+    } else {
+        // Sorted, or nested deeply enough that each level had better take little stack: from a copy.
+        ns::Dictionary::Entries entries = dictionary.entries();
+        if (sortKeys() && !sortKeysOf(entries))
+            return false;
+        for (const auto& [key, member] : entries) {
+            if (!appendEntry(key, member, written++ == 0, json))
+                return false;
+        }
     }
     leaveContainer();
-    if (readable && !entries.empty())
+    if (humanReadable() && written)
         appendIndent(json);
     json += '}';
     return true;

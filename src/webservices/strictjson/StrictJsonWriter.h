@@ -42,6 +42,7 @@ private:
     bool appendScalar(const ns::Object* object, Kind kind, std::string& json);
     bool sortKeysOf(ns::Dictionary::Entries& entries);
     bool failForKey(const ns::Id& key);
+    bool appendEntry(const ns::Id& key, const ns::Id& member, bool first, std::string& json);
     bool appendDictionary(const ns::Dictionary& dictionary, std::string& json);
     bool appendArray(const ns::Array& array, std::string& json);
     void appendString(const std::string& text, std::string& json) const;
@@ -53,6 +54,9 @@ private:
         Kind kind = Kind::Other;
     };
     static constexpr std::size_t KnownClasses = 8;
+    // Up to this depth a dictionary is written as it enumerates its entries, which takes more stack per
+    // level than writing from a copy of them.
+    static constexpr unsigned EnumeratedNesting = 256;
     KnownClass m_known[KnownClasses];
     std::size_t m_nextKnown = 0;
 
