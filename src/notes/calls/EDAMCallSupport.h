@@ -1,0 +1,91 @@
+#pragma once
+
+// What the two clients share: the request's frame and the reading of a reply. Included by their sources.
+
+#include "foundation/Object.h"
+
+#include <thrift/TApplicationException.h>
+#include <thrift/protocol/TProtocol.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace edam {
+
+// Message header and argument struct of a call; sequence ids are not used by the service.
+inline void beginCall(apache::thrift::protocol::TProtocol& out, const std::string& call,
+                      const char* arguments)
+{
+    out.writeMessageBegin(call, apache::thrift::protocol::T_CALL, 0);
+    out.writeStructBegin(arguments);
+}
+
+// Field stop, the ends, then the flush that makes the round trip.
+inline void endCall(apache::thrift::protocol::TProtocol& out)
+{
+    out.writeFieldStop();
+    out.writeStructEnd();
+    out.writeMessageEnd();
+    out.getTransport()->flush();
+}
+
+// A string argument goes on the wire only when there is one.
+inline void writeStringArgument(apache::thrift::protocol::TProtocol& out, const char* name, int16_t id,
+                                const std::optional<std::string>& value)
+{
+    if (!value)
+        return;
+    out.writeFieldBegin(name, apache::thrift::protocol::T_STRING, id);
+    out.writeString(*value);
+    out.writeFieldEnd();
+}
+
+inline void writeI16Argument(apache::thrift::protocol::TProtocol& out, const char* name, int16_t id,
+                             int16_t value)
+{
+    out.writeFieldBegin(name, apache::thrift::protocol::T_I16, id);
+    out.writeI16(value);
+    out.writeFieldEnd();
+}
+
+// Reads the reply's message into a new result record. The header's name and sequence id are not looked
+// at; an exception message is read and raised as the application exception it carries.
+template <class Result> ns::Ref<Result> readReply(apache::thrift::protocol::TProtocol& in)
+{
+    std::string name;
+    apache::thrift::protocol::TMessageType type;
+    int32_t sequenceId = 0;
+    in.readMessageBegin(name, type, sequenceId);
+    if (type == apache::thrift::protocol::T_EXCEPTION) {
+        apache::thrift::TApplicationException exception;
+        exception.read(&in);
+        in.readMessageEnd();
+        throw exception;
+    }
+    auto result = ns::make<Result>();
+    result->read(in);
+    in.readMessageEnd();
+    return result;
+}
+
+// The first exception the reply carries, in field order, raised as it was read.
+template <class Result> void raiseDeclaredException(const Result& result)
+{
+    if (result.userExceptionIsSet() && result.userException())
+        throw *result.userException();
+    if (result.systemExceptionIsSet() && result.systemException())
+        throw *result.systemException();
+    if constexpr (requires { result.notFoundException(); }) {
+        if (result.notFoundExceptionIsSet() && result.notFoundException())
+            throw *result.notFoundException();
+    }
+}
+
+[[noreturn]] inline void raiseMissingResult(const char* call)
+{
+    throw apache::thrift::TApplicationException(apache::thrift::TApplicationException::MISSING_RESULT,
+                                                std::string(call) + " failed: unknown result");
+}
+
+} // namespace edam
