@@ -87,6 +87,10 @@ protected:
         std::vector<std::string> titles;
         for (const auto& alert : ui::AlertView::shownAlerts())
             titles.push_back(alert->title().value_or("") + ": " + alert->message().value_or(""));
+        // The user closes them, as the alert's only button does.
+        for (const auto& alert : ui::AlertView::shownAlerts())
+            alert->dismissWithClickedButtonIndex(0, false);
+        ui::AlertView::clearShownAlerts();
         return titles;
     }
 
