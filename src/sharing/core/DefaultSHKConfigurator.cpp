@@ -402,9 +402,12 @@ std::string DefaultSHKConfigurator::describeValue(const ns::Id& value)
         return quoted(string->str());
     if (auto number = ns::cast<ns::Number>(value))
         return number->isBool() ? (number->boolValue() ? "true" : "false") : number->stringValue();
-    if (auto colour = ns::cast<ui::Color>(value))
-        return "#" + hexComponent(colour->red()) + hexComponent(colour->green()) +
-               hexComponent(colour->blue()) + hexComponent(colour->alpha());
+    if (auto colour = ns::cast<ui::Color>(value)) {
+        // Appended in place: a literal prepended to a temporary drew a false -Wrestrict from GCC 12 at -O3.
+        std::string out = "#";
+        out.append(hexComponent(colour->red())).append(hexComponent(colour->green()));
+        return out.append(hexComponent(colour->blue())).append(hexComponent(colour->alpha()));
+    }
     if (auto array = ns::cast<ns::Array>(value)) {
         std::string out = "(";
         for (std::size_t i = 0; i < array->count(); ++i)
