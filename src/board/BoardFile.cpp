@@ -168,7 +168,10 @@ ns::Ref<DDXMLDocument> readBoardDocument(const std::string& path, std::string& p
 std::optional<std::string> setAside(const std::string& path, ns::Ref<ns::Error>* error)
 {
     for (int n = 1;; ++n) {
-        std::string aside = path + ".unreadable" + (n == 1 ? std::string() : "." + std::to_string(n));
+        // Appended in place: GCC 12 at -O3 warns falsely on joining temporaries here.
+        std::string aside = path + ".unreadable";
+        if (n > 1)
+            aside.append(".").append(std::to_string(n));
         ns::Ref<ns::Error> moveError;
         if (ns::FileManager::moveItemAtPath(path, aside, &moveError))
             return aside;
