@@ -51,6 +51,8 @@ public:
 
     // Not retained.
     ns::Ref<SHKFormControllerLargeTextFieldDelegate> delegate() const { return m_delegate.lock(); }
+    // The delegate callbacks share the accessor's name; keep them callable beside it.
+    using ui::TextViewDelegate::textView;
     const ns::Ref<ui::TextView>& textView() const { return m_textView; }
     void setTextView(ns::Ref<ui::TextView> textView) { m_textView = std::move(textView); }
     // The service's limit; 0 for none (and no count).
