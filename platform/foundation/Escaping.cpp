@@ -74,4 +74,26 @@ std::optional<std::string> replacingPercentEscapes(std::string_view text)
     return out;
 }
 
+void appendXMLEscaped(std::string& out, std::string_view text, bool quotes)
+{
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += quotes ? "&quot;" : "\"";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
 } // namespace ns

@@ -18,4 +18,7 @@ std::optional<std::string> replacingPercentEscapes(std::string_view text);
 // Whether every "%" starts a two-digit hexadecimal escape.
 bool hasValidPercentEscapes(std::string_view text);
 
+// "&", "<" and ">" as entities, and '"' too when `quotes` is set (text inside an attribute).
+void appendXMLEscaped(std::string& out, std::string_view text, bool quotes);
+
 } // namespace ns

@@ -5,6 +5,7 @@
 #include "foundation/Data.h"
 #include "foundation/Date.h"
 #include "foundation/Dictionary.h"
+#include "foundation/Escaping.h"
 #include "foundation/Format.h"
 #include "foundation/Number.h"
 #include "foundation/PropertyList.h"
@@ -16,25 +17,6 @@
 
 namespace ns {
 namespace {
-
-void appendEscaped(std::string& out, std::string_view text)
-{
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-        }
-    }
-}
 
 void appendBase64(std::string& out, const Data& data, const std::string& indent)
 {
@@ -102,7 +84,7 @@ bool appendXml(std::string& out, const Id& value, int depth, std::string& reason
     }
     if (auto* text = dynamic_cast<const String*>(value.get())) {
         out += indent + "<string>";
-        appendEscaped(out, text->str());
+        appendXMLEscaped(out, text->str(), false);
         out += "</string>\n";
         return true;
     }
@@ -163,7 +145,7 @@ bool appendXml(std::string& out, const Id& value, int depth, std::string& reason
                 return;
             }
             out += indent + "\t<key>";
-            appendEscaped(out, keyText->str());
+            appendXMLEscaped(out, keyText->str(), false);
             out += "</key>\n";
             if (!appendXml(out, item, depth + 1, reason)) {
                 ok = false;

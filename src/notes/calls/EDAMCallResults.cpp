@@ -28,31 +28,8 @@ template <class Record> void writeFirstSetField(const Record& record, edam::Wire
 
 } // namespace
 
-// The record engine's operations, but for writing.
-#define EDAM_CALL_RESULT_DEFINITIONS(Record)                                                                 \
-    static_assert(::edam::ascending(Record::fieldIds), #Record "'s fields must be in ascending id order");   \
-    ns::Ref<Record> Record::initWithCoder(::edam::KeyedCoder& coder)                                         \
-    {                                                                                                        \
-        return ::edam::decodeFields<Record>(coder);                                                          \
-    }                                                                                                        \
-    void Record::encodeWithCoder(::edam::KeyedCoder& coder) const                                            \
-    {                                                                                                        \
-        ::edam::encodeFields(*this, coder);                                                                  \
-    }                                                                                                        \
-    void Record::read(::apache::thrift::protocol::TProtocol& protocol)                                       \
-    {                                                                                                        \
-        ::edam::WireReader in(protocol);                                                                     \
-        ::edam::readFields(*this, in);                                                                       \
-    }                                                                                                        \
-    void Record::write(::apache::thrift::protocol::TProtocol& protocol) const                                \
-    {                                                                                                        \
-        ::edam::WireWriter out(protocol);                                                                    \
-        writeFirstSetField(*this, out);                                                                      \
-    }                                                                                                        \
-    std::string Record::description() const                                                                  \
-    {                                                                                                        \
-        return ::edam::describeFields(*this);                                                                \
-    }
+// The record engine's operations, but writing only the reply's one outcome.
+#define EDAM_CALL_RESULT_DEFINITIONS(Record) EDAM_RECORD_DEFINITIONS_WRITING(Record, writeFirstSetField)
 
 ns::Ref<EDAMCheckVersion_result> EDAMCheckVersion_result::initWithSuccess(bool success)
 {

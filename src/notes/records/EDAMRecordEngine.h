@@ -252,8 +252,8 @@ template <class Record> ns::Ref<Record> decodeFields(KeyedCoder& coder)
 
 } // namespace edam
 
-// The engine-backed operations of a record, defined once in its source file.
-#define EDAM_RECORD_DEFINITIONS(Record)                                                                      \
+// The engine-backed operations of a record, defined once in its source file; `writeRecord` writes it.
+#define EDAM_RECORD_DEFINITIONS_WRITING(Record, writeRecord)                                                 \
     static_assert(::edam::ascending(Record::fieldIds), #Record "'s fields must be in ascending id order");   \
     ns::Ref<Record> Record::initWithCoder(::edam::KeyedCoder& coder)                                         \
     {                                                                                                        \
@@ -271,9 +271,11 @@ template <class Record> ns::Ref<Record> decodeFields(KeyedCoder& coder)
     void Record::write(::apache::thrift::protocol::TProtocol& protocol) const                                \
     {                                                                                                        \
         ::edam::WireWriter out(protocol);                                                                    \
-        ::edam::writeFields(*this, out);                                                                     \
+        writeRecord(*this, out);                                                                             \
     }                                                                                                        \
     std::string Record::description() const                                                                  \
     {                                                                                                        \
         return ::edam::describeFields(*this);                                                                \
     }
+
+#define EDAM_RECORD_DEFINITIONS(Record) EDAM_RECORD_DEFINITIONS_WRITING(Record, ::edam::writeFields)

@@ -11,6 +11,7 @@
 
 #include "foundation/Array.h"
 #include "foundation/Data.h"
+#include "foundation/Escaping.h"
 #include "foundation/Format.h"
 #include "foundation/String.h"
 #include "foundation/URL.h"
@@ -152,24 +153,7 @@ std::string SHKEvernoteNote::escapedForMarkup(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
+    ns::appendXMLEscaped(out, text, true);
     return out;
 }
 
