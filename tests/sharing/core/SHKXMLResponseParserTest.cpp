@@ -27,9 +27,15 @@ std::optional<std::string> shown(const ns::Id& value)
         return text->str();
     if (auto dictionary = ns::cast<ns::Dictionary>(value)) {
         std::string out = "{";
-        for (const auto& [key, entry] : dictionary->entries())
-            out += (out.size() > 1 ? "," : "") + ns::describe(key) + "=" + ns::describe(entry);
-        return out + "}";
+        for (const auto& [key, entry] : dictionary->entries()) {
+            if (out.size() > 1)
+                out += ',';
+            out += ns::describe(key);
+            out += '=';
+            out += ns::describe(entry);
+        }
+        out += '}';
+        return out;
     }
     return value->description();
 }

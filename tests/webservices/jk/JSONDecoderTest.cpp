@@ -201,11 +201,14 @@ TEST(JSONDecoder, NumbersReadAsTheLibraryConversionsReadThem)
             mantissa += static_cast<char>('0' + (d == 0 && digits > 1 ? 1 + random() % 9 : random() % 10));
         int point = static_cast<int>(random() % (digits + 1));
         if (point > 0 && point < digits)
-            mantissa.insert(static_cast<std::size_t>(point), ".");
+            mantissa.insert(static_cast<std::size_t>(point), 1, '.');
         text += mantissa;
-        if (random() % 3 == 0)
-            text += (random() % 2 ? "e" : "E") + std::string(random() % 2 ? "-" : "") +
-                    std::to_string(random() % (random() % 2 ? 30 : 330));
+        if (random() % 3 == 0) {
+            text += random() % 2 ? 'e' : 'E';
+            if (random() % 2)
+                text += '-';
+            text += std::to_string(random() % (random() % 2 ? 30 : 330));
+        }
         texts.push_back(text);
     }
     for (int i = 0; i < 5000; ++i) {

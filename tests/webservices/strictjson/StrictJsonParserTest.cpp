@@ -83,7 +83,10 @@ TEST(StrictJsonParser, NumbersBeyondADoubleAreInfiniteAndBeyondTheDecimalAreErro
     StrictJsonParser parser;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.json);
-        auto array = ns::cast<ns::Array>(parser.objectWithString("[" + std::string(row.json) + "]"));
+        std::string json = "[";
+        json += row.json;
+        json += ']';
+        auto array = ns::cast<ns::Array>(parser.objectWithString(json));
         ASSERT_TRUE(array);
         auto number = array->objectAs<ns::DecimalNumber>(0);
         ASSERT_TRUE(number);
