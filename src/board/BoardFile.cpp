@@ -1,6 +1,6 @@
-// The board file "main.xml": one "floor" element per tile, the background tile at the root.
+#include "board/BoardFile.h"
+
 #include "board/TouchImageView.h"
-#include "board/VelmoViewController.h"
 #include "ddxml/DDXMLAttributeNode.h"
 #include "ddxml/DDXMLDocument.h"
 #include "ddxml/DDXMLElement.h"
@@ -190,12 +190,16 @@ bool isBareName(const std::string& name)
 
 } // namespace
 
-std::string VelmoViewController::boardFilePath()
+BoardFile::BoardFile(TileMaker makeTile) : m_makeTile(std::move(makeTile))
+{
+}
+
+std::string BoardFile::path()
 {
     return ns::Sandbox::documentsPath() + "/main.xml";
 }
 
-ns::Ref<DDXMLElement> VelmoViewController::xmlFromTouchImageView(const TouchImageView& tile) const
+ns::Ref<DDXMLElement> BoardFile::xmlFromTouchImageView(const TouchImageView& tile)
 {
     auto floor = DDXMLNode::elementWithName("floor");
     floor->addChild(DDXMLNode::elementWithName("background", tile.imageName().value_or("")));
@@ -238,8 +242,8 @@ ns::Ref<DDXMLElement> VelmoViewController::xmlFromTouchImageView(const TouchImag
     return floor;
 }
 
-ns::Ref<TouchImageView> VelmoViewController::touchImageViewFromXml(const DDXMLElement& element,
-                                                                   const char* fallbackImage)
+ns::Ref<TouchImageView> BoardFile::touchImageViewFromXml(const DDXMLElement& element,
+                                                         const char* fallbackImage) const
 {
     std::string imageName = childText(element, "background");
     ns::Ref<ui::Image> image;
@@ -263,7 +267,7 @@ ns::Ref<TouchImageView> VelmoViewController::touchImageViewFromXml(const DDXMLEl
 
     auto size = element.elementForName("size");
     cg::Rect frame = cg::makeRect(0, 0, attributeFloat(size, "width"), attributeFloat(size, "height"));
-    auto tile = makeTile(frame);
+    auto tile = m_makeTile(frame);
     tile->setImage(image);
     tile->setImageName(imageName);
     tile->setOrigSize(frame);
@@ -294,11 +298,11 @@ ns::Ref<TouchImageView> VelmoViewController::touchImageViewFromXml(const DDXMLEl
     return tile;
 }
 
-bool VelmoViewController::loadBoardFile()
+ns::Ref<TouchImageView> BoardFile::read()
 {
-    std::string path = boardFilePath();
+    std::string path = BoardFile::path();
     if (!ns::FileManager::fileExistsAtPath(path))
-        return false;
+        return nullptr;
     std::string problem;
     auto document = readBoardDocument(path, problem);
     auto root = document ? document->rootElement() : nullptr;
@@ -310,12 +314,12 @@ bool VelmoViewController::loadBoardFile()
                     aside->substr(aside->rfind('/') + 1));
         } else {
             // Never written over: the default board shows, but is not saved in its place.
-            m_keepUnreadableBoardFile = true;
+            m_keepUnreadableFile = true;
             ns::log("main.xml could not be read: %s; it could not be set aside either (%@), so the board is "
                     "not saved over it",
                     problem, error);
         }
-        return false;
+        return nullptr;
     }
 
     // A person missing from a book that was not read whole may only be missing from a damaged file: then
@@ -347,8 +351,6 @@ bool VelmoViewController::loadBoardFile()
     // Without its own image the background shows the default one; its stored name stays.
     auto background = touchImageViewFromXml(*root, "defaultbackground.png");
     checkContact(background);
-    addTile(background);
-    m_mainTouchImageView = background;
     auto floors = root->elementsForName(std::string("floor"));
     for (std::size_t i = 0; floors && i < floors->count(); ++i) {
         auto element = floors->objectAs<DDXMLElement>(i);
@@ -356,25 +358,21 @@ bool VelmoViewController::loadBoardFile()
             continue;
         auto tile = touchImageViewFromXml(*element);
         checkContact(tile);
-        addTile(tile);
         background->mutableChildren().push_back(tile);
         tile->setParent(background);
     }
-    return true;
+    return background;
 }
 
-void VelmoViewController::saveXML(const ns::Id&)
+void BoardFile::write(const TouchImageView& background)
 {
-    auto background = m_mainTouchImageView.lock();
-    if (!background)
-        return;
-    if (m_keepUnreadableBoardFile) {
+    if (m_keepUnreadableFile) {
         ns::log("main.xml was not saved: the unreadable file in its place could not be set aside");
         return;
     }
     std::string text = ns::trimWhitespaceAndNewlines(
-        xmlFromTouchImageView(*background)->XMLStringWithOptions(DDXMLNodePrettyPrint));
+        xmlFromTouchImageView(background)->XMLStringWithOptions(DDXMLNodePrettyPrint));
     ns::Ref<ns::Error> error;
-    if (!ns::FileManager::writeAtomically(boardFilePath(), text, &error))
+    if (!ns::FileManager::writeAtomically(path(), text, &error))
         ns::log("main.xml could not be written: %@", error);
 }

@@ -1,5 +1,6 @@
 #include "board/VelmoViewController.h"
 
+#include "board/BoardFile.h"
 #include "board/BoardSettings.h"
 #include "board/EditTouchImageViewController.h"
 #include "board/PeopleListViewController.h"
@@ -100,6 +101,52 @@ void VelmoViewController::buildBoard()
     m_tilesBelowBars = 0;
     if (!loadBoardFile())
         buildDefaultBoard();
+}
+
+const ns::Ref<BoardFile>& VelmoViewController::boardFile()
+{
+    if (!m_boardFile) {
+        auto weak = weakSelf<VelmoViewController>();
+        m_boardFile = BoardFile::create([weak](cg::Rect frame) {
+            auto board = weak.lock();
+            return board ? board->makeTile(frame) : TouchImageView::create(frame);
+        });
+    }
+    return m_boardFile;
+}
+
+std::string VelmoViewController::boardFilePath()
+{
+    return BoardFile::path();
+}
+
+ns::Ref<DDXMLElement> VelmoViewController::xmlFromTouchImageView(const TouchImageView& tile) const
+{
+    return BoardFile::xmlFromTouchImageView(tile);
+}
+
+ns::Ref<TouchImageView> VelmoViewController::touchImageViewFromXml(const DDXMLElement& element,
+                                                                   const char* fallbackImage)
+{
+    return boardFile()->touchImageViewFromXml(element, fallbackImage);
+}
+
+bool VelmoViewController::loadBoardFile()
+{
+    auto background = boardFile()->read();
+    if (!background)
+        return false;
+    addTile(background);
+    m_mainTouchImageView = background;
+    for (auto& tile : background->children())
+        addTile(tile);
+    return true;
+}
+
+void VelmoViewController::saveXML(const ns::Id&)
+{
+    if (auto background = m_mainTouchImageView.lock())
+        boardFile()->write(*background);
 }
 
 void VelmoViewController::buildDefaultBoard()

@@ -12,6 +12,7 @@ namespace ui {
 class BarButtonItem;
 class Toolbar;
 } // namespace ui
+class BoardFile;
 class DDXMLElement;
 class TouchImageView;
 
@@ -93,6 +94,8 @@ protected:
 private:
     void buildBoard();
     void buildDefaultBoard();
+    // Reads and writes the board file; its tiles are the board's.
+    const ns::Ref<BoardFile>& boardFile();
     bool loadBoardFile();
     void removeTiles();
     void addTile(const ns::Ref<TouchImageView>& tile);
@@ -116,8 +119,7 @@ private:
     float m_adBannerHeight = 0;
     // Tiles built at load lie below the toolbars and the banner: this many views are tiles at the bottom.
     std::size_t m_tilesBelowBars = 0;
-    // An unreadable board file that could not be set aside is never written over.
-    bool m_keepUnreadableBoardFile = false;
+    ns::Ref<BoardFile> m_boardFile;
     TileScreenFactory m_peopleListFactory;
     TileScreenFactory m_tileEditorFactory;
 };

@@ -21,15 +21,15 @@
 
 namespace {
 
-class BoardFile : public ::testing::Test
+class BoardFileTest : public ::testing::Test
 {
 protected:
-    BoardFile()
+    BoardFileTest()
     {
         ui::Application::sharedApplication().reset();
         ui::Image::setResourcePath(VELMO_RESOURCES);
     }
-    ~BoardFile() override
+    ~BoardFileTest() override
     {
         ui::Image::setResourcePath("");
         ui::Application::sharedApplication().reset();
@@ -79,7 +79,7 @@ private:
 
 } // namespace
 
-TEST_F(BoardFile, DefaultBoardSavesLoadsAndSavesTheSameBytes)
+TEST_F(BoardFileTest, DefaultBoardSavesLoadsAndSavesTheSameBytes)
 {
     loadBoard();
     std::string first = boardText();
@@ -108,7 +108,7 @@ TEST_F(BoardFile, DefaultBoardSavesLoadsAndSavesTheSameBytes)
     EXPECT_EQ(boardText(), first);
 }
 
-TEST_F(BoardFile, ValuesAreWrittenAndReadBack)
+TEST_F(BoardFileTest, ValuesAreWrittenAndReadBack)
 {
     writeBoard(floor("defaultbackground.png",
                      "<type>background</type><center x=\"160\" y=\"230\"/>"
@@ -149,7 +149,7 @@ TEST_F(BoardFile, ValuesAreWrittenAndReadBack)
     EXPECT_EQ(boardText(), text);
 }
 
-TEST_F(BoardFile, MissingValuesReadAsZeroAndUnset)
+TEST_F(BoardFileTest, MissingValuesReadAsZeroAndUnset)
 {
     writeBoard(floor("defaultbackground.png", "", floor("contact-placeholder.png", "")));
     auto board = loadBoard();
@@ -167,7 +167,7 @@ TEST_F(BoardFile, MissingValuesReadAsZeroAndUnset)
     EXPECT_EQ(tile->imageName(), "contact-placeholder.png");
 }
 
-TEST_F(BoardFile, ThirdLevelIsIgnoredAndTilesWithoutImagesAreKept)
+TEST_F(BoardFileTest, ThirdLevelIsIgnoredAndTilesWithoutImagesAreKept)
 {
     auto photo = ui::Image::imageNamed("contact-withoutphoto.png");
     ASSERT_TRUE(ns::FileManager::writeAtomically(ns::Sandbox::documentsPath() + "/image001.png",
@@ -198,7 +198,7 @@ TEST_F(BoardFile, ThirdLevelIsIgnoredAndTilesWithoutImagesAreKept)
     EXPECT_NE(text.find("<background>../resources/heart.png</background>"), std::string::npos);
 }
 
-TEST_F(BoardFile, TileOfARemovedContactBecomesTheDefaultTile)
+TEST_F(BoardFileTest, TileOfARemovedContactBecomesTheDefaultTile)
 {
     ASSERT_TRUE(ns::FileManager::writeAtomically(
         ab::AddressBook::defaultPath(), std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Anna;;;\r\n"
@@ -239,7 +239,7 @@ TEST_F(BoardFile, TileOfARemovedContactBecomesTheDefaultTile)
     EXPECT_EQ(children[2]->type(), "tel");
 }
 
-TEST_F(BoardFile, ABadgeColourThatIsNotFourNumbersCountsAsAbsent)
+TEST_F(BoardFileTest, ABadgeColourThatIsNotFourNumbersCountsAsAbsent)
 {
     const char* colours[] = {"", "1,0.8", "1,0.8,0.039216", "a,b,c,d", "1,0.8,x,1", ",,,"};
     for (const char* colour : colours) {
@@ -254,7 +254,7 @@ TEST_F(BoardFile, ABadgeColourThatIsNotFourNumbersCountsAsAbsent)
     }
 }
 
-TEST_F(BoardFile, ATileWithoutColourRoundTrips)
+TEST_F(BoardFileTest, ATileWithoutColourRoundTrips)
 {
     writeBoard(
         floor("defaultbackground.png", "", floor("contact-placeholder.png", "<badge string=\"home\"/>")));
@@ -266,7 +266,7 @@ TEST_F(BoardFile, ATileWithoutColourRoundTrips)
     EXPECT_EQ(boardText(), first);
 }
 
-TEST_F(BoardFile, NextImageNameGoesPast999)
+TEST_F(BoardFileTest, NextImageNameGoesPast999)
 {
     auto board = loadBoard();
     std::string folder = ns::Sandbox::documentsPath() + "/";
@@ -281,7 +281,7 @@ TEST_F(BoardFile, NextImageNameGoesPast999)
     EXPECT_EQ(board->NextImageAvailable(), "image1001.png");
 }
 
-TEST_F(BoardFile, APhotoThatCannotBeWrittenAddsNoTile)
+TEST_F(BoardFileTest, APhotoThatCannotBeWrittenAddsNoTile)
 {
     auto board = loadBoard();
     std::size_t tiles = board->mainTouchImageView()->children().size();
@@ -333,7 +333,7 @@ std::string contactTile(const std::string& title, int id)
 
 } // namespace
 
-TEST_F(BoardFile, ContactsAreResetOnlyAgainstAnAddressBookReadWhole)
+TEST_F(BoardFileTest, ContactsAreResetOnlyAgainstAnAddressBookReadWhole)
 {
     std::string contacts = ab::AddressBook::defaultPath();
     ASSERT_TRUE(ns::FileManager::writeAtomically(contacts, AnnaCard + BobCard));
@@ -391,7 +391,7 @@ TEST_F(BoardFile, ContactsAreResetOnlyAgainstAnAddressBookReadWhole)
     EXPECT_EQ(loaded->mainTouchImageView()->children()[1]->id(), 0);
 }
 
-TEST_F(BoardFile, TilesWithoutTheirImageStayWithThePlaceholderAndTheirName)
+TEST_F(BoardFileTest, TilesWithoutTheirImageStayWithThePlaceholderAndTheirName)
 {
     struct Row
     {
@@ -426,7 +426,7 @@ TEST_F(BoardFile, TilesWithoutTheirImageStayWithThePlaceholderAndTheirName)
     }
 }
 
-TEST_F(BoardFile, AMissingBackgroundImageFallsBackToTheDefaultAndTheBoardSaves)
+TEST_F(BoardFileTest, AMissingBackgroundImageFallsBackToTheDefaultAndTheBoardSaves)
 {
     writeBoard(floor("mine.png", "<type>background</type><size width=\"320\" height=\"460\"/>",
                      floor("contact-placeholder.png", "<title>one</title>")));
@@ -446,7 +446,7 @@ TEST_F(BoardFile, AMissingBackgroundImageFallsBackToTheDefaultAndTheBoardSaves)
     EXPECT_EQ(boardText().rfind("<floor>\n  <background>mine.png</background>", 0), 0u);
 }
 
-TEST_F(BoardFile, AnUnusableFileIsSetAsideUnderANewNameSaysWhyAndTheDefaultBoardIsSaved)
+TEST_F(BoardFileTest, AnUnusableFileIsSetAsideUnderANewNameSaysWhyAndTheDefaultBoardIsSaved)
 {
     struct Row
     {
@@ -489,7 +489,7 @@ TEST_F(BoardFile, AnUnusableFileIsSetAsideUnderANewNameSaysWhyAndTheDefaultBoard
     EXPECT_EQ(readBytes(documents + "/main.xml.unreadable.2"), rows[1].bytes);
 }
 
-TEST_F(BoardFile, NotANumberAndInfiniteGeometryReadAsAbsent)
+TEST_F(BoardFileTest, NotANumberAndInfiniteGeometryReadAsAbsent)
 {
     const char* values[] = {"nan", "NaN", "inf", "-inf", "infinity", "1e39", "-1e39"};
     for (const char* value : values) {
@@ -513,7 +513,7 @@ TEST_F(BoardFile, NotANumberAndInfiniteGeometryReadAsAbsent)
     }
 }
 
-TEST_F(BoardFile, ATitleIsBounded)
+TEST_F(BoardFileTest, ATitleIsBounded)
 {
     std::string title;
     for (std::size_t i = 0; title.size() < 3 * TouchImageView::MaxTitleLength; ++i)
@@ -533,7 +533,7 @@ TEST_F(BoardFile, ATitleIsBounded)
 
 // The hostile files run in a child process that the kernel holds to a time and a memory bound; the parent
 // then looks at what the child left on disk.
-TEST_F(BoardFile, HostileFilesLoadWithinATimeAndMemoryBound)
+TEST_F(BoardFileTest, HostileFilesLoadWithinATimeAndMemoryBound)
 {
     std::string entity(54 * 1024, 'x');
     std::string references;
