@@ -1,6 +1,7 @@
 #include "foundation/PropertyListWriter.h"
 
 #include "foundation/Array.h"
+#include "foundation/Base64.h"
 #include "foundation/CivilDate.h"
 #include "foundation/Data.h"
 #include "foundation/Date.h"
@@ -20,23 +21,8 @@ namespace {
 
 void appendBase64(std::string& out, const Data& data, const std::string& indent)
 {
-    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     constexpr std::size_t lineLength = 68;
-    const uint8_t* bytes = data.data();
-    const std::size_t size = data.length();
-    std::string encoded;
-    encoded.reserve((size + 2) / 3 * 4);
-    for (std::size_t i = 0; i < size; i += 3) {
-        uint32_t chunk = static_cast<uint32_t>(bytes[i]) << 16;
-        if (i + 1 < size)
-            chunk |= static_cast<uint32_t>(bytes[i + 1]) << 8;
-        if (i + 2 < size)
-            chunk |= bytes[i + 2];
-        encoded += alphabet[(chunk >> 18) & 63];
-        encoded += alphabet[(chunk >> 12) & 63];
-        encoded += i + 1 < size ? alphabet[(chunk >> 6) & 63] : '=';
-        encoded += i + 2 < size ? alphabet[chunk & 63] : '=';
-    }
+    std::string encoded = base64Encode(data.data(), data.length());
     for (std::size_t i = 0; i < encoded.size(); i += lineLength) {
         out += indent;
         out.append(encoded, i, lineLength);

@@ -1,6 +1,7 @@
 #include "system/Digest.h"
 
 #include "foundation/Ascii.h"
+#include "foundation/Base64.h"
 #include "foundation/CHandle.h"
 
 #include <openssl/evp.h>
@@ -25,23 +26,6 @@ Bytes digest(const EVP_MD* type, std::string_view data)
         return {};
     out.resize(length);
     return out;
-}
-
-constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-int base64Value(unsigned char c)
-{
-    if (ns::isAsciiUpper(static_cast<char>(c)))
-        return c - 'A';
-    if (ns::isAsciiLower(static_cast<char>(c)))
-        return c - 'a' + 26;
-    if (ns::isAsciiDigit(static_cast<char>(c)))
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
 }
 
 } // namespace
@@ -85,31 +69,7 @@ std::string hex(const Bytes& bytes)
 
 std::string base64Encode(std::string_view data)
 {
-    std::string out;
-    out.reserve((data.size() + 2) / 3 * 4);
-    std::size_t i = 0;
-    auto byte = [&](std::size_t at) { return static_cast<uint32_t>(static_cast<unsigned char>(data[at])); };
-    for (; i + 3 <= data.size(); i += 3) {
-        uint32_t group = byte(i) << 16 | byte(i + 1) << 8 | byte(i + 2);
-        out.push_back(kAlphabet[group >> 18 & 63]);
-        out.push_back(kAlphabet[group >> 12 & 63]);
-        out.push_back(kAlphabet[group >> 6 & 63]);
-        out.push_back(kAlphabet[group & 63]);
-    }
-    std::size_t rest = data.size() - i;
-    if (rest == 1) {
-        uint32_t group = byte(i) << 16;
-        out.push_back(kAlphabet[group >> 18 & 63]);
-        out.push_back(kAlphabet[group >> 12 & 63]);
-        out.append("==");
-    } else if (rest == 2) {
-        uint32_t group = byte(i) << 16 | byte(i + 1) << 8;
-        out.push_back(kAlphabet[group >> 18 & 63]);
-        out.push_back(kAlphabet[group >> 12 & 63]);
-        out.push_back(kAlphabet[group >> 6 & 63]);
-        out.push_back('=');
-    }
-    return out;
+    return ns::base64Encode(data);
 }
 
 std::optional<Bytes> base64Decode(std::string_view text)
@@ -129,7 +89,7 @@ std::optional<Bytes> base64Decode(std::string_view text)
             ++padding;
             continue;
         }
-        int value = base64Value(c);
+        int value = ns::base64Value(static_cast<char>(c));
         if (value < 0 || padding > 0)
             return std::nullopt;
         group = group << 6 | static_cast<uint32_t>(value);

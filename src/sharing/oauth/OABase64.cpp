@@ -1,8 +1,11 @@
 #include "sharing/oauth/OABase64.h"
 
+#include "foundation/Base64.h"
+
+#include <algorithm>
+
 namespace {
 
-constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr std::size_t groupsPerLine = 18;
 
 } // namespace
@@ -24,16 +27,8 @@ bool OAEncodeBase64(const uint8_t* input, std::size_t length, char* output, std:
     std::size_t out = 0;
     std::size_t groups = 0;
     for (std::size_t i = 0; i < length; i += 3) {
-        std::size_t left = length - i;
-        uint32_t bits = uint32_t(input[i]) << 16;
-        if (left > 1)
-            bits |= uint32_t(input[i + 1]) << 8;
-        if (left > 2)
-            bits |= input[i + 2];
-        output[out++] = alphabet[(bits >> 18) & 63];
-        output[out++] = alphabet[(bits >> 12) & 63];
-        output[out++] = left > 1 ? alphabet[(bits >> 6) & 63] : '=';
-        output[out++] = left > 2 ? alphabet[bits & 63] : '=';
+        ns::encodeBase64Group(input + i, std::min<std::size_t>(length - i, 3), output + out);
+        out += 4;
         if (++groups % groupsPerLine == 0) {
             output[out++] = '\r';
             output[out++] = '\n';
