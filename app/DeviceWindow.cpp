@@ -11,6 +11,7 @@
 #include "system/Reachability.h"
 #include "testing/TouchDriver.h"
 #include "uikit/Application.h"
+#include "uikit/Pasteboard.h"
 #include "uikit/Render.h"
 #include "uikit/Responder.h"
 #include "uikit/TextInput.h"
@@ -251,6 +252,7 @@ DeviceWindow::DeviceWindow(float scale) : m_state(std::make_unique<State>())
 
 DeviceWindow::~DeviceWindow()
 {
+    ui::Pasteboard::setTextObserver({});
     // The window goes before the video system that made it.
     m_state->m_window.reset();
     m_state->m_video.reset();
@@ -285,6 +287,11 @@ bool DeviceWindow::open(std::ostream& err)
         return false;
     }
     SDL_StartTextInput();
+    // What the phone copies is on the desktop's clipboard too. SDL's video calls belong to the main thread:
+    // a copy made elsewhere waits for the main run loop.
+    ui::Pasteboard::setTextObserver([](const std::string& text) {
+        ns::RunLoop::main().post([text] { SDL_SetClipboardText(text.c_str()); });
+    });
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "board/VelmoAppDelegate.h"
 #include "system/BannerView.h"
+#include "uikit/PrintInteractionController.h"
 
 namespace velmo {
 
@@ -10,6 +11,7 @@ namespace velmo {
 void registerApplicationClasses()
 {
     ad::registerBannerClass();
+    ui::registerPrintClass();
     registerBoardClasses();
 }
 

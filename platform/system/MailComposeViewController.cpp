@@ -7,7 +7,6 @@
 #include "foundation/Random.h"
 #include "foundation/Sandbox.h"
 #include "foundation/Text.h"
-#include "system/ComposerView.h"
 #include "system/Digest.h"
 
 #include <atomic>
@@ -56,17 +55,6 @@ std::string rfc5322Date(double seconds)
 
 } // namespace
 
-std::string nextDeviceFile(const std::string& folder, const std::string& extension)
-{
-    std::string path = ns::Sandbox::devicePath() + "/" + folder;
-    ns::FileManager::createDirectoryAtPath(path, true);
-    for (int n = 1;; ++n) {
-        std::string candidate = path + ns::format("/%04d.", n) + extension;
-        if (!ns::FileManager::fileExistsAtPath(candidate))
-            return candidate;
-    }
-}
-
 bool MailComposeViewController::canSendMail()
 {
     return g_canSendMail;
@@ -81,7 +69,9 @@ ns::Ref<MailComposeViewController> MailComposeViewController::create()
 {
     if (!canSendMail())
         return nullptr;
-    return ns::Factory<MailComposeViewController>::make();
+    auto composer = ns::Factory<MailComposeViewController>::make();
+    composer->setUpScreen();
+    return composer;
 }
 
 void MailComposeViewController::setMessageBody(std::string body, bool isHTML)
@@ -94,7 +84,7 @@ void MailComposeViewController::addAttachmentData(ns::Ref<ns::Data> data, std::s
                                                   std::string fileName)
 {
     if (data)
-        m_attachments.push_back(Attachment{std::move(data), std::move(mimeType), std::move(fileName)});
+        m_attachments.push_back(MailAttachment{std::move(data), std::move(mimeType), std::move(fileName)});
 }
 
 std::string MailComposeViewController::messageText() const
@@ -127,45 +117,26 @@ std::string MailComposeViewController::messageText() const
     return out;
 }
 
-void MailComposeViewController::send()
-{
-    std::string path = nextDeviceFile("Mail", "eml");
-    ns::Ref<ns::Error> error;
-    if (!ns::FileManager::writeAtomically(path, messageText(), &error)) {
-        finish(MailComposeResult::Failed, error);
-        return;
-    }
-    m_sentPath = path;
-    finish(MailComposeResult::Sent, nullptr);
-}
-
-void MailComposeViewController::cancel()
-{
-    finish(MailComposeResult::Cancelled, nullptr);
-}
-
-void MailComposeViewController::finish(MailComposeResult result, const ns::Ref<ns::Error>& error)
+void MailComposeViewController::finishWithResult(MailComposeResult result)
 {
     auto keep = self<MailComposeViewController>();
+    ns::Ref<ns::Error> error;
+    if (result == MailComposeResult::Sent || result == MailComposeResult::Saved) {
+        const char* folder = result == MailComposeResult::Sent ? "Mail" : "Mail/Drafts";
+        if (!deliver(folder, "eml", messageText(), &error))
+            result = MailComposeResult::Failed;
+    } else if (result == MailComposeResult::Failed) {
+        error = ns::Error::withDescription("MFMailComposeErrorDomain", 1, "The mail could not be sent.");
+    }
     if (auto delegate = m_delegate.lock())
         delegate->mailComposeController(*this, result, error);
     else
-        dismissModalViewControllerAnimated(true); // nobody listens: the composer closes itself
+        closeUnheard();
 }
 
-void MailComposeViewController::loadView()
+std::vector<std::pair<std::string, std::string>> MailComposeViewController::headerLines() const
 {
-    auto weak = weakSelf<MailComposeViewController>();
-    setView(makeComposerView(
-        "New Message", {{"To:", ns::join(m_to, ", ")}, {"Subject:", m_subject}}, m_body, shared_from_this(),
-        [weak] {
-            if (auto me = weak.lock())
-                me->cancel();
-        },
-        [weak] {
-            if (auto me = weak.lock())
-                me->send();
-        }));
+    return {{"To:", ns::join(m_to, ", ")}, {"Subject:", m_subject}};
 }
 
 namespace {
@@ -189,12 +160,8 @@ bool MailComposeViewController::hasDidDisappearHook()
     return bool(didDisappearHook());
 }
 
-void MailComposeViewController::viewDidDisappear(bool animated)
+void MailComposeViewController::runClassStep(bool animated)
 {
-    auto keep = self<MailComposeViewController>();
-    ui::ViewController::viewDidDisappear(animated);
-    if (onDidDisappear)
-        onDidDisappear();
     if (auto hook = didDisappearHook())
         hook(*this, animated);
 }

@@ -2,20 +2,12 @@
 
 #include "foundation/Data.h"
 #include "foundation/Error.h"
-#include "uikit/ViewController.h"
+#include "system/ComposeViewController.h"
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-namespace ui {
-class Label;
-class TextView;
-} // namespace ui
-
-// The device's mail and message composers. The user sends or cancels; what is sent is handed to the device
-// as a file under Device/Mail or Device/Messages.
 namespace mui {
 
 enum class MailComposeResult { Cancelled = 0, Saved = 1, Sent = 2, Failed = 3 };
@@ -30,7 +22,15 @@ public:
                                        const ns::Ref<ns::Error>& error) = 0;
 };
 
-class MailComposeViewController : public ui::ViewController
+struct MailAttachment
+{
+    ns::Ref<ns::Data> data;
+    std::string mimeType;
+    std::string fileName;
+};
+
+// The mail composer. A sent mail lands in Device/Mail, a saved draft in Device/Mail/Drafts.
+class MailComposeViewController : public ComposeViewController
 {
 public:
     // Whether the device has a mail account; settable for tests and scripted runs.
@@ -53,51 +53,41 @@ public:
     const std::string& subject() const { return m_subject; }
     const std::string& body() const { return m_body; }
     bool isHTML() const { return m_isHTML; }
+    const std::vector<MailAttachment>& attachments() const { return m_attachments; }
 
-    // The two buttons of the composer's bar.
-    void send();
-    void cancel();
+    // The user's choices: Send, Cancel, and the others a test or script can drive. Sent writes the mail
+    // (a failed write reports Failed with its error), Saved writes a draft, Failed reports a send that did
+    // not go, with an error.
+    void send() override { finishWithResult(MailComposeResult::Sent); }
+    void cancel() override { finishWithResult(MailComposeResult::Cancelled); }
+    void finishWithResult(MailComposeResult result);
     // The message as written to the device: RFC 5322, MIME multipart for an HTML body or attachments.
     std::string messageText() const;
-    // Where the last sent mail went; empty before.
-    const std::string& sentPath() const { return m_sentPath; }
 
-    // Called once this composer's view has gone.
-    std::function<void()> onDidDisappear;
     // Called after the did-disappear of every composer of this class, as an extra step added to the class
     // (the sharing framework adds one, once per process); an empty function takes it away.
     using DidDisappearHook = std::function<void(MailComposeViewController& composer, bool animated)>;
     static void setDidDisappearHook(DidDisappearHook hook);
     static bool hasDidDisappearHook();
 
-    void loadView() override;
-    void viewDidDisappear(bool animated) override;
     std::string className() const override { return "MFMailComposeViewController"; }
 
 protected:
     MailComposeViewController() = default;
     friend ns::Factory<MailComposeViewController>;
 
-private:
-    struct Attachment
-    {
-        ns::Ref<ns::Data> data;
-        std::string mimeType;
-        std::string fileName;
-    };
-    void finish(MailComposeResult result, const ns::Ref<ns::Error>& error);
+    std::vector<std::pair<std::string, std::string>> headerLines() const override;
+    std::string bodyText() const override { return m_body; }
+    void runClassStep(bool animated) override;
 
+private:
     std::weak_ptr<MailComposeViewControllerDelegate> m_delegate;
     std::vector<std::string> m_to;
     std::vector<std::string> m_cc;
     std::string m_subject;
     std::string m_body;
     bool m_isHTML = false;
-    std::vector<Attachment> m_attachments;
-    std::string m_sentPath;
+    std::vector<MailAttachment> m_attachments;
 };
-
-// The first free "NNNN.ext" in a folder of the device, from 0001; the folder is made when missing.
-std::string nextDeviceFile(const std::string& folder, const std::string& extension);
 
 } // namespace mui

@@ -2,8 +2,6 @@
 
 #include "foundation/FileManager.h"
 #include "foundation/Text.h"
-#include "system/ComposerView.h"
-#include "system/MailComposeViewController.h"
 
 #include <atomic>
 
@@ -36,48 +34,32 @@ ns::Ref<MessageComposeViewController> MessageComposeViewController::create()
 {
     if (!canSendText())
         return nullptr;
-    return ns::Factory<MessageComposeViewController>::make();
+    auto composer = ns::Factory<MessageComposeViewController>::make();
+    composer->setUpScreen();
+    return composer;
 }
 
-void MessageComposeViewController::send()
-{
-    std::string path = nextDeviceFile("Messages", "txt");
-    std::string text = "To: " + ns::join(m_recipients, ", ") + "\n\n" + m_body + "\n";
-    if (!ns::FileManager::writeAtomically(path, text)) {
-        finish(MessageComposeResult::Failed);
-        return;
-    }
-    m_sentPath = path;
-    finish(MessageComposeResult::Sent);
-}
-
-void MessageComposeViewController::cancel()
-{
-    finish(MessageComposeResult::Cancelled);
-}
-
-void MessageComposeViewController::finish(MessageComposeResult result)
+void MessageComposeViewController::finishWithResult(MessageComposeResult result)
 {
     auto keep = self<MessageComposeViewController>();
+    if (result == MessageComposeResult::Sent) {
+        std::string text = "To: ";
+        text += ns::join(m_recipients, ", ");
+        text += "\n\n";
+        text += m_body;
+        text += '\n';
+        if (!deliver("Messages", "txt", text, nullptr))
+            result = MessageComposeResult::Failed;
+    }
     if (auto delegate = m_delegate.lock())
         delegate->messageComposeViewController(*this, result);
     else
-        dismissModalViewControllerAnimated(true);
+        closeUnheard();
 }
 
-void MessageComposeViewController::loadView()
+std::vector<std::pair<std::string, std::string>> MessageComposeViewController::headerLines() const
 {
-    auto weak = weakSelf<MessageComposeViewController>();
-    setView(makeComposerView(
-        "New Message", {{"To:", ns::join(m_recipients, ", ")}}, m_body, shared_from_this(),
-        [weak] {
-            if (auto me = weak.lock())
-                me->cancel();
-        },
-        [weak] {
-            if (auto me = weak.lock())
-                me->send();
-        }));
+    return {{"To:", ns::join(m_recipients, ", ")}};
 }
 
 namespace {
@@ -101,12 +83,8 @@ bool MessageComposeViewController::hasDidDisappearHook()
     return bool(didDisappearHook());
 }
 
-void MessageComposeViewController::viewDidDisappear(bool animated)
+void MessageComposeViewController::runClassStep(bool animated)
 {
-    auto keep = self<MessageComposeViewController>();
-    ui::ViewController::viewDidDisappear(animated);
-    if (onDidDisappear)
-        onDidDisappear();
     if (auto hook = didDisappearHook())
         hook(*this, animated);
 }

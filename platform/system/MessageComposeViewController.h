@@ -1,6 +1,6 @@
 #pragma once
 
-#include "uikit/ViewController.h"
+#include "system/ComposeViewController.h"
 
 #include <functional>
 #include <string>
@@ -20,8 +20,8 @@ public:
                                               MessageComposeResult result) = 0;
 };
 
-// The text-message composer.
-class MessageComposeViewController : public ui::ViewController
+// The text-message composer. A sent message lands in Device/Messages.
+class MessageComposeViewController : public ComposeViewController
 {
 public:
     // Whether the class exists on this device (it is weakly linked) and whether it can send text.
@@ -41,33 +41,32 @@ public:
     const std::vector<std::string>& recipients() const { return m_recipients; }
     const std::string& body() const { return m_body; }
 
-    void send();
-    void cancel();
-    const std::string& sentPath() const { return m_sentPath; }
+    // The user's choices: Send, Cancel, and a failed send that a test or script can drive. Sent writes
+    // the message; a failed write reports Failed.
+    void send() override { finishWithResult(MessageComposeResult::Sent); }
+    void cancel() override { finishWithResult(MessageComposeResult::Cancelled); }
+    void finishWithResult(MessageComposeResult result);
 
-    // Called once this composer's view has gone.
-    std::function<void()> onDidDisappear;
     // Called after the did-disappear of every composer of this class, as an extra step added to the class
     // (the sharing framework adds one, once per process); an empty function takes it away.
     using DidDisappearHook = std::function<void(MessageComposeViewController& composer, bool animated)>;
     static void setDidDisappearHook(DidDisappearHook hook);
     static bool hasDidDisappearHook();
 
-    void loadView() override;
-    void viewDidDisappear(bool animated) override;
     std::string className() const override { return "MFMessageComposeViewController"; }
 
 protected:
     MessageComposeViewController() = default;
     friend ns::Factory<MessageComposeViewController>;
 
-private:
-    void finish(MessageComposeResult result);
+    std::vector<std::pair<std::string, std::string>> headerLines() const override;
+    std::string bodyText() const override { return m_body; }
+    void runClassStep(bool animated) override;
 
+private:
     std::weak_ptr<MessageComposeViewControllerDelegate> m_delegate;
     std::vector<std::string> m_recipients;
     std::string m_body;
-    std::string m_sentPath;
 };
 
 } // namespace mui

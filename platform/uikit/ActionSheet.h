@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uikit/ButtonPanel.h"
 #include "uikit/View.h"
 
 #include <optional>
@@ -12,7 +13,6 @@ class ActionSheet;
 class BarButtonItem;
 class Button;
 class Label;
-class OverlayWindow;
 class TabBar;
 class Toolbar;
 
@@ -56,14 +56,17 @@ public:
     ActionSheetStyle actionSheetStyle() const { return m_style; }
     void setActionSheetStyle(ActionSheetStyle style) { m_style = style; }
 
-    long addButtonWithTitle(std::string title);
-    long numberOfButtons() const { return long(m_buttonTitles.size()); }
-    std::optional<std::string> buttonTitleAtIndex(long index) const;
-    long cancelButtonIndex() const { return m_cancelButtonIndex; }
-    void setCancelButtonIndex(long index) { m_cancelButtonIndex = index; }
-    long destructiveButtonIndex() const { return m_destructiveButtonIndex; }
-    void setDestructiveButtonIndex(long index) { m_destructiveButtonIndex = index; }
-    long firstOtherButtonIndex() const;
+    long addButtonWithTitle(std::string title) { return m_panel.addButtonWithTitle(std::move(title)); }
+    long numberOfButtons() const { return m_panel.numberOfButtons(); }
+    std::optional<std::string> buttonTitleAtIndex(long index) const
+    {
+        return m_panel.buttonTitleAtIndex(index);
+    }
+    long cancelButtonIndex() const { return m_panel.cancelButtonIndex(); }
+    void setCancelButtonIndex(long index) { m_panel.setCancelButtonIndex(index); }
+    long destructiveButtonIndex() const { return m_panel.destructiveButtonIndex(); }
+    void setDestructiveButtonIndex(long index) { m_panel.setDestructiveButtonIndex(index); }
+    long firstOtherButtonIndex() const { return m_panel.firstOtherButtonIndex(); }
 
     // Where it was shown from is recorded; it always rises over the whole screen.
     void showFromToolbar(const ns::Ref<Toolbar>& toolbar);
@@ -71,12 +74,12 @@ public:
     void showFromBarButtonItem(const ns::Ref<BarButtonItem>& item, bool animated);
     void showInView(const ns::Ref<View>& view);
     const ns::Ref<ns::Object>& shownFrom() const { return m_shownFrom; }
-    bool isVisible() const { return m_visible; }
+    bool isVisible() const { return m_panel.isVisible(); }
 
     virtual void dismissWithClickedButtonIndex(long index, bool animated);
     // A user's tap on a button: the clicked call, then dismissWithClickedButtonIndex.
     void tapButtonAtIndex(long index);
-    ns::Ref<Button> buttonViewAtIndex(long index) const;
+    ns::Ref<Button> buttonViewAtIndex(long index) const { return m_panel.buttonViewAtIndex(index); }
 
     void layoutSubviews() override;
     void drawRect(cg::Context& context, cg::Rect rect) override;
@@ -95,17 +98,10 @@ private:
 
     std::optional<std::string> m_title;
     ns::Weak<ActionSheetDelegate> m_delegate;
-    std::vector<std::string> m_buttonTitles;
-    long m_cancelButtonIndex = -1;
-    long m_destructiveButtonIndex = -1;
+    ButtonPanel m_panel;
     ActionSheetStyle m_style = ActionSheetStyle::Automatic;
-    bool m_visible = false;
     ns::Ref<ns::Object> m_shownFrom;
-    // The overlay shows this view as its subview and the screen's list of overlays keeps it while it shows:
-    // a strong reference back would make a cycle that outlives the overlay.
-    ns::Weak<OverlayWindow> m_window;
     ns::Ref<Label> m_titleLabel;
-    std::vector<ns::Ref<Button>> m_buttons;
 };
 
 } // namespace ui

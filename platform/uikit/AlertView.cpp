@@ -6,7 +6,6 @@
 #include "uikit/Color.h"
 #include "uikit/Font.h"
 #include "uikit/Label.h"
-#include "uikit/OverlayWindow.h"
 #include "uikit/StringDrawing.h"
 
 #include <cmath>
@@ -36,7 +35,7 @@ AlertView::AlertView(std::optional<std::string> title, std::optional<std::string
       m_delegate(delegate), m_titleLabel(Label::create()), m_messageLabel(Label::create())
 {
     if (cancelButtonTitle)
-        m_cancelButtonIndex = addButtonWithTitle(*cancelButtonTitle);
+        m_panel.setCancelButtonIndex(addButtonWithTitle(*cancelButtonTitle));
     for (auto& other : otherButtonTitles)
         addButtonWithTitle(std::move(other));
     setOpaque(false);
@@ -55,63 +54,38 @@ AlertView::AlertView(std::optional<std::string> title, std::optional<std::string
 
 long AlertView::addButtonWithTitle(std::string title)
 {
-    m_buttonTitles.push_back(std::move(title));
     setNeedsLayout();
-    return long(m_buttonTitles.size()) - 1;
-}
-
-std::optional<std::string> AlertView::buttonTitleAtIndex(long index) const
-{
-    if (index < 0 || index >= numberOfButtons())
-        return std::nullopt;
-    return m_buttonTitles[std::size_t(index)];
-}
-
-long AlertView::firstOtherButtonIndex() const
-{
-    for (long i = 0; i < numberOfButtons(); ++i)
-        if (i != m_cancelButtonIndex)
-            return i;
-    return -1;
+    return m_panel.addButtonWithTitle(std::move(title));
 }
 
 void AlertView::show()
 {
-    if (m_visible)
+    if (isVisible())
         return;
     auto keep = self<AlertView>();
     history().push_back(keep);
     if (auto delegate = m_delegate.lock())
         delegate->willPresentAlertView(*this);
-    m_buttons.clear();
-    for (long i = 0; i < numberOfButtons(); ++i) {
-        auto button = Button::create();
-        button->setTitle(m_buttonTitles[std::size_t(i)]);
-        button->setBackgroundColor(Color::colorWithRed(0.35f, 0.42f, 0.6f, 1));
-        button->layer()->setCornerRadius(6);
-        button->layer()->setBorderWidth(1);
-        button->layer()->setBorderColor(Color::colorWithWhite(1, 0.5f));
-        auto weak = weakSelf<AlertView>();
-        button->addTarget(
-            nullptr,
-            [weak, i](const ns::Id&) {
-                if (auto alert = weak.lock())
-                    alert->tapButtonAtIndex(i);
-            },
-            ControlEventTouchUpInside);
-        addSubview(button);
-        m_buttons.push_back(button);
-    }
-    m_visible = true;
-    layoutSubviews();
-    m_window = OverlayWindow::present(keep, WindowLevelAlert);
+    auto weak = weakSelf<AlertView>();
+    m_panel.show(
+        keep,
+        [](long, Button& button) {
+            button.setBackgroundColor(Color::colorWithRed(0.35f, 0.42f, 0.6f, 1));
+            button.layer()->setCornerRadius(6);
+            button.layer()->setBorderWidth(1);
+            button.layer()->setBorderColor(Color::colorWithWhite(1, 0.5f));
+        },
+        [weak](long i) {
+            if (auto alert = weak.lock())
+                alert->tapButtonAtIndex(i);
+        });
     if (auto delegate = m_delegate.lock())
         delegate->didPresentAlertView(*this);
 }
 
 void AlertView::tapButtonAtIndex(long index)
 {
-    if (!m_visible)
+    if (!isVisible())
         return;
     auto keep = self<AlertView>();
     if (auto delegate = m_delegate.lock())
@@ -121,28 +95,14 @@ void AlertView::tapButtonAtIndex(long index)
 
 void AlertView::dismissWithClickedButtonIndex(long index, bool)
 {
-    if (!m_visible)
+    if (!isVisible())
         return;
     auto keep = self<AlertView>();
     if (auto delegate = m_delegate.lock())
         delegate->alertViewWillDismissWithButtonIndex(*this, index);
-    m_visible = false;
-    removeFromSuperview();
-    for (auto& button : m_buttons)
-        button->removeFromSuperview();
-    m_buttons.clear();
-    if (auto window = m_window.lock())
-        window->dismiss();
-    m_window.reset();
+    m_panel.hide(*this);
     if (auto delegate = m_delegate.lock())
         delegate->alertViewDidDismissWithButtonIndex(*this, index);
-}
-
-ns::Ref<Button> AlertView::buttonViewAtIndex(long index) const
-{
-    if (index < 0 || std::size_t(index) >= m_buttons.size())
-        return nullptr;
-    return m_buttons[std::size_t(index)];
 }
 
 std::vector<ns::Ref<AlertView>> AlertView::shownAlerts()
@@ -173,21 +133,22 @@ void AlertView::layoutSubviews()
     }
     y += 4;
     // Two buttons side by side, cancel on the left; otherwise one under the other, cancel last.
-    if (m_buttons.size() == 2) {
+    const long cancel = cancelButtonIndex();
+    if (m_panel.buttonViewCount() == 2) {
         cg::Float w = (inner - 8) / 2;
-        long left = m_cancelButtonIndex == 1 ? 1 : 0;
-        m_buttons[std::size_t(left)]->setFrame(cg::makeRect(12, y, w, ButtonHeight));
-        m_buttons[std::size_t(1 - left)]->setFrame(cg::makeRect(12 + w + 8, y, w, ButtonHeight));
+        std::size_t left = cancel == 1 ? 1 : 0;
+        m_panel.buttonView(left)->setFrame(cg::makeRect(12, y, w, ButtonHeight));
+        m_panel.buttonView(1 - left)->setFrame(cg::makeRect(12 + w + 8, y, w, ButtonHeight));
         y += ButtonHeight + 8;
     } else {
-        for (std::size_t i = 0; i < m_buttons.size(); ++i) {
-            if (long(i) == m_cancelButtonIndex)
+        for (std::size_t i = 0; i < m_panel.buttonViewCount(); ++i) {
+            if (long(i) == cancel)
                 continue;
-            m_buttons[i]->setFrame(cg::makeRect(12, y, inner, ButtonHeight));
+            m_panel.buttonView(i)->setFrame(cg::makeRect(12, y, inner, ButtonHeight));
             y += ButtonHeight + 8;
         }
-        if (m_cancelButtonIndex >= 0 && std::size_t(m_cancelButtonIndex) < m_buttons.size()) {
-            m_buttons[std::size_t(m_cancelButtonIndex)]->setFrame(cg::makeRect(12, y, inner, ButtonHeight));
+        if (auto button = m_panel.buttonViewAtIndex(cancel)) {
+            button->setFrame(cg::makeRect(12, y, inner, ButtonHeight));
             y += ButtonHeight + 8;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uikit/ButtonPanel.h"
 #include "uikit/View.h"
 
 #include <optional>
@@ -11,7 +12,6 @@ namespace ui {
 class AlertView;
 class Button;
 class Label;
-class OverlayWindow;
 
 class AlertViewDelegate
 {
@@ -58,20 +58,23 @@ public:
     void setDelegate(const ns::Ref<AlertViewDelegate>& delegate) { m_delegate = delegate; }
 
     long addButtonWithTitle(std::string title);
-    long numberOfButtons() const { return long(m_buttonTitles.size()); }
-    std::optional<std::string> buttonTitleAtIndex(long index) const;
-    long cancelButtonIndex() const { return m_cancelButtonIndex; }
-    void setCancelButtonIndex(long index) { m_cancelButtonIndex = index; }
-    long firstOtherButtonIndex() const;
+    long numberOfButtons() const { return m_panel.numberOfButtons(); }
+    std::optional<std::string> buttonTitleAtIndex(long index) const
+    {
+        return m_panel.buttonTitleAtIndex(index);
+    }
+    long cancelButtonIndex() const { return m_panel.cancelButtonIndex(); }
+    void setCancelButtonIndex(long index) { m_panel.setCancelButtonIndex(index); }
+    long firstOtherButtonIndex() const { return m_panel.firstOtherButtonIndex(); }
 
     void show();
-    bool isVisible() const { return m_visible; }
+    bool isVisible() const { return m_panel.isVisible(); }
     // Closes the alert as if the button had been chosen, without the clicked call.
     virtual void dismissWithClickedButtonIndex(long index, bool animated);
     // A user's tap on a button: the clicked call, then the dismissal.
     void tapButtonAtIndex(long index);
     // The button's view while the alert shows.
-    ns::Ref<Button> buttonViewAtIndex(long index) const;
+    ns::Ref<Button> buttonViewAtIndex(long index) const { return m_panel.buttonViewAtIndex(index); }
 
     // Every alert shown since the last clear, oldest first; for tests.
     static std::vector<ns::Ref<AlertView>> shownAlerts();
@@ -92,15 +95,9 @@ private:
     std::optional<std::string> m_title;
     std::optional<std::string> m_message;
     ns::Weak<AlertViewDelegate> m_delegate;
-    std::vector<std::string> m_buttonTitles;
-    long m_cancelButtonIndex = -1;
-    bool m_visible = false;
-    // The overlay shows this view as its subview and the screen's list of overlays keeps it while it shows:
-    // a strong reference back would make a cycle that outlives the overlay.
-    ns::Weak<OverlayWindow> m_window;
+    ButtonPanel m_panel;
     ns::Ref<Label> m_titleLabel;
     ns::Ref<Label> m_messageLabel;
-    std::vector<ns::Ref<Button>> m_buttons;
 };
 
 } // namespace ui

@@ -1,5 +1,6 @@
 #include "uikit/PrintInteractionController.h"
 
+#include "foundation/ClassRegistry.h"
 #include "foundation/Data.h"
 #include "foundation/FileManager.h"
 #include "foundation/Format.h"
@@ -199,6 +200,18 @@ void PrintInteractionController::finish(bool completed, const ns::Ref<ns::Error>
     m_completion = nullptr;
     if (completion)
         completion(self<PrintInteractionController>(), completed, error);
+}
+
+void registerPrintClass()
+{
+    rt::ClassRegistry::shared().registerClass("UIPrintInteractionController", [] {
+        return std::static_pointer_cast<ns::Object>(PrintInteractionController::sharedPrintController());
+    });
+}
+
+void unregisterPrintClass()
+{
+    rt::ClassRegistry::shared().unregisterClass("UIPrintInteractionController");
 }
 
 } // namespace ui

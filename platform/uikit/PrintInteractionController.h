@@ -74,4 +74,9 @@ private:
     Completion m_completion;
 };
 
+// The print controller's class is weakly linked: it exists ("UIPrintInteractionController") only on a
+// device that registers it, as the velmo device does at launch.
+void registerPrintClass();
+void unregisterPrintClass();
+
 } // namespace ui

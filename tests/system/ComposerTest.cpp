@@ -6,7 +6,11 @@
 #include "system/MessageComposeViewController.h"
 #include "testing/TemporaryHome.h"
 #include "testing/TouchDriver.h"
+#include "uikit/BarButtonItem.h"
+#include "uikit/NavigationItem.h"
 #include "uikit/Window.h"
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -15,10 +19,12 @@ namespace {
 struct MailSpy : mui::MailComposeViewControllerDelegate
 {
     std::vector<mui::MailComposeResult> results;
+    std::vector<ns::Ref<ns::Error>> errors;
     void mailComposeController(mui::MailComposeViewController&, mui::MailComposeResult result,
-                               const ns::Ref<ns::Error>&) override
+                               const ns::Ref<ns::Error>& error) override
     {
         results.push_back(result);
+        errors.push_back(error);
     }
 };
 
@@ -56,6 +62,76 @@ TEST(MailComposer, SentMailLandsOnTheDeviceAsAMimeMessage)
     mail->cancel();
     EXPECT_EQ(spy->results.back(), mui::MailComposeResult::Cancelled);
     EXPECT_FALSE(ns::FileManager::fileExistsAtPath(ns::Sandbox::devicePath() + "/Mail/0002.eml"));
+}
+
+// Each result the user can reach is reported once, and what it keeps lands where the device keeps it.
+TEST(MailComposer, EveryResultCanBeDriven)
+{
+    struct Case
+    {
+        mui::MailComposeResult result;
+        const char* file; // what the device keeps, or nothing
+        bool error;
+    };
+    const Case cases[] = {
+        {mui::MailComposeResult::Sent, "Device/Mail/0001.eml", false},
+        {mui::MailComposeResult::Saved, "Device/Mail/Drafts/0001.eml", false},
+        {mui::MailComposeResult::Cancelled, nullptr, false},
+        {mui::MailComposeResult::Failed, nullptr, true},
+    };
+    for (const auto& c : cases) {
+        testkit::TemporaryHome home;
+        auto spy = std::make_shared<MailSpy>();
+        auto mail = mui::MailComposeViewController::create();
+        mail->setMailComposeDelegate(spy);
+        mail->setSubject("s");
+        mail->finishWithResult(c.result);
+        ASSERT_EQ(spy->results, std::vector<mui::MailComposeResult>{c.result});
+        EXPECT_EQ(spy->errors.front() != nullptr, c.error);
+        if (c.file)
+            EXPECT_EQ(mail->sentPath(), home.file(c.file));
+        else
+            EXPECT_EQ(mail->sentPath(), "");
+        EXPECT_EQ(std::filesystem::exists(home.file("Device/Mail")), c.file != nullptr);
+    }
+}
+
+TEST(MailComposer, IsANavigationControllerWhoseAttachmentsReadBack)
+{
+    auto mail = mui::MailComposeViewController::create();
+    ASSERT_TRUE(ns::cast<ui::NavigationController>(mail));
+    auto screen = mail->topViewController();
+    ASSERT_TRUE(screen);
+    EXPECT_EQ(screen->navigationItem()->title(), "New Message");
+    EXPECT_EQ(screen->navigationItem()->rightBarButtonItem()->title(), "Send");
+    mail->setMessageBody("<p>x</p>", true);
+    mail->addAttachmentData(ns::Data::withString("JPEG"), "image/jpeg", "Image.jpg");
+    mail->addAttachmentData(nullptr, "text/plain", "nothing.txt"); // no data, no attachment
+    ASSERT_EQ(mail->attachments().size(), 1u);
+    EXPECT_EQ(mail->attachments()[0].data->view(), "JPEG");
+    EXPECT_EQ(mail->attachments()[0].mimeType, "image/jpeg");
+    EXPECT_EQ(mail->attachments()[0].fileName, "Image.jpg");
+    EXPECT_TRUE(mail->isHTML());
+}
+
+TEST(MessageComposer, EveryResultCanBeDriven)
+{
+    const std::pair<mui::MessageComposeResult, bool> cases[] = {
+        {mui::MessageComposeResult::Sent, true},
+        {mui::MessageComposeResult::Cancelled, false},
+        {mui::MessageComposeResult::Failed, false},
+    };
+    for (const auto& [result, kept] : cases) {
+        testkit::TemporaryHome home;
+        auto spy = std::make_shared<MessageSpy>();
+        auto message = mui::MessageComposeViewController::create();
+        ASSERT_TRUE(ns::cast<ui::NavigationController>(message));
+        message->setMessageComposeDelegate(spy);
+        message->setBody("hello");
+        message->finishWithResult(result);
+        EXPECT_EQ(spy->results, std::vector<mui::MessageComposeResult>{result});
+        EXPECT_EQ(std::filesystem::exists(home.file("Device/Messages/0001.txt")), kept);
+    }
 }
 
 TEST(MailComposer, NoAccountMeansNoComposer)

@@ -1,4 +1,5 @@
 #include "uikit/Device.h"
+#include "foundation/ClassRegistry.h"
 #include "foundation/FileManager.h"
 #include "foundation/RunLoop.h"
 #include "foundation/String.h"
@@ -88,18 +89,40 @@ TEST(Device, IsAPhoneWithASettableVersion)
     EXPECT_EQ(device->systemVersion(), "4.2");
 }
 
-TEST(Pasteboard, HoldsOneTextOrPicture)
+TEST(Pasteboard, HoldsOneTextOrPictureAndShowsItOnTheDevice)
 {
+    testkit::TemporaryHome home;
+    std::vector<std::string> told;
+    ui::Pasteboard::setTextObserver([&](const std::string& text) { told.push_back(text); });
     auto board = ui::Pasteboard::generalPasteboard();
-    board->setString("http://example.com/");
-    EXPECT_EQ(board->string(), "http://example.com/");
+    board->setString("http://example.com/a%20b");
+    EXPECT_EQ(board->string(), "http://example.com/a%20b");
+    EXPECT_EQ(contents(home.file("Device/pasteboard.txt")), "http://example.com/a%20b");
     auto image = square({1, 0, 0, 1});
     board->setImage(image);
     EXPECT_EQ(board->image(), image);
     EXPECT_FALSE(board->string());
+    EXPECT_FALSE(std::filesystem::exists(home.file("Device/pasteboard.txt")));
+    EXPECT_EQ(contents(home.file("Device/pasteboard.png")).substr(1, 3), "PNG");
     board->setString("again");
     EXPECT_FALSE(board->image());
+    EXPECT_FALSE(std::filesystem::exists(home.file("Device/pasteboard.png")));
     board->clear();
+    EXPECT_FALSE(std::filesystem::exists(home.file("Device/pasteboard.txt")));
+    ui::Pasteboard::setTextObserver({});
+    board->setString("unheard");
+    EXPECT_EQ(told, (std::vector<std::string>{"http://example.com/a%20b", "again"}));
+    board->clear();
+}
+
+TEST(PrintController, ItsClassExistsOnlyWhileRegistered)
+{
+    ui::unregisterPrintClass();
+    EXPECT_FALSE(rt::ClassRegistry::shared().classExists("UIPrintInteractionController"));
+    ui::registerPrintClass();
+    EXPECT_EQ(rt::ClassRegistry::shared().create("UIPrintInteractionController"),
+              ui::PrintInteractionController::sharedPrintController());
+    ui::unregisterPrintClass();
 }
 
 TEST(PhotoAlbum, SavesNumberedPicturesInTheDevice)

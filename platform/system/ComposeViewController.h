@@ -1,0 +1,54 @@
+#pragma once
+
+#include "foundation/Error.h"
+#include "uikit/NavigationController.h"
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The device's mail and message composers. Each is a navigation controller whose one screen shows the
+// header lines and the body under a bar with Cancel and Send; what the user sends is handed to the device
+// as a file under Device/.
+namespace mui {
+
+class ComposeViewController : public ui::NavigationController
+{
+public:
+    // Called once this composer's view has gone.
+    std::function<void()> onDidDisappear;
+    // Where the last message sent (or saved) went; empty before.
+    const std::string& sentPath() const { return m_sentPath; }
+
+    // The bar's two buttons.
+    virtual void send() = 0;
+    virtual void cancel() = 0;
+
+    void viewDidDisappear(bool animated) override;
+
+protected:
+    ComposeViewController();
+    // Run by every create(): the bar's back button, and Cancel and Send on the screen's bar.
+    void setUpScreen();
+
+    // What the screen shows.
+    virtual std::vector<std::pair<std::string, std::string>> headerLines() const = 0;
+    virtual std::string bodyText() const = 0;
+    // The step that the class adds after every composer's did-disappear, when it has one.
+    virtual void runClassStep(bool animated) = 0;
+
+    // Writes `text` atomically as the next "NNNN.<extension>" of the device's `folder` and keeps its path.
+    bool deliver(const std::string& folder, const std::string& extension, const std::string& text,
+                 ns::Ref<ns::Error>* error);
+    // A composer with no delegate to tell closes itself.
+    void closeUnheard() { dismissModalViewControllerAnimated(true); }
+
+private:
+    std::string m_sentPath;
+};
+
+// The first free "NNNN.ext" in a folder of the device, from 0001; the folder is made when missing.
+std::string nextDeviceFile(const std::string& folder, const std::string& extension);
+
+} // namespace mui
