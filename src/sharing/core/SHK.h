@@ -14,6 +14,7 @@
 namespace ns {
 class Array;
 class Dictionary;
+class MutableArray;
 } // namespace ns
 
 // Posted (object none) on the main thread once a dismissal through the presenting controller has ended.
@@ -96,8 +97,19 @@ public:
     // Whether the device reaches the internet now.
     static bool connected();
 
-    // The offline queue's operations (the queue, its list and its files, adding and flushing) join the
-    // facade with the queue itself.
+    // The offline queue: shares kept while the device is offline, as a property-list array of entries
+    // ("item", "sharer", "uid") in "SHKOfflineQueue.plist", with one data file per image or file item
+    // named by the entry's uid, all in the folder "SHK" of the caches folder.
+    // The folder, made (with its parents) when missing, at every call.
+    static std::string offlineQueuePath();
+    static std::string offlineQueueListPath();
+    // The list as a mutable array; nothing when the file is missing or is not a property-list array.
+    static ns::Ref<ns::MutableArray> getOfflineQueueList();
+    // Writes the list atomically; false (the old list untouched) when it could not be written.
+    static bool saveOfflineQueueList(const ns::Ref<ns::Array>& list);
+    // Queues the share (when the configuration allows offline sharing); true only once the entry and its
+    // data file are on disk.
+    static bool addToOfflineQueue(const ns::Ref<SHKItem>& item, const std::string& sharerId);
 
     // Forgets the facade and the sharer list, as a new process would; the composers' hook stays.
     static void reset();

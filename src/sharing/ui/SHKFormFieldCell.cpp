@@ -2,8 +2,8 @@
 
 #include "foundation/Dictionary.h"
 #include "foundation/String.h"
+#include "sharing/core/SHKFormFieldSettings.h"
 #include "sharing/ui/SHKFormController.h"
-#include "sharing/ui/SHKFormFieldSettings.h"
 #include "uikit/Color.h"
 #include "uikit/Font.h"
 #include "uikit/Label.h"

@@ -6,7 +6,7 @@
 #include "foundation/Exception.h"
 #include "foundation/Number.h"
 #include "foundation/String.h"
-#include "sharing/ui/SHKFormFieldSettings.h"
+#include "sharing/core/SHKFormFieldSettings.h"
 #include "sharing/ui/SHKFormOptionController.h"
 #include "uikit/AlertView.h"
 #include "uikit/BarButtonItem.h"

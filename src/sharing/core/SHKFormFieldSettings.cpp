@@ -1,4 +1,4 @@
-#include "sharing/ui/SHKFormFieldSettings.h"
+#include "sharing/core/SHKFormFieldSettings.h"
 
 #include "foundation/Array.h"
 #include "foundation/String.h"
