@@ -4,6 +4,7 @@
 #include "foundation/Error.h"
 #include "foundation/RunLoop.h"
 #include "sharing/core/SHK.h"
+#include "sharing/ui/SHKFormController.h"
 
 TestSharer::Answers& TestSharer::answers()
 {
@@ -84,4 +85,9 @@ void TestSharer::show()
 {
     ++m_showCount;
     SHKSharer::show();
+}
+
+void TestSharer::authorizationFormValidate(SHKFormController& form)
+{
+    form.saveForm();
 }

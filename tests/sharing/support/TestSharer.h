@@ -6,7 +6,8 @@
 #include <vector>
 
 // A sharer for tests, registered as "TestSharer": its class-level answers and what its send does are
-// set by the test, and it keeps what it was asked to send. Share types URL, text, image and file.
+// set by the test, and it keeps what it was asked to send. Share types URL, text, image and file; the
+// base's login form (user name and password), where any values are accepted.
 class TestSharer : public SHKSharer
 {
 public:
@@ -50,6 +51,8 @@ public:
 
     bool send() override;
     void show() override;
+    // Any login is good: the form saves at once.
+    void authorizationFormValidate(SHKFormController& form) override;
 
     std::string className() const override { return "TestSharer"; }
 
