@@ -149,14 +149,50 @@ std::size_t JKParseState::newlineLength(std::size_t at) const
     return 0;
 }
 
+// Spaces, tabs and LF or CR LF line ends, the white space of indented text, in locals and eight spaces at a
+// time; the rest (other newlines, comments) is left to the caller.
+void JKParseState::skipPlainWhitespace()
+{
+    const uint8_t* bytes = m_bytes;
+    std::size_t at = m_atIndex;
+    const std::size_t length = m_length;
+    constexpr uint64_t Spaces = 0x2020202020202020ull;
+    for (;;) {
+        while (length - at >= 8) {
+            uint64_t word;
+            std::memcpy(&word, bytes + at, 8);
+            uint64_t others = word ^ Spaces;
+            if (others) {
+                at += static_cast<std::size_t>(__builtin_ctzll(others)) / 8;
+                break;
+            }
+            at += 8;
+        }
+        while (at < length && (bytes[at] == ' ' || bytes[at] == '\t'))
+            ++at;
+        if (at >= length)
+            break;
+        uint8_t c = bytes[at];
+        if (c == '\n') {
+            ++at;
+        } else if (c == '\r') {
+            at += at + 1 < length && bytes[at + 1] == '\n' ? 2 : 1;
+        } else {
+            break;
+        }
+        ++m_lineNumber;
+        m_lineStartIndex = at;
+    }
+    m_atIndex = at;
+}
+
 void JKParseState::skipWhitespace()
 {
     while (m_atIndex < m_length) {
+        skipPlainWhitespace();
+        if (m_atIndex >= m_length)
+            return;
         uint8_t c = m_bytes[m_atIndex];
-        if (c == ' ' || c == '\t') {
-            ++m_atIndex;
-            continue;
-        }
         if (std::size_t newline = newlineLength(m_atIndex)) {
             ++m_lineNumber;
             m_atIndex += newline;
@@ -206,9 +242,6 @@ void JKParseState::skipWhitespace()
 
 bool JKParseState::nextToken()
 {
-    m_prevAtIndex = m_atIndex;
-    m_prevLineNumber = m_lineNumber;
-    m_prevLineStartIndex = m_lineStartIndex;
     if (m_atIndex < m_length) {
         uint8_t c = m_bytes[m_atIndex];
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '/' || c >= 0x80)

@@ -52,6 +52,7 @@ public:
 private:
     bool nextToken();
     void skipWhitespace();
+    void skipPlainWhitespace();
     std::size_t newlineLength(std::size_t at) const;
     bool parseString();
     bool parseStringSlowly(const uint8_t* from, uint32_t hash);
@@ -81,9 +82,6 @@ private:
     std::size_t m_atIndex = 0;
     std::size_t m_lineNumber = 1;
     std::size_t m_lineStartIndex = 0;
-    std::size_t m_prevAtIndex = 0;
-    std::size_t m_prevLineNumber = 1;
-    std::size_t m_prevLineStartIndex = 0;
     JKParseToken m_token;
     std::string m_tokenBuffer;                  // strings that need decoding are built here
     std::vector<ns::Id> m_objectStack;          // the pending values of the open arrays

@@ -217,9 +217,9 @@ ns::Id JKParseState::parse(const uint8_t* bytes, std::size_t length, bool mutabl
 {
     m_bytes = bytes;
     m_length = length;
-    m_atIndex = m_prevAtIndex = 0;
-    m_lineNumber = m_prevLineNumber = 1;
-    m_lineStartIndex = m_prevLineStartIndex = 0;
+    m_atIndex = 0;
+    m_lineNumber = 1;
+    m_lineStartIndex = 0;
     m_error = nullptr;
     m_mutableCollections = mutableCollections;
     m_depth = 0;

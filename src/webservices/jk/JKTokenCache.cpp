@@ -13,6 +13,20 @@ namespace {
 
 constexpr uint32_t Mask = JKTokenCache::Size - 1;
 
+static_assert(sizeof(JKTokenCacheItem) == 64);
+
+// Numbers are 8 bytes, compared as one word.
+inline bool sameBytes(const char* cached, const uint8_t* bytes, std::size_t size)
+{
+    if (size == 8) {
+        uint64_t a, b;
+        std::memcpy(&a, cached, 8);
+        std::memcpy(&b, bytes, 8);
+        return a == b;
+    }
+    return std::memcmp(cached, bytes, size) == 0;
+}
+
 } // namespace
 
 JKTokenCache::JKTokenCache() : m_items(std::make_unique<JKTokenCacheItem[]>(Size))
@@ -79,7 +93,7 @@ ns::Id JKTokenCache::cachedObject(const JKTokenValue& value, JKTokenCacheItem** 
             break;
         }
         if (item.hash == value.hash && item.size == value.size && item.type == value.type &&
-            std::memcmp(item.bytes.data(), value.ptr, value.size) == 0) {
+            sameBytes(item.bytes.data(), value.ptr, value.size)) {
             m_age[bucket] = static_cast<uint8_t>((m_age[bucket] << 1) | 1);
             *itemOut = &item;
             return item.object;
@@ -97,13 +111,13 @@ ns::Id JKTokenCache::cachedObject(const JKTokenValue& value, JKTokenCacheItem** 
     }
 
     ns::Id object = makeObject(value);
-    if (!object || freeBucket == UINT32_MAX)
+    if (!object || freeBucket == UINT32_MAX || value.size > UINT32_MAX)
         return object;
     JKTokenCacheItem& item = m_items[freeBucket];
     evict(std::exchange(item.object, object));
     item.hash = value.hash;
     item.keyHash = 0;
-    item.size = value.size;
+    item.size = static_cast<uint32_t>(value.size);
     item.bytes.assign(reinterpret_cast<const char*>(value.ptr), value.size);
     item.type = value.type;
     m_age[freeBucket] = 0;

@@ -30,14 +30,15 @@ struct JKTokenValue
     } number = {0};
 };
 
-struct JKTokenCacheItem
+// What a probe compares comes first, so that an item fills one cache line of its own.
+struct alignas(64) JKTokenCacheItem
 {
-    ns::Id object;
     uint32_t hash = 0;
     uint32_t keyHash = 0; // the key hash of the object, 0 until the parser first needs it as a key
-    std::size_t size = 0;
-    std::string bytes; // a copy of the value's bytes
+    uint32_t size = 0;    // values of 4 GiB and more are not cached
     JKValueType type = JKValueTypeNone;
+    ns::Id object;
+    std::string bytes; // a copy of the value's bytes
 };
 
 // The objects made for repeated string and number tokens, so that a reply full of repeated keys and
