@@ -11,54 +11,76 @@
 namespace ns {
 namespace {
 
-// Insertion-ordered storage with an index by key.
+// Insertion-ordered storage. Most dictionaries are small: up to SmallCount entries are found by walking
+// them, and only a larger one keeps an index by key, which costs an allocation per key.
 class OrderedStore
 {
 public:
-    explicit OrderedStore(Dictionary::Entries entries)
+    static constexpr std::size_t SmallCount = 8;
+
+    // Takes the entries' own storage; a later equal key replaces the value of an earlier one.
+    explicit OrderedStore(Dictionary::Entries entries) : m_entries(std::move(entries))
     {
-        for (auto& [key, value] : entries)
-            set(std::move(value), std::move(key));
+        if (m_entries.size() > SmallCount)
+            m_index.reserve(m_entries.size());
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < m_entries.size(); ++i) {
+            Id key = std::move(m_entries[i].first);
+            Id value = std::move(m_entries[i].second);
+            checkEntry(value, key);
+            std::size_t found = position(key, kept);
+            if (found != NotFound) {
+                m_entries[found].second = std::move(value);
+                continue;
+            }
+            Id stored = key->copy(); // keys are copied, so a later change to the caller's key cannot move it
+            if (m_entries.size() > SmallCount)
+                m_index.emplace(stored, kept);
+            m_entries[kept].first = std::move(stored);
+            m_entries[kept].second = std::move(value);
+            ++kept;
+        }
+        m_entries.resize(kept);
+        if (kept <= SmallCount)
+            m_index.clear();
     }
 
     std::size_t count() const { return m_entries.size(); }
 
     Id get(const Id& key) const
     {
-        auto found = m_index.find(key);
-        return found == m_index.end() ? nullptr : m_entries[found->second].second;
+        std::size_t found = position(key, m_entries.size());
+        return found == NotFound ? nullptr : m_entries[found].second;
     }
 
     void set(Id value, Id key)
     {
-        if (!key)
-            raise(InvalidArgumentException,
-                  "*** -[NSMutableDictionary setObject:forKey:]: key cannot be nil");
-        if (!value)
-            raise(InvalidArgumentException,
-                  "*** -[NSMutableDictionary setObject:forKey:]: object cannot be nil (key: " +
-                      key->description() + ")");
-        auto found = m_index.find(key);
-        if (found != m_index.end()) {
-            m_entries[found->second].second = std::move(value);
+        checkEntry(value, key);
+        std::size_t found = position(key, m_entries.size());
+        if (found != NotFound) {
+            m_entries[found].second = std::move(value);
             return;
         }
         Id stored = key->copy(); // keys are copied, so a later change to the caller's key cannot move it
-        m_index.emplace(stored, m_entries.size());
-        m_entries.emplace_back(std::move(stored), std::move(value));
+        m_entries.emplace_back(stored, std::move(value));
+        if (!m_index.empty())
+            m_index.emplace(std::move(stored), m_entries.size() - 1);
+        else if (m_entries.size() > SmallCount)
+            buildIndex();
     }
 
     void remove(const Id& key)
     {
-        auto found = m_index.find(key);
-        if (found == m_index.end())
+        std::size_t position = this->position(key, m_entries.size());
+        if (position == NotFound)
             return;
-        std::size_t position = found->second;
-        m_index.erase(found);
+        if (!m_index.empty()) {
+            m_index.erase(m_entries[position].first);
+            for (auto& [stored, index] : m_index)
+                if (index > position)
+                    --index;
+        }
         m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(position));
-        for (auto& [stored, index] : m_index)
-            if (index > position)
-                --index;
     }
 
     void clear()
@@ -77,6 +99,42 @@ public:
     }
 
 private:
+    static constexpr std::size_t NotFound = std::size_t(-1);
+
+    static void checkEntry(const Id& value, const Id& key)
+    {
+        if (!key)
+            raise(InvalidArgumentException,
+                  "*** -[NSMutableDictionary setObject:forKey:]: key cannot be nil");
+        if (!value)
+            raise(InvalidArgumentException,
+                  "*** -[NSMutableDictionary setObject:forKey:]: object cannot be nil (key: " +
+                      key->description() + ")");
+    }
+
+    // Where the key stands among the first `count` entries, or NotFound.
+    std::size_t position(const Id& key, std::size_t count) const
+    {
+        if (!m_index.empty()) {
+            auto found = m_index.find(key);
+            return found == m_index.end() ? NotFound : found->second;
+        }
+        if (!key)
+            return NotFound;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (isEqual(key, m_entries[i].first))
+                return i;
+        }
+        return NotFound;
+    }
+
+    void buildIndex()
+    {
+        m_index.reserve(m_entries.size());
+        for (std::size_t i = 0; i < m_entries.size(); ++i)
+            m_index.emplace(m_entries[i].first, i);
+    }
+
     Dictionary::Entries m_entries;
     std::unordered_map<Id, std::size_t, IdHash, IdEqual> m_index;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 
@@ -176,9 +177,36 @@ static double decimalToDouble(bool negative, const std::string& digits, int32_t 
 {
     if (digits.empty())
         return negative ? -0.0 : 0.0;
-    std::string text = (negative ? "-" : "") + digits + "e" + std::to_string(exponent);
+    // Up to 15 digits and a power of ten that a double holds exactly: one correctly rounded operation.
+    static constexpr double ExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (digits.size() <= 15 && exponent >= -22 && exponent <= 22) {
+        int64_t whole = 0;
+        for (char digit : digits)
+            whole = whole * 10 + (digit - '0');
+        double value = static_cast<double>(whole);
+        value = exponent < 0 ? value / ExactPowers[-exponent] : value * ExactPowers[exponent];
+        return negative ? -value : value;
+    }
+    // The text "-DIGITSeEXPONENT", on the stack unless the digits are many.
+    char onStack[96];
+    std::string onHeap;
+    std::size_t room = digits.size() + 16;
+    char* text = onStack;
+    if (room > sizeof onStack) {
+        onHeap.resize(room);
+        text = onHeap.data();
+    }
+    char* end = text;
+    if (negative)
+        *end++ = '-';
+    std::memcpy(end, digits.data(), digits.size());
+    end += digits.size();
+    *end++ = 'e';
+    end = std::to_chars(end, text + room, exponent).ptr;
     double value = 0;
-    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    auto result = std::from_chars(text, end, value);
     if (result.ec == std::errc::result_out_of_range) {
         // Beyond a double's range: infinity above it, zero below it; never the untouched 0 for both.
         bool large = static_cast<int64_t>(digits.size()) + exponent > 0;
@@ -215,6 +243,7 @@ Ref<DecimalNumber> DecimalNumber::decimalNumberWithString(std::string_view text)
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))
         negative = text[i++] == '-';
     std::string digits;
+    digits.reserve(text.size());
     int64_t exponent = 0;
     bool sawDigit = false;
     while (i < text.size() && isAsciiDigit(text[i])) {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -87,6 +88,53 @@ TEST(DecimalNumber, ValuesBeyondADoubleAreInfiniteAndExponentsBeyondItsOwnAreRef
     for (const char* beyond : {"1e100000001", "1e-100000001", "1e99999999999999999999", "0.001e100000004"})
         EXPECT_FALSE(ns::DecimalNumber::decimalNumberWithString(beyond)) << beyond;
     EXPECT_TRUE(ns::DecimalNumber::decimalNumberWithString("0e99999999999999999999"));
+}
+
+TEST(DecimalNumber, DoubleValueIsTheNearestDouble)
+{
+    for (const char* text :
+         {"0.1", "-2.5", "123456789012345", "123456789012345e22", "123456789012345e-22", "1e23",
+          "9007199254740993", "0.30000000000000004", "-65.613616999999977", "1.7976931348623157e308",
+          "4.9406564584124654e-324", "2.2250738585072011e-308", "7e-23", "12345678901234567890123e-10"}) {
+        SCOPED_TRACE(text);
+        auto number = ns::DecimalNumber::decimalNumberWithString(text);
+        ASSERT_TRUE(number);
+        EXPECT_EQ(number->doubleValue(), std::strtod(text, nullptr));
+    }
+}
+
+TEST(Dictionary, FindsEveryKeyAtEverySize)
+{
+    for (int size : {0, 1, 8, 9, 30}) {
+        SCOPED_TRACE(size);
+        ns::Dictionary::Entries entries;
+        for (int i = 0; i < size; ++i)
+            entries.emplace_back(ns::String::make("k" + std::to_string(i)), ns::Number::numberWithInt(i));
+        if (size > 0) // a later equal key replaces the value and keeps the place
+            entries.emplace_back(ns::String::make("k0"), ns::Number::numberWithInt(-1));
+        auto dictionary = ns::MutableDictionary::make(std::move(entries));
+        ASSERT_EQ(dictionary->count(), static_cast<std::size_t>(size));
+        auto keys = dictionary->allKeys();
+        for (int i = 0; i < size; ++i) {
+            EXPECT_EQ(ns::describe(keys[static_cast<std::size_t>(i)]), "k" + std::to_string(i));
+            auto value = ns::cast<ns::Number>(dictionary->objectForKey("k" + std::to_string(i)));
+            ASSERT_TRUE(value);
+            EXPECT_EQ(value->intValue(), i == 0 ? -1 : i);
+        }
+        EXPECT_FALSE(dictionary->objectForKey("absent"));
+        // Removing every other key and adding new ones keeps every key findable.
+        for (int i = 0; i < size; i += 2)
+            dictionary->removeObjectForKey("k" + std::to_string(i));
+        for (int i = 0; i < 12; ++i)
+            dictionary->setObject(ns::Number::numberWithInt(100 + i), "n" + std::to_string(i));
+        EXPECT_EQ(dictionary->count(), static_cast<std::size_t>(size / 2 + 12));
+        for (int i = 0; i < size; ++i)
+            EXPECT_EQ(static_cast<bool>(dictionary->objectForKey("k" + std::to_string(i))), i % 2 == 1) << i;
+        for (int i = 0; i < 12; ++i)
+            EXPECT_EQ(ns::cast<ns::Number>(dictionary->objectForKey("n" + std::to_string(i)))->intValue(),
+                      100 + i);
+        EXPECT_EQ(ns::describe(dictionary->allKeys().back()), "n11");
+    }
 }
 
 TEST(Dictionary, KeepsInsertionOrderAndTheLaterValueWins)
