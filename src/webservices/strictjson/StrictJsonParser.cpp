@@ -112,8 +112,26 @@ ns::Id StrictJsonParser::fragmentWithString(std::optional<std::string_view> text
 
 void StrictJsonParser::skipWhitespace()
 {
-    while (m_c != m_end && ns::isAsciiSpace(*m_c))
-        ++m_c;
+    // Indentation comes in runs of spaces: eight at a time.
+    constexpr uint64_t Spaces = 0x2020202020202020ull;
+    const char* c = m_c;
+    const char* end = m_end;
+    for (;;) {
+        while (end - c >= 8) {
+            uint64_t word;
+            std::memcpy(&word, c, 8);
+            uint64_t others = word ^ Spaces;
+            if (others) {
+                c += __builtin_ctzll(others) / 8;
+                break;
+            }
+            c += 8;
+        }
+        if (c == end || !ns::isAsciiSpace(*c))
+            break;
+        ++c;
+    }
+    m_c = c;
 }
 
 [[gnu::noinline]] bool StrictJsonParser::scanLiteral(char first, ns::Id& value)
@@ -241,7 +259,7 @@ bool StrictJsonParser::scanRestOfDictionary(ns::Id& value)
         if (m_c == m_end || *m_c != '"')
             return fail(StrictJsonErrorToken, "Object key string expected");
         ++m_c;
-        if (!scanRestOfString(key))
+        if (!scanKey(key))
             return fail(StrictJsonErrorToken, "Object key string expected");
         skipWhitespace();
         if (m_c == m_end || *m_c != ':')
@@ -264,6 +282,29 @@ bool StrictJsonParser::scanRestOfDictionary(ns::Id& value)
         }
     }
     return fail(StrictJsonErrorEndOfInput, "End of input while parsing object");
+}
+
+bool StrictJsonParser::scanKey(ns::Id& key)
+{
+    // The same few keys come back in every object of a reply: a short plain key is made once and shared
+    // (strings are immutable, and a dictionary keeps its own copy of a key anyway).
+    const char* start = m_c;
+    const char* c = m_c;
+    while (c != m_end && isPlain(*c))
+        ++c;
+    std::size_t length = static_cast<std::size_t>(c - start);
+    if (c == m_end || *c != '"' || length > MaxSharedKeyLength)
+        return scanRestOfString(key);
+    uint32_t hash = 2166136261u;
+    for (const char* b = start; b != c; ++b)
+        hash = (hash ^ static_cast<unsigned char>(*b)) * 16777619u;
+    std::string_view text(start, length);
+    ns::Ref<ns::String>& shared = m_sharedKeys[hash % SharedKeys];
+    if (!shared || shared->str() != text)
+        shared = ns::String::make(std::string(text));
+    key = shared;
+    m_c = c + 1;
+    return true;
 }
 
 bool StrictJsonParser::scanRestOfString(ns::Id& value)

@@ -4,6 +4,7 @@
 #include "webservices/strictjson/StrictJsonProtocols.h"
 
 #include "foundation/Dictionary.h"
+#include "foundation/String.h"
 
 #include <string>
 #include <utility>
@@ -26,6 +27,7 @@ private:
     bool scanValue(ns::Id& value);
     bool scanRestOfArray(ns::Id& value);
     bool scanRestOfDictionary(ns::Id& value);
+    bool scanKey(ns::Id& key);
     bool scanRestOfString(ns::Id& value);
     bool scanNumber(ns::Id& value);
     bool scanUnicodeChar(char32_t& codePoint);
@@ -43,4 +45,8 @@ private:
     std::string m_buffer;
     std::vector<ns::Id> m_elements;
     ns::Dictionary::Entries m_members;
+    // Keys made lately, by a hash of their text, handed out again for the same text.
+    static constexpr std::size_t SharedKeys = 256;
+    static constexpr std::size_t MaxSharedKeyLength = 64;
+    ns::Ref<ns::String> m_sharedKeys[SharedKeys];
 };

@@ -141,6 +141,36 @@ TEST(StrictJsonParser, LaterDuplicateKeyReplacesEarlier)
     EXPECT_EQ(dictionary->objectAs<ns::Number>("a")->intValue(), 3);
 }
 
+TEST(StrictJsonParser, KeysOfEveryFormAreReadAgainInLaterObjectsAndCalls)
+{
+    // Many distinct keys (more than are remembered), long ones, escaped ones, and the same again.
+    std::string text = "[";
+    for (int round = 0; round < 2; ++round) {
+        text += round ? ",{" : "{";
+        for (int i = 0; i < 600; ++i)
+            text += "\"key" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+        text += "\"" + std::string(100, 'x') + "\":1,\"e\\u0073c\":2,\"\":3}";
+    }
+    text += "]";
+    StrictJsonParser parser;
+    for (int call = 0; call < 2; ++call) {
+        SCOPED_TRACE(call);
+        auto array = ns::cast<ns::Array>(parser.objectWithString(text));
+        ASSERT_TRUE(array);
+        ASSERT_EQ(array->count(), 2u);
+        for (std::size_t d = 0; d < 2; ++d) {
+            auto dictionary = array->objectAs<ns::Dictionary>(d);
+            ASSERT_TRUE(dictionary);
+            EXPECT_EQ(dictionary->count(), 603u);
+            for (int i = 0; i < 600; ++i)
+                EXPECT_EQ(dictionary->objectAs<ns::Number>("key" + std::to_string(i))->intValue(), i);
+            EXPECT_EQ(dictionary->objectAs<ns::Number>(std::string(100, 'x'))->intValue(), 1);
+            EXPECT_EQ(dictionary->objectAs<ns::Number>("esc")->intValue(), 2);
+            EXPECT_EQ(dictionary->objectAs<ns::Number>("")->intValue(), 3);
+        }
+    }
+}
+
 TEST(StrictJsonParser, AcceptsTheSixSpaceBytesAroundTokens)
 {
     StrictJsonParser parser;
