@@ -173,7 +173,7 @@ std::size_t Number::hash() const
 // The exponents a decimal number holds: value = digits * 10^exponent.
 constexpr int64_t MaxDecimalExponent = 100000000;
 
-static double decimalToDouble(bool negative, const std::string& digits, int32_t exponent)
+static double decimalToDouble(bool negative, std::string_view digits, int32_t exponent)
 {
     if (digits.empty())
         return negative ? -0.0 : 0.0;
@@ -216,15 +216,22 @@ static double decimalToDouble(bool negative, const std::string& digits, int32_t 
     return value;
 }
 
-DecimalNumber::DecimalNumber(bool negative, std::string digits, int32_t exponent)
-    : Number(Kind::Double, 'd', 0, 0, 0), m_negative(negative), m_digits(std::move(digits)),
-      m_exponent(exponent)
+DecimalNumber::DecimalNumber(bool negative, std::string_view digits, int32_t exponent)
+    : Number(Kind::Double, 'd', 0, 0, 0), m_negative(negative), m_exponent(exponent),
+      m_digitCount(static_cast<uint32_t>(digits.size()))
 {
-    m_double = decimalToDouble(m_negative, m_digits, m_exponent);
-    bool integral = m_exponent >= 0 && m_digits.size() + static_cast<std::size_t>(m_exponent) <= 18;
+    char* stored = m_inlineDigits;
+    if (digits.size() > InlineDigits) {
+        m_heapDigits = std::make_unique_for_overwrite<char[]>(digits.size());
+        stored = m_heapDigits.get();
+    }
+    if (!digits.empty())
+        std::memcpy(stored, digits.data(), digits.size());
+    m_double = decimalToDouble(m_negative, digits, m_exponent);
+    bool integral = m_exponent >= 0 && digits.size() + static_cast<std::size_t>(m_exponent) <= 18;
     if (integral) {
         int64_t value = 0;
-        for (char digit : m_digits)
+        for (char digit : digits)
             value = value * 10 + (digit - '0');
         for (int32_t i = 0; i < m_exponent; ++i)
             value *= 10;
@@ -242,22 +249,29 @@ Ref<DecimalNumber> DecimalNumber::decimalNumberWithString(std::string_view text)
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))
         negative = text[i++] == '-';
-    std::string digits;
-    digits.reserve(text.size());
+    // The significant digits, gathered on the stack unless the text is long.
+    char onStack[64];
+    std::string onHeap;
+    char* digits = onStack;
+    if (text.size() > sizeof onStack) {
+        onHeap.resize(text.size());
+        digits = onHeap.data();
+    }
+    std::size_t count = 0;
     int64_t exponent = 0;
     bool sawDigit = false;
     while (i < text.size() && isAsciiDigit(text[i])) {
         sawDigit = true;
-        if (!(digits.empty() && text[i] == '0'))
-            digits.push_back(text[i]);
+        if (!(count == 0 && text[i] == '0'))
+            digits[count++] = text[i];
         ++i;
     }
     if (i < text.size() && text[i] == '.') {
         ++i;
         while (i < text.size() && isAsciiDigit(text[i])) {
             sawDigit = true;
-            if (!(digits.empty() && text[i] == '0'))
-                digits.push_back(text[i]);
+            if (!(count == 0 && text[i] == '0'))
+                digits[count++] = text[i];
             --exponent;
             ++i;
         }
@@ -282,16 +296,16 @@ Ref<DecimalNumber> DecimalNumber::decimalNumberWithString(std::string_view text)
     }
     if (i != text.size())
         return nullptr;
-    if (digits.empty())
-        return make<DecimalNumber>(false, std::string(), 0);
-    while (digits.size() > 1 && digits.back() == '0') {
-        digits.pop_back();
+    if (count == 0)
+        return make<DecimalNumber>(false, std::string_view(), 0);
+    while (count > 1 && digits[count - 1] == '0') {
+        --count;
         ++exponent;
     }
     // An exponent the type cannot hold is no number of this type, rather than a different one.
     if (exponent < -MaxDecimalExponent || exponent > MaxDecimalExponent)
         return nullptr;
-    return make<DecimalNumber>(negative, std::move(digits), static_cast<int32_t>(exponent));
+    return make<DecimalNumber>(negative, std::string_view(digits, count), static_cast<int32_t>(exponent));
 }
 
 std::string DecimalNumber::stringValue() const
@@ -303,30 +317,31 @@ std::string DecimalNumber::stringValue() const
 
 void DecimalNumber::appendStringValue(std::string& out) const
 {
-    if (m_digits.empty()) {
+    std::string_view digits = this->digits();
+    if (digits.empty()) {
         out += '0';
         return;
     }
     if (m_negative)
         out += '-';
-    int64_t length = static_cast<int64_t>(m_digits.size());
+    int64_t length = static_cast<int64_t>(digits.size());
     int64_t point = length + m_exponent; // digits before the decimal point
     if (m_exponent >= 0 && point <= 40) {
-        out += m_digits;
+        out += digits;
         out.append(static_cast<std::size_t>(m_exponent), '0');
     } else if (point > 0 && point < length) {
-        out.append(m_digits, 0, static_cast<std::size_t>(point));
+        out += digits.substr(0, static_cast<std::size_t>(point));
         out += '.';
-        out.append(m_digits, static_cast<std::size_t>(point));
+        out += digits.substr(static_cast<std::size_t>(point));
     } else if (point <= 0 && point > -40) {
         out += "0.";
         out.append(static_cast<std::size_t>(-point), '0');
-        out += m_digits;
+        out += digits;
     } else {
-        out += m_digits[0];
+        out += digits[0];
         if (length > 1) {
             out += '.';
-            out.append(m_digits, 1);
+            out += digits.substr(1);
         }
         out += 'e';
         out += std::to_string(point - 1);
@@ -336,7 +351,7 @@ void DecimalNumber::appendStringValue(std::string& out) const
 bool DecimalNumber::isEqual(const Object& other) const
 {
     if (auto* decimal = dynamic_cast<const DecimalNumber*>(&other))
-        return decimal->m_negative == m_negative && decimal->m_digits == m_digits &&
+        return decimal->m_negative == m_negative && decimal->digits() == digits() &&
                decimal->m_exponent == m_exponent;
     return Number::isEqual(other);
 }

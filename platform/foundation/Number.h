@@ -3,7 +3,9 @@
 #include "foundation/Object.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace ns {
 
@@ -71,11 +73,15 @@ public:
     // beyond the ±100000000 the type holds. A value beyond a double's range reads as ±infinity as a double.
     static Ref<DecimalNumber> decimalNumberWithString(std::string_view text);
 
-    DecimalNumber(bool negative, std::string digits, int32_t exponent);
+    DecimalNumber(bool negative, std::string_view digits, int32_t exponent);
 
     bool isNegative() const { return m_negative; }
-    const std::string& digits() const { return m_digits; } // significant digits, no leading zeros
-    int32_t exponent() const { return m_exponent; }        // value = digits * 10^exponent
+    // Significant digits, no leading zeros.
+    std::string_view digits() const
+    {
+        return std::string_view(m_heapDigits ? m_heapDigits.get() : m_inlineDigits, m_digitCount);
+    }
+    int32_t exponent() const { return m_exponent; } // value = digits * 10^exponent
 
     std::string stringValue() const override;
     // The same text, added to the end of `out`.
@@ -84,9 +90,13 @@ public:
     bool isEqual(const Object& other) const override;
 
 private:
+    // The digits of most numbers fit in the object itself; longer ones have a block of their own.
+    static constexpr std::size_t InlineDigits = 24;
     bool m_negative;
-    std::string m_digits;
     int32_t m_exponent;
+    uint32_t m_digitCount;
+    char m_inlineDigits[InlineDigits];
+    std::unique_ptr<char[]> m_heapDigits;
 };
 
 } // namespace ns
