@@ -80,6 +80,28 @@ inline const uint8_t* scanDigits(const uint8_t* p, const uint8_t* end, uint64_t&
     return p;
 }
 
+// hash * 33 + byte for each of the 8 bytes of a word, first byte first, written out so that the bytes'
+// terms are summed side by side instead of one after another.
+inline uint32_t hashEightBytes(uint32_t hash, uint64_t bits)
+{
+    constexpr uint32_t P1 = 33, P2 = P1 * 33, P3 = P2 * 33, P4 = P3 * 33, P5 = P4 * 33, P6 = P5 * 33,
+                       P7 = P6 * 33, P8 = P7 * 33;
+    auto byte = [bits](int i) { return static_cast<uint32_t>((bits >> (8 * i)) & 0xFF); };
+    return hash * P8 + (byte(0) * P7 + byte(1) * P6) + (byte(2) * P5 + byte(3) * P4) +
+           (byte(4) * P3 + byte(5) * P2) + (byte(6) * P1 + byte(7));
+}
+
+// Whether none of the 8 bytes of a word (in memory order) ends the plain run of a string.
+inline bool isPlainWord(uint64_t word)
+{
+    constexpr uint64_t Ones = 0x0101010101010101ull;
+    constexpr uint64_t Highs = 0x8080808080808080ull;
+    auto hasZeroByte = [](uint64_t v) { return (v - Ones) & ~v & Highs; };
+    uint64_t stops = (word & Highs) | ((word - 0x20 * Ones) & ~word & Highs) |
+                     hasZeroByte(word ^ ('"' * Ones)) | hasZeroByte(word ^ ('\\' * Ones));
+    return stops == 0;
+}
+
 uint32_t hashNumber(JKTokenValue& value, bool integer)
 {
     uint32_t hash = HashSeed + value.type;
@@ -87,13 +109,8 @@ uint32_t hashNumber(JKTokenValue& value, bool integer)
     std::memcpy(&bits, &value.number, 8);
     if (integer)
         hash += static_cast<uint32_t>(bits);
-    // hash * 33 + byte for each of the 8 bytes in the machine's own byte order (least significant first on
-    // every platform this runs on), written out so that the bytes' terms are summed side by side.
-    constexpr uint32_t P1 = 33, P2 = P1 * 33, P3 = P2 * 33, P4 = P3 * 33, P5 = P4 * 33, P6 = P5 * 33,
-                       P7 = P6 * 33, P8 = P7 * 33;
-    auto byte = [bits](int i) { return static_cast<uint32_t>((bits >> (8 * i)) & 0xFF); };
-    return hash * P8 + (byte(0) * P7 + byte(1) * P6) + (byte(2) * P5 + byte(3) * P4) +
-           (byte(4) * P3 + byte(5) * P2) + (byte(6) * P1 + byte(7));
+    // The 8 bytes in the machine's own byte order (least significant first on every platform this runs on).
+    return hashEightBytes(hash, bits);
 }
 
 } // namespace
@@ -555,6 +572,14 @@ bool JKParseState::parseString()
     const uint8_t* end = m_bytes + m_length;
     uint32_t hash = HashSeed;
     for (;;) {
+        while (end - p >= 8) {
+            uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (!isPlainWord(word))
+                break;
+            hash = hashEightBytes(hash, word);
+            p += 8;
+        }
         while (p < end && !Stops.stop[*p]) {
             hash = hash * 33 + *p;
             ++p;

@@ -90,3 +90,43 @@ TEST(JKTokenCache, NumbersKeepTheirKind)
     EXPECT_EQ(number(6).get(), ns::Number::numberWithBool(true).get());
     EXPECT_EQ(number(7).get(), ns::Number::numberWithBool(false).get());
 }
+
+TEST(JKTokenCache, StringsAreFiledUnderTheHashOfTheirBytes)
+{
+    // Lengths around the word size, bytes that end plain runs, escapes and multibyte sequences at every
+    // place.
+    std::vector<std::pair<std::string, std::string>> rows; // the JSON text of the string, its value
+    for (std::size_t length : {1u, 7u, 8u, 9u, 15u, 16u, 17u, 40u}) {
+        std::string plain;
+        for (std::size_t i = 0; i < length; ++i) {
+            char c = static_cast<char>('!' + (i * 7) % 90);
+            plain += c == '"' || c == '\\' ? 'q' : c;
+        }
+        rows.emplace_back(plain, plain);
+        rows.emplace_back(plain + "\xC3\xA9" + plain, plain + "\xC3\xA9" + plain);
+        rows.emplace_back(plain + "\\n" + plain, plain + "\n" + plain);
+        std::string escaped = "\\u00e9";
+        escaped += plain;
+        escaped += "\xE2\x82\xAC";
+        std::string decoded = "\xC3\xA9";
+        decoded += plain;
+        decoded += "\xE2\x82\xAC";
+        rows.emplace_back(escaped, decoded);
+    }
+    for (const auto& [json, value] : rows) {
+        SCOPED_TRACE(json);
+        uint32_t expected = 0x539C1505;
+        for (unsigned char byte : value)
+            expected = expected * 33 + byte;
+        JSONDecoder decoder;
+        std::string text = "[\"";
+        text += json;
+        text += "\"]";
+        auto array = ns::cast<ns::Array>(parse(decoder, text));
+        ASSERT_TRUE(array);
+        EXPECT_EQ(ns::describe(array->objectAtIndex(0)), value);
+        const auto& item = decoder.parseState().cache().item(expected & (JKTokenCache::Size - 1));
+        EXPECT_EQ(item.object.get(), array->objectAtIndex(0).get());
+        EXPECT_EQ(item.hash, expected);
+    }
+}
