@@ -105,34 +105,38 @@ TEST(DecimalNumber, DoubleValueIsTheNearestDouble)
 
 TEST(Dictionary, FindsEveryKeyAtEverySize)
 {
+    auto name = [](const char* prefix, int i) {
+        std::string text = prefix;
+        text += std::to_string(i);
+        return text;
+    };
     for (int size : {0, 1, 8, 9, 30}) {
         SCOPED_TRACE(size);
         ns::Dictionary::Entries entries;
         for (int i = 0; i < size; ++i)
-            entries.emplace_back(ns::String::make("k" + std::to_string(i)), ns::Number::numberWithInt(i));
+            entries.emplace_back(ns::String::make(name("k", i)), ns::Number::numberWithInt(i));
         if (size > 0) // a later equal key replaces the value and keeps the place
             entries.emplace_back(ns::String::make("k0"), ns::Number::numberWithInt(-1));
         auto dictionary = ns::MutableDictionary::make(std::move(entries));
         ASSERT_EQ(dictionary->count(), static_cast<std::size_t>(size));
         auto keys = dictionary->allKeys();
         for (int i = 0; i < size; ++i) {
-            EXPECT_EQ(ns::describe(keys[static_cast<std::size_t>(i)]), "k" + std::to_string(i));
-            auto value = ns::cast<ns::Number>(dictionary->objectForKey("k" + std::to_string(i)));
+            EXPECT_EQ(ns::describe(keys[static_cast<std::size_t>(i)]), name("k", i));
+            auto value = ns::cast<ns::Number>(dictionary->objectForKey(name("k", i)));
             ASSERT_TRUE(value);
             EXPECT_EQ(value->intValue(), i == 0 ? -1 : i);
         }
         EXPECT_FALSE(dictionary->objectForKey("absent"));
         // Removing every other key and adding new ones keeps every key findable.
         for (int i = 0; i < size; i += 2)
-            dictionary->removeObjectForKey("k" + std::to_string(i));
+            dictionary->removeObjectForKey(name("k", i));
         for (int i = 0; i < 12; ++i)
-            dictionary->setObject(ns::Number::numberWithInt(100 + i), "n" + std::to_string(i));
+            dictionary->setObject(ns::Number::numberWithInt(100 + i), name("n", i));
         EXPECT_EQ(dictionary->count(), static_cast<std::size_t>(size / 2 + 12));
         for (int i = 0; i < size; ++i)
-            EXPECT_EQ(static_cast<bool>(dictionary->objectForKey("k" + std::to_string(i))), i % 2 == 1) << i;
+            EXPECT_EQ(static_cast<bool>(dictionary->objectForKey(name("k", i))), i % 2 == 1) << i;
         for (int i = 0; i < 12; ++i)
-            EXPECT_EQ(ns::cast<ns::Number>(dictionary->objectForKey("n" + std::to_string(i)))->intValue(),
-                      100 + i);
+            EXPECT_EQ(ns::cast<ns::Number>(dictionary->objectForKey(name("n", i)))->intValue(), 100 + i);
         EXPECT_EQ(ns::describe(dictionary->allKeys().back()), "n11");
     }
 }

@@ -147,9 +147,16 @@ TEST(StrictJsonParser, KeysOfEveryFormAreReadAgainInLaterObjectsAndCalls)
     std::string text = "[";
     for (int round = 0; round < 2; ++round) {
         text += round ? ",{" : "{";
-        for (int i = 0; i < 600; ++i)
-            text += "\"key" + std::to_string(i) + "\":" + std::to_string(i) + ",";
-        text += "\"" + std::string(100, 'x') + "\":1,\"e\\u0073c\":2,\"\":3}";
+        for (int i = 0; i < 600; ++i) {
+            text += "\"key";
+            text += std::to_string(i);
+            text += "\":";
+            text += std::to_string(i);
+            text += ",";
+        }
+        text += "\"";
+        text += std::string(100, 'x');
+        text += "\":1,\"e\\u0073c\":2,\"\":3}";
     }
     text += "]";
     StrictJsonParser parser;
@@ -162,8 +169,11 @@ TEST(StrictJsonParser, KeysOfEveryFormAreReadAgainInLaterObjectsAndCalls)
             auto dictionary = array->objectAs<ns::Dictionary>(d);
             ASSERT_TRUE(dictionary);
             EXPECT_EQ(dictionary->count(), 603u);
-            for (int i = 0; i < 600; ++i)
-                EXPECT_EQ(dictionary->objectAs<ns::Number>("key" + std::to_string(i))->intValue(), i);
+            for (int i = 0; i < 600; ++i) {
+                std::string key = "key";
+                key += std::to_string(i);
+                EXPECT_EQ(dictionary->objectAs<ns::Number>(key)->intValue(), i);
+            }
             EXPECT_EQ(dictionary->objectAs<ns::Number>(std::string(100, 'x'))->intValue(), 1);
             EXPECT_EQ(dictionary->objectAs<ns::Number>("esc")->intValue(), 2);
             EXPECT_EQ(dictionary->objectAs<ns::Number>("")->intValue(), 3);
