@@ -286,6 +286,7 @@ void Application::reset()
     m_windows.clear();
     m_keyWindow.reset();
     m_openedURLs.clear();
+    m_openableSchemes = defaultOpenableSchemes();
     m_statusBarOrientation = InterfaceOrientation::Portrait;
     Screen::mainScreen()->setStatusBarHidden(false);
     m_statusBarStyle = 0;

@@ -105,7 +105,7 @@ public:
     static cg::Rect screenBounds();
     cg::Rect applicationFrame() const;
 
-    // Forgets the delegate, windows, recorded addresses and status-bar state; for tests.
+    // Forgets the delegate, windows, recorded addresses, openable schemes and status-bar state; for tests.
     void reset();
 
     std::string className() const override { return "UIApplication"; }
@@ -125,8 +125,11 @@ private:
     std::vector<ns::Weak<Window>> m_windows;
     ns::Weak<Window> m_keyWindow;
     std::vector<std::string> m_openedURLs;
-    std::vector<std::string> m_openableSchemes{"tel",    "telprompt", "sms",       "http", "https",
-                                               "mailto", "itms",      "itms-apps", "maps"};
+    static std::vector<std::string> defaultOpenableSchemes()
+    {
+        return {"tel", "telprompt", "sms", "http", "https", "mailto", "itms", "itms-apps", "maps"};
+    }
+    std::vector<std::string> m_openableSchemes = defaultOpenableSchemes();
     InterfaceOrientation m_statusBarOrientation = InterfaceOrientation::Portrait;
     int m_statusBarStyle = 0;
     bool m_networkActivityIndicatorVisible = false;

@@ -1,6 +1,7 @@
 #include "uikit/Screen.h"
 
 #include "uikit/Application.h"
+#include "uikit/Device.h"
 
 namespace ui {
 
@@ -8,6 +9,13 @@ ns::Ref<Screen> Screen::mainScreen()
 {
     static const ns::Ref<Screen> screen = ns::Factory<Screen>::make();
     return screen;
+}
+
+cg::Rect Screen::bounds() const
+{
+    if (Device::currentDevice()->userInterfaceIdiom() == UserInterfaceIdiom::Pad)
+        return cg::makeRect(0, 0, 768, 1024);
+    return cg::makeRect(0, 0, 320, 480);
 }
 
 cg::Rect Screen::applicationFrame() const

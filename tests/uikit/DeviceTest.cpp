@@ -2,6 +2,7 @@
 
 #include "foundation/NotificationCenter.h"
 #include "uikit/Device.h"
+#include "uikit/Screen.h"
 #include "uikit/ViewController.h"
 
 namespace {
@@ -84,3 +85,32 @@ TEST_F(DeviceTurn, TheStatusBarFollowsWhenTheFrontmostScreenAllowsIt)
 }
 
 } // namespace
+
+TEST_F(DeviceTurn, TheScreenFollowsTheDevicesIdiom)
+{
+    struct Row
+    {
+        const char* name;
+        ui::UserInterfaceIdiom idiom;
+        IO statusBar;
+        cg::Rect bounds;
+        cg::Rect applicationFrame;
+    } rows[] = {
+        {"phone upright", ui::UserInterfaceIdiom::Phone, IO::Portrait, cg::makeRect(0, 0, 320, 480),
+         cg::makeRect(0, 20, 320, 460)},
+        {"tablet upright", ui::UserInterfaceIdiom::Pad, IO::Portrait, cg::makeRect(0, 0, 768, 1024),
+         cg::makeRect(0, 20, 768, 1004)},
+        {"tablet landscape left", ui::UserInterfaceIdiom::Pad, IO::LandscapeLeft,
+         cg::makeRect(0, 0, 768, 1024), cg::makeRect(20, 0, 748, 1024)},
+    };
+    auto& application = ui::Application::sharedApplication();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ui::Device::currentDevice()->setUserInterfaceIdiom(row.idiom);
+        application.setStatusBarOrientation(row.statusBar);
+        EXPECT_EQ(ui::Screen::mainScreen()->bounds(), row.bounds);
+        EXPECT_EQ(ui::Screen::mainScreen()->applicationFrame(), row.applicationFrame);
+        EXPECT_EQ(ui::Application::screenBounds(), row.bounds);
+    }
+    application.setStatusBarOrientation(IO::Portrait);
+}
