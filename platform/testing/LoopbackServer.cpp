@@ -103,60 +103,84 @@ bool LoopbackServer::startTLS(const std::string& certificatePath, const std::str
     return serve(std::move(server));
 }
 
+void LoopbackServer::respond(const httplib::Request& in, httplib::Response& out,
+                             const httplib::ContentReader* reader)
+{
+    RecordedRequest request;
+    request.method = in.method;
+    request.target = in.target;
+    auto mark = in.target.find('?');
+    request.path = in.target.substr(0, mark);
+    if (mark != std::string::npos)
+        request.query = in.target.substr(mark + 1);
+    for (const auto& [name, value] : in.headers)
+        request.headers.emplace_back(name, value);
+    if (!reader) {
+        request.body = in.body;
+    } else if (in.is_multipart_form_data()) {
+        (*reader)(
+            [&](const httplib::MultipartFormData& header) {
+                request.parts.push_back({header.name, header.content_type, {}});
+                return true;
+            },
+            [&](const char* data, size_t length) {
+                if (!request.parts.empty())
+                    request.parts.back().content.append(data, length);
+                return true;
+            });
+    } else {
+        (*reader)([&](const char* data, size_t length) {
+            request.body.append(data, length);
+            return true;
+        });
+    }
+    ScriptedReply reply = answer(request);
+
+    if (reply.stall || reply.delay > 0) {
+        std::unique_lock lock(m_mutex);
+        if (reply.stall)
+            m_released.wait(lock, [this] { return m_stopping; });
+        else
+            m_released.wait_for(lock, std::chrono::duration<double>(reply.delay),
+                                [this] { return m_stopping; });
+        if (reply.stall)
+            return;
+    }
+    out.status = reply.status;
+    for (const auto& [name, value] : reply.headers)
+        out.set_header(name, value);
+    if (!reply.chunks.empty()) {
+        auto chunks = std::make_shared<std::vector<std::string>>(reply.chunks);
+        auto next = std::make_shared<std::size_t>(0);
+        out.set_chunked_content_provider(reply.contentType, [chunks, next](size_t, httplib::DataSink& sink) {
+            if (*next < chunks->size()) {
+                const std::string& piece = (*chunks)[(*next)++];
+                sink.write(piece.data(), piece.size());
+            } else {
+                sink.done();
+            }
+            return true;
+        });
+    } else if (!reply.body.empty()) {
+        out.set_content(reply.body, reply.contentType);
+    }
+}
+
 bool LoopbackServer::serve(std::unique_ptr<httplib::Server> server)
 {
     m_server = std::move(server);
     // One request per connection: an idle kept-alive connection would hold stop() for seconds.
     m_server->set_keep_alive_max_count(1);
-    auto handler = [this](const httplib::Request& in, httplib::Response& out) {
-        RecordedRequest request;
-        request.method = in.method;
-        request.target = in.target;
-        auto mark = in.target.find('?');
-        request.path = in.target.substr(0, mark);
-        if (mark != std::string::npos)
-            request.query = in.target.substr(mark + 1);
-        for (const auto& [name, value] : in.headers)
-            request.headers.emplace_back(name, value);
-        request.body = in.body;
-        ScriptedReply reply = answer(request);
-
-        if (reply.stall || reply.delay > 0) {
-            std::unique_lock lock(m_mutex);
-            if (reply.stall)
-                m_released.wait(lock, [this] { return m_stopping; });
-            else
-                m_released.wait_for(lock, std::chrono::duration<double>(reply.delay),
-                                    [this] { return m_stopping; });
-            if (reply.stall)
-                return;
-        }
-        out.status = reply.status;
-        for (const auto& [name, value] : reply.headers)
-            out.set_header(name, value);
-        if (!reply.chunks.empty()) {
-            auto chunks = std::make_shared<std::vector<std::string>>(reply.chunks);
-            auto next = std::make_shared<std::size_t>(0);
-            out.set_chunked_content_provider(reply.contentType,
-                                             [chunks, next](size_t, httplib::DataSink& sink) {
-                                                 if (*next < chunks->size()) {
-                                                     const std::string& piece = (*chunks)[(*next)++];
-                                                     sink.write(piece.data(), piece.size());
-                                                 } else {
-                                                     sink.done();
-                                                 }
-                                                 return true;
-                                             });
-        } else if (!reply.body.empty()) {
-            out.set_content(reply.body, reply.contentType);
-        }
-    };
+    auto handler = [this](const httplib::Request& in, httplib::Response& out) { respond(in, out, nullptr); };
+    // A POST reads its own body, so that the parts of a multipart body are seen too.
+    auto reading = [this](const httplib::Request& in, httplib::Response& out,
+                          const httplib::ContentReader& reader) { respond(in, out, &reader); };
     for (auto* method : {"GET", "POST", "PUT", "DELETE", "PATCH", "OPTIONS"}) {
         std::string name = method;
         if (name == "GET")
             m_server->Get(".*", handler);
         else if (name == "POST")
-            m_server->Post(".*", handler);
+            m_server->Post(".*", reading);
         else if (name == "PUT")
             m_server->Put(".*", handler);
         else if (name == "DELETE")

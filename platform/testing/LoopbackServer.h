@@ -12,10 +12,22 @@
 #include <vector>
 
 namespace httplib {
+class ContentReader;
 class Server;
-}
+struct Request;
+struct Response;
+} // namespace httplib
 
 namespace testkit {
+
+// One part of a multipart/form-data body as the server read it: the server parses such bodies itself, so
+// their raw bytes are not kept.
+struct RecordedPart
+{
+    std::string name;        // "" when the part's disposition has none
+    std::string contentType; // "" when the part has none
+    std::string content;
+};
 
 // One request as the server received it.
 struct RecordedRequest
@@ -25,7 +37,8 @@ struct RecordedRequest
     std::string query;                                        // raw, without "?"
     std::string target;                                       // path and query as sent
     std::vector<std::pair<std::string, std::string>> headers; // in the order received
-    std::string body;                                         // raw bytes
+    std::string body;                                         // raw bytes; empty for a multipart body
+    std::vector<RecordedPart> parts;                          // the parts of a multipart body
 
     // The first header of that name, looked up without regard to case.
     std::optional<std::string> header(std::string_view name) const;
@@ -86,6 +99,8 @@ public:
 
 private:
     ScriptedReply answer(const RecordedRequest& request);
+    // Records the request (reading its body through the reader when there is one) and sends the reply.
+    void respond(const httplib::Request& in, httplib::Response& out, const httplib::ContentReader* reader);
     bool serve(std::unique_ptr<httplib::Server> server);
 
     std::unique_ptr<httplib::Server> m_server;
