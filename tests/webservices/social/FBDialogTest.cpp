@@ -25,11 +25,11 @@ public:
     void dialogDidComplete(FBDialog&) override { events.push_back("complete"); }
     void dialogCompleteWithUrl(const ns::Ref<ns::URL>& url) override
     {
-        events.push_back("complete with " + url->absoluteString());
+        events.push_back(cat("complete with ", url->absoluteString()));
     }
     void dialogDidNotCompleteWithUrl(const ns::Ref<ns::URL>& url) override
     {
-        events.push_back("not complete with " + (url ? url->absoluteString() : std::string("nothing")));
+        events.push_back(cat("not complete with ", url ? url->absoluteString() : std::string("nothing")));
     }
     void dialogDidNotComplete(FBDialog&) override { events.push_back("not complete"); }
     void dialogDidFailWithError(FBDialog&, const ns::Ref<ns::Error>& failure) override
@@ -39,7 +39,7 @@ public:
     }
     bool dialogShouldOpenURLInExternalBrowser(FBDialog&, const ns::Ref<ns::URL>& url) override
     {
-        events.push_back("asked about " + url->absoluteString());
+        events.push_back(cat("asked about ", url->absoluteString()));
         return openExternal;
     }
 

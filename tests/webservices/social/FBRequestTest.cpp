@@ -130,7 +130,7 @@ TEST_F(FBRequestTest, AFailedConnectionEndsInStateThreeAndEndsTheSession)
     auto sessionDelegate = std::make_shared<SessionRecorder>();
     auto session = signedInSession(sessionDelegate);
     FBServiceAddresses addresses = session->serviceAddresses();
-    addresses.graph = "http://127.0.0.1:" + std::to_string(closed.port());
+    addresses.graph = cat("http://127.0.0.1:", std::to_string(closed.port()));
     session->setServiceAddresses(addresses);
     auto delegate = std::make_shared<RequestRecorder>();
     auto request = session->requestWithGraphPath("me", delegate);
@@ -191,7 +191,7 @@ TEST_F(FBRequestTest, EveryRequestCarriesTheSessionsParametersAndTheUserAgent)
 TEST_F(FBRequestTest, APhotoUploadIsSentByteForByte)
 {
     server.route("/me/photos", ScriptedReply::text(200, R"({"id":"9"})"));
-    auto image = ui::Image::imageWithContentsOfFile(std::string(VELMO_RESOURCES) + "/edit.png");
+    auto image = ui::Image::imageWithContentsOfFile(cat(VELMO_RESOURCES, "/edit.png"));
     ASSERT_TRUE(image);
     auto session = signedInSession();
     auto params = ns::MutableDictionary::make();
@@ -214,14 +214,14 @@ TEST_F(FBRequestTest, APhotoUploadIsSentByteForByte)
     EXPECT_EQ(sent->query, "caption=A%20caption%20%26%20more&message=Hello%2C%20world&format=json&sdk=ios&"
                            "sdk_version=2&access_token=TOKEN");
     std::string boundary = "3i2ndDfv2rTHiSisAbouNdArYfORhtTPEefj3q2f";
-    EXPECT_EQ(sent->header("Content-Type"), "multipart/form-data; boundary=" + boundary);
+    EXPECT_EQ(sent->header("Content-Type"), cat("multipart/form-data; boundary=", boundary));
     EXPECT_EQ(sent->header("Content-Length"), std::to_string(body->length()));
     auto png = ui::ImagePNGRepresentation(image);
-    std::string expected = "--" + boundary + "\r\n";
+    std::string expected = cat("--", boundary, "\r\n");
     std::vector<testkit::RecordedPart> parts;
     auto textPart = [&](const std::string& name, const std::string& value) {
-        expected += "Content-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value;
-        expected += "\r\n--" + boundary + "\r\n";
+        expected += cat("Content-Disposition: form-data; name=\"", name, "\"\r\n\r\n", value);
+        expected += cat("\r\n--", boundary, "\r\n");
         parts.push_back({name, "", value});
     };
     textPart("caption", "A caption & more");
@@ -233,7 +233,7 @@ TEST_F(FBRequestTest, APhotoUploadIsSentByteForByte)
     // The file part is named by its file name only.
     expected += "Content-Disposition: form-data; filename=\"picture\"\r\nContent-Type: image/png\r\n\r\n";
     expected += std::string(png->view());
-    expected += "\r\n--" + boundary + "--\r\n";
+    expected += cat("\r\n--", boundary, "--\r\n");
     parts.push_back({"", "image/png", std::string(png->view())});
     EXPECT_EQ(body->length(), expected.size());
     EXPECT_TRUE(body->view() == expected);
@@ -253,17 +253,17 @@ TEST_F(FBRequestTest, DataGoesAsAnUnknownFilePartAfterTheTexts)
     params->setObject(ns::String::make("v"), "k");
     auto request = FBRequest::getRequestWithParams(params, "POST", {}, "http://127.0.0.1/x");
     std::string b = FBRequest::Boundary;
-    std::string expected = "--" + b + "\r\nContent-Disposition: form-data; name=\"k\"\r\n\r\nv\r\n--" + b +
-                           "\r\nContent-Disposition: form-data; filename=\"blob\"\r\n"
-                           "Content-Type: content/unknown\r\n\r\n\x01\x02\r\n--" +
-                           b + "--\r\n";
+    std::string expected = cat("--", b, "\r\nContent-Disposition: form-data; name=\"k\"\r\n\r\nv\r\n--", b,
+                               "\r\nContent-Disposition: form-data; filename=\"blob\"\r\n"
+                               "Content-Type: content/unknown\r\n\r\n\x01\x02\r\n--",
+                               b, "--\r\n");
     EXPECT_EQ(request->generatePostBody()->view(), expected);
     EXPECT_EQ(request->state(), FBRequest::NotStarted);
 }
 
 TEST_F(FBRequestTest, SerializingEscapesValuesButNotKeysAndLeavesFilesOut)
 {
-    auto image = ui::Image::imageWithContentsOfFile(std::string(VELMO_RESOURCES) + "/edit.png");
+    auto image = ui::Image::imageWithContentsOfFile(cat(VELMO_RESOURCES, "/edit.png"));
     struct Row
     {
         const char* name;

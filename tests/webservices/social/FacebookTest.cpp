@@ -53,15 +53,15 @@ TEST_F(FacebookTest, LogoutForgetsTheTokenAndTheLoginSitesCookies)
 TEST_F(FacebookTest, SigningInTriesTheNetworksApplicationThenTheBrowserThenTheDialog)
 {
     std::string common = "client_id=513907246831560&type=user_agent&redirect_uri=";
-    std::string appURL = "fbauth2://authorize?" + common +
-                         "fbconnect%3A%2F%2Fsuccess&display=touch&sdk=ios&" + Permissions +
-                         "&local_client_id=";
-    std::string browserURL = server.url("/m/dialog/oauth?") + common +
-                             "fb513907246831560%3A%2F%2Fauthorize&display=touch&sdk=ios&" + Permissions +
-                             "&local_client_id=";
-    std::string dialogURL = server.url("/m/dialog/oauth?") + common +
-                            "fbconnect%3A%2F%2Fsuccess&display=touch&sdk=ios&" + Permissions +
-                            "&local_client_id=";
+    std::string appURL =
+        cat("fbauth2://authorize?", common, "fbconnect%3A%2F%2Fsuccess&display=touch&sdk=ios&", Permissions,
+            "&local_client_id=");
+    std::string browserURL =
+        cat(server.url("/m/dialog/oauth?"), common,
+            "fb513907246831560%3A%2F%2Fauthorize&display=touch&sdk=ios&", Permissions, "&local_client_id=");
+    std::string dialogURL =
+        cat(server.url("/m/dialog/oauth?"), common, "fbconnect%3A%2F%2Fsuccess&display=touch&sdk=ios&",
+            Permissions, "&local_client_id=");
     struct Row
     {
         const char* name;

@@ -28,6 +28,14 @@
 namespace social_test {
 
 inline constexpr const char* AppId = "513907246831560";
+
+// The texts joined, appended in place.
+template <class... Parts> std::string cat(const Parts&... parts)
+{
+    std::string text;
+    ((text += parts), ...);
+    return text;
+}
 // The login site's host; nothing listens there, only its cookies matter.
 inline constexpr const char* LoginSite = "http://login.social.test";
 
