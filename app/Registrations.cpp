@@ -3,6 +3,7 @@
 #include "board/VelmoAppDelegate.h"
 #include "system/BannerView.h"
 #include "uikit/PrintInteractionController.h"
+#include "webservices/sharers/facebook/SHKFacebook.h"
 
 namespace velmo {
 
@@ -13,6 +14,7 @@ void registerApplicationClasses()
     ad::registerBannerClass();
     ui::registerPrintClass();
     registerBoardClasses();
+    SHKFacebook::registerClass();
 }
 
 } // namespace velmo

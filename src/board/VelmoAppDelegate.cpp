@@ -6,6 +6,7 @@
 #include "board/RatingPrompt.h"
 #include "board/VelmoViewController.h"
 #include "foundation/ClassRegistry.h"
+#include "foundation/Format.h"
 #include "foundation/Log.h"
 #include "foundation/Text.h"
 #include "foundation/Thread.h"
@@ -17,6 +18,7 @@
 #include "uikit/Color.h"
 #include "uikit/Screen.h"
 #include "uikit/Window.h"
+#include "webservices/sharers/facebook/SHKFacebook.h"
 
 #include <algorithm>
 #include <exception>
@@ -135,10 +137,14 @@ std::string VelmoAppDelegate::formatLabel(const std::optional<std::string>& labe
     return ns::lowercase(result);
 }
 
-bool VelmoAppDelegate::handleOpenURL(const ns::Ref<ns::URL>&)
+bool VelmoAppDelegate::handleOpenURL(const ns::Ref<ns::URL>& url)
 {
-    // Addresses for the social network go to its sharer once that is part of the build; the rest are
-    // accepted and ignored.
+    // The social network's sign-in comes back to "fb" followed by the application id; every other address
+    // is accepted and ignored.
+    std::string prefix =
+        ns::format("fb%@", SHKConfiguration::sharedInstance()->configurationValue("facebookAppId"));
+    if (url && url->scheme() && ns::hasPrefix(*url->scheme(), prefix))
+        return SHKFacebook::handleOpenURL(url);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "sharing/core/SHKConfiguration.h"
 #include "sharing/core/VelmoSHKConfigurator.h"
 #include "system/AddressBook.h"
+#include "webservices/sharers/facebook/SHKFacebook.h"
 
 namespace {
 
@@ -171,6 +172,34 @@ TEST_F(Launch, InstallsThisApplicationsConfigurationWithTheDeviceSettings)
     EXPECT_EQ(SHKConfiguration::textValue("favsPrefixKey"), "VELMO_FAVS_");
     EXPECT_EQ(SHKConfiguration::textValue("twitterAPIURL"), "http://127.0.0.1:9");
     EXPECT_EQ(SHKConfiguration::textValue("facebookAppId"), "513907246831560");
+}
+
+TEST_F(Launch, AddressesForTheSocialNetworkGoToItsSharerAndTheRestAreIgnored)
+{
+    SHKFacebook::forgetSession();
+    auto app = VelmoAppDelegate::create();
+    ui::Application::sharedApplication().launchWithDelegate(app);
+    ns::RunLoop::main().runUntil([] { return ns::Thread::runningDetachedThreads() == 0; }, 10);
+    struct Row
+    {
+        const char* name;
+        const char* url;
+        bool answer;
+        std::optional<std::string> token;
+    } rows[] = {
+        {"another application's sign-in", "fb111://authorize#access_token=OTHER", true, std::nullopt},
+        {"a web address", "http://example.com/#access_token=WEB", true, std::nullopt},
+        {"this application's other address", "fb513907246831560://other#access_token=NO", false,
+         std::nullopt},
+        {"this application's sign-in", "fb513907246831560://authorize#access_token=T&expires_in=0", true,
+         "T"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(ui::Application::sharedApplication().receiveURL(row.url), row.answer);
+        EXPECT_EQ(SHKFacebook::facebook()->accessToken(), row.token);
+    }
+    SHKFacebook::forgetSession();
 }
 
 } // namespace

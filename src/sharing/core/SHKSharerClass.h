@@ -15,7 +15,7 @@ class SHKFormFieldSettings;
 // framework asks of a sharer class without an instance (whom the share screens offer, whether a share
 // needs the network or a sign-in, the login form's rows). A sharer class answers differently with a
 // subclass, which it registers with registerSharer.
-class SHKSharerClass : public rt::MetaObject
+class SHKSharerClass : public virtual rt::MetaObject
 {
 public:
     // Registers the sharer class T under `name` with a new Meta as its class-level answers. Instances
