@@ -37,13 +37,19 @@ TimeInterval now()
 
 // MARK: RunLoop
 
-RunLoop::RunLoop() : m_thread(std::this_thread::get_id())
+RunLoop::RunLoop() : m_thread(std::this_thread::get_id()), m_handleState(std::make_shared<Handle::State>())
 {
     m_wakeFd[0] = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    m_handleState->loop = this;
 }
 
 RunLoop::~RunLoop()
 {
+    {
+        // Waits for a post through a handle that is under way; later ones find no loop.
+        std::lock_guard lock(m_handleState->mutex);
+        m_handleState->loop = nullptr;
+    }
     if (m_wakeFd[0] >= 0)
         close(m_wakeFd[0]);
 }
@@ -75,6 +81,25 @@ void RunLoop::post(std::function<void()> task)
         m_posted.push_back(std::move(task));
     }
     wakeUp();
+}
+
+bool RunLoop::Handle::post(std::function<void()> task) const
+{
+    if (!m_state)
+        return false;
+    std::lock_guard lock(m_state->mutex);
+    if (!m_state->loop)
+        return false;
+    m_state->loop->post(std::move(task));
+    return true;
+}
+
+bool RunLoop::Handle::isAlive() const
+{
+    if (!m_state)
+        return false;
+    std::lock_guard lock(m_state->mutex);
+    return m_state->loop != nullptr;
 }
 
 void RunLoop::wakeUp()

@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -59,6 +60,30 @@ public:
     // Wakes the loop from its wait (any thread).
     void wakeUp();
 
+    // What another thread keeps to post to this loop later: once the loop's thread has ended and the loop
+    // with it, posting through the handle does nothing (the task is dropped) instead of touching a loop
+    // that is gone.
+    class Handle
+    {
+    public:
+        Handle() = default;
+        // Posts the task (thread-safe); false when the loop is gone or the handle is empty.
+        bool post(std::function<void()> task) const;
+        bool isAlive() const;
+
+    private:
+        friend class RunLoop;
+        struct State
+        {
+            std::mutex mutex;
+            RunLoop* loop = nullptr;
+        };
+        explicit Handle(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+        std::shared_ptr<State> m_state;
+    };
+    // A handle on this loop.
+    Handle handle() const { return Handle(m_handleState); }
+
     std::thread::id threadId() const { return m_thread; }
 
     RunLoop();
@@ -96,6 +121,7 @@ private:
     uint64_t m_nextSequence = 1;
     int m_wakeFd[2] = {-1, -1};
     bool m_stopped = false;
+    std::shared_ptr<Handle::State> m_handleState;
 };
 
 inline bool isMainThread()

@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <limits>
+#include <memory>
 #include <poll.h>
 #include <string>
 #include <thread>
@@ -161,6 +163,34 @@ TEST(RunLoop, ThreadsGetTheirOwnLoops)
     });
     ns::RunLoop::main().runUntil([&] { return done.load(); }, 10);
     EXPECT_TRUE(distinct);
+}
+
+TEST(RunLoop, AHandleWakesItsThreadAndPostsNothingOnceTheThreadHasEnded)
+{
+    ns::RunLoop::Handle handle;
+    std::atomic<bool> ready{false};
+    std::atomic<bool> woke{false};
+    std::atomic<bool> ended{false};
+    std::thread worker([&] {
+        handle = ns::RunLoop::current().handle();
+        ready = true;
+        // Blocks with no time limit: only the post through the handle can end the wait.
+        while (!woke)
+            ns::RunLoop::current().runOnce(std::numeric_limits<ns::TimeInterval>::infinity());
+        ended = true;
+    });
+    while (!ready)
+        std::this_thread::yield();
+    EXPECT_TRUE(handle.isAlive());
+    EXPECT_TRUE(handle.post([&] { woke = true; }));
+    worker.join(); // the thread and its loop are gone
+    EXPECT_TRUE(ended);
+
+    auto kept = std::make_shared<int>(1);
+    EXPECT_FALSE(handle.isAlive());
+    EXPECT_FALSE(handle.post([kept] {}));
+    EXPECT_EQ(kept.use_count(), 1); // the task was dropped, not kept by a loop that is gone
+    EXPECT_FALSE(ns::RunLoop::Handle().post([] {}));
 }
 
 } // namespace

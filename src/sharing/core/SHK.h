@@ -2,14 +2,18 @@
 
 #include "foundation/Error.h"
 #include "foundation/Format.h"
+#include "foundation/OperationQueue.h"
 #include "sharing/core/SHKItem.h"
 #include "uikit/Toolbar.h"
 #include "uikit/ViewController.h"
 
 #include <atomic>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ns {
 class Array;
@@ -110,6 +114,28 @@ public:
     // Queues the share (when the configuration allows offline sharing); true only once the entry and its
     // data file are on disk.
     static bool addToOfflineQueue(const ns::Ref<SHKItem>& item, const std::string& sharerId);
+    // Resends the queued shares when the device is online: one SHKOfflineSharer each on the facade's
+    // offlineQueue, for the entries not already on their way. An entry leaves the queue (with its data
+    // file) only once its sharer reports that it finished; a resend that fails, is cancelled or cannot
+    // start stays. A list file that cannot be read, and entries that cannot be replayed (no item, a
+    // sharer id that names no registered sharer, a uid that is not a plain file name), are set aside
+    // beside the queue with a log line, never run. Lives with the sharer base (velmo_sharing).
+    static void flushOfflineQueue();
+    // Takes the entry with the uid out of the list, then deletes its data file; false when the list
+    // could not be written (the data file then stays).
+    static bool removeFromOfflineQueue(const std::string& uid);
+    // Moves an unreadable list file aside ("SHKOfflineQueue.corrupt.plist", numbered when taken), so that
+    // nothing overwrites it; gives the new path, or nothing when there was nothing to move.
+    static std::optional<std::string> setAsideOfflineQueueList();
+    // Appends entries that cannot be replayed to "SHKOfflineQueue.setaside.plist".
+    static bool setAsideOfflineQueueEntries(const std::vector<ns::Id>& entries);
+    // Whether the text can name a data file inside the queue's folder: a plain name, no path.
+    static bool isOfflineQueueUid(std::string_view uid);
+    // The operation queue of the resends, made by the first flush.
+    ns::OperationQueue* offlineQueue() const { return m_offlineQueue.get(); }
+    // Entries whose resend is under way (main thread only).
+    bool isOfflineShareInFlight(const std::string& uid) const { return m_offlineInFlight.count(uid) != 0; }
+    void setOfflineShareInFlight(const std::string& uid, bool inFlight);
 
     // Forgets the facade and the sharer list, as a new process would; the composers' hook stays.
     static void reset();
@@ -136,4 +162,7 @@ private:
     std::atomic<bool> m_isDismissingView{false};
     ns::Weak<ui::ViewController> m_rootViewController;
     ns::Weak<ui::ViewController> m_currentRootViewController;
+    std::set<std::string> m_offlineInFlight;
+    // Last, so that it goes first: its resends still report to the facade while it waits for them.
+    std::unique_ptr<ns::OperationQueue> m_offlineQueue;
 };
