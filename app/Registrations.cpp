@@ -1,6 +1,7 @@
 #include "Registrations.h"
 
 #include "board/VelmoAppDelegate.h"
+#include "notes/sharer/SHKEvernote.h"
 #include "system/BannerView.h"
 #include "uikit/PrintInteractionController.h"
 #include "webservices/sharers/facebook/SHKFacebook.h"
@@ -15,6 +16,7 @@ void registerApplicationClasses()
     ui::registerPrintClass();
     registerBoardClasses();
     SHKFacebook::registerClass();
+    registerNoteClasses();
 }
 
 } // namespace velmo
