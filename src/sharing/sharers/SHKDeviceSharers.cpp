@@ -1,0 +1,20 @@
+#include "sharing/sharers/SHKDeviceSharers.h"
+
+#include "sharing/sharers/SHKCopy.h"
+#include "sharing/sharers/SHKLogout.h"
+#include "sharing/sharers/SHKMail.h"
+#include "sharing/sharers/SHKPhotoAlbum.h"
+#include "sharing/sharers/SHKPrint.h"
+#include "sharing/sharers/SHKSafari.h"
+#include "sharing/sharers/SHKTextMessage.h"
+
+void SHKRegisterDeviceSharers()
+{
+    SHKSharerClass::registerSharer<SHKPrint, SHKPrintClass>("SHKPrint");
+    SHKSharerClass::registerSharer<SHKLogout, SHKLogoutClass>("SHKLogout");
+    SHKSharerClass::registerSharer<SHKCopy, SHKCopyClass>("SHKCopy");
+    SHKSharerClass::registerSharer<SHKMail, SHKMailClass>("SHKMail");
+    SHKSharerClass::registerSharer<SHKSafari, SHKSafariClass>("SHKSafari");
+    SHKSharerClass::registerSharer<SHKPhotoAlbum, SHKPhotoAlbumClass>("SHKPhotoAlbum");
+    SHKSharerClass::registerSharer<SHKTextMessage, SHKTextMessageClass>("SHKTextMessage");
+}
