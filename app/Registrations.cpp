@@ -2,6 +2,7 @@
 
 #include "board/VelmoAppDelegate.h"
 #include "notes/sharer/SHKEvernote.h"
+#include "sharing/sharers/SHKDeviceSharers.h"
 #include "system/BannerView.h"
 #include "uikit/PrintInteractionController.h"
 #include "webservices/sharers/facebook/SHKFacebook.h"
@@ -15,6 +16,7 @@ void registerApplicationClasses()
     ad::registerBannerClass();
     ui::registerPrintClass();
     registerBoardClasses();
+    SHKRegisterDeviceSharers();
     SHKFacebook::registerClass();
     registerNoteClasses();
 }

@@ -13,7 +13,11 @@
 #include "foundation/Log.h"
 #include "foundation/Sandbox.h"
 #include "foundation/Text.h"
+#include "foundation/URL.h"
 #include "foundation/Version.h"
+#include "sharing/core/SHK.h"
+#include "sharing/core/SHKItem.h"
+#include "sharing/ui/SHKActionSheet.h"
 #include "system/BannerView.h"
 #include "uikit/BarButtonItem.h"
 #include "uikit/Button.h"
@@ -459,7 +463,14 @@ void VelmoViewController::mailComposeController(mui::MailComposeViewController&,
 
 void VelmoViewController::wifiAction(const ns::Id&)
 {
-    ns::log("sharing \"%@\" is not available in this build", BoardSettings::shared().storePage);
+    auto item =
+        SHKItem::URL(ns::URL::withString(BoardSettings::shared().storePage),
+                     std::string("\"Geek or not, everyone needs Velmo!\" 12 contacts ready to be dialed in "
+                                 "only 2 taps"));
+    auto sheet = SHKActionSheet::actionSheetForItem(item);
+    // The sharers present their screens over the board.
+    SHK::setRootViewController(self<VelmoViewController>());
+    sheet->showFromToolbar(m_mainToolBar);
 }
 
 void VelmoViewController::dismissSettingsView()
