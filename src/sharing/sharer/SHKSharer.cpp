@@ -185,6 +185,7 @@ void SHKSharer::letGo()
         return;
     // The caller may be this sharer's own code further up the stack: the hold goes once the run loop
     // turns, never under it.
+    m_sending = false;
     ns::RunLoop::main().post([hold = std::move(m_keepAlive)] {});
     m_keepAlive.reset();
 }
@@ -427,6 +428,8 @@ bool SHKSharer::tryToSend()
         // A send that did not start reports nothing.
         if (!started)
             letGo();
+        else if (m_keepAlive)
+            m_sending = true;
         return started;
     }
     // Queued or refused: no report follows.
@@ -529,5 +532,9 @@ void SHKSharer::shouldReloginWithPendingAction(SHKSharerPendingAction action)
 void SHKSharer::viewDidDisappear(bool animated)
 {
     ui::NavigationController::viewDidDisappear(animated);
+    // A form that went without a report (hidden for another screen) ends the share, unless a send it
+    // started is still out.
+    if (!m_sending)
+        letGo();
     SHK::currentHelper()->viewWasDismissed();
 }

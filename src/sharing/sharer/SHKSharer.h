@@ -226,4 +226,5 @@ private:
     std::atomic<SHKSharerPendingAction> m_pendingAction{SHKAwaitNothing};
     mutable std::shared_ptr<const SHKSharerClass> m_sharerClass;
     ns::Ref<SHKSharer> m_keepAlive;
+    bool m_sending = false; // a send started and has not reported yet
 };

@@ -461,6 +461,10 @@ TEST_F(Sharer, TheFormHasNoAutoShareSwitchWhenTheClassCannotAutoShare)
     auto form = shownForm(sharer);
     ASSERT_TRUE(form);
     EXPECT_EQ(form->sections().size(), 1u);
+    // Hidden without a report, the form ends the share: the sharer lets itself go.
+    SHK::currentHelper()->hideCurrentViewControllerAnimated(false);
+    settle();
+    EXPECT_FALSE(sharer->isKeptAlive());
 }
 
 TEST_F(Sharer, TryPendingActionDoesWhatWaitsThenWaitsForNothing)
