@@ -142,6 +142,8 @@ rest of the line:
                                 Wi-Fi); replies from servers on this machine still arrive
   turn ORIENTATION              turns the device: portrait, upside-down, landscape-left or
                                 landscape-right (the status bar follows when the screen allows it)
+  share SHARER URL [TITLE]      shares the web address with the sharer of that class name (SHKPinboard,
+                                SHKDiigo...), as the share screens do: its login or share form follows
   shot NAME                     writes the screen to NAME.png in the shots folder
   dump                          prints the view tree: class, frame, title or text, hidden, alpha
   # ...                         a comment; blank lines are skipped

@@ -5,6 +5,7 @@
 #include "sharing/sharers/SHKDeviceSharers.h"
 #include "system/BannerView.h"
 #include "uikit/PrintInteractionController.h"
+#include "webservices/sharers/SHKWebServiceSharers.h"
 #include "webservices/sharers/facebook/SHKFacebook.h"
 
 namespace velmo {
@@ -19,6 +20,7 @@ void registerApplicationClasses()
     SHKRegisterDeviceSharers();
     SHKFacebook::registerClass();
     registerNoteClasses();
+    registerWebServiceSharers();
 }
 
 } // namespace velmo

@@ -3,6 +3,8 @@
 #include "foundation/Clock.h"
 #include "foundation/RunLoop.h"
 #include "foundation/Text.h"
+#include "foundation/URL.h"
+#include "sharing/sharer/SHKSharer.h"
 #include "system/Reachability.h"
 #include "testing/TouchDriver.h"
 #include "uikit/Device.h"
@@ -212,6 +214,20 @@ bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std
         if (found == std::end(orientations))
             return bad("turn needs portrait, upside-down, landscape-left or landscape-right");
         ui::Device::currentDevice()->turnTo(found->second);
+        m_driver.settle();
+    } else if (command == "share") {
+        // A web address to a sharer, as the share screens hand it over: the sharer's forms follow.
+        if (args.size() < 2)
+            return bad("share needs a sharer's class name and a web address, then an optional title");
+        auto url = ns::URL::withString(args[1]);
+        if (!url || !url->scheme())
+            return bad("share: \"" + args[1] + "\" is not a web address");
+        std::optional<std::string> title;
+        std::size_t at = rest.find(args[1], args[0].size()) + args[1].size();
+        if (std::string more = ns::trimWhitespace(rest.substr(at)); !more.empty())
+            title = more;
+        if (!SHKSharer::shareURL(args[0], url, title))
+            return failed("no sharer is registered as \"" + args[0] + "\"");
         m_driver.settle();
     } else if (command == "dump") {
         if (!args.empty())
