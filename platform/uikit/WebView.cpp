@@ -2,6 +2,7 @@
 
 #include "foundation/Dictionary.h"
 #include "foundation/Error.h"
+#include "foundation/HTTPCookieStorage.h"
 #include "foundation/RunLoop.h"
 #include "foundation/String.h"
 #include "foundation/URL.h"
@@ -66,13 +67,34 @@ void WebView::setDefaultPageSource(WebPageSource source)
 
 WebPage WebView::pageFor(const ns::URLRequest& request) const
 {
-    if (m_source)
-        return m_source(request);
-    if (defaultSource())
-        return defaultSource()(request);
     WebPage page;
-    if (request.URL())
+    const WebPageSource& source = m_source ? m_source : defaultSource();
+    if (source) {
+        auto& storage = ns::HTTPCookieStorage::shared();
+        auto cookies = storage.cookiesForURL(request.URL().get());
+        if (cookies.empty() || !request.HTTPShouldHandleCookies() ||
+            request.valueForHTTPHeaderField("Cookie")) {
+            page = source(request);
+        } else {
+            std::string field;
+            for (const auto& cookie : cookies) {
+                if (!field.empty())
+                    field += "; ";
+                field += cookie->name();
+                field += '=';
+                field += cookie->value();
+            }
+            auto withCookies = request.mutableCopy();
+            withCookies->setValue(field, "Cookie");
+            page = source(*withCookies);
+        }
+    } else if (request.URL()) {
         page.title = request.URL()->host().value_or(request.URLString());
+    }
+    // The server's answer arrives before the page ends loading: its cookies are kept at once, even when
+    // it sends the browser on.
+    if (!page.setCookies.empty() && request.HTTPShouldHandleCookies())
+        ns::HTTPCookieStorage::shared().setCookiesFromFields(page.setCookies, request.URLString());
     return page;
 }
 

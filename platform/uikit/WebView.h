@@ -53,15 +53,20 @@ public:
 };
 
 // What a page does when loaded, as tests and scripts describe it: its title, the answers to scripts,
-// a redirect, or a failure.
+// the cookies its server sets, a redirect, or a failure.
 struct WebPage
 {
     std::string title;
     std::map<std::string, std::string> scriptAnswers; // script text to its result
-    std::optional<std::string> redirectTo;            // the server sends the browser on
-    ns::Ref<ns::Error> error;                         // the load fails
-    ns::TimeInterval delay = 0;                       // seconds until the load ends
+    // Set-Cookie fields sent with the page (or with its redirect), kept in the shared cookie storage as a
+    // browser keeps them, as a sign-in page does.
+    std::vector<std::string> setCookies;
+    std::optional<std::string> redirectTo; // the server sends the browser on
+    ns::Ref<ns::Error> error;              // the load fails
+    ns::TimeInterval delay = 0;            // seconds until the load ends
 };
+// The request a page source is asked with carries the "Cookie" field of the shared cookie storage's
+// cookies for its URL, as a browser sends them.
 using WebPageSource = std::function<WebPage(const ns::URLRequest& request)>;
 
 // A browser view that loads nothing from the network: each load asks the page source what happens,

@@ -1,6 +1,7 @@
 #include "UIFixture.h"
 
 #include "foundation/Error.h"
+#include "foundation/HTTPCookieStorage.h"
 #include "foundation/URL.h"
 #include "foundation/URLRequest.h"
 #include "uikit/WebView.h"
@@ -114,4 +115,47 @@ TEST_F(Web, APageCanTakeTimeToLoad)
     EXPECT_EQ(browser->calls.back(), "start");
     driver.advance(0.2);
     EXPECT_EQ(browser->calls.back(), "finish Slow");
+}
+
+TEST_F(Web, APageKeepsTheCookiesItsServerSetsAndSendsThemBack)
+{
+    auto& storage = ns::HTTPCookieStorage::shared();
+    storage.deleteAllCookies();
+    auto browser = ns::make<Browser>();
+    auto view = ui::WebView::create(cg::makeRect(0, 0, 320, 460));
+    view->setDelegate(browser);
+    std::vector<std::string> cookiesSent;
+    view->setPageSource([&cookiesSent](const ns::URLRequest& r) {
+        ui::WebPage page;
+        std::string url = r.URLString();
+        cookiesSent.push_back(url + " " + r.valueForHTTPHeaderField("Cookie").value_or("-"));
+        if (url == "https://login.example.com/sign-in") {
+            // The sign-in page sets its session, then sends the browser on.
+            page.setCookies = {"session=abc; Path=/", "theme=dark; Domain=.example.com; Path=/",
+                               "other=x; Domain=elsewhere.net"};
+            page.redirectTo = "https://login.example.com/allow";
+        } else if (url == "https://login.example.com/allow") {
+            page.title = "Allow";
+            page.setCookies = {"remember=1; Path=/allow; Max-Age=3600"};
+        }
+        return page;
+    });
+
+    view->loadRequest(request("https://login.example.com/sign-in"));
+    driver.settle();
+    EXPECT_EQ(browser->calls.back(), "finish Allow");
+    view->loadRequest(request("https://login.example.com/allow"));
+    driver.settle();
+    view->loadRequest(request("https://www.example.com/"));
+    driver.settle();
+
+    EXPECT_EQ(cookiesSent, (std::vector<std::string>{
+                               "https://login.example.com/sign-in -",
+                               "https://login.example.com/allow session=abc; theme=dark",
+                               "https://login.example.com/allow remember=1; session=abc; theme=dark",
+                               "https://www.example.com/ theme=dark",
+                           }));
+    // A cookie for a domain the page's host may not set is refused.
+    EXPECT_EQ(storage.cookies().size(), 3u);
+    storage.deleteAllCookies();
 }
