@@ -13,4 +13,6 @@ grep -q '^itms-apps://.*viewContentsUserReviews' "$log" || { echo "no review pag
 test -s "$home/Documents/main.xml" || { echo "no main.xml"; exit 1; }
 test -s "$shots/board.png" || { echo "no screenshot"; exit 1; }
 grep -q 'VelmoViewController\|TouchImageView' "$shots/dump.txt" || { echo "no dump"; exit 1; }
+grep -rqs 'itunes.apple.com/app/velmo' "$home/Device/Messages" || { echo "no shared message"; exit 1; }
+test -s "$shots/share-sheet.png" || { echo "no share sheet screenshot"; exit 1; }
 echo "demo ok"
