@@ -1,4 +1,4 @@
-#include "FormFixture.h"
+#include "sharing/support/FormFixture.h"
 
 #include "foundation/Dictionary.h"
 #include "foundation/Error.h"

@@ -42,14 +42,20 @@ protected:
     }
     ~FormFixture() override
     {
-        if (auto* responder = ui::Responder::firstResponder())
-            responder->resignFirstResponder();
-        driver.settle();
+        finishInput();
         ui::Application::sharedApplication().setStatusBarOrientation(ui::InterfaceOrientation::Portrait);
         SHK::reset();
         SHKActivityIndicator::reset();
         SHKConfiguration::reset();
         ui::Application::sharedApplication().reset();
+    }
+
+    // Ends typing and lets what is still running (presentations, posted work) end.
+    void finishInput()
+    {
+        if (auto* responder = ui::Responder::firstResponder())
+            responder->resignFirstResponder();
+        driver.settle();
     }
 
     // Shows a screen through the facade and lets its presentation end.
