@@ -1,51 +1,14 @@
 // velmo --config and --config-keys, run as a user runs them.
+#include "VelmoRun.h"
 #include "foundation/FileManager.h"
 #include "testing/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <regex>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace {
-
-struct Outcome
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-// Runs velmo with the arguments (already quoted for the shell) in a fresh home.
-Outcome velmo(const testkit::TemporaryHome& home, const std::string& arguments)
-{
-    std::string errors = home.file("stderr.txt");
-    std::string command = std::string("'") + VELMO_BINARY + "' --home '" + home.file("device") + "' " +
-                          arguments + " 2>'" + errors + "'";
-    Outcome run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = readFile(errors);
-    return run;
-}
 
 std::string plist(const std::string& body)
 {
@@ -65,7 +28,7 @@ std::string lineFor(const std::string& listing, const std::string& key)
 TEST(ConfigOptions, TheKeyListingShowsEveryAnswerAfterTheSettings)
 {
     testkit::TemporaryHome home;
-    Outcome defaults = velmo(home, "--config-keys");
+    VelmoRun defaults = velmo(home, "--config-keys");
     ASSERT_EQ(defaults.status, 0) << defaults.err;
     EXPECT_EQ(defaults.err, "");
     EXPECT_EQ(lineFor(defaults.out, "favsPrefixKey"), "favsPrefixKey (text) = \"VELMO_FAVS_\"");
@@ -89,7 +52,7 @@ TEST(ConfigOptions, TheKeyListingShowsEveryAnswerAfterTheSettings)
                         "<key>formFontColor</key><string>#ff0000</string>"
                         "<key>noSuchKey</key><string>x</string>"
                         "<key>maxFavCount</key><string>five</string></dict>")));
-    Outcome changed = velmo(home, "--config '" + settings + "' --config-keys");
+    VelmoRun changed = velmo(home, "--config '" + settings + "' --config-keys");
     ASSERT_EQ(changed.status, 0) << changed.err;
     EXPECT_EQ(lineFor(changed.out, "twitterAPIURL"), "twitterAPIURL (text) = \"http://127.0.0.1:8123\"");
     EXPECT_EQ(lineFor(changed.out, "twitterConsumerKey"), "twitterConsumerKey (text) = \"ck\"");
@@ -125,14 +88,14 @@ TEST(ConfigOptions, AFileThatIsNotADictionaryStopsTheStart)
         SCOPED_TRACE(row.name);
         std::string file = home.file("settings.plist");
         ASSERT_TRUE(ns::FileManager::writeAtomically(file, row.contents));
-        Outcome run = velmo(home, "--config '" + file + "' --script /dev/null");
+        VelmoRun run = velmo(home, "--config '" + file + "' --script /dev/null");
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("velmo: the configuration file \"" + file + "\" " + row.message),
                   std::string::npos)
             << run.err;
     }
-    Outcome missing = velmo(home, "--config '" + home.file("nowhere.plist") + "' --config-keys");
+    VelmoRun missing = velmo(home, "--config '" + home.file("nowhere.plist") + "' --config-keys");
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("cannot read the configuration file"), std::string::npos) << missing.err;
 }
@@ -145,7 +108,7 @@ TEST(ConfigOptions, TheSettingsReachTheLaunchedApplication)
         settings, plist("<dict><key>facebookAppId</key><string>123</string></dict>")));
     std::string script = home.file("run.script");
     ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string("wait 0.5\n")));
-    Outcome run = velmo(home, "--config '" + settings + "' --script '" + script + "'");
+    VelmoRun run = velmo(home, "--config '" + settings + "' --script '" + script + "'");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err.find("IllegalStateException"), std::string::npos) << run.err;
 }
@@ -177,7 +140,7 @@ TEST(ConfigOptions, ATrustedAuthorityFileMustHoldACertificate)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        Outcome run = velmo(home, row.arguments);
+        VelmoRun run = velmo(home, row.arguments);
         EXPECT_EQ(run.status, row.status) << run.err;
         EXPECT_EQ(run.err, row.error);
     }

@@ -1,5 +1,6 @@
 // A web-service sharer driven as a user drives it: velmo runs a script against a fake bookmarking service
 // on 127.0.0.1 (over HTTPS, its authority trusted for the run), named in the device's settings file.
+#include "VelmoRun.h"
 #include "foundation/Base64.h"
 #include "foundation/FileManager.h"
 #include "testing/LoopbackServer.h"
@@ -7,50 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
-#include <sys/wait.h>
-
 namespace {
 
 using testkit::ScriptedReply;
-
-struct VelmoRun
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-VelmoRun velmo(const testkit::TemporaryHome& home, const std::string& arguments)
-{
-    std::string errors = home.file("stderr.txt");
-    std::string command = "'";
-    command += VELMO_BINARY;
-    command += "' --home '";
-    command += home.file("device");
-    command += "' ";
-    command += arguments;
-    command += " 2>'";
-    command += errors;
-    command += "'";
-    VelmoRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream file(errors);
-    std::stringstream text;
-    text << file.rdbuf();
-    run.err = text.str();
-    return run;
-}
 
 TEST(SharerScript, TheLoginFormTheShareFormAndTheBookmarkReachTheService)
 {
