@@ -110,13 +110,6 @@ protected:
 
     void signIn() { SHK::setAuthValue("someone", "username", "SHKEvernote"); }
 
-    ns::Ref<SHKFormController> shownForm(const ns::Ref<SHKSharer>& sharer)
-    {
-        if (SHK::currentHelper()->currentView() != sharer)
-            return nullptr;
-        return ns::cast<SHKFormController>(sharer->topViewController());
-    }
-
     // Types into a row's field of the form's first section, as the user does after tapping it.
     bool typeInto(const ns::Ref<SHKFormController>& form, std::size_t row, const std::string& text)
     {

@@ -73,14 +73,6 @@ protected:
 
     void authorise() { SHK::setAuthValue("bob", "username", "TestSharer"); }
 
-    // The form on top of the shown sharer, if the sharer is what the facade shows.
-    ns::Ref<SHKFormController> shownForm(const ns::Ref<SHKSharer>& sharer)
-    {
-        if (SHK::currentHelper()->currentView() != sharer)
-            return nullptr;
-        return ns::cast<SHKFormController>(sharer->topViewController());
-    }
-
     std::vector<std::string> alertTexts()
     {
         std::vector<std::string> texts;

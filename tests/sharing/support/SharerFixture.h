@@ -3,6 +3,7 @@
 #include "foundation/Random.h"
 #include "sharing/support/FormFixture.h"
 #include "sharing/support/TestSharer.h"
+#include "sharing/ui/SHKFormController.h"
 #include "system/Reachability.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,13 @@ protected:
     void configure(std::string_view key, ns::Id value)
     {
         configurator->setValueForKey(key, std::move(value));
+    }
+    // The form on top of the sharer, when the facade shows the sharer.
+    ns::Ref<SHKFormController> shownForm(const ns::Ref<SHKSharer>& sharer)
+    {
+        if (SHK::currentHelper()->currentView() != sharer)
+            return nullptr;
+        return ns::cast<SHKFormController>(sharer->topViewController());
     }
     // Lets presentations, dismissals and posted work end.
     void settle() { driver.advance(1); }

@@ -94,14 +94,6 @@ protected:
         return waitFor([&] { return log.lines.size() >= count; });
     }
 
-    // The form on top of the sharer, when the facade shows the sharer.
-    ns::Ref<SHKFormController> shownForm(const ns::Ref<SHKSharer>& sharer)
-    {
-        if (SHK::currentHelper()->currentView() != sharer)
-            return nullptr;
-        return ns::cast<SHKFormController>(sharer->topViewController());
-    }
-
     std::vector<std::string> alertTexts()
     {
         std::vector<std::string> texts;
