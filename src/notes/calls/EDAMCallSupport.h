@@ -8,8 +8,10 @@
 #include <thrift/protocol/TProtocol.h>
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 namespace edam {
 
@@ -54,10 +56,15 @@ inline void writeI16Argument(apache::thrift::protocol::TProtocol& out, const cha
 template <class Result> ns::Ref<Result> readReply(apache::thrift::protocol::TProtocol& in)
 {
     std::string name;
-    apache::thrift::protocol::TMessageType type;
+    apache::thrift::protocol::TMessageType type{};
     int32_t sequenceId = 0;
     in.readMessageBegin(name, type, sequenceId);
-    if (type == apache::thrift::protocol::T_EXCEPTION) {
+    // The protocol stores whatever kind byte the peer sent, which need not name an enumerator: look at it
+    // as the number it is.
+    std::underlying_type_t<apache::thrift::protocol::TMessageType> kind;
+    static_assert(sizeof kind == sizeof type);
+    std::memcpy(&kind, &type, sizeof kind);
+    if (kind == apache::thrift::protocol::T_EXCEPTION) {
         apache::thrift::TApplicationException exception;
         exception.read(&in);
         in.readMessageEnd();

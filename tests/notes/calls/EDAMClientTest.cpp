@@ -324,6 +324,17 @@ TEST(EDAMClients, EachKindOfReplyGivesItsResultOrRaises)
              return c.noteStore->createNote(std::string("t"), ns::make<EDAMNote>())->description();
          },
          "application 5: createNote failed: unknown result"},
+        {"a message of a kind no protocol names is read as a reply",
+         crafted("/edam/user", craftedReply([](TProtocol& out) {
+                     // The header as an old-style peer writes it, with kind 9.
+                     out.writeString(std::string("authenticate"));
+                     out.writeByte(9);
+                     out.writeI32(0);
+                     out.writeStructBegin("result");
+                     out.writeFieldStop();
+                     out.writeStructEnd();
+                 })),
+         signInCall, "application 5: authenticate failed: unknown result"},
         {"a result of the wrong type is passed over",
          crafted("/edam/user",
                  replyWith("authenticate",
