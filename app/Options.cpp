@@ -57,6 +57,14 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& message)
                 return false;
             }
             options.firstNameOrder = text == "first";
+        } else if (arg == "--web") {
+            if (!value(text))
+                return false;
+            if (text != "offline" && text != "network") {
+                message = "--web is offline or network, not \"" + text + "\"";
+                return false;
+            }
+            options.webFromNetwork = text == "network";
         } else if (arg == "--trust-ca") {
             if (!value(text))
                 return false;
@@ -83,7 +91,7 @@ std::string helpText()
 {
     return R"(usage: velmo [--home DIR] [--contacts FILE.vcf] [--script FILE|-] [--shots DIR] [--scale 1|2]
              [--delegate NAME] [--window] [--config FILE] [--config-keys] [--name-order first|last]
-             [--trust-ca FILE]
+             [--trust-ca FILE] [--web offline|network]
 
 Runs the Velmo application on a simulated 320 by 480 point phone.
 
@@ -117,6 +125,11 @@ Runs the Velmo application on a simulated 320 by 480 point phone.
   --trust-ca FILE     the device trusts the certificate authorities of this PEM file as well as the
                       system's, for an HTTPS server of your own (a test server on 127.0.0.1); every
                       server's certificate is still verified. May be given more than once
+  --web offline|network
+                      where the in-application browser's pages come from: offline (the default) loads
+                      every page at once, titled by its host; network loads them over HTTP(S), each
+                      redirect shown to the page's owner (a sign-in page of a service, or a fake one on
+                      127.0.0.1 together with --config)
   --help              this text
 
 Without --script the bundled demo script runs when there is one; otherwise velmo describes the device.

@@ -24,6 +24,7 @@
 #include "uikit/Application.h"
 #include "uikit/Image.h"
 #include "uikit/Screen.h"
+#include "uikit/WebView.h"
 
 #include <filesystem>
 #include <fstream>
@@ -84,6 +85,8 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    if (options.webFromNetwork)
+        ui::WebView::setDefaultPageSource(ui::networkPageSource());
     // The device's settings go to the application before it launches; a file that is not a dictionary is
     // a mistake in the command line.
     ns::Ref<ns::Dictionary> settings;

@@ -213,9 +213,10 @@ void URLConnection::deliverPending()
         auto delegate = m_delegate;
         if (!delegate)
             continue;
-        if (event.response)
+        if (event.response) {
+            m_lastResponse = event.response;
             delegate->connectionDidReceiveResponse(*this, event.response);
-        else
+        } else
             delegate->connectionDidReceiveData(*this, Data::make(std::move(event.data)));
     }
 }
@@ -271,20 +272,32 @@ void URLConnection::complete(long curlResult)
         return;
     }
     auto previous = m_current->URL();
-    m_current->setURL(next);
-    const std::string method = m_current->HTTPMethod();
+    auto proposed = m_current->mutableCopy();
+    proposed->setURL(next);
+    const std::string method = proposed->HTTPMethod();
     // A 303 asks for a GET; so do 301 and 302 after a POST, as browsers do. 307 and 308 repeat the request.
     if ((status == 303 && method != "HEAD") || ((status == 301 || status == 302) && method == "POST")) {
-        m_current->setHTTPMethod("GET");
-        m_current->setHTTPBody(nullptr);
-        m_current->setValue(std::nullopt, "Content-Type");
-        m_current->setValue(std::nullopt, "Content-Length");
+        proposed->setHTTPMethod("GET");
+        proposed->setHTTPBody(nullptr);
+        proposed->setValue(std::nullopt, "Content-Type");
+        proposed->setValue(std::nullopt, "Content-Length");
     }
     // Credentials stay with the origin they were given for.
     bool sameOrigin = previous && previous->scheme() == next->scheme() && previous->host() == next->host() &&
                       previous->port() == next->port();
     if (!sameOrigin)
-        m_current->setValue(std::nullopt, "Authorization");
+        proposed->setValue(std::nullopt, "Authorization");
+    Ref<URLRequest> chosen = proposed;
+    if (m_delegate) {
+        chosen = m_delegate->connectionWillSendRequest(*this, proposed, m_lastResponse);
+        if (m_state != State::Running)
+            return; // cancelled while asked
+    }
+    if (!chosen || !chosen->URL()) {
+        finish();
+        return;
+    }
+    m_current = chosen == proposed ? proposed : chosen->mutableCopy();
     Ref<Error> error;
     if (!beginHop(&error))
         fail(error);
@@ -339,6 +352,13 @@ namespace {
 class Collector : public URLConnectionDelegate
 {
 public:
+    explicit Collector(bool followRedirects) : m_followRedirects(followRedirects) {}
+
+    Ref<URLRequest> connectionWillSendRequest(URLConnection&, const Ref<URLRequest>& request,
+                                              const Ref<URLResponse>&) override
+    {
+        return m_followRedirects ? request : nullptr;
+    }
     void connectionDidReceiveResponse(URLConnection&, const Ref<URLResponse>& response) override
     {
         m_response = response;
@@ -355,6 +375,7 @@ public:
     }
     void connectionDidFinishLoading(URLConnection&) override { m_done = true; }
 
+    bool m_followRedirects;
     bool m_done = false;
     Ref<URLResponse> m_response;
     std::vector<uint8_t> m_body;
@@ -364,11 +385,11 @@ public:
 } // namespace
 
 Ref<Data> URLConnection::sendSynchronousRequest(const Ref<URLRequest>& request, Ref<URLResponse>* response,
-                                                Ref<Error>* error)
+                                                Ref<Error>* error, bool followRedirects)
 {
     if (response)
         *response = nullptr;
-    auto collector = std::make_shared<Collector>();
+    auto collector = std::make_shared<Collector>(followRedirects);
     auto connection = make(request, collector, false);
     if (!connection) {
         auto info = MutableDictionary::make();

@@ -44,6 +44,13 @@ class URLConnectionDelegate
 public:
     virtual ~URLConnectionDelegate() = default;
 
+    // Before following a redirect: the request to send next (possibly changed), or nothing to stop there,
+    // in which case the load finishes with the redirect's response and no data.
+    virtual Ref<URLRequest> connectionWillSendRequest(URLConnection&, const Ref<URLRequest>& request,
+                                                      const Ref<URLResponse>& /*redirectResponse*/)
+    {
+        return request;
+    }
     virtual void connectionDidReceiveResponse(URLConnection&, const Ref<URLResponse>&) {}
     virtual void connectionDidReceiveData(URLConnection&, const Ref<Data>&) {}
     virtual void connectionDidFailWithError(URLConnection&, const Ref<Error>&) {}
@@ -65,8 +72,9 @@ public:
 
     // Loads on this thread's loop until done: the body (nothing on failure), the response and the error.
     // It runs on a loop of its own, so nothing else of the caller's loop runs meanwhile.
+    // Without following redirects, the response is the first redirect's (and the body empty).
     static Ref<Data> sendSynchronousRequest(const Ref<URLRequest>& request, Ref<URLResponse>* response,
-                                            Ref<Error>* error);
+                                            Ref<Error>* error, bool followRedirects = true);
 
     // On the run loop of the calling thread; a second call does nothing.
     void start();
@@ -103,6 +111,7 @@ private:
 
     Ref<URLRequest> m_original;
     Ref<MutableURLRequest> m_current;
+    Ref<URLResponse> m_lastResponse; // told the delegate last; a redirect's, when asked to follow it
     Ref<URLConnectionDelegate> m_delegate;
     Ref<URLConnection> m_keepAlive;
     std::weak_ptr<URLLoader> m_loader;

@@ -33,7 +33,9 @@ ns::Ref<ns::Error> makeError(const char* domain, long code, const std::string& d
     return ns::Error::make(domain, code, info);
 }
 
-std::string titleOf(const std::string& html)
+} // namespace
+
+std::string titleOfHTML(const std::string& html)
 {
     auto open = html.find("<title>");
     if (open == std::string::npos)
@@ -43,8 +45,6 @@ std::string titleOf(const std::string& html)
         return {};
     return html.substr(open + 7, close - open - 7);
 }
-
-} // namespace
 
 WebView::WebView() : WebView(cg::Rect{})
 {
@@ -208,7 +208,7 @@ void WebView::loadHTMLString(const std::string& html, const std::string& baseURL
     if (!url)
         url = ns::URL::withString("about:blank");
     auto request = ns::URLRequest::requestWithURL(url);
-    std::string title = titleOf(html);
+    std::string title = titleOfHTML(html);
     auto previous = m_source;
     // The page is the given text: its title comes from it.
     m_source = [title, previous, url](const ns::URLRequest& r) {

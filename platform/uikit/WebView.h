@@ -69,7 +69,15 @@ struct WebPage
 // cookies for its URL, as a browser sends them.
 using WebPageSource = std::function<WebPage(const ns::URLRequest& request)>;
 
-// A browser view that loads nothing from the network: each load asks the page source what happens,
+// The text of a page's <title> element, "" without one.
+std::string titleOfHTML(const std::string& html);
+
+// A page source that loads each page over HTTP(S), as a browser does: the server's status, redirect and
+// title make the page; cookies are the URL loading's own. Redirects come back to the web view one at a
+// time, so that its delegate sees each.
+WebPageSource networkPageSource();
+
+// A browser view that loads through a page source: each load asks the page source what happens,
 // telling the delegate as the platform does (should-start, did-start, then did-finish or did-fail, on
 // the run loop). It shows the address and title, not the page.
 class WebView : public View

@@ -115,7 +115,7 @@ TEST(ConfigOptions, TheSettingsReachTheLaunchedApplication)
 
 } // namespace
 
-TEST(ConfigOptions, ATrustedAuthorityFileMustHoldACertificate)
+TEST(ConfigOptions, OptionValuesAreCheckedBeforeTheApplicationRuns)
 {
     testkit::TemporaryHome home;
     std::string tls = std::string(VELMO_FIXTURES) + "/network/tls/";
@@ -137,6 +137,9 @@ TEST(ConfigOptions, ATrustedAuthorityFileMustHoldACertificate)
          "velmo: --trust-ca cannot read " + home.file("none.pem") + "\n"},
         {"no file named", "--trust-ca", 2,
          "velmo: --trust-ca needs a value\n(velmo --help lists the options)\n"},
+        {"pages from the network", "--web network --script /dev/null", 0, ""},
+        {"pages from nowhere known", "--web cloud", 2,
+         "velmo: --web is offline or network, not \"cloud\"\n(velmo --help lists the options)\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -193,6 +193,64 @@ TEST_F(URLConnectionTest, RedirectReportsASecondResponseAndTheBodyStartsAnew)
     EXPECT_EQ(requests[1].header("Cookie"), "hop=1");
 }
 
+// The delegate is asked before each redirect is followed: it may send another request, or stop there.
+TEST_F(URLConnectionTest, TheDelegateDecidesWhetherARedirectIsFollowed)
+{
+    class Chooser : public Recorder
+    {
+    public:
+        std::function<ns::Ref<ns::URLRequest>(const ns::Ref<ns::URLRequest>&)> choose;
+        std::vector<std::string> asked;
+        ns::Ref<ns::URLRequest> connectionWillSendRequest(ns::URLConnection&,
+                                                          const ns::Ref<ns::URLRequest>& request,
+                                                          const ns::Ref<ns::URLResponse>& redirect) override
+        {
+            std::string entry = request->URLString();
+            entry += " after ";
+            entry += std::to_string(ns::cast<ns::HTTPURLResponse>(redirect)->statusCode());
+            asked.push_back(entry);
+            return choose(request);
+        }
+    };
+    server.route("/old", ScriptedReply::redirect("/new", 303).header("Set-Cookie", "hop=1; Path=/"));
+    server.route("/new", ScriptedReply::text(200, "new body"));
+    server.route("/other", ScriptedReply::text(200, "other body"));
+
+    // Stopped: the load finishes with the redirect's response, its cookies kept, and no data.
+    auto stopped = std::make_shared<Chooser>();
+    stopped->choose = [](const ns::Ref<ns::URLRequest>&) { return nullptr; };
+    ns::URLConnection::connectionWithRequest(requestFor(server.url("/old")), stopped);
+    ASSERT_TRUE(runUntilDone(*stopped));
+    EXPECT_EQ(stopped->asked, std::vector<std::string>{server.url("/new") + " after 303"});
+    EXPECT_EQ(stopped->events, (std::vector<std::string>{"response", "finish"}));
+    EXPECT_EQ(stopped->responses.back()->statusCode(), 303);
+    EXPECT_EQ(server.requestCount(), 1u);
+    EXPECT_EQ(ns::HTTPCookieStorage::shared().cookiesForURLString(server.url("/")).size(), 1u);
+
+    // Sent elsewhere: the chosen request is the one that goes.
+    auto elsewhere = std::make_shared<Chooser>();
+    elsewhere->choose = [this](const ns::Ref<ns::URLRequest>&) -> ns::Ref<ns::URLRequest> {
+        return requestFor(server.url("/other"));
+    };
+    ns::URLConnection::connectionWithRequest(requestFor(server.url("/old")), elsewhere);
+    ASSERT_TRUE(runUntilDone(*elsewhere));
+    EXPECT_EQ(elsewhere->body, "other body");
+    EXPECT_EQ(server.lastRequest()->path, "/other");
+
+    // Without following, a synchronous load answers the redirect itself.
+    ns::Ref<ns::URLResponse> response;
+    ns::Ref<ns::Error> error;
+    auto data =
+        ns::URLConnection::sendSynchronousRequest(requestFor(server.url("/old")), &response, &error, false);
+    ASSERT_TRUE(data);
+    EXPECT_TRUE(data->bytes().empty());
+    EXPECT_FALSE(error);
+    auto http = ns::cast<ns::HTTPURLResponse>(response);
+    ASSERT_TRUE(http);
+    EXPECT_EQ(http->statusCode(), 303);
+    EXPECT_EQ(http->valueForHTTPHeaderField("Location"), "/new");
+}
+
 TEST_F(URLConnectionTest, CancelReportsNothingAndLetsTheDelegateGo)
 {
     server.route("/stall", ScriptedReply::stalled());

@@ -4,6 +4,8 @@
 #include "foundation/HTTPCookieStorage.h"
 #include "foundation/URL.h"
 #include "foundation/URLRequest.h"
+#include "testing/ClosedPort.h"
+#include "testing/LoopbackServer.h"
 #include "uikit/WebView.h"
 
 #include <string>
@@ -157,5 +159,62 @@ TEST_F(Web, APageKeepsTheCookiesItsServerSetsAndSendsThemBack)
                            }));
     // A cookie for a domain the page's host may not set is refused.
     EXPECT_EQ(storage.cookies().size(), 3u);
+    storage.deleteAllCookies();
+}
+
+// Pages loaded over HTTP: each redirect comes back to the delegate, which may stop at an address of the
+// application's own scheme, as sign-in pages end.
+TEST_F(Web, PagesFromTheNetworkShowEachRedirectToTheDelegate)
+{
+    auto& storage = ns::HTTPCookieStorage::shared();
+    storage.deleteAllCookies();
+    testkit::LoopbackServer server;
+    ASSERT_TRUE(server.start());
+    server.route("/authorize",
+                 testkit::ScriptedReply::redirect("login?app=1").header("Set-Cookie", "signed=1"));
+    server.route("/login", testkit::ScriptedReply::text(200, "<html><title>Allow access</title></html>"));
+    server.route("/allow", testkit::ScriptedReply::redirect("fbconnect://success#access_token=abc"));
+    server.route("/plain", testkit::ScriptedReply::text(404, "no title here"));
+
+    auto browser = ns::make<Browser>();
+    browser->refuse = "fbconnect:";
+    auto view = ui::WebView::create(cg::makeRect(0, 0, 320, 460));
+    view->setDelegate(browser);
+    view->setPageSource(ui::networkPageSource());
+
+    view->loadRequest(request(server.url("/authorize")));
+    driver.settle();
+    view->clickLink(server.url("/allow"));
+    driver.settle();
+    view->loadRequest(request(server.url("/plain")));
+    driver.settle();
+    testkit::ClosedPort closed;
+    ASSERT_NE(closed.port(), 0);
+    std::string refused = "http://127.0.0.1:";
+    refused += std::to_string(closed.port());
+    refused += "/";
+    view->loadRequest(request(refused));
+    driver.settle();
+
+    EXPECT_EQ(browser->calls, (std::vector<std::string>{
+                                  "should " + server.url("/authorize"),
+                                  "start",
+                                  "should " + server.url("/login?app=1"),
+                                  "finish Allow access",
+                                  "should " + server.url("/allow") + " link",
+                                  "start",
+                                  "should fbconnect://success#access_token=abc",
+                                  "fail WebKitErrorDomain 102",
+                                  "should " + server.url("/plain"),
+                                  "start",
+                                  "finish 127.0.0.1",
+                                  "should " + refused,
+                                  "start",
+                                  "fail NSURLErrorDomain -1004",
+                              }));
+    auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[1].target, "/login?app=1");
+    EXPECT_EQ(requests[1].header("Cookie"), "signed=1");
     storage.deleteAllCookies();
 }
