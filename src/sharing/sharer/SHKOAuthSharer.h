@@ -61,7 +61,7 @@ public:
     void setRequestToken(ns::Ref<OAToken> token);
     ns::Ref<OAToken> accessToken() const;
     void setAccessToken(ns::Ref<OAToken> token);
-    // Nothing signs with HMAC-SHA1.
+    // None unless set: requests are then signed with HMAC-SHA1.
     ns::Ref<OASignatureProviding> signatureProvider() const;
     void setSignatureProvider(ns::Ref<OASignatureProviding> provider);
     // The query parameters of the authorise callback.
