@@ -1,8 +1,16 @@
 #include "webservices/sharers/SHKWebServiceSharers.h"
 
+#include "webservices/sharers/diigo/SHKDiigo.h"
+#include "webservices/sharers/googlereader/SHKGoogleReader.h"
+#include "webservices/sharers/instapaper/SHKInstapaper.h"
 #include "webservices/sharers/pinboard/SHKPinboard.h"
+#include "webservices/sharers/readitlater/SHKReadItLater.h"
 
 void registerWebServiceSharers()
 {
+    SHKDiigo::registerClass();
+    SHKGoogleReader::registerClass();
+    SHKInstapaper::registerClass();
     SHKPinboard::registerClass();
+    SHKReadItLater::registerClass();
 }
