@@ -151,6 +151,9 @@ rest of the line:
   clear                         deletes all the text of the field being edited
   wait SECONDS                  lets time pass (the device's clock moves at once; network replies still
                                 arrive)
+  await TEXT                    waits until something on screen shows TEXT (a label, a title, a field's
+                                text, a web page's address), as a reply from a service arrives; the
+                                device's clock moves meanwhile. Gives up after 60 real seconds
   network off|on                switches the network the device reports unreachable or back on (as on
                                 Wi-Fi); replies from servers on this machine still arrive
   turn ORIENTATION              turns the device: portrait, upside-down, landscape-left or
@@ -164,7 +167,7 @@ rest of the line:
 Time in a script is the device's own clock, so "wait 0.5" takes no real half second.
 
 Exit status: 0 when the script ran to its end; 1 when a step could not be done (nothing to press, no
-alert, nothing to type into or clear, a picture that cannot be written); 2 for a mistake in the command
+alert, nothing to type into or clear, nothing shown to await, a picture that cannot be written); 2 for a mistake in the command
 line or the script (an unknown command or a bad argument), reported with the script's line number.
 )";
 }

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <istream>
 #include <ostream>
@@ -26,6 +27,9 @@ namespace {
 constexpr double MaxWait = 3600;
 constexpr int MaxSteps = 1000;
 constexpr double MaxCoordinate = 100000;
+// How long an await looks, in real seconds, for work done off the device's clock (a service's reply, a
+// thread's result) before the script gives up.
+constexpr double AwaitLimit = 60;
 
 std::vector<std::string> words(const std::string& text)
 {
@@ -100,6 +104,21 @@ void Script::wait(double seconds)
         left -= step;
     } while (left > 1e-9);
     m_driver.settle();
+}
+
+bool Script::await(const std::string& text)
+{
+    // The clock moves in small steps while the real time runs: what a thread or a server hands back
+    // arrives on the run loop, and the screens it brings animate in.
+    auto start = std::chrono::steady_clock::now();
+    while (!m_driver.showsText(text)) {
+        if (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() > AwaitLimit)
+            return false;
+        m_driver.advance(0.02);
+        ns::RunLoop::main().runOnce(0.005);
+    }
+    m_driver.settle();
+    return true;
 }
 
 bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std::string& message)
@@ -190,6 +209,11 @@ bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std
         if (args.size() != 1 || !number(args[0], seconds) || seconds < 0 || seconds > MaxWait)
             return bad("wait needs a number of seconds from 0 to 3600");
         wait(seconds);
+    } else if (command == "await") {
+        if (rest.empty())
+            return bad("await needs the text to wait for");
+        if (!await(rest))
+            return failed("nothing on screen showed \"" + rest + "\" within 60 seconds");
     } else if (command == "shot") {
         if (!validShotName(rest))
             return bad("shot needs a picture name without a folder");

@@ -22,6 +22,8 @@ public:
 
 private:
     void wait(double seconds);
+    // False when nothing showed `text` in time.
+    bool await(const std::string& text);
 
     ui::TouchDriver& m_driver;
     std::string m_shots;

@@ -190,6 +190,18 @@ std::string shownText(const View& view)
     return {};
 }
 
+bool anyShows(const View& view, const std::string& text)
+{
+    if (view.isHidden() || view.alpha() <= 0.01f)
+        return false;
+    if (shownText(view) == text && shows(view))
+        return true;
+    for (const auto& subview : view.subviews())
+        if (anyShows(*subview, text))
+            return true;
+    return false;
+}
+
 } // namespace
 
 TouchDriver::TouchDriver() = default;
@@ -388,6 +400,16 @@ ns::Ref<View> TouchDriver::findPressable(const std::string& text) const
             return found;
     }
     return nullptr;
+}
+
+bool TouchDriver::showsText(const std::string& text) const
+{
+    for (auto& window : Application::sharedApplication().windows()) {
+        window->layoutIfNeeded();
+        if (anyShows(*window, text))
+            return true;
+    }
+    return false;
 }
 
 bool TouchDriver::press(const std::string& text)

@@ -47,6 +47,9 @@ public:
     bool press(const std::string& text);
     // The view `press` would tap, or nothing.
     ns::Ref<View> findPressable(const std::string& text) const;
+    // Whether a view the screen shows (not hidden, not transparent, on screen) shows exactly `text`, as
+    // the view tree's dump quotes it: a label, a title, a field's text, a web page's address...
+    bool showsText(const std::string& text) const;
     // Answers the frontmost alert or action sheet by a button's title or index; false without one.
     bool answerAlert(const std::string& title);
     bool answerAlertAtIndex(long index);

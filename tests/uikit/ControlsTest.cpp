@@ -279,3 +279,34 @@ TEST_F(Controls, TheDeleteKeyAndAClearReplaceAFieldsText)
     ASSERT_TRUE(driver.type("http://new.example/"));
     EXPECT_EQ(field->text(), "http://new.example/");
 }
+
+TEST_F(Controls, OnlyWhatTheScreenShowsCountsAsShownText)
+{
+    struct Row
+    {
+        const char* name;
+        bool hideParent;
+        float alpha;
+        cg::Rect frame;
+        bool shown;
+    };
+    const Row rows[] = {
+        {"a label in view", false, 1, cg::makeRect(10, 100, 100, 20), true},
+        {"inside a hidden view", true, 1, cg::makeRect(10, 100, 100, 20), false},
+        {"transparent", false, 0, cg::makeRect(10, 100, 100, 20), false},
+        {"off the screen", false, 1, cg::makeRect(10, 900, 100, 20), false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto parent = ui::View::create(window->bounds());
+        auto label = ui::Label::create(row.frame);
+        label->setText("Saved!");
+        label->setAlpha(row.alpha);
+        parent->addSubview(label);
+        parent->setHidden(row.hideParent);
+        window->addSubview(parent);
+        EXPECT_EQ(driver.showsText("Saved!"), row.shown);
+        EXPECT_FALSE(driver.showsText("Saved"));
+        parent->removeFromSuperview();
+    }
+}
