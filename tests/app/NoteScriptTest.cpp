@@ -1,0 +1,88 @@
+// The note service's sharer driven as a user drives it: velmo runs a script on the board, whose share
+// button offers the full menu, and the note service is a stand-in on 127.0.0.1 named in the device's
+// settings file.
+#include "FakeNoteService.h"
+#include "VelmoRun.h"
+#include "foundation/FileManager.h"
+#include "testing/TemporaryHome.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string settingsFor(const notes_test::FakeNoteService& service)
+{
+    std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>"
+                        "<key>evernoteUserStoreURL</key><string>";
+    plist += service.userStoreURL();
+    plist += "</string><key>evernoteNetStoreURLBase</key><string>";
+    plist += service.noteStoreURLBase();
+    plist += "</string><key>evernoteConsumerKey</key><string>key</string>"
+             "<key>evernoteSecret</key><string>secret</string></dict>\n</plist>\n";
+    return plist;
+}
+
+TEST(NoteScript, TheBoardsItemIsSavedAsANoteThroughTheShareMenu)
+{
+    testkit::TemporaryHome home;
+    notes_test::FakeNoteService service;
+    ASSERT_TRUE(service.start());
+    std::string settings = home.file("settings.plist");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(settings, settingsFor(service)));
+
+    // The sheet's "More..." opens the menu, whose "Evernote" row shows the login form: the user name has
+    // the caret, a tap moves it to the password. The sign-in and the note are made off the main thread:
+    // "await" lets their results come back.
+    std::string script = home.file("note.script");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(wait 0.5
+press Action
+alert More...
+wait 1
+press Evernote
+wait 1
+type someone
+tap 207 141
+type pw
+shot login
+press Login
+await Send to Evernote
+tap 207 141
+type velmo  contacts
+shot share
+press Send to Evernote
+await Saved!
+)")));
+    std::string shots = home.file("shots");
+    ASSERT_TRUE(ns::FileManager::createDirectoryAtPath(shots, true));
+    std::string arguments = "--config '";
+    arguments += settings;
+    arguments += "' --shots '";
+    arguments += shots;
+    arguments += "' --script '";
+    arguments += script;
+    arguments += "'";
+    VelmoRun run = velmo(home, arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    // The login form's check signs in once; the send signs in again, then finds the default notebook.
+    EXPECT_EQ(service.calls(), (std::vector<std::string>{
+                                   "checkVersion(ShrareKit EDMA,1,16)", "authenticate(someone,pw,key,secret)",
+                                   "checkVersion(ShrareKit EDMA,1,16)", "authenticate(someone,pw,key,secret)",
+                                   "listNotebooks(token-1)", "createNote(token-1)"}));
+    auto notes = service.createdNotes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].title,
+              "\"Geek or not, everyone needs Velmo!\" 12 contacts ready to be dialed in only 2 taps");
+    EXPECT_EQ(notes[0].notebookGuid, "nb-2");
+    EXPECT_EQ(notes[0].tagNames, (std::vector<std::string>{"velmo", "contacts"}));
+    // The store page's address, escaped in the mark-up, links the title.
+    EXPECT_NE(
+        notes[0].content.find("<a href=\"http://itunes.apple.com/app/velmo/id428024839?mt=8\">&quot;Geek or "
+                              "not, everyone needs Velmo!&quot; 12 contacts"),
+        std::string::npos)
+        << notes[0].content;
+    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/login.png"));
+    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/share.png"));
+}
+
+} // namespace
