@@ -167,8 +167,9 @@ rest of the line:
 Time in a script is the device's own clock, so "wait 0.5" takes no real half second.
 
 Exit status: 0 when the script ran to its end; 1 when a step could not be done (nothing to press, no
-alert, nothing to type into or clear, nothing shown to await, a picture that cannot be written); 2 for a mistake in the command
-line or the script (an unknown command or a bad argument), reported with the script's line number.
+alert, nothing to type into or clear, nothing shown to await, a picture that cannot be written); 2 for a
+mistake in the command line or the script (an unknown command or a bad argument), reported with the
+script's line number.
 )";
 }
 
