@@ -1,6 +1,6 @@
 // The note service's sharer driven as a user drives it: velmo runs a script on the board, whose share
-// button offers the full menu, and the note service is a stand-in on 127.0.0.1 named in the device's
-// settings file.
+// sheet offers the note service as a favourite, and the note service is a stand-in on 127.0.0.1 named in
+// the device's settings file.
 #include "FakeNoteService.h"
 #include "VelmoRun.h"
 #include "foundation/FileManager.h"
@@ -18,11 +18,13 @@ std::string settingsFor(const notes_test::FakeNoteService& service)
     plist += "</string><key>evernoteNetStoreURLBase</key><string>";
     plist += service.noteStoreURLBase();
     plist += "</string><key>evernoteConsumerKey</key><string>key</string>"
-             "<key>evernoteSecret</key><string>secret</string></dict>\n</plist>\n";
+             "<key>evernoteSecret</key><string>secret</string>"
+             "<key>defaultFavoriteURLSharers</key><array><string>SHKEvernote</string></array></dict>\n"
+             "</plist>\n";
     return plist;
 }
 
-TEST(NoteScript, TheBoardsItemIsSavedAsANoteThroughTheShareMenu)
+TEST(NoteScript, TheBoardsItemIsSavedAsANoteThroughTheShareSheet)
 {
     testkit::TemporaryHome home;
     notes_test::FakeNoteService service;
@@ -30,15 +32,13 @@ TEST(NoteScript, TheBoardsItemIsSavedAsANoteThroughTheShareMenu)
     std::string settings = home.file("settings.plist");
     ASSERT_TRUE(ns::FileManager::writeAtomically(settings, settingsFor(service)));
 
-    // The sheet's "More..." opens the menu, whose "Evernote" row shows the login form: the user name has
-    // the caret, a tap moves it to the password. The sign-in and the note are made off the main thread:
-    // "await" lets their results come back.
+    // The sheet's "Evernote" button shows the login form: the user name has the caret, a tap moves it to
+    // the password. The sign-in and the note are made off the main thread: "await" lets their results
+    // come back.
     std::string script = home.file("note.script");
     ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(wait 0.5
 press Action
-alert More...
-wait 1
-press Evernote
+alert Evernote
 wait 1
 type someone
 tap 207 141
