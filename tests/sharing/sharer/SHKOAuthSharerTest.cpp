@@ -1,5 +1,5 @@
 // The OAuth sign-in end to end against an OAuth 1.0 service on 127.0.0.1 that checks every signature.
-#include "FakeOAuthService.h"
+#include "sharing/support/FakeOAuthService.h"
 
 #include "foundation/Bundle.h"
 #include "foundation/Clock.h"
@@ -640,11 +640,19 @@ TEST_F(OAuthSharer, RefreshingSignsWithTheAccessTokenWithoutTheOverlay)
     sharer->refreshToken();
     EXPECT_EQ(sharer->pendingAction(), SHKAwaitTokenRefresh);
     EXPECT_FALSE(SHKActivityIndicator::currentIndicator()->superview());
-    ASSERT_TRUE(waitForEvent("auth YES"));
+    // The waiting share goes out with the new token once the exchange is through.
+    ASSERT_TRUE(waitForEvent("finished"));
+    EXPECT_EQ(events(),
+              (std::vector<std::string>{"modify access token", "send", "started", "auth YES", "finished"}));
     auto judged = service.judged();
-    EXPECT_EQ(judged.back().endpoint + " " + judged.back().verdict, "access_token ok");
+    ASSERT_GE(judged.size(), 2u);
+    const auto& exchange = judged[judged.size() - 2];
+    EXPECT_EQ(exchange.endpoint + " " + exchange.verdict, "access_token ok");
+    EXPECT_EQ(authorizationParameters(*exchange.request.header("Authorization"))["oauth_token"], "access-2");
+    EXPECT_EQ(judged.back().endpoint + " " + judged.back().verdict, "update ok");
     EXPECT_EQ(authorizationParameters(*judged.back().request.header("Authorization"))["oauth_token"],
-              "access-2");
+              "access-3");
+    EXPECT_EQ(service.updates().back(), "After refresh");
     EXPECT_EQ(stored("accessKey"), "access-3");
     settle();
 }

@@ -1,4 +1,4 @@
-#include "FakeOAuthService.h"
+#include "sharing/support/FakeOAuthService.h"
 
 #include "foundation/Ascii.h"
 #include "foundation/Error.h"
@@ -48,6 +48,8 @@ std::string decode(std::string_view text, bool plusIsSpace)
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
+} // namespace
+
 Pairs formPairs(std::string_view text)
 {
     Pairs pairs;
@@ -66,6 +68,8 @@ Pairs formPairs(std::string_view text)
     }
     return pairs;
 }
+
+namespace {
 
 std::string formBody(const Pairs& pairs)
 {
@@ -148,13 +152,62 @@ std::string rfc5849BaseString(const testkit::RecordedRequest& request, const std
 }
 
 FakeOAuthService::FakeOAuthService(std::string consumerKey, std::string consumerSecret)
-    : m_consumerKey(std::move(consumerKey)), m_consumerSecret(std::move(consumerSecret))
+    : FakeOAuthService(std::move(consumerKey), std::move(consumerSecret), Paths())
 {
-    m_server.route("/oauth/request_token",
+}
+
+FakeOAuthService::FakeOAuthService(std::string consumerKey, std::string consumerSecret, Paths paths)
+    : m_consumerKey(std::move(consumerKey)), m_consumerSecret(std::move(consumerSecret)),
+      m_paths(std::move(paths))
+{
+    m_server.route(m_paths.requestToken,
                    [this](const testkit::RecordedRequest& r) { return requestToken(r); });
-    m_server.route("/oauth/access_token",
-                   [this](const testkit::RecordedRequest& r) { return accessToken(r); });
+    m_server.route(m_paths.accessToken, [this](const testkit::RecordedRequest& r) { return accessToken(r); });
     m_server.route("/1/update", [this](const testkit::RecordedRequest& r) { return update(r); });
+}
+
+void FakeOAuthService::protectedRoute(const std::string& endpoint, const std::string& method,
+                                      const std::string& path, Handler handler, Refusal refusal)
+{
+    m_server.route(path, [this, endpoint, method, handler = std::move(handler),
+                          refusal = std::move(refusal)](const testkit::RecordedRequest& request) {
+        std::map<std::string, std::string> parameters;
+        std::string reason;
+        {
+            std::lock_guard lock(m_mutex);
+            auto verified = verify(endpoint, method, request, m_accessTokens, reason);
+            if (verified)
+                parameters = std::move(*verified);
+        }
+        if (!reason.empty())
+            return refusal ? refusal(reason) : testkit::ScriptedReply::text(401, "oauth_problem=" + reason);
+        return handler(request, parameters);
+    });
+}
+
+bool FakeOAuthService::verifyDelegation(const testkit::RecordedRequest& request,
+                                        const std::string& headerName, const std::string& verifyPath)
+{
+    testkit::RecordedRequest delegated;
+    delegated.method = "GET";
+    delegated.path = verifyPath;
+    delegated.target = verifyPath;
+    delegated.headers.emplace_back("Authorization", request.header(headerName).value_or(""));
+    std::lock_guard lock(m_mutex);
+    std::string reason;
+    return verify("echo", "GET", delegated, m_accessTokens, reason).has_value();
+}
+
+void FakeOAuthService::revokeAccessTokens()
+{
+    std::lock_guard lock(m_mutex);
+    m_accessTokens.clear();
+}
+
+std::vector<std::map<std::string, std::string>> FakeOAuthService::xAuthSignIns() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_xAuthSignIns;
 }
 
 bool FakeOAuthService::start()
@@ -186,6 +239,7 @@ void FakeOAuthService::reset()
     allowRefresh = false;
     m_judged.clear();
     m_updates.clear();
+    m_xAuthSignIns.clear();
     m_pagesShown.clear();
 }
 
@@ -196,14 +250,15 @@ std::vector<std::string> FakeOAuthService::updates() const
 }
 
 std::optional<std::map<std::string, std::string>>
-FakeOAuthService::verify(const std::string& endpoint, const testkit::RecordedRequest& request,
+FakeOAuthService::verify(const std::string& endpoint, const std::string& method,
+                         const testkit::RecordedRequest& request,
                          const std::map<std::string, std::string>& secrets, std::string& reason)
 {
     auto parameters = authorizationParameters(request.header("Authorization").value_or(""));
     std::string tokenSecret;
     auto token = parameters.find("oauth_token");
     bool hasToken = token != parameters.end() && !token->second.empty();
-    if (request.method != "POST")
+    if (request.method != method)
         reason = "method " + request.method;
     else if (parameters["oauth_consumer_key"] != m_consumerKey)
         reason = "consumer_key_unknown";
@@ -234,7 +289,7 @@ testkit::ScriptedReply FakeOAuthService::requestToken(const testkit::RecordedReq
 {
     std::lock_guard lock(m_mutex);
     std::string reason;
-    auto parameters = verify("request_token", request, {}, reason);
+    auto parameters = verify("request_token", "POST", request, {}, reason);
     if (!parameters)
         return testkit::ScriptedReply::text(401, "oauth_problem=" + reason);
     // The current protocol needs the address to come back to, or "oob".
@@ -297,10 +352,28 @@ testkit::ScriptedReply FakeOAuthService::accessToken(const testkit::RecordedRequ
 {
     std::lock_guard lock(m_mutex);
     std::string reason;
+    // xAuth: no token, the user's name and password in the signed form body instead of a granted one.
+    std::map<std::string, std::string> form;
+    for (const auto& [name, value] : formPairs(request.body))
+        form[name] = value;
+    if (form.count("x_auth_mode")) {
+        if (!verify("access_token", "POST", request, {}, reason))
+            return testkit::ScriptedReply::text(401, "oauth_problem=" + reason);
+        m_xAuthSignIns.push_back(form);
+        auto account = xAuthAccounts.find(form["x_auth_username"]);
+        if (form["x_auth_mode"] != "client_auth" || account == xAuthAccounts.end() ||
+            account->second != form["x_auth_password"]) {
+            m_judged.back().verdict = "xauth_refused";
+            return testkit::ScriptedReply::text(401, xAuthRefusal);
+        }
+        if (accessTokenReply)
+            return *accessTokenReply;
+        return issueAccessToken();
+    }
     auto secrets = m_requestTokens;
     if (allowRefresh)
         secrets.insert(m_accessTokens.begin(), m_accessTokens.end());
-    auto parameters = verify("access_token", request, secrets, reason);
+    auto parameters = verify("access_token", "POST", request, secrets, reason);
     if (!parameters)
         return testkit::ScriptedReply::text(401, "oauth_problem=" + reason);
     std::string key = (*parameters)["oauth_token"];
@@ -319,6 +392,11 @@ testkit::ScriptedReply FakeOAuthService::accessToken(const testkit::RecordedRequ
         m_requestTokens.erase(key);
         m_verifiers.erase(verifier);
     }
+    return issueAccessToken();
+}
+
+testkit::ScriptedReply FakeOAuthService::issueAccessToken()
+{
     int n = ++m_issued;
     std::string accessKey = "access-" + std::to_string(n);
     std::string secret = "access secret " + std::to_string(n);
@@ -333,7 +411,7 @@ testkit::ScriptedReply FakeOAuthService::update(const testkit::RecordedRequest& 
 {
     std::lock_guard lock(m_mutex);
     std::string reason;
-    auto parameters = verify("update", request, m_accessTokens, reason);
+    auto parameters = verify("update", "POST", request, m_accessTokens, reason);
     if (!parameters)
         return testkit::ScriptedReply::text(401, "oauth_problem=" + reason);
     for (const auto& [name, value] : formPairs(request.body))
