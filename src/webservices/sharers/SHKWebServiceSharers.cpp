@@ -4,6 +4,7 @@
 #include "webservices/sharers/googlereader/SHKGoogleReader.h"
 #include "webservices/sharers/instapaper/SHKInstapaper.h"
 #include "webservices/sharers/pinboard/SHKPinboard.h"
+#include "webservices/sharers/readability/SHKReadability.h"
 #include "webservices/sharers/readitlater/SHKReadItLater.h"
 
 void registerWebServiceSharers()
@@ -12,5 +13,6 @@ void registerWebServiceSharers()
     SHKGoogleReader::registerClass();
     SHKInstapaper::registerClass();
     SHKPinboard::registerClass();
+    SHKReadability::registerClass();
     SHKReadItLater::registerClass();
 }

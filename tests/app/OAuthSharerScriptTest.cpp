@@ -1,0 +1,93 @@
+// The OAuth sharers driven as a user drives them: velmo runs a script against a fake OAuth 1.0 service on
+// 127.0.0.1 that checks every signature, named in the device's settings file.
+#include "VelmoRun.h"
+#include "foundation/FileManager.h"
+#include "sharing/support/FakeOAuthService.h"
+#include "testing/TemporaryHome.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using testkit::ScriptedReply;
+
+// A settings file with these string values.
+std::string settingsFile(const testkit::TemporaryHome& home,
+                         const std::vector<std::pair<std::string, std::string>>& values)
+{
+    std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>";
+    for (const auto& [key, value] : values) {
+        plist += "<key>";
+        plist += key;
+        plist += "</key><string>";
+        plist += value;
+        plist += "</string>";
+    }
+    plist += "</dict>\n</plist>\n";
+    std::string path = home.file("settings.plist");
+    EXPECT_TRUE(ns::FileManager::writeAtomically(path, plist));
+    return path;
+}
+
+VelmoRun runScript(const testkit::TemporaryHome& home, const std::string& settings, const std::string& text)
+{
+    std::string script = home.file("share.script");
+    EXPECT_TRUE(ns::FileManager::writeAtomically(script, text));
+    std::string arguments = "--config '";
+    arguments += settings;
+    arguments += "' --script '";
+    arguments += script;
+    arguments += "'";
+    return velmo(home, arguments);
+}
+
+TEST(OAuthSharerScript, ReadabilitySignsInByXAuthAndSavesTheFavouriteBookmark)
+{
+    testkit::TemporaryHome home;
+    FakeOAuthService::Paths paths;
+    paths.requestToken = "/api/rest/v1/oauth/request_token/";
+    paths.authorize = "/api/rest/v1/oauth/authorize/";
+    paths.accessToken = "/api/rest/v1/oauth/access_token/";
+    FakeOAuthService service("velmo key", "velmo secret", paths);
+    service.xAuthAccounts = {{"bob", "pa/ss:1"}};
+    std::vector<std::string> bookmarks;
+    std::mutex mutex;
+    service.protectedRoute(
+        "bookmark", "POST", "/api/rest/v1/bookmarks/",
+        [&](const testkit::RecordedRequest& request, const std::map<std::string, std::string>&) {
+            std::lock_guard lock(mutex);
+            bookmarks.push_back(request.body);
+            return ScriptedReply::text(202, "");
+        });
+    ASSERT_TRUE(service.start());
+    auto settings = settingsFile(home, {{"readabilityURL", service.baseURL()},
+                                        {"readabilityConsumerKey", "velmo key"},
+                                        {"readabilitySecret", "velmo secret"}});
+
+    // The login form: the user name has the caret; a tap moves it to the password. The share form: the
+    // "Favorite" switch is turned on beside its label.
+    VelmoRun run = runScript(home, settings, R"(share SHKReadability http://example.com/page?a=1 A page
+wait 1
+type bob
+tap 207 141
+type pa/ss:1
+press Login
+wait 20
+press Favorite
+press Send to Readability
+wait 20
+)");
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    auto judged = service.judged();
+    ASSERT_EQ(judged.size(), 2u);
+    EXPECT_EQ(judged[0].endpoint + " " + judged[0].verdict, "access_token ok");
+    EXPECT_EQ(judged[0].request.body,
+              "x_auth_username=bob&x_auth_password=pa%2Fss%3A1&x_auth_mode=client_auth");
+    EXPECT_EQ(judged[1].endpoint + " " + judged[1].verdict, "bookmark ok");
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(bookmarks,
+              std::vector<std::string>{"url=http%3A%2F%2Fexample.com%2Fpage%3Fa%3D1&favorite=1&archive=0"});
+}
+
+} // namespace
