@@ -65,6 +65,14 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& message)
                 return false;
             }
             options.webFromNetwork = text == "network";
+        } else if (arg == "--multitasking") {
+            if (!value(text))
+                return false;
+            if (text != "on" && text != "off") {
+                message = "--multitasking is on or off, not \"" + text + "\"";
+                return false;
+            }
+            options.multitasking = text == "on";
         } else if (arg == "--trust-ca") {
             if (!value(text))
                 return false;
@@ -91,7 +99,7 @@ std::string helpText()
 {
     return R"(usage: velmo [--home DIR] [--contacts FILE.vcf] [--script FILE|-] [--shots DIR] [--scale 1|2]
              [--delegate NAME] [--window] [--config FILE] [--config-keys] [--name-order first|last]
-             [--trust-ca FILE] [--web offline|network]
+             [--trust-ca FILE] [--web offline|network] [--multitasking on|off]
 
 Runs the Velmo application on a simulated 320 by 480 point phone.
 
@@ -130,6 +138,10 @@ Runs the Velmo application on a simulated 320 by 480 point phone.
                       every page at once, titled by its host; network loads them over HTTP(S), each
                       redirect shown to the page's owner (a sign-in page of a service, or a fake one on
                       127.0.0.1 together with --config)
+  --multitasking on|off
+                      whether the device runs applications side by side (on, the default): off, as
+                      on the phones that run one application at a time, a service's sign-in stays
+                      inside the application instead of handing off to the browser
   --help              this text
 
 Without --script the bundled demo script runs when there is one; otherwise velmo describes the device.

@@ -17,6 +17,7 @@ struct Options
     std::optional<std::string> config;           // the device's settings: key to value
     std::vector<std::string> trustedAuthorities; // PEM files of certificate authorities trusted as well
     bool webFromNetwork = false;                 // the browser view loads its pages over HTTP(S)
+    bool multitasking = true;                    // applications run side by side (hand-offs come back)
     bool firstNameOrder = false;                 // the address book sorts people by first name, not last
     bool configKeys = false;                     // list the configuration keys and their answers, then quit
     bool help = false;

@@ -22,6 +22,7 @@
 #include "system/AddressBook.h"
 #include "testing/TouchDriver.h"
 #include "uikit/Application.h"
+#include "uikit/Device.h"
 #include "uikit/Image.h"
 #include "uikit/Screen.h"
 #include "uikit/WebView.h"
@@ -131,6 +132,7 @@ int main(int argc, char** argv)
         ns::Bundle::setMainPath(VELMO_RESOURCES);
         ui::Image::setResourcePath(VELMO_RESOURCES);
         ui::Screen::mainScreen()->setScale(options.scale);
+        ui::Device::currentDevice()->setMultitaskingSupported(options.multitasking);
         velmo::registerApplicationClasses();
         bool registered = rt::ClassRegistry::shared().classExists(options.delegate);
 

@@ -140,6 +140,9 @@ TEST(ConfigOptions, OptionValuesAreCheckedBeforeTheApplicationRuns)
         {"pages from the network", "--web network --script /dev/null", 0, ""},
         {"pages from nowhere known", "--web cloud", 2,
          "velmo: --web is offline or network, not \"cloud\"\n(velmo --help lists the options)\n"},
+        {"one application at a time", "--multitasking off --script /dev/null", 0, ""},
+        {"multitasking neither on nor off", "--multitasking yes", 2,
+         "velmo: --multitasking is on or off, not \"yes\"\n(velmo --help lists the options)\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -1,0 +1,136 @@
+// The social network's sharer driven as a user drives it: velmo runs a script on the board, whose share
+// sheet offers the social network, and the network's dialogs are pages of a stand-in on 127.0.0.1 named in
+// the device's settings file, loaded over HTTP by the application's browser view.
+#include "VelmoRun.h"
+#include "foundation/FileManager.h"
+#include "testing/LoopbackServer.h"
+#include "testing/TemporaryHome.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using testkit::ScriptedReply;
+
+constexpr const char* AppId = "1234";
+constexpr const char* StorePage = "http%3A%2F%2Fitunes.apple.com%2Fapp%2Fvelmo%2Fid428024839%3Fmt%3D8";
+
+std::string settingsFor(const testkit::LoopbackServer& server)
+{
+    std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>"
+                        "<key>facebookAppId</key><string>";
+    plist += AppId;
+    const std::pair<const char*, const char*> addresses[] = {{"facebookDialogURL", "/m"},
+                                                             {"facebookGraphURL", "/graph"},
+                                                             {"facebookRestURL", "/rest"},
+                                                             {"facebookLoginURL", "/login"}};
+    plist += "</string>";
+    for (const auto& [key, path] : addresses) {
+        plist += "<key>";
+        plist += key;
+        plist += "</key><string>";
+        plist += server.url(path);
+        plist += "</string>";
+    }
+    plist += "</dict>\n</plist>\n";
+    return plist;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+TEST(SocialScript, TheBoardsItemIsPostedThroughTheLoginDialogAndTheFeedDialog)
+{
+    testkit::TemporaryHome home;
+    testkit::LoopbackServer server;
+    // The sign-in page finds the person signed in already and sends the browser to the dialog's own
+    // address with the token; the feed page, as after "Publish", with the post's id.
+    server.route("/m/dialog/oauth",
+                 ScriptedReply::redirect("fbconnect://success#access_token=TOKEN-1&expires_in=0"));
+    server.route("/m/dialog/feed", ScriptedReply::redirect("fbconnect://success?post_id=1_2"));
+    ASSERT_TRUE(server.start());
+    std::string settings = home.file("settings.plist");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(settings, settingsFor(server)));
+
+    // On a device that runs one application at a time the sign-in stays in the application: the login
+    // dialog, then the feed dialog, each a page of the stand-in.
+    std::string script = home.file("social.script");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(wait 0.5
+press Action
+alert Facebook
+await Saved!
+)")));
+    std::string arguments = "--config '";
+    arguments += settings;
+    arguments += "' --web network --multitasking off --script '";
+    arguments += script;
+    arguments += "'";
+    VelmoRun run = velmo(home, arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].method, "GET");
+    EXPECT_EQ(requests[0].path, "/m/dialog/oauth");
+    EXPECT_EQ(requests[0].query, std::string("client_id=") + AppId +
+                                     "&type=user_agent&redirect_uri=fbconnect%3A%2F%2Fsuccess&display=touch&"
+                                     "sdk=ios&scope=publish_stream%2Coffline_access&local_client_id=");
+    EXPECT_EQ(requests[1].method, "GET");
+    EXPECT_EQ(requests[1].path, "/m/dialog/feed");
+    // The store page with the recommendation, and the token the sign-in page gave.
+    EXPECT_TRUE(contains(requests[1].query, std::string("&link=") + StorePage + "&")) << requests[1].query;
+    EXPECT_TRUE(
+        contains(requests[1].query, "&name=%22Geek%20or%20not%2C%20everyone%20needs%20Velmo%21%22%20"))
+        << requests[1].query;
+    EXPECT_TRUE(contains(requests[1].query, "&redirect_uri=fbconnect%3A%2F%2Fsuccess&"));
+    EXPECT_TRUE(contains(requests[1].query, std::string("&app_id=") + AppId + "&access_token=TOKEN-1"))
+        << requests[1].query;
+    // Nothing was handed to another application.
+    EXPECT_FALSE(ns::FileManager::fileExistsAtPath(home.file("device") + "/Device/opened-urls.log"));
+}
+
+TEST(SocialScript, ADeviceRunningApplicationsSideBySideSignsInInTheBrowser)
+{
+    testkit::TemporaryHome home;
+    testkit::LoopbackServer server;
+    ASSERT_TRUE(server.start());
+    std::string settings = home.file("settings.plist");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(settings, settingsFor(server)));
+    std::string script = home.file("social.script");
+    ASSERT_TRUE(
+        ns::FileManager::writeAtomically(script, std::string("wait 0.5\npress Action\nalert Facebook\n"
+                                                             "wait 1\n")));
+    std::string arguments = "--config '";
+    arguments += settings;
+    arguments += "' --web network --script '";
+    arguments += script;
+    arguments += "'";
+    VelmoRun run = velmo(home, arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    // The browser gets the sign-in page, to come back to the application's own address; the page is not
+    // the application's to load.
+    std::string opened = readFile(home.file("device") + "/Device/opened-urls.log");
+    std::string expected = server.url("/m/dialog/oauth?client_id=");
+    expected += AppId;
+    expected += "&type=user_agent&redirect_uri=fb";
+    expected += AppId;
+    expected += "%3A%2F%2Fauthorize&";
+    EXPECT_TRUE(contains(opened, expected)) << opened;
+    EXPECT_EQ(server.requestCount(), 0u);
+}
+
+} // namespace
