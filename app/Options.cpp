@@ -172,6 +172,8 @@ rest of the line:
                                 landscape-right (the status bar follows when the screen allows it)
   share SHARER URL [TITLE]      shares the web address with the sharer of that class name (SHKPinboard,
                                 SHKDiigo...), as the share screens do: its login or share form follows
+  receive URL                   the application is handed the address, as when another application opens
+                                it (the browser, at the end of a service's sign-in)
   shot NAME                     writes the screen to NAME.png in the shots folder
   dump                          prints the view tree: class, frame, title or text, hidden, alpha
   # ...                         a comment; blank lines are skipped
@@ -179,9 +181,9 @@ rest of the line:
 Time in a script is the device's own clock, so "wait 0.5" takes no real half second.
 
 Exit status: 0 when the script ran to its end; 1 when a step could not be done (nothing to press, no
-alert, nothing to type into or clear, nothing shown to await, a picture that cannot be written); 2 for a
-mistake in the command line or the script (an unknown command or a bad argument), reported with the
-script's line number.
+alert, nothing to type into or clear, nothing shown to await, an address the application did not take,
+a picture that cannot be written); 2 for a mistake in the command line or the script (an unknown
+command or a bad argument), reported with the script's line number.
 )";
 }
 

@@ -7,6 +7,7 @@
 #include "sharing/sharer/SHKSharer.h"
 #include "system/Reachability.h"
 #include "testing/TouchDriver.h"
+#include "uikit/Application.h"
 #include "uikit/Device.h"
 #include "uikit/Render.h"
 
@@ -252,6 +253,13 @@ bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std
             title = more;
         if (!SHKSharer::shareURL(args[0], url, title))
             return failed("no sharer is registered as \"" + args[0] + "\"");
+        m_driver.settle();
+    } else if (command == "receive") {
+        // Another application (the browser, at the end of a sign-in) opens an address of this one.
+        if (args.size() != 1 || !ns::URL::withString(args[0]))
+            return bad("receive needs one address, such as the one a sign-in page sends back");
+        if (!ui::Application::sharedApplication().receiveURL(args[0]))
+            return failed("the application did not take \"" + args[0] + "\"");
         m_driver.settle();
     } else if (command == "dump") {
         if (!args.empty())

@@ -102,27 +102,32 @@ await Saved!
     EXPECT_FALSE(ns::FileManager::fileExistsAtPath(home.file("device") + "/Device/opened-urls.log"));
 }
 
-TEST(SocialScript, ADeviceRunningApplicationsSideBySideSignsInInTheBrowser)
+TEST(SocialScript, ADeviceRunningApplicationsSideBySideSignsInInTheBrowserAndComesBack)
 {
     testkit::TemporaryHome home;
     testkit::LoopbackServer server;
+    server.route("/m/dialog/feed", ScriptedReply::redirect("fbconnect://success?post_id=1_3"));
     ASSERT_TRUE(server.start());
     std::string settings = home.file("settings.plist");
     ASSERT_TRUE(ns::FileManager::writeAtomically(settings, settingsFor(server)));
-    std::string script = home.file("social.script");
-    ASSERT_TRUE(
-        ns::FileManager::writeAtomically(script, std::string("wait 0.5\npress Action\nalert Facebook\n"
-                                                             "wait 1\n")));
+    // The browser gets the sign-in page; once the person has signed in there, it opens the application's
+    // own address with the token, and the share goes on in the feed dialog.
+    std::string back = "fb";
+    back += AppId;
+    back += "://authorize#access_token=TOKEN-2&expires_in=3600";
+    std::string script = "wait 0.5\npress Action\nalert Facebook\nwait 1\nreceive ";
+    script += back;
+    script += "\nawait Saved!\n";
+    std::string path = home.file("social.script");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(path, script));
     std::string arguments = "--config '";
     arguments += settings;
     arguments += "' --web network --script '";
-    arguments += script;
+    arguments += path;
     arguments += "'";
     VelmoRun run = velmo(home, arguments);
     ASSERT_EQ(run.status, 0) << run.err;
 
-    // The browser gets the sign-in page, to come back to the application's own address; the page is not
-    // the application's to load.
     std::string opened = readFile(home.file("device") + "/Device/opened-urls.log");
     std::string expected = server.url("/m/dialog/oauth?client_id=");
     expected += AppId;
@@ -130,7 +135,12 @@ TEST(SocialScript, ADeviceRunningApplicationsSideBySideSignsInInTheBrowser)
     expected += AppId;
     expected += "%3A%2F%2Fauthorize&";
     EXPECT_TRUE(contains(opened, expected)) << opened;
-    EXPECT_EQ(server.requestCount(), 0u);
+    // The sign-in page was the browser's to load; the application loaded only the feed dialog.
+    auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].path, "/m/dialog/feed");
+    EXPECT_TRUE(contains(requests[0].query, std::string("&link=") + StorePage + "&")) << requests[0].query;
+    EXPECT_TRUE(contains(requests[0].query, "&access_token=TOKEN-2")) << requests[0].query;
 }
 
 } // namespace
