@@ -1,5 +1,5 @@
-// A web-service sharer driven as a user drives it: velmo runs a script against a fake bookmarking service
-// on 127.0.0.1 (over HTTPS, its authority trusted for the run), named in the device's settings file.
+// Web-service sharers driven as a user drives them: velmo runs a script against a fake service on
+// 127.0.0.1 (over HTTPS, its authority trusted for the run), named in the device's settings file.
 #include "VelmoRun.h"
 #include "foundation/Base64.h"
 #include "foundation/FileManager.h"
@@ -8,32 +8,91 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 using testkit::ScriptedReply;
 
+std::string tlsFixture(const char* name)
+{
+    std::string path = VELMO_FIXTURES;
+    path += "/network/tls/";
+    path += name;
+    return path;
+}
+
+// The parts one after the other (appended in place).
+std::string joined(std::initializer_list<std::string_view> parts)
+{
+    std::string text;
+    for (auto part : parts)
+        text += part;
+    return text;
+}
+
+std::string basicAuthorization(std::string_view pair)
+{
+    std::string header = "Basic ";
+    header += ns::base64Encode(pair);
+    return header;
+}
+
+// A fake service on 127.0.0.1 over HTTPS, with a certificate of the test authority.
+::testing::AssertionResult startFake(testkit::LoopbackServer& server)
+{
+    if (!server.startTLS(tlsFixture("server-certificate.pem"), tlsFixture("server-key.pem")))
+        return ::testing::AssertionFailure() << "the fake service did not start";
+    return ::testing::AssertionSuccess();
+}
+
+// Runs velmo on the script, with the device settings (configuration keys and their texts) and the test
+// authority trusted; pictures go to the home's "shots" folder.
+VelmoRun runScript(const testkit::TemporaryHome& home,
+                   const std::vector<std::pair<std::string, std::string>>& configuration,
+                   const std::string& scriptText)
+{
+    std::string settings = home.file("settings.plist");
+    std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>";
+    for (const auto& [key, value] : configuration) {
+        plist += "<key>";
+        plist += key;
+        plist += "</key><string>";
+        plist += value;
+        plist += "</string>";
+    }
+    plist += "</dict>\n</plist>\n";
+    std::string script = home.file("share.script");
+    std::string shots = home.file("shots");
+    if (!ns::FileManager::writeAtomically(settings, plist) ||
+        !ns::FileManager::writeAtomically(script, scriptText) ||
+        !ns::FileManager::createDirectoryAtPath(shots, true))
+        return {};
+    std::string arguments = "--config '";
+    arguments += settings;
+    arguments += "' --trust-ca '";
+    arguments += tlsFixture("ca.pem");
+    arguments += "' --shots '";
+    arguments += shots;
+    arguments += "' --script '";
+    arguments += script;
+    arguments += "'";
+    return velmo(home, arguments);
+}
+
 TEST(SharerScript, TheLoginFormTheShareFormAndTheBookmarkReachTheService)
 {
     testkit::TemporaryHome home;
-    std::string tls = VELMO_FIXTURES;
-    tls += "/network/tls/";
     testkit::LoopbackServer server;
-    ASSERT_TRUE(server.startTLS(tls + "server-certificate.pem", tls + "server-key.pem"));
+    ASSERT_TRUE(startFake(server));
     server.route("/v1/posts/get", ScriptedReply::text(200, "<posts/>"));
     server.route("/v1/posts/add", ScriptedReply::text(200, "<result code=\"done\"/>"));
 
-    std::string settings = home.file("settings.plist");
-    std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict><key>"
-                        "pinboardAPIURL</key><string>";
-    plist += server.baseURL();
-    plist += "</string></dict>\n</plist>\n";
-    ASSERT_TRUE(ns::FileManager::writeAtomically(settings, plist));
-
     // The login form: the user name has the caret; a tap moves it to the password. The share form: the
     // "Shared" switch is turned on beside its label. "wait" lets the replies arrive.
-    std::string script = home.file("share.script");
-    ASSERT_TRUE(ns::FileManager::writeAtomically(
-        script, std::string(R"(share SHKPinboard http://example.com/page?a=1 A page
+    VelmoRun run = runScript(home, {{"pinboardAPIURL", server.baseURL()}},
+                             R"(share SHKPinboard http://example.com/page?a=1 A page
 wait 1
 type bob
 tap 207 141
@@ -45,25 +104,12 @@ shot share
 press Shared
 press Send to Pinboard
 wait 20
-)")));
-    std::string shots = home.file("shots");
-    ASSERT_TRUE(ns::FileManager::createDirectoryAtPath(shots, true));
-    std::string arguments = "--config '";
-    arguments += settings;
-    arguments += "' --trust-ca '";
-    arguments += tls;
-    arguments += "ca.pem' --shots '";
-    arguments += shots;
-    arguments += "' --script '";
-    arguments += script;
-    arguments += "'";
-    VelmoRun run = velmo(home, arguments);
+)");
     ASSERT_EQ(run.status, 0) << run.err;
 
     auto requests = server.requests();
     ASSERT_EQ(requests.size(), 2u);
-    std::string basic = "Basic ";
-    basic += ns::base64Encode(std::string_view("bob:pa/ss:1"));
+    std::string basic = basicAuthorization("bob:pa/ss:1");
     EXPECT_EQ(requests[0].method, "POST");
     EXPECT_EQ(requests[0].target, "/v1/posts/get");
     EXPECT_EQ(requests[0].header("Authorization"), basic);
@@ -73,8 +119,141 @@ wait 20
               "&tags=&extended=&shared=yes");
     EXPECT_EQ(requests[1].header("Authorization"), basic);
     // Pictures of the two forms as the user saw them.
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/login.png"));
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/share.png"));
+    std::string shots = home.file("shots");
+    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(joined({shots, "/login.png"})));
+    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(joined({shots, "/share.png"})));
+}
+
+// The board's share button, "More...", the service in the menu, its login form and its share form: the
+// fake receives the credential check (the feed reader: its sign-in) and then the board's item.
+TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
+{
+    // The store page and the recommendation the board shares, escaped as the services receive them.
+    const std::string page = "http%3A%2F%2Fitunes.apple.com%2Fapp%2Fvelmo%2Fid428024839%3Fmt%3D8";
+    const std::string title =
+        "%22Geek%20or%20not,%20everyone%20needs%20Velmo%21%22%2012%20contacts%20ready%20to"
+        "%20be%20dialed%20in%20only%202%20taps";
+    const std::string basic = basicAuthorization("bob:pa/ss:1");
+    const std::string credentials = "username=bob&password=pa/ss:1";
+    const std::string session = "GoogleLogin auth=t0k3n";
+    struct Sent
+    {
+        std::string method;
+        std::string target; // followed by a number of seconds when `timed`
+        std::string body;
+        std::optional<std::string> authorization;
+        bool timed = false;
+    };
+    struct Row
+    {
+        std::string service;
+        bool lowerInTheMenu;
+        std::vector<std::string> addressKeys;
+        std::vector<std::pair<std::string, std::string>> settings;
+        std::vector<std::pair<std::string, std::string>> replies; // path, body of a 200 reply
+        std::string shareForm;                                    // script lines after the login
+        std::vector<Sent> sent;
+    } rows[] = {
+        {"Pinboard",
+         false,
+         {"pinboardAPIURL"},
+         {},
+         {{"/v1/posts/get", "<posts/>"}, {"/v1/posts/add", "<result code=\"done\"/>"}},
+         "press Shared\npress Send to Pinboard\n",
+         {{"POST", "/v1/posts/get", "", basic},
+          {"GET", joined({"/v1/posts/add?url=", page, "&description=", title, "&tags=&extended=&shared=yes"}),
+           "", basic}}},
+        {"Diigo",
+         false,
+         {"diigoAPIURL"},
+         {{"diigoKey", "k3y"}},
+         {{"/api/v2/bookmarks", "added 1 bookmark"}},
+         "press Shared\npress Send to Diigo\n",
+         {{"GET", "/api/v2/bookmarks?key=k3y&count=1&user=bob", "", basic},
+          {"POST", "/api/v2/bookmarks",
+           joined({"key=k3y&url=", page, "&title=", title, "&tags=&desc=&shared=yes"}), basic}}},
+        {"Instapaper",
+         true,
+         {"instapaperURL"},
+         {},
+         {{"/api/authenticate", "OK"}, {"/api/add", "OK"}},
+         "press Send to Instapaper\n",
+         {{"POST", "/api/authenticate", credentials, std::nullopt},
+          {"POST", "/api/add", joined({"url=", page, "&title=", title, "&selection=&", credentials}),
+           std::nullopt}}},
+        {"Read It Later",
+         true,
+         {"readItLaterURL"},
+         {{"readItLaterKey", "k3y"}},
+         {{"/v2/auth", "OK"}, {"/v2/send", "OK"}},
+         "", // no share form: it shares as soon as the login is saved
+         {{"POST", "/v2/auth", joined({"apikey=k3y&", credentials}), std::nullopt},
+          {"POST", "/v2/send",
+           joined(
+               {"apikey=k3y&", credentials, "&new=%7B%220%22%3A%7B%22url%22%3A%22", page,
+                "%22%2C%22title%22%3A%22%26quot%3BGeek%20or%20not%2C%20everyone%20needs%20Velmo%21%26quot%3B"
+                "%2012%20contacts%20ready%20to%20be%20dialed%20in%20only%202%20taps%22%7D%7D"}),
+           std::nullopt}}},
+        {"Google Reader",
+         true,
+         {"googleReaderURL", "googleReaderSecureURL"},
+         {{"appName", "Velmo"}, {"appURL", "http://velmo.example/"}},
+         {{"/accounts/ClientLogin", "SID=s1\nAuth=t0k3n\n"},
+          {"/reader/api/0/token", "edit-1"},
+          {"/reader/api/0/item/edit", "OK"}},
+         "press Public\npress Send to Google Reader\n",
+         {{"POST", "/accounts/ClientLogin",
+           "service=reader&source=ShareCore-Velmo-0.2.1&Email=bob&Passwd=pa/ss:1&accountType=GOOGLE",
+           std::nullopt},
+          {"GET", "/reader/api/0/token?ck=", "", session, true},
+          {"POST", "/reader/api/0/item/edit",
+           joined({"T=edit-1&linkify=false&snippet=&srcTitle=Velmo&srcUrl=http://velmo.example/&title=",
+                   title, "&url=", page, "&share=true"}),
+           session}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.service);
+        testkit::TemporaryHome home;
+        testkit::LoopbackServer server;
+        ASSERT_TRUE(startFake(server));
+        for (const auto& [path, body] : row.replies)
+            server.route(path, ScriptedReply::text(200, body));
+        auto configuration = row.settings;
+        for (const auto& key : row.addressKeys)
+            configuration.emplace_back(key, server.baseURL());
+
+        // The lower services are scrolled into view first.
+        std::string script = "wait 0.5\npress Action\nalert More...\nwait 1\n";
+        if (row.lowerInTheMenu)
+            script += "drag 160 400 160 100\nwait 1\n";
+        script += "press ";
+        script += row.service;
+        script += "\nwait 1\ntype bob\ntap 207 141\ntype pa/ss:1\npress Login\nwait 20\n";
+        script += row.shareForm;
+        script += "wait 20\n";
+        VelmoRun run = runScript(home, configuration, script);
+        ASSERT_EQ(run.status, 0) << run.err;
+
+        auto requests = server.requests();
+        ASSERT_EQ(requests.size(), row.sent.size());
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            const Sent& sent = row.sent[i];
+            EXPECT_EQ(requests[i].method, sent.method);
+            if (sent.timed) {
+                ASSERT_EQ(requests[i].target.rfind(sent.target, 0), 0u) << requests[i].target;
+                std::string seconds = requests[i].target.substr(sent.target.size());
+                EXPECT_FALSE(seconds.empty());
+                EXPECT_EQ(seconds.find_first_not_of("0123456789"), std::string::npos) << seconds;
+            } else {
+                EXPECT_EQ(requests[i].target, sent.target);
+            }
+            EXPECT_EQ(requests[i].body, sent.body);
+            EXPECT_EQ(requests[i].header("Authorization"), sent.authorization);
+            if (sent.authorization == session) {
+                EXPECT_EQ(requests[i].header("Cookie"), "SID=s1; Auth=t0k3n");
+            }
+        }
+    }
 }
 
 } // namespace
