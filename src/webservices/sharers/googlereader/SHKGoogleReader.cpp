@@ -92,23 +92,30 @@ void SHKGoogleReader::getSession(const std::string& email, const std::string& pa
     SHKShowLoggingIn(*this);
 }
 
-void SHKGoogleReader::authFinished(SHKRequest& request)
+ns::Ref<ns::MutableDictionary> SHKGoogleReader::sessionFromReply(std::string_view text)
 {
-    SHKHideProgress();
     auto session = ns::MutableDictionary::make();
-    std::string text = request.getResult().value_or("");
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string_view line =
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         std::size_t equals = line.find('=');
         // Exactly two parts: one "=".
-        if (equals != std::string::npos && line.find('=', equals + 1) == std::string::npos)
-            session->setObject(ns::String::make(line.substr(equals + 1)), line.substr(0, equals));
-        if (end == std::string::npos)
+        if (equals != std::string_view::npos && line.find('=', equals + 1) == std::string_view::npos)
+            session->setObject(ns::String::make(std::string(line.substr(equals + 1))),
+                               std::string(line.substr(0, equals)));
+        if (end == std::string_view::npos)
             break;
         start = end + 1;
     }
+    return session;
+}
+
+void SHKGoogleReader::authFinished(SHKRequest& request)
+{
+    SHKHideProgress();
+    auto session = sessionFromReply(request.getResult().value_or(""));
     m_session = session;
 
     if (session->stringForKey("Auth")) {

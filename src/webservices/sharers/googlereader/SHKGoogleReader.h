@@ -2,6 +2,8 @@
 
 #include "sharing/sharer/SHKSharer.h"
 
+#include <string_view>
+
 namespace ns {
 class MutableDictionary;
 }
@@ -21,6 +23,10 @@ public:
     // refused the session.
     const ns::Ref<ns::MutableDictionary>& session() const { return m_session; }
     void setSession(ns::Ref<ns::MutableDictionary> session) { m_session = std::move(session); }
+
+    // The pairs of a sign-in reply: each line (split at "\n") with exactly one "=" gives key = value;
+    // other lines are ignored.
+    static ns::Ref<ns::MutableDictionary> sessionFromReply(std::string_view text);
 
     void authorizationFormValidate(SHKFormController& form) override;
     void getSession(const std::string& email, const std::string& password);
