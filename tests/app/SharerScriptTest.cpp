@@ -147,7 +147,6 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
     struct Row
     {
         std::string service;
-        bool lowerInTheMenu;
         std::vector<std::string> addressKeys;
         std::vector<std::pair<std::string, std::string>> settings;
         std::vector<std::pair<std::string, std::string>> replies; // path, body of a 200 reply
@@ -155,7 +154,6 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
         std::vector<Sent> sent;
     } rows[] = {
         {"Pinboard",
-         false,
          {"pinboardAPIURL"},
          {},
          {{"/v1/posts/get", "<posts/>"}, {"/v1/posts/add", "<result code=\"done\"/>"}},
@@ -164,7 +162,6 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
           {"GET", joined({"/v1/posts/add?url=", page, "&description=", title, "&tags=&extended=&shared=yes"}),
            "", basic}}},
         {"Diigo",
-         false,
          {"diigoAPIURL"},
          {{"diigoKey", "k3y"}},
          {{"/api/v2/bookmarks", "added 1 bookmark"}},
@@ -173,7 +170,6 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
           {"POST", "/api/v2/bookmarks",
            joined({"key=k3y&url=", page, "&title=", title, "&tags=&desc=&shared=yes"}), basic}}},
         {"Instapaper",
-         true,
          {"instapaperURL"},
          {},
          {{"/api/authenticate", "OK"}, {"/api/add", "OK"}},
@@ -182,7 +178,6 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
           {"POST", "/api/add", joined({"url=", page, "&title=", title, "&selection=&", credentials}),
            std::nullopt}}},
         {"Read It Later",
-         true,
          {"readItLaterURL"},
          {{"readItLaterKey", "k3y"}},
          {{"/v2/auth", "OK"}, {"/v2/send", "OK"}},
@@ -195,7 +190,6 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
                 "%2012%20contacts%20ready%20to%20be%20dialed%20in%20only%202%20taps%22%7D%7D"}),
            std::nullopt}}},
         {"Google Reader",
-         true,
          {"googleReaderURL", "googleReaderSecureURL"},
          {{"appName", "Velmo"}, {"appURL", "http://velmo.example/"}},
          {{"/accounts/ClientLogin", "SID=s1\nAuth=t0k3n\n"},
@@ -222,11 +216,9 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
         for (const auto& key : row.addressKeys)
             configuration.emplace_back(key, server.baseURL());
 
-        // The lower services are scrolled into view first.
-        std::string script = "wait 0.5\npress Action\nalert More...\nwait 1\n";
-        if (row.lowerInTheMenu)
-            script += "drag 160 400 160 100\nwait 1\n";
-        script += "press ";
+        // The services stand below the actions: the menu is scrolled up first.
+        std::string script =
+            "wait 0.5\npress Action\nalert More...\nwait 1\ndrag 160 400 160 100\nwait 1\npress ";
         script += row.service;
         script += "\nwait 1\ntype bob\ntap 207 141\ntype pa/ss:1\npress Login\nwait 20\n";
         script += row.shareForm;
