@@ -3,6 +3,29 @@
 #include <string_view>
 
 namespace velmo {
+namespace {
+
+// "5.0", "4.3.2": two to four numbers of at most four digits each.
+bool validSystemVersion(std::string_view text)
+{
+    int numbers = 0;
+    std::size_t digits = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            if (digits++ == 0)
+                ++numbers;
+            if (digits > 4)
+                return false;
+        } else if (c == '.' && digits > 0) {
+            digits = 0;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0 && numbers >= 2 && numbers <= 4;
+}
+
+} // namespace
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& message)
 {
@@ -77,6 +100,16 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& message)
             if (!value(text))
                 return false;
             options.trustedAuthorities.push_back(text);
+        } else if (arg == "--system-version") {
+            if (!value(text))
+                return false;
+            if (!validSystemVersion(text)) {
+                message = "--system-version is numbers joined by dots (5.0), not \"";
+                message += text;
+                message += '"';
+                return false;
+            }
+            options.systemVersion = text;
         } else if (arg == "--config-keys") {
             options.configKeys = true;
         } else if (arg == "--delegate") {
@@ -100,6 +133,7 @@ std::string helpText()
     return R"(usage: velmo [--home DIR] [--contacts FILE.vcf] [--script FILE|-] [--shots DIR] [--scale 1|2]
              [--delegate NAME] [--window] [--config FILE] [--config-keys] [--name-order first|last]
              [--trust-ca FILE] [--web offline|network] [--multitasking on|off]
+             [--system-version X.Y]
 
 Runs the Velmo application on a simulated 320 by 480 point phone.
 
@@ -142,6 +176,10 @@ Runs the Velmo application on a simulated 320 by 480 point phone.
                       whether the device runs applications side by side (on, the default): off, as
                       on the phones that run one application at a time, a service's sign-in stays
                       inside the application instead of handing off to the browser
+  --system-version X.Y
+                      the device's system version (default 4.2); from 5.0 on the device has its own
+                      tweet sheet, to which the Twitter sharer hands its item (a sent tweet lands in
+                      DIR/Device/Tweets/)
   --help              this text
 
 Without --script the bundled demo script runs when there is one; otherwise velmo describes the device.

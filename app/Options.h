@@ -14,6 +14,7 @@ struct Options
     std::string shots = ".";
     float scale = 1;
     std::string delegate = "VelmoAppDelegate";
+    std::optional<std::string> systemVersion;    // the device's system version ("4.2" when not given)
     std::optional<std::string> config;           // the device's settings: key to value
     std::vector<std::string> trustedAuthorities; // PEM files of certificate authorities trusted as well
     bool webFromNetwork = false;                 // the browser view loads its pages over HTTP(S)

@@ -127,6 +127,8 @@ int main(int argc, char** argv)
             std::cerr << "velmo: " << message << "\n";
             return 2;
         }
+        if (options.systemVersion)
+            ui::Device::currentDevice()->setSystemVersion(*options.systemVersion);
         if (options.firstNameOrder)
             ab::AddressBook::setSortOrdering(ab::SortOrdering::ByFirstName);
         ns::Bundle::setMainPath(VELMO_RESOURCES);

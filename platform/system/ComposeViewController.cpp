@@ -98,7 +98,12 @@ void ComposeViewController::setUpScreen()
 bool ComposeViewController::deliver(const std::string& folder, const std::string& extension,
                                     const std::string& text, ns::Ref<ns::Error>* error)
 {
-    std::string path = nextDeviceFile(folder, extension);
+    return deliverAt(nextDeviceFile(folder, extension), text, error);
+}
+
+bool ComposeViewController::deliverAt(const std::string& path, const std::string& text,
+                                      ns::Ref<ns::Error>* error)
+{
     if (!ns::FileManager::writeAtomically(path, text, error))
         return false;
     m_sentPath = path;

@@ -41,6 +41,8 @@ protected:
     // Writes `text` atomically as the next "NNNN.<extension>" of the device's `folder` and keeps its path.
     bool deliver(const std::string& folder, const std::string& extension, const std::string& text,
                  ns::Ref<ns::Error>* error);
+    // The same at a path already chosen (for a message whose parts are named after it).
+    bool deliverAt(const std::string& path, const std::string& text, ns::Ref<ns::Error>* error);
     // A composer with no delegate to tell closes itself.
     void closeUnheard() { dismissModalViewControllerAnimated(true); }
 

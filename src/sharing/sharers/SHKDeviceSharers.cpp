@@ -7,6 +7,7 @@
 #include "sharing/sharers/SHKPrint.h"
 #include "sharing/sharers/SHKSafari.h"
 #include "sharing/sharers/SHKTextMessage.h"
+#include "sharing/sharers/SHKiOS5Twitter.h"
 
 void SHKRegisterDeviceSharers()
 {
@@ -17,4 +18,5 @@ void SHKRegisterDeviceSharers()
     SHKSharerClass::registerSharer<SHKSafari, SHKSafariClass>("SHKSafari");
     SHKSharerClass::registerSharer<SHKPhotoAlbum, SHKPhotoAlbumClass>("SHKPhotoAlbum");
     SHKSharerClass::registerSharer<SHKTextMessage, SHKTextMessageClass>("SHKTextMessage");
+    SHKiOS5Twitter::registerClass();
 }

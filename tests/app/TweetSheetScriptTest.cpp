@@ -1,0 +1,78 @@
+// The device's tweet sheet driven as a user drives it: velmo runs a script on a device of system 5.0,
+// the user sends one tweet and cancels another, and what was sent lands on the device.
+#include "VelmoRun.h"
+#include "foundation/FileManager.h"
+#include "testing/TemporaryHome.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TweetSheetScript, ASentTweetLandsOnTheDevice)
+{
+    testkit::TemporaryHome home;
+    std::string script = home.file("tweet.script");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(wait 0.5
+share SHKiOS5Twitter http://itunes.apple.com/app/velmo/id428024839?mt=8 "Geek or not, everyone needs Velmo!" 12 contacts ready to be dialed in only 2 taps
+wait 1
+shot tweet-sheet
+press Send
+wait 1
+share SHKiOS5Twitter http://example.com/ Not this one
+wait 1
+press Cancel
+wait 1
+)")));
+    std::string shots = home.file("shots");
+    ASSERT_TRUE(ns::FileManager::createDirectoryAtPath(shots, true));
+    std::string arguments = "--system-version 5.0 --shots '";
+    arguments += shots;
+    arguments += "' --script '";
+    arguments += script;
+    arguments += "'";
+    VelmoRun run = velmo(home, arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    std::string tweets = home.file("device/Device/Tweets/");
+    EXPECT_EQ(ns::FileManager::stringWithContentsOfFile(tweets + "0001.txt").value_or("<missing>"),
+              "URL: http://itunes.apple.com/app/velmo/id428024839?mt=8\n\n\"Geek or not, everyone needs "
+              "Velmo!\" 12 contacts ready to be dialed in only 2 taps\n");
+    EXPECT_FALSE(std::filesystem::exists(tweets + "0002.txt"));
+    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/tweet-sheet.png"));
+}
+
+// Below system 5.0 the device has no tweet sheet: the share fails and nothing lands.
+TEST(TweetSheetScript, AnOlderDeviceHasNoSheet)
+{
+    testkit::TemporaryHome home;
+    std::string script = home.file("tweet.script");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(wait 0.5
+share SHKiOS5Twitter http://example.com/ A page
+wait 1
+press Send
+)")));
+    std::string arguments = "--system-version 4.3 --script '";
+    arguments += script;
+    arguments += "'";
+    VelmoRun run = velmo(home, arguments);
+    EXPECT_EQ(run.status, 1) << run.err; // nothing on screen shows Send
+    EXPECT_FALSE(std::filesystem::exists(home.file("device/Device/Tweets")));
+}
+
+TEST(TweetSheetScript, TheSystemVersionMustBeAVersion)
+{
+    testkit::TemporaryHome home;
+    for (const char* bad : {"5", "five", "5.0.", ".5", "5..0", "12345.0", "1.2.3.4.5"}) {
+        SCOPED_TRACE(bad);
+        std::string arguments = "--system-version '";
+        arguments += bad;
+        arguments += "' --script /dev/null";
+        VelmoRun run = velmo(home, arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("--system-version"), std::string::npos) << run.err;
+    }
+}
+
+} // namespace
