@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include <charconv>
+#include <cmath>
 #include <string_view>
 
 namespace velmo {
@@ -26,6 +28,23 @@ bool validSystemVersion(std::string_view text)
 }
 
 } // namespace
+
+namespace {
+
+bool decimal(const std::string& text, double& value)
+{
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    auto [ptr, error] = std::from_chars(begin, end, value);
+    return !text.empty() && error == std::errc() && ptr == end && std::isfinite(value);
+}
+
+} // namespace
+
+bool parseCoordinate(const std::string& latitude, const std::string& longitude, double& lat, double& lon)
+{
+    return decimal(latitude, lat) && decimal(longitude, lon) && std::fabs(lat) <= 90 && std::fabs(lon) <= 180;
+}
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& message)
 {
@@ -110,6 +129,19 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& message)
                 return false;
             }
             options.systemVersion = text;
+        } else if (arg == "--location") {
+            if (!value(text))
+                return false;
+            std::size_t comma = text.find(',');
+            double lat = 0, lon = 0;
+            if (comma == std::string::npos ||
+                !parseCoordinate(text.substr(0, comma), text.substr(comma + 1), lat, lon)) {
+                message = "--location is LATITUDE,LONGITUDE in degrees (48.8566,2.3522), not \"";
+                message += text;
+                message += '"';
+                return false;
+            }
+            options.location = std::make_pair(lat, lon);
         } else if (arg == "--config-keys") {
             options.configKeys = true;
         } else if (arg == "--delegate") {
@@ -133,7 +165,7 @@ std::string helpText()
     return R"(usage: velmo [--home DIR] [--contacts FILE.vcf] [--script FILE|-] [--shots DIR] [--scale 1|2]
              [--delegate NAME] [--window] [--config FILE] [--config-keys] [--name-order first|last]
              [--trust-ca FILE] [--web offline|network] [--multitasking on|off]
-             [--system-version X.Y]
+             [--system-version X.Y] [--location LAT,LON]
 
 Runs the Velmo application on a simulated 320 by 480 point phone.
 
@@ -180,6 +212,9 @@ Runs the Velmo application on a simulated 320 by 480 point phone.
                       the device's system version (default 4.2); from 5.0 on the device has its own
                       tweet sheet, to which the Twitter sharer hands its item (a sent tweet lands in
                       DIR/Device/Tweets/)
+  --location LAT,LON  where the device is, in degrees (48.8566,2.3522): its location services report
+                      that position (accurate to 10 m, no altitude). Without it they are on but have no
+                      fix yet
   --help              this text
 
 Without --script the bundled demo script runs when there is one; otherwise velmo describes the device.
@@ -206,12 +241,16 @@ rest of the line:
                                 device's clock moves meanwhile. Gives up after 60 real seconds
   network off|on                switches the network the device reports unreachable or back on (as on
                                 Wi-Fi); replies from servers on this machine still arrive
+  location LAT LON|off           moves the device to the position (degrees), or switches its location
+                                services off (no position; sharers that need one cannot share)
   turn ORIENTATION              turns the device: portrait, upside-down, landscape-left or
                                 landscape-right (the status bar follows when the screen allows it)
   share SHARER URL [TITLE]      shares the web address with the sharer of that class name (SHKPinboard,
                                 SHKDiigo...), as the share screens do: its login or share form follows
   receive URL                   the application is handed the address, as when another application opens
                                 it (the browser, at the end of a service's sign-in)
+  sharetext SHARER TEXT         shares the text with the sharer of that class name (SHKFoursquareV2): its
+                                screens follow; \n in TEXT is a line break
   shot NAME                     writes the screen to NAME.png in the shots folder
   dump                          prints the view tree: class, frame, title or text, hidden, alpha
   # ...                         a comment; blank lines are skipped

@@ -1,10 +1,12 @@
 #include "Script.h"
 
+#include "Options.h"
 #include "foundation/Clock.h"
 #include "foundation/RunLoop.h"
 #include "foundation/Text.h"
 #include "foundation/URL.h"
 #include "sharing/sharer/SHKSharer.h"
+#include "system/Location.h"
 #include "system/Reachability.h"
 #include "testing/TouchDriver.h"
 #include "uikit/Application.h"
@@ -226,6 +228,15 @@ bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std
             return bad("network needs on or off");
         net::Reachability::setNetworkOn(args[0] == "on");
         m_driver.settle();
+    } else if (command == "location") {
+        double lat = 0, lon = 0;
+        if (args.size() == 1 && args[0] == "off")
+            cl::LocationManager::setServicesEnabled(false);
+        else if (args.size() == 2 && parseCoordinate(args[0], args[1], lat, lon))
+            cl::LocationManager::setDevicePosition(cl::LocationCoordinate2D{lat, lon});
+        else
+            return bad("location needs LATITUDE LONGITUDE in degrees, or off");
+        m_driver.settle();
     } else if (command == "turn") {
         static const std::pair<const char*, ui::DeviceOrientation> orientations[] = {
             {"portrait", ui::DeviceOrientation::Portrait},
@@ -260,6 +271,14 @@ bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std
             return bad("receive needs one address, such as the one a sign-in page sends back");
         if (!ui::Application::sharedApplication().receiveURL(args[0]))
             return failed("the application did not take \"" + args[0] + "\"");
+        m_driver.settle();
+    } else if (command == "sharetext") {
+        // A text to a sharer, as the share screens hand it over.
+        if (args.size() < 2)
+            return bad("sharetext needs a sharer's class name and the text");
+        std::string text = unescape(ns::trimWhitespace(rest.substr(rest.find(args[0]) + args[0].size())));
+        if (!SHKSharer::shareText(args[0], text))
+            return failed("no sharer is registered as \"" + args[0] + "\"");
         m_driver.settle();
     } else if (command == "dump") {
         if (!args.empty())

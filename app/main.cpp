@@ -20,6 +20,7 @@
 #include "foundation/UserDefaults.h"
 #include "sharing/core/VelmoSHKConfigurator.h"
 #include "system/AddressBook.h"
+#include "system/Location.h"
 #include "testing/TouchDriver.h"
 #include "uikit/Application.h"
 #include "uikit/Device.h"
@@ -129,6 +130,9 @@ int main(int argc, char** argv)
         }
         if (options.systemVersion)
             ui::Device::currentDevice()->setSystemVersion(*options.systemVersion);
+        if (options.location)
+            cl::LocationManager::setDevicePosition(
+                cl::LocationCoordinate2D{options.location->first, options.location->second});
         if (options.firstNameOrder)
             ab::AddressBook::setSortOrdering(ab::SortOrdering::ByFirstName);
         ns::Bundle::setMainPath(VELMO_RESOURCES);
