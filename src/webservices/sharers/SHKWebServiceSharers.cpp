@@ -1,6 +1,7 @@
 #include "webservices/sharers/SHKWebServiceSharers.h"
 
 #include "webservices/sharers/diigo/SHKDiigo.h"
+#include "webservices/sharers/foursquare/SHKFoursquareV2.h"
 #include "webservices/sharers/googlereader/SHKGoogleReader.h"
 #include "webservices/sharers/instapaper/SHKInstapaper.h"
 #include "webservices/sharers/pinboard/SHKPinboard.h"
@@ -10,6 +11,7 @@
 void registerWebServiceSharers()
 {
     SHKDiigo::registerClass();
+    SHKFoursquareV2::registerClass();
     SHKGoogleReader::registerClass();
     SHKInstapaper::registerClass();
     SHKPinboard::registerClass();
