@@ -14,7 +14,10 @@ TEST(LocationOption, ThePositionIsGivenInDegreesOrSwitchedOff)
     auto script = [&](const std::string& name, const std::string& text) {
         std::string path = home.file(name);
         EXPECT_TRUE(ns::FileManager::writeAtomically(path, text));
-        return "--script '" + path + "'";
+        std::string argument = "--script '";
+        argument += path;
+        argument += "'";
+        return argument;
     };
     std::string moves =
         script("moves.script", "location 40.4168 -3.7038\nwait 1\nlocation off\nlocation 0 0\n");
@@ -27,7 +30,7 @@ TEST(LocationOption, ThePositionIsGivenInDegreesOrSwitchedOff)
         int status;
         std::string error;
     } rows[] = {
-        {"a position, then moves and off", "--location 48.8566,2.3522 " + moves, 0, ""},
+        {"a position, then moves and off", std::string("--location 48.8566,2.3522 ").append(moves), 0, ""},
         {"negative degrees", "--location -33.8688,151.2093 --script /dev/null", 0, ""},
         {"no comma", "--location 48.8566 --script /dev/null", 2,
          "velmo: --location is LATITUDE,LONGITUDE in degrees (48.8566,2.3522), not \"48.8566\"\n"

@@ -1,5 +1,6 @@
 // Web-service sharers driven as a user drives them: velmo runs a script against a fake service on
-// 127.0.0.1 (over HTTPS, its authority trusted for the run), named in the device's settings file.
+// 127.0.0.1 (a bookmarking service over HTTPS, its authority trusted for the run; a check-in service over
+// HTTP), named in the device's settings file.
 #include "VelmoRun.h"
 #include "foundation/Base64.h"
 #include "foundation/FileManager.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -246,6 +248,78 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
             }
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// The check-in sharer: velmo's browser loads the fake's sign-in page over HTTP, which sends it on to the
+// redirect address with a token; the device stands where --location puts it.
+TEST(SharerScript, ACheckInSignsInPicksAPlaceNearTheDeviceAndChecksIn)
+{
+    testkit::TemporaryHome home;
+    testkit::LoopbackServer server;
+    ASSERT_TRUE(server.start());
+    const std::string redirect = "https://velmo.example/foursquare/done";
+    server.route("/oauth2/authenticate", ScriptedReply::redirect(redirect + "#access_token=TOKEN9"));
+    server.route(
+        "/v2/venues/search",
+        ScriptedReply::text(200, R"({"meta":{"code":200},"response":{"venues":[)"
+                                 R"({"id":"v1","name":"Cafe de Flore","location":{"address":"172 Bd"}},)"
+                                 R"({"id":"v2","name":"Les Deux Magots","location":{"address":"6 Pl"}}]}})"));
+    server.route("/v2/checkins/add", ScriptedReply::text(200, R"({"meta":{"code":200},"response":{}})"));
+
+    std::string settings = home.file("settings.plist");
+    std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>";
+    for (const auto& [key, value] :
+         std::vector<std::pair<std::string, std::string>>{{"foursquareV2APIURL", server.baseURL()},
+                                                          {"foursquareV2WebURL", server.baseURL()},
+                                                          {"foursquareV2ClientId", "CLIENT"},
+                                                          {"foursquareV2RedirectURI", redirect}}) {
+        plist += "<key>";
+        plist += key;
+        plist += "</key><string>";
+        plist += value;
+        plist += "</string>";
+    }
+    plist += "</dict>\n</plist>\n";
+    ASSERT_TRUE(ns::FileManager::writeAtomically(settings, plist));
+
+    std::string script = home.file("checkin.script");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(sharetext SHKFoursquareV2 Bonjour
+wait 20
+shot venues
+press Les Deux Magots
+wait 1
+shot checkin
+press Check In
+wait 20
+)")));
+    std::string shots = home.file("shots");
+    ASSERT_TRUE(ns::FileManager::createDirectoryAtPath(shots, true));
+    std::string arguments = "--config '";
+    arguments += settings;
+    arguments += "' --web network --location 48.8566,2.3522 --shots '";
+    arguments += shots;
+    arguments += "' --script '";
+    arguments += script;
+    arguments += "'";
+    VelmoRun run = velmo(home, arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].target, "/oauth2/authenticate?client_id=CLIENT&response_type=token"
+                                  "&redirect_uri=https%3A%2F%2Fvelmo.example%2Ffoursquare%2Fdone");
+    EXPECT_EQ(requests[1].method, "GET");
+    EXPECT_EQ(requests[1].target, "/v2/venues/search?oauth_token=TOKEN9&v=20110927&ll=48.85660,2.35220"
+                                  "&llAcc=10.00&alt=0.00&altAcc=-1.00");
+    EXPECT_EQ(requests[2].method, "POST");
+    EXPECT_EQ(requests[2].target, "/v2/checkins/add?oauth_token=TOKEN9&v=20110927&venueId=v2"
+                                  "&ll=48.85660,2.35220&llAcc=10.00&alt=0.00&altAcc=-1.00&shout=Bonjour");
+    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/venues.png"));
+    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/checkin.png"));
 }
 
 } // namespace

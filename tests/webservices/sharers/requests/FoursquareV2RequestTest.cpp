@@ -128,9 +128,10 @@ TEST_F(FoursquareRequest, ACheckInPostsAnEmptyBodyAndAShoutOnlyWithAMessage)
         ASSERT_TRUE(seen);
         EXPECT_EQ(seen->method, "POST");
         EXPECT_EQ(seen->path, "/v2/checkins/add");
-        EXPECT_EQ(seen->query, "oauth_token=T0K&v=20110927&venueId=4b0588f1f964a52034d622e3"
-                               "&ll=48.85661,2.35222&llAcc=65.00&alt=35.46&altAcc=12.35" +
-                                   row.tail);
+        std::string expected = "oauth_token=T0K&v=20110927&venueId=4b0588f1f964a52034d622e3"
+                               "&ll=48.85661,2.35222&llAcc=65.00&alt=35.46&altAcc=12.35";
+        expected += row.tail;
+        EXPECT_EQ(seen->query, expected);
         EXPECT_EQ(seen->body, "");
         EXPECT_TRUE(request->success()) << "201 counts as success";
     }

@@ -54,8 +54,8 @@ protected:
                 page.setCookies.push_back("session=s1; Path=/");
                 std::string next = Redirect;
                 next += '#';
-                next +=
-                    tokens.empty() ? std::string("error=access_denied") : "access_token=" + tokens.front();
+                next += tokens.empty() ? std::string("error=access_denied")
+                                       : std::string("access_token=").append(tokens.front());
                 if (!tokens.empty())
                     tokens.erase(tokens.begin());
                 page.redirectTo = next;
