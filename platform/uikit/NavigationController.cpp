@@ -130,9 +130,9 @@ void NavigationController::setViewControllers(std::vector<ns::Ref<ViewController
 {
     auto previous = topViewController();
     auto old = childViewControllers();
+    // Every controller left out goes, the old top too (as a pop removes it before the new top shows).
     for (auto& controller : old)
-        if (std::find(controllers.begin(), controllers.end(), controller) == controllers.end() &&
-            controller != previous)
+        if (std::find(controllers.begin(), controllers.end(), controller) == controllers.end())
             controller->removeFromParentViewController();
     for (auto& controller : controllers)
         addChildViewController(controller);

@@ -288,6 +288,25 @@ TEST_F(Controllers, NavigationPushAndPopTellDisappearance)
     EXPECT_EQ(g_log.back(), "second gone");
 }
 
+TEST_F(Controllers, SettingTheStackReplacesEveryControllerTheTopToo)
+{
+    auto first = ns::make<LoggingController>("first");
+    auto navigation = ui::NavigationController::create(first);
+    window->setRootViewController(navigation);
+    auto second = ns::make<LoggingController>("second");
+    navigation->pushViewController(second, false);
+    auto third = ns::make<LoggingController>("third");
+    g_log.clear();
+    navigation->setViewControllers({third}, false);
+    EXPECT_EQ(navigation->viewControllers(), (std::vector<ns::Ref<ui::ViewController>>{third}));
+    EXPECT_EQ(first->parentViewController(), nullptr);
+    EXPECT_EQ(second->parentViewController(), nullptr);
+    EXPECT_EQ(g_log,
+              (std::vector<std::string>{"second willDisappear", "third loadView", "third viewDidLoad",
+                                        "third willAppear", "second didDisappear", "third didAppear"}));
+    EXPECT_EQ(navigation->navigationBar()->items().size(), 1u);
+}
+
 TEST_F(Controllers, TheBackButtonPops)
 {
     auto first = ns::make<LoggingController>("first");
