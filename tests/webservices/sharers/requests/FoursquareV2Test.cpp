@@ -218,6 +218,30 @@ TEST_F(Foursquare, ARefusedTokenIsForgottenAndTheCheckInResumesAfterTheNewSignIn
     EXPECT_EQ(error->code(), 401);
 }
 
+TEST_F(Foursquare, ARefusedTokenDuringTheSearchSignsInAgainAndShowsTheListAfresh)
+{
+    SHK::setAuthValue("DEAD", "accessToken", "SHKFoursquareV2");
+    server.route("/v2/venues/search", [](const RecordedRequest& request) {
+        bool dead = request.query.find("oauth_token=DEAD&") != std::string::npos;
+        return dead ? ScriptedReply::text(401, Refused) : ScriptedReply::text(200, Venues);
+    });
+    cl::LocationManager::setDevicePosition(cl::LocationCoordinate2D{35.6762, 139.6503});
+    tokens = {"FRESH"};
+    ReportLines log;
+    auto sharer = shareUntilTheListShows("Konnichiwa");
+    ASSERT_TRUE(sharer);
+    auto searches = requestsTo("/v2/venues/search");
+    ASSERT_EQ(searches.size(), 2u);
+    EXPECT_EQ(searches[0].query.substr(0, 17), "oauth_token=DEAD&");
+    EXPECT_EQ(searches[1].query.substr(0, 18), "oauth_token=FRESH&");
+    EXPECT_EQ(storedToken(), "FRESH");
+    EXPECT_EQ(signInPages.size(), 1u);
+    EXPECT_EQ(sharer->viewControllers().size(), 1u) << "one list, not one list per sign-in";
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"failed: Could not authenticate you. Please relogin.", "auth 1"}));
+    EXPECT_TRUE(ui::AlertView::shownAlerts().empty());
+}
+
 TEST_F(Foursquare, SearchResultsGoToTheirOwnListAndLeaveTheMainOne)
 {
     SHK::setAuthValue("T", "accessToken", "SHKFoursquareV2");
