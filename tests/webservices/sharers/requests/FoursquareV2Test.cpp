@@ -281,6 +281,9 @@ TEST_F(Foursquare, SearchResultsGoToTheirOwnListAndLeaveTheMainOne)
     ASSERT_TRUE(checkIn->venue());
     EXPECT_EQ(checkIn->venue()->venueId(), "p1");
     EXPECT_TRUE(ns::cast<SHKFoursquareV2CheckInForm>(sharer->topViewController()));
+    // The user gives up: the share ends, and with it the sharer's hold on itself.
+    checkIn->sendDidCancel();
+    settle();
 }
 
 TEST_F(Foursquare, WithoutAFixTheListWaitsAndAFailedSearchIsReported)
@@ -336,6 +339,8 @@ TEST_F(Foursquare, LogoutForgetsTheTokenAndTheSignInCookies)
     meta->logout();
     EXPECT_FALSE(storedToken());
     EXPECT_TRUE(ns::HTTPCookieStorage::shared().cookiesForURLString(page).empty());
+    ns::cast<SHKFoursquareV2>(sharer)->sendDidCancel();
+    settle();
 }
 
 TEST_F(Foursquare, ItCanShareOnlyWhereTheDeviceMayTellItsPosition)
