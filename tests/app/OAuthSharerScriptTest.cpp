@@ -11,7 +11,7 @@ namespace {
 
 using testkit::ScriptedReply;
 
-// A settings file with these string values.
+// A settings file with these values: texts, unless a value is already a property-list element.
 std::string settingsFile(const testkit::TemporaryHome& home,
                          const std::vector<std::pair<std::string, std::string>>& values)
 {
@@ -19,9 +19,14 @@ std::string settingsFile(const testkit::TemporaryHome& home,
     for (const auto& [key, value] : values) {
         plist += "<key>";
         plist += key;
-        plist += "</key><string>";
-        plist += value;
-        plist += "</string>";
+        plist += "</key>";
+        if (!value.empty() && value.front() == '<') {
+            plist += value;
+        } else {
+            plist += "<string>";
+            plist += value;
+            plist += "</string>";
+        }
     }
     plist += "</dict>\n</plist>\n";
     std::string path = home.file("settings.plist");
@@ -88,6 +93,60 @@ wait 20
     std::lock_guard lock(mutex);
     EXPECT_EQ(bookmarks,
               std::vector<std::string>{"url=http%3A%2F%2Fexample.com%2Fpage%3Fa%3D1&favorite=1&archive=0"});
+}
+
+TEST(OAuthSharerScript, TwitterShortensTheAddressSignsInByXAuthAndPostsTheStatus)
+{
+    testkit::TemporaryHome home;
+    FakeOAuthService service("velmo key", "velmo secret");
+    service.xAuthAccounts = {{"bob", "pa/ss:1"}};
+    std::vector<std::string> statuses;
+    std::mutex mutex;
+    service.protectedRoute(
+        "update", "POST", "/1/statuses/update.json",
+        [&](const testkit::RecordedRequest& request, const std::map<std::string, std::string>&) {
+            std::lock_guard lock(mutex);
+            for (const auto& [name, value] : formPairs(request.body))
+                if (name == "status")
+                    statuses.push_back(value);
+            return ScriptedReply::text(200, "{\"id\":1}");
+        });
+    ASSERT_TRUE(service.start());
+    testkit::LoopbackServer shortener;
+    shortener.route("/v3/shorten", ScriptedReply::text(200, "http://bit.ly/velmo\n"));
+    ASSERT_TRUE(shortener.start());
+    auto settings = settingsFile(home, {{"twitterAPIURL", service.baseURL()},
+                                        {"twitterConsumerKey", "velmo key"},
+                                        {"twitterSecret", "velmo secret"},
+                                        {"twitterUseXAuth", "<integer>1</integer>"},
+                                        {"forcePreIOS5TwitterAccess", "<true/>"},
+                                        {"bitLyURL", shortener.baseURL()},
+                                        {"bitLyLogin", "velmo"},
+                                        {"bitLyKey", "R_key"}});
+
+    VelmoRun run = runScript(home, settings, R"(share SHKTwitter http://example.com/page?a=1 A page
+wait 1
+type bob
+tap 207 141
+type pa/ss:1
+press Login
+wait 20
+press Send to Twitter
+wait 20
+)");
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    // Shortened for the share, and again when the share starts over after the sign-in.
+    ASSERT_EQ(shortener.requestCount(), 2u);
+    EXPECT_EQ(
+        shortener.requests()[1].target,
+        "/v3/shorten?login=velmo&apikey=R_key&longUrl=http%3A%2F%2Fexample.com%2Fpage%3Fa%3D1&format=txt");
+    auto judged = service.judged();
+    ASSERT_EQ(judged.size(), 2u);
+    EXPECT_EQ(judged[0].endpoint + " " + judged[0].verdict, "access_token ok");
+    EXPECT_EQ(judged[1].endpoint + " " + judged[1].verdict, "update ok");
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(statuses, std::vector<std::string>{"A page http://bit.ly/velmo"});
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "webservices/sharers/pinboard/SHKPinboard.h"
 #include "webservices/sharers/readability/SHKReadability.h"
 #include "webservices/sharers/readitlater/SHKReadItLater.h"
+#include "webservices/sharers/twitter/SHKTwitter.h"
 
 void registerWebServiceSharers()
 {
@@ -17,4 +18,5 @@ void registerWebServiceSharers()
     SHKPinboard::registerClass();
     SHKReadability::registerClass();
     SHKReadItLater::registerClass();
+    SHKTwitter::registerClass();
 }
