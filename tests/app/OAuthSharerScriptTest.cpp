@@ -124,13 +124,15 @@ TEST(OAuthSharerScript, TwitterShortensTheAddressSignsInByXAuthAndPostsTheStatus
                                         {"bitLyLogin", "velmo"},
                                         {"bitLyKey", "R_key"}});
 
+    // The login form follows the shortening reply.
     VelmoRun run = runScript(home, settings, R"(share SHKTwitter http://example.com/page?a=1 A page
+await Login
 wait 1
 type bob
 tap 207 141
 type pa/ss:1
 press Login
-wait 20
+await Send to Twitter
 press Send to Twitter
 wait 20
 )");
