@@ -21,8 +21,10 @@
 #include "sharing/oauth/OAParameterAdditions.h"
 #include "sharing/oauth/OAServiceTicket.h"
 #include "sharing/oauth/OAURLEncoding.h"
+#include "sharing/sharers/SHKiOS5Twitter.h"
 #include "sharing/ui/SHKActivityIndicator.h"
 #include "sharing/ui/SHKFormController.h"
+#include "system/TweetComposeViewController.h"
 #include "uikit/AlertView.h"
 #include "uikit/Color.h"
 #include "uikit/Image.h"
@@ -75,12 +77,6 @@ std::string trimmedLines(std::string_view text)
     while (!text.empty() && isBreak(text.back()))
         text.remove_suffix(1);
     return std::string(text);
-}
-
-// Whether the device has the tweet sheet's class.
-bool tweetSheetClassExists()
-{
-    return false;
 }
 
 } // namespace
@@ -156,13 +152,15 @@ void SHKTwitter::setStatus(const std::string& status)
 
 bool SHKTwitter::twitterFrameworkAvailable() const
 {
-    return !SHKConfiguration::boolValue("forcePreIOS5TwitterAccess") && tweetSheetClassExists();
+    return !SHKConfiguration::boolValue("forcePreIOS5TwitterAccess") &&
+           tw::TweetComposeViewController::isAvailable();
 }
 
 void SHKTwitter::share()
 {
     if (twitterFrameworkAvailable()) {
-        SHKSharer::shareItem("SHKiOS5Twitter", item());
+        SHKiOS5Twitter::shareItem(item());
+        // The device signs in for itself: nothing of ours is kept.
         sharerClass().logout();
         return;
     }

@@ -8,9 +8,12 @@
 #include "foundation/UserDefaults.h"
 #include "graphics/BitmapContext.h"
 #include "sharing/core/SHKFormFieldSettings.h"
+#include "sharing/sharers/SHKDeviceSharers.h"
 #include "sharing/support/FakeOAuthService.h"
 #include "sharing/ui/SHKFormControllerLargeTextField.h"
 #include "sharing/ui/SHKFormFieldCell.h"
+#include "system/TweetComposeViewController.h"
+#include "uikit/Device.h"
 #include "uikit/Image.h"
 #include "uikit/TableView.h"
 #include "uikit/TextField.h"
@@ -104,6 +107,8 @@ protected:
         configure("twitterConsumerKey", ns::String::make(ConsumerKey));
         configure("twitterSecret", ns::String::make(ConsumerSecret));
         configure("twitterUseXAuth", ns::Number::numberWithBool(true));
+        // A device without its own tweet sheet, unless a test says otherwise.
+        ui::Device::currentDevice()->setSystemVersion("4.2");
     }
     ~Twitter() override
     {
@@ -263,6 +268,47 @@ TEST_F(Twitter, WithoutXAuthTheUserGrantsAccessOnTheServicesPage)
     ASSERT_TRUE(driver.press("Send to Twitter"));
     ASSERT_TRUE(waitForLines(log, 3));
     EXPECT_EQ(statuses(), std::vector<std::string>{"Granted"});
+}
+
+TEST_F(Twitter, ADeviceWithItsOwnTweetSheetTakesTheShareAndOurSignInIsForgotten)
+{
+    SHKRegisterDeviceSharers();
+    ui::Device::currentDevice()->setSystemVersion("5.0");
+    auto storeSignIn = [] {
+        SHK::setAuthValue("k", "accessKey", "SHKTwitter");
+        SHK::setAuthValue("s", "accessSecret", "SHKTwitter");
+        ns::UserDefaults::standard()->setObject(ns::String::make("bob"), SHKTwitterUserInfoKey);
+    };
+    // Configured to keep its own path, the sharer signs in and composes as before.
+    configure("forcePreIOS5TwitterAccess", ns::Number::numberWithBool(true));
+    storeSignIn();
+    auto own = SHKSharer::shareItem("SHKTwitter", SHKItem::text("Mine"));
+    settle();
+    EXPECT_TRUE(composer(own));
+    EXPECT_EQ(SHK::getAuthValueForKey("accessKey", "SHKTwitter"), "k");
+    ASSERT_TRUE(driver.press("Cancel"));
+    ASSERT_TRUE(waitFor([] { return !SHK::currentHelper()->currentView(); }));
+    settle();
+
+    configure("forcePreIOS5TwitterAccess", ns::Number::numberWithBool(false));
+    auto sharer = SHKSharer::shareItem("SHKTwitter", SHKItem::text("Through the sheet"));
+    settle();
+    auto sheet = ns::cast<tw::TweetComposeViewController>(root->presentedViewController());
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->initialText(), "Through the sheet");
+    EXPECT_FALSE(composer(sharer));
+    EXPECT_EQ(SHK::getAuthValueForKey("accessKey", "SHKTwitter"), std::nullopt);
+    EXPECT_EQ(SHK::getAuthValueForKey("accessSecret", "SHKTwitter"), std::nullopt);
+    EXPECT_FALSE(ns::UserDefaults::standard()->objectForKey(SHKTwitterUserInfoKey));
+    EXPECT_TRUE(service.judged().empty());
+    sheet->cancel();
+    settle();
+
+    // Asked directly, the sharer is not signed in there, and forgets a sign-in stored since.
+    storeSignIn();
+    EXPECT_FALSE(SHKSharer::sharerWithId("SHKTwitter")->isAuthorized());
+    EXPECT_EQ(SHK::getAuthValueForKey("accessKey", "SHKTwitter"), std::nullopt);
+    ui::Device::currentDevice()->setSystemVersion("4.2");
 }
 
 TEST_F(Twitter, AnAddressIsShortenedWhenTheServiceAnswersWithAnAddress)
