@@ -43,6 +43,35 @@ wait 1
     EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/tweet-sheet.png"));
 }
 
+// The board's share button, "More..." and Twitter: where the device has a tweet sheet, the share goes
+// there instead of to the service, and the user's Send writes the board's item.
+TEST(TweetSheetScript, TheBoardsItemGoesFromTheShareMenuToTheSheet)
+{
+    testkit::TemporaryHome home;
+    std::string script = home.file("tweet.script");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(wait 0.5
+press Action
+alert More...
+wait 1
+drag 160 400 160 100
+wait 1
+press Twitter
+await Send
+press Send
+wait 1
+)")));
+    std::string arguments = "--system-version 5.0 --script '";
+    arguments += script;
+    arguments += "'";
+    VelmoRun run = velmo(home, arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    EXPECT_EQ(ns::FileManager::stringWithContentsOfFile(home.file("device/Device/Tweets/0001.txt"))
+                  .value_or("<missing>"),
+              "URL: http://itunes.apple.com/app/velmo/id428024839?mt=8\n\n\"Geek or not, everyone needs "
+              "Velmo!\" 12 contacts ready to be dialed in only 2 taps\n");
+}
+
 // Below system 5.0 the device has no tweet sheet: the share fails and nothing lands.
 TEST(TweetSheetScript, AnOlderDeviceHasNoSheet)
 {
