@@ -12,10 +12,13 @@
 #include "sharing/oauth/OAAsynchronousDataFetcher.h"
 #include "sharing/oauth/OAConsumer.h"
 #include "sharing/oauth/OAMutableURLRequest.h"
+#include "sharing/oauth/OAParameterAdditions.h"
+#include "sharing/oauth/OARequestParameter.h"
 #include "sharing/oauth/OAServiceTicket.h"
 #include "sharing/oauth/OAToken.h"
 #include "sharing/oauth/OAURLEncoding.h"
 #include "sharing/ui/SHKActivityIndicator.h"
+#include "sharing/ui/SHKFormController.h"
 #include "uikit/AlertView.h"
 
 namespace {
@@ -219,6 +222,19 @@ void SHKOAuthSharer::tokenAccess(bool refresh)
 
 void SHKOAuthSharer::tokenAccessModifyRequest(OAMutableURLRequest&)
 {
+}
+
+void SHKOAuthSharer::addXAuthParameters(OAMutableURLRequest& request) const
+{
+    auto form = pendingForm();
+    auto values = form ? form->formValues() : ns::MutableDictionary::make();
+    auto parameter = [](std::string name, std::string value) {
+        return OARequestParameter::requestParameterWithName(std::move(name), std::move(value));
+    };
+    OAParameterAdditions::setParameters(
+        request, {parameter("x_auth_username", values->stringForKey("username").value_or("")),
+                  parameter("x_auth_password", values->stringForKey("password").value_or("")),
+                  parameter("x_auth_mode", "client_auth")});
 }
 
 void SHKOAuthSharer::tokenAccessTicketDidFinishWithData(OAServiceTicket& ticket,

@@ -99,6 +99,8 @@ public:
     // Changes the access token's request before it is sent; the base does nothing, subclasses add their
     // xAuth parameters.
     virtual void tokenAccessModifyRequest(OAMutableURLRequest& request);
+    // xAuth: the login form's user name and password stand in for a request token on that request.
+    void addXAuthParameters(OAMutableURLRequest& request) const;
     // tokenAccessTicket:didFinishWithData: subclasses extend it and call it.
     virtual void tokenAccessTicketDidFinishWithData(OAServiceTicket& ticket, const ns::Ref<ns::Data>& data);
     // tokenAccessTicket:didFailWithError: the "Access Error" alert.

@@ -218,14 +218,8 @@ void SHKTwitter::authorizationFormValidate(SHKFormController& form)
 
 void SHKTwitter::tokenAccessModifyRequest(OAMutableURLRequest& request)
 {
-    if (!xAuth())
-        return;
-    auto form = pendingForm();
-    auto values = form ? form->formValues() : ns::MutableDictionary::make();
-    OAParameterAdditions::setParameters(
-        request, {parameter("x_auth_username", values->stringForKey("username").value_or("")),
-                  parameter("x_auth_password", values->stringForKey("password").value_or("")),
-                  parameter("x_auth_mode", "client_auth")});
+    if (xAuth())
+        addXAuthParameters(request);
 }
 
 void SHKTwitter::tokenAccessTicketDidFinishWithData(OAServiceTicket& ticket, const ns::Ref<ns::Data>& data)
