@@ -208,7 +208,7 @@ bool SHKOAuthView::webViewShouldStartLoadWithRequest(ui::WebView&, const ns::URL
     if (!address || !callback || !isCallback(*address, *callback))
         return true;
     auto keep = self<SHKOAuthView>();
-    delegate->tokenAuthorizeView(*this, true, queryParameters(*address), nullptr);
+    delegate->tokenAuthorizeView(*this, true, callbackParameters(*address), nullptr);
     // Letting the delegate go breaks the cycle between the view and the sharer that shows it.
     setDelegate(nullptr);
     // The callback page itself is never loaded.

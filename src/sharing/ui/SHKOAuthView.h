@@ -88,6 +88,12 @@ protected:
     friend ns::Factory<SHKOAuthView>;
     // The Cancel button, the web view and the first load; create() runs it once the view is shared.
     void setUp(const ns::Ref<ns::URL>& authorizeURL, const ns::Ref<SHKOAuthViewDelegate>& delegate);
+    // What the callback address hands the delegate: its query's pairs; a service that answers in
+    // another part of the address reads that instead.
+    virtual ns::Ref<ns::Dictionary> callbackParameters(const ns::URL& address) const
+    {
+        return queryParameters(address);
+    }
     // Sends the delegate the end of the sign-in, keeping this view alive through the call.
     void reportFinish(bool success, const ns::Ref<ns::Dictionary>& queryParams,
                       const ns::Ref<ns::Error>& error);

@@ -3,7 +3,6 @@
 #include "foundation/Dictionary.h"
 #include "foundation/String.h"
 #include "foundation/URL.h"
-#include "foundation/URLRequest.h"
 
 #include <string_view>
 
@@ -35,20 +34,4 @@ ns::Ref<ns::Dictionary> SHKFoursquareV2OAuthView::fragmentParameters(const ns::U
         rest.remove_prefix(end + 1);
     }
     return parameters;
-}
-
-bool SHKFoursquareV2OAuthView::webViewShouldStartLoadWithRequest(ui::WebView&, const ns::URLRequest& request,
-                                                                 ui::WebViewNavigationType)
-{
-    auto delegate = this->delegate();
-    const auto& address = request.URL();
-    auto callback = delegate ? delegate->authorizeCallbackURL() : nullptr;
-    // Only the redirect address itself ends the sign-in; a page that merely names it (in its query, or
-    // as a path on another host) cannot hand over a token of its choosing.
-    if (!address || !callback || !isCallback(*address, *callback))
-        return true;
-    auto keep = self<SHKFoursquareV2OAuthView>();
-    delegate->tokenAuthorizeView(*this, true, fragmentParameters(*address), nullptr);
-    setDelegate(nullptr);
-    return false;
 }

@@ -14,12 +14,13 @@ public:
     // skipped and values are kept as they came. Nothing when the address has no fragment.
     static ns::Ref<ns::Dictionary> fragmentParameters(const ns::URL& address);
 
-    bool webViewShouldStartLoadWithRequest(ui::WebView& webView, const ns::URLRequest& request,
-                                           ui::WebViewNavigationType navigationType) override;
-
     std::string className() const override { return "SHKFoursquareV2OAuthView"; }
 
 protected:
     SHKFoursquareV2OAuthView() = default;
     friend ns::Factory<SHKFoursquareV2OAuthView>;
+    ns::Ref<ns::Dictionary> callbackParameters(const ns::URL& address) const override
+    {
+        return fragmentParameters(address);
+    }
 };
