@@ -106,9 +106,7 @@ TEST(ConfigOptions, TheSettingsReachTheLaunchedApplication)
     std::string settings = home.file("settings.plist");
     ASSERT_TRUE(ns::FileManager::writeAtomically(
         settings, plist("<dict><key>facebookAppId</key><string>123</string></dict>")));
-    std::string script = home.file("run.script");
-    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string("wait 0.5\n")));
-    VelmoRun run = velmo(home, "--config '" + settings + "' --script '" + script + "'");
+    VelmoRun run = runScript(home, "wait 0.5\n", {.config = settings, .name = "run.script"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err.find("IllegalStateException"), std::string::npos) << run.err;
 }

@@ -11,18 +11,10 @@ namespace {
 TEST(LocationOption, ThePositionIsGivenInDegreesOrSwitchedOff)
 {
     testkit::TemporaryHome home;
-    auto script = [&](const std::string& name, const std::string& text) {
-        std::string path = home.file(name);
-        EXPECT_TRUE(ns::FileManager::writeAtomically(path, text));
-        std::string argument = "--script '";
-        argument += path;
-        argument += "'";
-        return argument;
-    };
     std::string moves =
-        script("moves.script", "location 40.4168 -3.7038\nwait 1\nlocation off\nlocation 0 0\n");
-    std::string words = script("words.script", "wait 0.1\nlocation north\n");
-    std::string far = script("far.script", "location 90.5 0\n");
+        scriptOption(home, "moves.script", "location 40.4168 -3.7038\nwait 1\nlocation off\nlocation 0 0\n");
+    std::string words = scriptOption(home, "words.script", "wait 0.1\nlocation north\n");
+    std::string far = scriptOption(home, "far.script", "location 90.5 0\n");
     struct Row
     {
         const char* name;

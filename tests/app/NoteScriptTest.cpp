@@ -10,18 +10,14 @@
 
 namespace {
 
-std::string settingsFor(const notes_test::FakeNoteService& service)
+// The note service's addresses and keys, and the note service first among the sheet's favourites.
+std::string settingsFor(const testkit::TemporaryHome& home, const notes_test::FakeNoteService& service)
 {
-    std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>"
-                        "<key>evernoteUserStoreURL</key><string>";
-    plist += service.userStoreURL();
-    plist += "</string><key>evernoteNetStoreURLBase</key><string>";
-    plist += service.noteStoreURLBase();
-    plist += "</string><key>evernoteConsumerKey</key><string>key</string>"
-             "<key>evernoteSecret</key><string>secret</string>"
-             "<key>defaultFavoriteURLSharers</key><array><string>SHKEvernote</string></array></dict>\n"
-             "</plist>\n";
-    return plist;
+    return settingsFile(home, {{"evernoteUserStoreURL", service.userStoreURL()},
+                               {"evernoteNetStoreURLBase", service.noteStoreURLBase()},
+                               {"evernoteConsumerKey", "key"},
+                               {"evernoteSecret", "secret"},
+                               {"defaultFavoriteURLSharers", "<array><string>SHKEvernote</string></array>"}});
 }
 
 TEST(NoteScript, TheBoardsItemIsSavedAsANoteThroughTheShareSheet)
@@ -29,14 +25,12 @@ TEST(NoteScript, TheBoardsItemIsSavedAsANoteThroughTheShareSheet)
     testkit::TemporaryHome home;
     notes_test::FakeNoteService service;
     ASSERT_TRUE(service.start());
-    std::string settings = home.file("settings.plist");
-    ASSERT_TRUE(ns::FileManager::writeAtomically(settings, settingsFor(service)));
+    std::string settings = settingsFor(home, service);
 
     // The sheet's "Evernote" button shows the login form: the user name has the caret, a tap moves it to
     // the password. The sign-in and the note are made off the main thread: "await" lets their results
     // come back.
-    std::string script = home.file("note.script");
-    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(wait 0.5
+    VelmoRun run = runScript(home, R"(wait 0.5
 press Action
 alert Evernote
 wait 1
@@ -51,17 +45,8 @@ type velmo  contacts
 shot share
 press Send to Evernote
 await Saved!
-)")));
-    std::string shots = home.file("shots");
-    ASSERT_TRUE(ns::FileManager::createDirectoryAtPath(shots, true));
-    std::string arguments = "--config '";
-    arguments += settings;
-    arguments += "' --shots '";
-    arguments += shots;
-    arguments += "' --script '";
-    arguments += script;
-    arguments += "'";
-    VelmoRun run = velmo(home, arguments);
+)",
+                             {.config = settings, .shots = true, .name = "note.script"});
     ASSERT_EQ(run.status, 0) << run.err;
 
     // The login form's check signs in once; the send signs in again, then finds the default notebook.
@@ -81,6 +66,7 @@ await Saved!
                               "not, everyone needs Velmo!&quot; 12 contacts"),
         std::string::npos)
         << notes[0].content;
+    std::string shots = home.file("shots");
     EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/login.png"));
     EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/share.png"));
 }

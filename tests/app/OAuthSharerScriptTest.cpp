@@ -1,7 +1,6 @@
 // The OAuth sharers driven as a user drives them: velmo runs a script against a fake OAuth 1.0 service on
 // 127.0.0.1 that checks every signature, named in the device's settings file.
 #include "VelmoRun.h"
-#include "foundation/FileManager.h"
 #include "sharing/support/FakeOAuthService.h"
 #include "testing/TemporaryHome.h"
 
@@ -10,41 +9,6 @@
 namespace {
 
 using testkit::ScriptedReply;
-
-// A settings file with these values: texts, unless a value is already a property-list element.
-std::string settingsFile(const testkit::TemporaryHome& home,
-                         const std::vector<std::pair<std::string, std::string>>& values)
-{
-    std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>";
-    for (const auto& [key, value] : values) {
-        plist += "<key>";
-        plist += key;
-        plist += "</key>";
-        if (!value.empty() && value.front() == '<') {
-            plist += value;
-        } else {
-            plist += "<string>";
-            plist += value;
-            plist += "</string>";
-        }
-    }
-    plist += "</dict>\n</plist>\n";
-    std::string path = home.file("settings.plist");
-    EXPECT_TRUE(ns::FileManager::writeAtomically(path, plist));
-    return path;
-}
-
-VelmoRun runScript(const testkit::TemporaryHome& home, const std::string& settings, const std::string& text)
-{
-    std::string script = home.file("share.script");
-    EXPECT_TRUE(ns::FileManager::writeAtomically(script, text));
-    std::string arguments = "--config '";
-    arguments += settings;
-    arguments += "' --script '";
-    arguments += script;
-    arguments += "'";
-    return velmo(home, arguments);
-}
 
 TEST(OAuthSharerScript, ReadabilitySignsInByXAuthAndSavesTheFavouriteBookmark)
 {
@@ -71,7 +35,7 @@ TEST(OAuthSharerScript, ReadabilitySignsInByXAuthAndSavesTheFavouriteBookmark)
 
     // The login form: the user name has the caret; a tap moves it to the password. The share form: the
     // "Favorite" switch is turned on beside its label.
-    VelmoRun run = runScript(home, settings, R"(share SHKReadability http://example.com/page?a=1 A page
+    VelmoRun run = runScript(home, R"(share SHKReadability http://example.com/page?a=1 A page
 wait 1
 type bob
 tap 207 141
@@ -81,7 +45,8 @@ wait 20
 press Favorite
 press Send to Readability
 wait 20
-)");
+)",
+                             {.config = settings});
     ASSERT_EQ(run.status, 0) << run.err;
 
     auto judged = service.judged();
@@ -125,7 +90,7 @@ TEST(OAuthSharerScript, TwitterShortensTheAddressSignsInByXAuthAndPostsTheStatus
                                         {"bitLyKey", "R_key"}});
 
     // The login form follows the shortening reply.
-    VelmoRun run = runScript(home, settings, R"(share SHKTwitter http://example.com/page?a=1 A page
+    VelmoRun run = runScript(home, R"(share SHKTwitter http://example.com/page?a=1 A page
 await Login
 wait 1
 type bob
@@ -135,7 +100,8 @@ press Login
 await Send to Twitter
 press Send to Twitter
 wait 20
-)");
+)",
+                             {.config = settings});
     ASSERT_EQ(run.status, 0) << run.err;
 
     // Shortened for the share, and again when the share starts over after the sign-in.

@@ -51,36 +51,15 @@ std::string basicAuthorization(std::string_view pair)
 
 // Runs velmo on the script, with the device settings (configuration keys and their texts) and the test
 // authority trusted; pictures go to the home's "shots" folder.
-VelmoRun runScript(const testkit::TemporaryHome& home,
-                   const std::vector<std::pair<std::string, std::string>>& configuration,
-                   const std::string& scriptText)
+VelmoRun runTrusted(const testkit::TemporaryHome& home,
+                    const std::vector<std::pair<std::string, std::string>>& configuration,
+                    const std::string& scriptText)
 {
-    std::string settings = home.file("settings.plist");
-    std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>";
-    for (const auto& [key, value] : configuration) {
-        plist += "<key>";
-        plist += key;
-        plist += "</key><string>";
-        plist += value;
-        plist += "</string>";
-    }
-    plist += "</dict>\n</plist>\n";
-    std::string script = home.file("share.script");
-    std::string shots = home.file("shots");
-    if (!ns::FileManager::writeAtomically(settings, plist) ||
-        !ns::FileManager::writeAtomically(script, scriptText) ||
-        !ns::FileManager::createDirectoryAtPath(shots, true))
-        return {};
-    std::string arguments = "--config '";
-    arguments += settings;
-    arguments += "' --trust-ca '";
-    arguments += tlsFixture("ca.pem");
-    arguments += "' --shots '";
-    arguments += shots;
-    arguments += "' --script '";
-    arguments += script;
-    arguments += "'";
-    return velmo(home, arguments);
+    std::string trust = "--trust-ca '";
+    trust += tlsFixture("ca.pem");
+    trust += "'";
+    return runScript(home, scriptText,
+                     {.config = settingsFile(home, configuration), .options = trust, .shots = true});
 }
 
 TEST(SharerScript, TheLoginFormTheShareFormAndTheBookmarkReachTheService)
@@ -93,8 +72,8 @@ TEST(SharerScript, TheLoginFormTheShareFormAndTheBookmarkReachTheService)
 
     // The login form: the user name has the caret; a tap moves it to the password. The share form: the
     // "Shared" switch is turned on beside its label. "wait" lets the replies arrive.
-    VelmoRun run = runScript(home, {{"pinboardAPIURL", server.baseURL()}},
-                             R"(share SHKPinboard http://example.com/page?a=1 A page
+    VelmoRun run = runTrusted(home, {{"pinboardAPIURL", server.baseURL()}},
+                              R"(share SHKPinboard http://example.com/page?a=1 A page
 wait 1
 type bob
 tap 207 141
@@ -225,7 +204,7 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
         script += "\nwait 1\ntype bob\ntap 207 141\ntype pa/ss:1\npress Login\nwait 20\n";
         script += row.shareForm;
         script += "wait 20\n";
-        VelmoRun run = runScript(home, configuration, script);
+        VelmoRun run = runTrusted(home, configuration, script);
         ASSERT_EQ(run.status, 0) << run.err;
 
         auto requests = server.requests();
@@ -270,24 +249,12 @@ TEST(SharerScript, ACheckInSignsInPicksAPlaceNearTheDeviceAndChecksIn)
                                  R"({"id":"v2","name":"Les Deux Magots","location":{"address":"6 Pl"}}]}})"));
     server.route("/v2/checkins/add", ScriptedReply::text(200, R"({"meta":{"code":200},"response":{}})"));
 
-    std::string settings = home.file("settings.plist");
-    std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>";
-    for (const auto& [key, value] :
-         std::vector<std::pair<std::string, std::string>>{{"foursquareV2APIURL", server.baseURL()},
-                                                          {"foursquareV2WebURL", server.baseURL()},
-                                                          {"foursquareV2ClientId", "CLIENT"},
-                                                          {"foursquareV2RedirectURI", redirect}}) {
-        plist += "<key>";
-        plist += key;
-        plist += "</key><string>";
-        plist += value;
-        plist += "</string>";
-    }
-    plist += "</dict>\n</plist>\n";
-    ASSERT_TRUE(ns::FileManager::writeAtomically(settings, plist));
+    std::string settings = settingsFile(home, {{"foursquareV2APIURL", server.baseURL()},
+                                               {"foursquareV2WebURL", server.baseURL()},
+                                               {"foursquareV2ClientId", "CLIENT"},
+                                               {"foursquareV2RedirectURI", redirect}});
 
-    std::string script = home.file("checkin.script");
-    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(sharetext SHKFoursquareV2 Bonjour
+    VelmoRun run = runScript(home, R"(sharetext SHKFoursquareV2 Bonjour
 wait 20
 shot venues
 press Les Deux Magots
@@ -295,17 +262,11 @@ wait 1
 shot checkin
 press Check In
 wait 20
-)")));
-    std::string shots = home.file("shots");
-    ASSERT_TRUE(ns::FileManager::createDirectoryAtPath(shots, true));
-    std::string arguments = "--config '";
-    arguments += settings;
-    arguments += "' --web network --location 48.8566,2.3522 --shots '";
-    arguments += shots;
-    arguments += "' --script '";
-    arguments += script;
-    arguments += "'";
-    VelmoRun run = velmo(home, arguments);
+)",
+                             {.config = settings,
+                              .options = "--web network --location 48.8566,2.3522",
+                              .shots = true,
+                              .name = "checkin.script"});
     ASSERT_EQ(run.status, 0) << run.err;
 
     auto requests = server.requests();
@@ -318,6 +279,7 @@ wait 20
     EXPECT_EQ(requests[2].method, "POST");
     EXPECT_EQ(requests[2].target, "/v2/checkins/add?oauth_token=TOKEN9&v=20110927&venueId=v2"
                                   "&ll=48.85660,2.35220&llAcc=10.00&alt=0.00&altAcc=-1.00&shout=Bonjour");
+    std::string shots = home.file("shots");
     EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/venues.png"));
     EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/checkin.png"));
 }

@@ -18,25 +18,13 @@ using testkit::ScriptedReply;
 constexpr const char* AppId = "1234";
 constexpr const char* StorePage = "http%3A%2F%2Fitunes.apple.com%2Fapp%2Fvelmo%2Fid428024839%3Fmt%3D8";
 
-std::string settingsFor(const testkit::LoopbackServer& server)
+std::string settingsFor(const testkit::TemporaryHome& home, const testkit::LoopbackServer& server)
 {
-    std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>"
-                        "<key>facebookAppId</key><string>";
-    plist += AppId;
-    const std::pair<const char*, const char*> addresses[] = {{"facebookDialogURL", "/m"},
-                                                             {"facebookGraphURL", "/graph"},
-                                                             {"facebookRestURL", "/rest"},
-                                                             {"facebookLoginURL", "/login"}};
-    plist += "</string>";
-    for (const auto& [key, path] : addresses) {
-        plist += "<key>";
-        plist += key;
-        plist += "</key><string>";
-        plist += server.url(path);
-        plist += "</string>";
-    }
-    plist += "</dict>\n</plist>\n";
-    return plist;
+    return settingsFile(home, {{"facebookAppId", AppId},
+                               {"facebookDialogURL", server.url("/m")},
+                               {"facebookGraphURL", server.url("/graph")},
+                               {"facebookRestURL", server.url("/rest")},
+                               {"facebookLoginURL", server.url("/login")}});
 }
 
 std::string readFile(const std::string& path)
@@ -62,23 +50,17 @@ TEST(SocialScript, TheBoardsItemIsPostedThroughTheLoginDialogAndTheFeedDialog)
                  ScriptedReply::redirect("fbconnect://success#access_token=TOKEN-1&expires_in=0"));
     server.route("/m/dialog/feed", ScriptedReply::redirect("fbconnect://success?post_id=1_2"));
     ASSERT_TRUE(server.start());
-    std::string settings = home.file("settings.plist");
-    ASSERT_TRUE(ns::FileManager::writeAtomically(settings, settingsFor(server)));
+    std::string settings = settingsFor(home, server);
 
     // On a device that runs one application at a time the sign-in stays in the application: the login
     // dialog, then the feed dialog, each a page of the stand-in.
-    std::string script = home.file("social.script");
-    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(wait 0.5
+    VelmoRun run = runScript(
+        home, R"(wait 0.5
 press Action
 alert Facebook
 await Saved!
-)")));
-    std::string arguments = "--config '";
-    arguments += settings;
-    arguments += "' --web network --multitasking off --script '";
-    arguments += script;
-    arguments += "'";
-    VelmoRun run = velmo(home, arguments);
+)",
+        {.config = settings, .options = "--web network --multitasking off", .name = "social.script"});
     ASSERT_EQ(run.status, 0) << run.err;
 
     auto requests = server.requests();
@@ -108,8 +90,7 @@ TEST(SocialScript, ADeviceRunningApplicationsSideBySideSignsInInTheBrowserAndCom
     testkit::LoopbackServer server;
     server.route("/m/dialog/feed", ScriptedReply::redirect("fbconnect://success?post_id=1_3"));
     ASSERT_TRUE(server.start());
-    std::string settings = home.file("settings.plist");
-    ASSERT_TRUE(ns::FileManager::writeAtomically(settings, settingsFor(server)));
+    std::string settings = settingsFor(home, server);
     // The browser gets the sign-in page; once the person has signed in there, it opens the application's
     // own address with the token, and the share goes on in the feed dialog.
     std::string back = "fb";
@@ -118,14 +99,8 @@ TEST(SocialScript, ADeviceRunningApplicationsSideBySideSignsInInTheBrowserAndCom
     std::string script = "wait 0.5\npress Action\nalert Facebook\nwait 1\nreceive ";
     script += back;
     script += "\nawait Saved!\n";
-    std::string path = home.file("social.script");
-    ASSERT_TRUE(ns::FileManager::writeAtomically(path, script));
-    std::string arguments = "--config '";
-    arguments += settings;
-    arguments += "' --web network --script '";
-    arguments += path;
-    arguments += "'";
-    VelmoRun run = velmo(home, arguments);
+    VelmoRun run =
+        runScript(home, script, {.config = settings, .options = "--web network", .name = "social.script"});
     ASSERT_EQ(run.status, 0) << run.err;
 
     std::string opened = readFile(home.file("device") + "/Device/opened-urls.log");

@@ -13,8 +13,7 @@ namespace {
 TEST(TweetSheetScript, ASentTweetLandsOnTheDevice)
 {
     testkit::TemporaryHome home;
-    std::string script = home.file("tweet.script");
-    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(wait 0.5
+    VelmoRun run = runScript(home, R"(wait 0.5
 share SHKiOS5Twitter http://itunes.apple.com/app/velmo/id428024839?mt=8 "Geek or not, everyone needs Velmo!" 12 contacts ready to be dialed in only 2 taps
 wait 1
 shot tweet-sheet
@@ -24,15 +23,8 @@ share SHKiOS5Twitter http://example.com/ Not this one
 wait 1
 press Cancel
 wait 1
-)")));
-    std::string shots = home.file("shots");
-    ASSERT_TRUE(ns::FileManager::createDirectoryAtPath(shots, true));
-    std::string arguments = "--system-version 5.0 --shots '";
-    arguments += shots;
-    arguments += "' --script '";
-    arguments += script;
-    arguments += "'";
-    VelmoRun run = velmo(home, arguments);
+)",
+                             {.options = "--system-version 5.0", .shots = true, .name = "tweet.script"});
     ASSERT_EQ(run.status, 0) << run.err;
 
     std::string tweets = home.file("device/Device/Tweets/");
@@ -40,7 +32,7 @@ wait 1
               "URL: http://itunes.apple.com/app/velmo/id428024839?mt=8\n\n\"Geek or not, everyone needs "
               "Velmo!\" 12 contacts ready to be dialed in only 2 taps\n");
     EXPECT_FALSE(std::filesystem::exists(tweets + "0002.txt"));
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/tweet-sheet.png"));
+    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(home.file("shots") + "/tweet-sheet.png"));
 }
 
 // The board's share button, "More..." and Twitter: where the device has a tweet sheet, the share goes
@@ -48,8 +40,7 @@ wait 1
 TEST(TweetSheetScript, TheBoardsItemGoesFromTheShareMenuToTheSheet)
 {
     testkit::TemporaryHome home;
-    std::string script = home.file("tweet.script");
-    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(wait 0.5
+    VelmoRun run = runScript(home, R"(wait 0.5
 press Action
 alert More...
 wait 1
@@ -59,11 +50,8 @@ press Twitter
 await Send
 press Send
 wait 1
-)")));
-    std::string arguments = "--system-version 5.0 --script '";
-    arguments += script;
-    arguments += "'";
-    VelmoRun run = velmo(home, arguments);
+)",
+                             {.options = "--system-version 5.0", .name = "tweet.script"});
     ASSERT_EQ(run.status, 0) << run.err;
 
     EXPECT_EQ(ns::FileManager::stringWithContentsOfFile(home.file("device/Device/Tweets/0001.txt"))
@@ -76,16 +64,12 @@ wait 1
 TEST(TweetSheetScript, AnOlderDeviceHasNoSheet)
 {
     testkit::TemporaryHome home;
-    std::string script = home.file("tweet.script");
-    ASSERT_TRUE(ns::FileManager::writeAtomically(script, std::string(R"(wait 0.5
+    VelmoRun run = runScript(home, R"(wait 0.5
 share SHKiOS5Twitter http://example.com/ A page
 wait 1
 press Send
-)")));
-    std::string arguments = "--system-version 4.3 --script '";
-    arguments += script;
-    arguments += "'";
-    VelmoRun run = velmo(home, arguments);
+)",
+                             {.options = "--system-version 4.3", .name = "tweet.script"});
     EXPECT_EQ(run.status, 1) << run.err; // nothing on screen shows Send
     EXPECT_FALSE(std::filesystem::exists(home.file("device/Device/Tweets")));
 }

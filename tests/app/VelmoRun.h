@@ -1,13 +1,18 @@
 #pragma once
 
 // Runs the velmo binary as a user runs it from a shell, in a fresh home, and keeps what it printed.
+#include "foundation/FileManager.h"
 #include "testing/TemporaryHome.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <utility>
+#include <vector>
 
 struct VelmoRun
 {
@@ -44,4 +49,75 @@ inline VelmoRun velmo(const testkit::TemporaryHome& home, const std::string& arg
     text << file.rdbuf();
     run.err = text.str();
     return run;
+}
+
+// The device's settings file "settings.plist" in the home, with these keys and values: texts, unless a
+// value is already a property-list element. Gives the file's path.
+inline std::string settingsFile(const testkit::TemporaryHome& home,
+                                const std::vector<std::pair<std::string, std::string>>& values)
+{
+    std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>";
+    for (const auto& [key, value] : values) {
+        plist += "<key>";
+        plist += key;
+        plist += "</key>";
+        if (!value.empty() && value.front() == '<') {
+            plist += value;
+        } else {
+            plist += "<string>";
+            plist += value;
+            plist += "</string>";
+        }
+    }
+    plist += "</dict>\n</plist>\n";
+    std::string path = home.file("settings.plist");
+    EXPECT_TRUE(ns::FileManager::writeAtomically(path, plist));
+    return path;
+}
+
+// Writes the script's text to the file of that name in the home and gives velmo's option naming it.
+inline std::string scriptOption(const testkit::TemporaryHome& home, const std::string& name,
+                                const std::string& text)
+{
+    std::string path = home.file(name);
+    EXPECT_TRUE(ns::FileManager::writeAtomically(path, text));
+    std::string option = "--script '";
+    option += path;
+    option += "'";
+    return option;
+}
+
+// How a script is run: velmo gets "--config FILE OPTIONS --shots FOLDER --script FILE", each part only
+// when asked for.
+struct ScriptRun
+{
+    std::string config{};  // the settings file; none when empty
+    std::string options{}; // further options, already quoted for the shell
+    bool shots = false;    // pictures go to the home's "shots" folder
+    std::string name = "share.script";
+};
+
+// Runs velmo on the script's text, written to a file in the home.
+inline VelmoRun runScript(const testkit::TemporaryHome& home, const std::string& text,
+                          const ScriptRun& how = {})
+{
+    std::string arguments;
+    if (!how.config.empty()) {
+        arguments += "--config '";
+        arguments += how.config;
+        arguments += "' ";
+    }
+    if (!how.options.empty()) {
+        arguments += how.options;
+        arguments += " ";
+    }
+    if (how.shots) {
+        std::string shots = home.file("shots");
+        EXPECT_TRUE(ns::FileManager::createDirectoryAtPath(shots, true));
+        arguments += "--shots '";
+        arguments += shots;
+        arguments += "' ";
+    }
+    arguments += scriptOption(home, how.name, text);
+    return velmo(home, arguments);
 }
