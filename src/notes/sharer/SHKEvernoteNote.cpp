@@ -14,6 +14,7 @@
 #include "foundation/Escaping.h"
 #include "foundation/Format.h"
 #include "foundation/String.h"
+#include "foundation/Text.h"
 #include "foundation/URL.h"
 #include "foundation/URLConnection.h"
 #include "foundation/URLRequest.h"
@@ -64,14 +65,6 @@ ns::Ref<EDAMResource> resourceWithBody(const ns::Ref<ns::Data>& body, const std:
     resource->setRecognition(data);
     resource->setMime(mime ? ns::String::make(*mime) : nullptr);
     return resource;
-}
-
-void replaceAll(std::string& text, const std::string& from, const std::string& to)
-{
-    if (from.empty())
-        return;
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
 }
 
 // The mark-up of the item's title, address, text, image and file; resources made for the image and the
@@ -137,8 +130,11 @@ void loadPreparedResources(EDAMNote& note, const ns::MutableArray& resources)
             if (auto content = note.content()) {
                 std::string text = content->str();
                 cg::Size size = image->size();
-                replaceAll(text, "<img src=\"" + source->str() + "\" />",
-                           SHKEvernoteNote::enMediaTagWithResource(*resource, size.width, size.height));
+                std::string tag = "<img src=\"";
+                tag += source->str();
+                tag += "\" />";
+                text = ns::replaceAll(
+                    text, tag, SHKEvernoteNote::enMediaTagWithResource(*resource, size.width, size.height));
                 note.setContent(ns::String::make(std::move(text)));
             }
         } catch (const std::exception&) {

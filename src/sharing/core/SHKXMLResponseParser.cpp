@@ -2,18 +2,9 @@
 
 #include "foundation/Dictionary.h"
 #include "foundation/String.h"
+#include "foundation/Text.h"
 
 namespace {
-
-// Only the space character: line breaks and tabs around a value are part of it.
-std::string trimSpaces(const std::string& text)
-{
-    std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 // Bounds the search through dictionaries that hold dictionaries; the parser's own are one level deep.
 constexpr int MaximumSearchDepth = 256;
@@ -93,7 +84,8 @@ void SHKXMLResponseParser::parserDidEndElement(ns::XMLParser&, const std::string
     // The text is not cleared here: an element with children gets what followed the start of its last
     // child.
     if (m_currentElementValue && m_parsedResponse)
-        m_parsedResponse->setObject(ns::String::make(trimSpaces(*m_currentElementValue)), elementName);
+        // Only the space character: line breaks and tabs around a value are part of it.
+        m_parsedResponse->setObject(ns::String::make(ns::trimSpaces(*m_currentElementValue)), elementName);
 }
 
 void SHKXMLResponseParser::parserFoundCharacters(ns::XMLParser&, const std::string& characters)

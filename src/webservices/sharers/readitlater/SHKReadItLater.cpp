@@ -2,6 +2,7 @@
 
 #include "foundation/Dictionary.h"
 #include "foundation/String.h"
+#include "foundation/Text.h"
 #include "foundation/URL.h"
 #include "sharing/core/SHK.h"
 #include "sharing/core/SHKConfiguration.h"
@@ -41,12 +42,6 @@ std::string listPart(const std::string& url, const char* name, const std::string
     json += jsonText(value);
     json += "}}";
     return SHKPercentEncodeAll(json);
-}
-
-void replaceAll(std::string& text, std::string_view from, std::string_view to)
-{
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
 }
 
 } // namespace
@@ -113,7 +108,7 @@ std::string SHKReadItLater::shareBody()
     auto item = this->item();
     std::string url = item && item->URL() ? item->URL()->absoluteString() : std::string();
     std::string title = item ? item->title().value_or("") : std::string();
-    replaceAll(title, "\"", "&quot;");
+    title = ns::replaceAll(title, "\"", "&quot;");
     std::string body = "apikey=";
     body += apiKey();
     body += "&username=";

@@ -50,14 +50,6 @@ ns::Ref<OARequestParameter> parameter(std::string name, std::string value)
     return OARequestParameter::requestParameterWithName(std::move(name), std::move(value));
 }
 
-std::string lowercased(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : char(c); });
-    return out;
-}
-
 std::string bodyText(const ns::Ref<ns::Data>& data)
 {
     return data ? std::string(data->view()) : std::string();
@@ -314,7 +306,7 @@ bool SHKTwitter::isShortAddress(std::string_view reply)
     auto url = ns::URL::withString(reply);
     if (!url || !url->scheme() || !url->host() || url->host()->empty())
         return false;
-    std::string scheme = lowercased(*url->scheme());
+    std::string scheme = ns::toLowerAscii(*url->scheme());
     return scheme == "http" || scheme == "https";
 }
 
@@ -531,7 +523,7 @@ void SHKTwitter::sendImage()
 
 std::optional<std::string> SHKTwitter::uploadedImageAddress(std::string_view reply)
 {
-    std::string lower = lowercased(reply);
+    std::string lower = ns::toLowerAscii(reply);
     std::size_t start = lower.find("<url>");
     if (start == std::string::npos)
         return std::nullopt;
