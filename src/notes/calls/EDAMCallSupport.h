@@ -3,6 +3,8 @@
 // What the two clients share: the request's frame and the reading of a reply. Included by their sources.
 
 #include "foundation/Object.h"
+#include "foundation/String.h"
+#include "notes/records/EDAMWire.h"
 
 #include <thrift/TApplicationException.h>
 #include <thrift/protocol/TProtocol.h>
@@ -51,6 +53,37 @@ inline void writeI16Argument(apache::thrift::protocol::TProtocol& out, const cha
     out.writeFieldEnd();
 }
 
+// The application exception a reply carries: its message (field 1) and type (field 2). Read through the
+// records' reader rather than the runtime's own, which would hold a field type the peer chose in its
+// enumeration whatever its value.
+inline apache::thrift::TApplicationException readApplicationException(apache::thrift::protocol::TProtocol& in)
+{
+    WireReader reader(in);
+    std::string message;
+    int32_t type = apache::thrift::TApplicationException::UNKNOWN;
+    reader.readStructBegin();
+    int8_t fieldType;
+    int16_t id;
+    while (reader.readFieldBegin(fieldType, id)) {
+        if (id == 1 && fieldType == apache::thrift::protocol::T_STRING) {
+            auto text = reader.readString();
+            message = text ? text->str() : std::string();
+        } else if (id == 2 && fieldType == apache::thrift::protocol::T_I32) {
+            type = reader.readI32();
+        } else {
+            reader.skip(fieldType);
+        }
+        reader.readFieldEnd();
+    }
+    reader.readStructEnd();
+    // A type the runtime does not name is no value of its enumeration: it reads as unknown.
+    if (type < apache::thrift::TApplicationException::UNKNOWN ||
+        type > apache::thrift::TApplicationException::UNSUPPORTED_CLIENT_TYPE)
+        type = apache::thrift::TApplicationException::UNKNOWN;
+    return apache::thrift::TApplicationException(
+        static_cast<apache::thrift::TApplicationException::TApplicationExceptionType>(type), message);
+}
+
 // Reads the reply's message into a new result record. The header's name and sequence id are not looked
 // at; an exception message is read and raised as the application exception it carries.
 template <class Result> ns::Ref<Result> readReply(apache::thrift::protocol::TProtocol& in)
@@ -65,8 +98,7 @@ template <class Result> ns::Ref<Result> readReply(apache::thrift::protocol::TPro
     static_assert(sizeof kind == sizeof type);
     std::memcpy(&kind, &type, sizeof kind);
     if (kind == apache::thrift::protocol::T_EXCEPTION) {
-        apache::thrift::TApplicationException exception;
-        exception.read(&in);
+        auto exception = readApplicationException(in);
         in.readMessageEnd();
         throw exception;
     }
