@@ -112,6 +112,17 @@ protected:
 
     void signIn() { SHK::setAuthValue("someone", "username", "SHKEvernote"); }
 
+    // A new sharer reporting to the log shares a text; its first screen is then on show.
+    ns::Ref<SHKEvernote> shareText(const ns::Ref<ReportLog>& log)
+    {
+        auto sharer = SHKEvernote::create();
+        sharer->setShareDelegate(log);
+        sharer->setItem(SHKItem::text("hello"));
+        sharer->share();
+        settle();
+        return sharer;
+    }
+
     // Types into a row's field of the form's first section, as the user does after tapping it.
     bool typeInto(const ns::Ref<SHKFormController>& form, std::size_t row, const std::string& text)
     {
@@ -314,11 +325,7 @@ TEST_F(Evernote, ALoginThatDoesNotSignInKeepsTheFormAndStoresNothing)
         if (row.serviceGone)
             configure("evernoteUserStoreURL",
                       ns::String::make("http://127.0.0.1:" + std::to_string(closed.port()) + "/edam/user"));
-        auto sharer = SHKEvernote::create();
-        sharer->setShareDelegate(log);
-        sharer->setItem(SHKItem::text("hello"));
-        sharer->share();
-        settle();
+        auto sharer = shareText(log);
         auto login = shownForm(sharer);
         ASSERT_TRUE(login);
         ASSERT_TRUE(typeInto(login, 0, "someone"));
@@ -350,11 +357,7 @@ TEST_F(Evernote, CancelWhileTheLoginIsCheckedStoresNothingAndShowsNothing)
         return notes_test::signedIn("t", "s1");
     };
     auto log = ns::make<ReportLog>();
-    auto sharer = SHKEvernote::create();
-    sharer->setShareDelegate(log);
-    sharer->setItem(SHKItem::text("hello"));
-    sharer->share();
-    settle();
+    auto sharer = shareText(log);
     auto login = shownForm(sharer);
     ASSERT_TRUE(login);
     ASSERT_TRUE(typeInto(login, 0, "someone"));
