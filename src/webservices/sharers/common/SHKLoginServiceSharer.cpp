@@ -37,7 +37,10 @@ void SHKLoginServiceSharer::authFinished(SHKRequest& request)
 {
     SHKHideProgress();
     if (request.success()) {
-        if (auto form = pendingForm())
+        auto form = pendingForm();
+        // Saved once: the form is done with, and a later Cancel has no check to end.
+        setPendingForm(nullptr);
+        if (form)
             form->saveForm();
     } else {
         SHKShowLoginError(loginRefusal(request));
