@@ -62,6 +62,18 @@ VelmoRun runTrusted(const testkit::TemporaryHome& home,
                      {.config = settingsFile(home, configuration), .options = trust, .shots = true});
 }
 
+// The script lines that open the service from the board's share button, through "More...", until its
+// first screen shows.
+std::string throughMore(const std::string& service)
+{
+    // The services stand below the actions: the menu is scrolled up first.
+    std::string script =
+        "wait 0.5\npress Action\nalert More...\nwait 1\ndrag 160 400 160 100\nwait 1\npress ";
+    script += service;
+    script += "\nwait 1\n";
+    return script;
+}
+
 TEST(SharerScript, TheLoginFormTheShareFormAndTheBookmarkReachTheService)
 {
     testkit::TemporaryHome home;
@@ -133,6 +145,7 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
         std::vector<std::pair<std::string, std::string>> replies; // path, body of a 200 reply
         std::string shareForm;                                    // script lines after the login
         std::vector<Sent> sent;
+        std::string password = "pa/ss:1"; // as typed into the login form
     } rows[] = {
         {"Pinboard",
          {"pinboardAPIURL"},
@@ -154,7 +167,7 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
          {"instapaperURL"},
          {},
          {{"/api/authenticate", "OK"}, {"/api/add", "OK"}},
-         "press Send to Instapaper\n",
+         "", // no share form either
          {{"POST", "/api/authenticate", credentials, std::nullopt},
           {"POST", "/api/add", joined({"url=", page, "&title=", title, "&selection=&", credentials}),
            std::nullopt}}},
@@ -185,9 +198,49 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
            joined({"T=edit-1&linkify=false&snippet=&srcTitle=Velmo&srcUrl=http://velmo.example/&title=",
                    title, "&url=", page, "&share=true"}),
            session}}},
+        // A sign-in reply with CR LF line ends, and a password holding an entity, sent as typed.
+        {"Google Reader",
+         {"googleReaderURL", "googleReaderSecureURL"},
+         {{"appName", "Velmo"}, {"appURL", "http://velmo.example/"}},
+         {{"/accounts/ClientLogin", "SID=s1\r\nAuth=t0k3n\r\n"},
+          {"/reader/api/0/token", "edit-1"},
+          {"/reader/api/0/item/edit", "OK"}},
+         "press Send to Google Reader\n",
+         {{"POST", "/accounts/ClientLogin",
+           "service=reader&source=ShareCore-Velmo-0.2.1&Email=bob&Passwd=p%26amp;w&accountType=GOOGLE",
+           std::nullopt},
+          {"GET", "/reader/api/0/token?ck=", "", session, true},
+          {"POST", "/reader/api/0/item/edit",
+           joined({"T=edit-1&linkify=false&snippet=&srcTitle=Velmo&srcUrl=http://velmo.example/&title=",
+                   title, "&url=", page, "&share="}),
+           session}},
+         "p&amp;w"},
+        {"Instapaper",
+         {"instapaperURL"},
+         {},
+         {{"/api/authenticate", "OK"}, {"/api/add", "OK"}},
+         "",
+         {{"POST", "/api/authenticate", "username=bob&password=p%26amp;w", std::nullopt},
+          {"POST", "/api/add",
+           joined({"url=", page, "&title=", title, "&selection=&username=bob&password=p%26amp;w"}),
+           std::nullopt}},
+         "p&amp;w"},
+        {"Read It Later",
+         {"readItLaterURL"},
+         {{"readItLaterKey", "k3y"}},
+         {{"/v2/auth", "OK"}, {"/v2/send", "OK"}},
+         "",
+         {{"POST", "/v2/auth", "apikey=k3y&username=bob&password=p%26amp;w", std::nullopt},
+          {"POST", "/v2/send",
+           joined(
+               {"apikey=k3y&username=bob&password=p%26amp;w&new=%7B%220%22%3A%7B%22url%22%3A%22", page,
+                "%22%2C%22title%22%3A%22%26quot%3BGeek%20or%20not%2C%20everyone%20needs%20Velmo%21%26quot%3B"
+                "%2012%20contacts%20ready%20to%20be%20dialed%20in%20only%202%20taps%22%7D%7D"}),
+           std::nullopt}},
+         "p&amp;w"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.service);
+        SCOPED_TRACE(row.service + " " + row.password);
         testkit::TemporaryHome home;
         testkit::LoopbackServer server;
         ASSERT_TRUE(startFake(server));
@@ -197,11 +250,10 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
         for (const auto& key : row.addressKeys)
             configuration.emplace_back(key, server.baseURL());
 
-        // The services stand below the actions: the menu is scrolled up first.
-        std::string script =
-            "wait 0.5\npress Action\nalert More...\nwait 1\ndrag 160 400 160 100\nwait 1\npress ";
-        script += row.service;
-        script += "\nwait 1\ntype bob\ntap 207 141\ntype pa/ss:1\npress Login\nwait 20\n";
+        std::string script = throughMore(row.service);
+        script += "type bob\ntap 207 141\ntype ";
+        script += row.password;
+        script += "\npress Login\nwait 20\n";
         script += row.shareForm;
         script += "wait 20\n";
         VelmoRun run = runTrusted(home, configuration, script);
@@ -227,6 +279,113 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
             }
         }
     }
+}
+
+// Cancel pressed while the service is still checking the login: the late answer stores nothing, so the
+// next share asks for the login again.
+TEST(SharerScript, CancelDuringTheLoginCheckKeepsNothing)
+{
+    struct Row
+    {
+        std::string service;
+        std::string addressKey;
+        std::string checkPath;
+        std::string checkReply;
+    } rows[] = {
+        {"Instapaper", "instapaperURL", "/api/authenticate", "OK"},
+        {"Pinboard", "pinboardAPIURL", "/v1/posts/get", "<posts/>"},
+        {"Read It Later", "readItLaterURL", "/v2/auth", "OK"},
+        {"Google Reader", "googleReaderSecureURL", "/accounts/ClientLogin", "SID=s1\nAuth=t0k3n\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.service);
+        testkit::TemporaryHome home;
+        testkit::LoopbackServer server;
+        ASSERT_TRUE(startFake(server));
+        ScriptedReply slow = ScriptedReply::text(200, row.checkReply);
+        slow.delay = 1.5;
+        server.route(row.checkPath, slow);
+
+        // "wait 150" lets the slow answer come and go (the run loop looks for it between the steps).
+        std::string script = throughMore(row.service);
+        script += "type bob\ntap 207 141\ntype pw\npress Login\nawait Logging In...\nshot checking\n"
+                  "press Cancel\nwait 150\n";
+        script += throughMore(row.service);
+        script += "shot again\ndump\n";
+        VelmoRun run = runTrusted(home, {{row.addressKey, server.baseURL()}}, script);
+        ASSERT_EQ(run.status, 0) << run.err;
+
+        // One check, and no share after it: the second share shows the login form again.
+        auto requests = server.requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].path, row.checkPath);
+        EXPECT_NE(run.out.find("\"Login\""), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("Logging In..."), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("Send to"), std::string::npos) << run.out;
+    }
+}
+
+// A share the service refuses without saying why in "X-Error": the alert gives the sharer's own text.
+TEST(SharerScript, AFailureWithoutTheServicesWordsShowsTheSharersText)
+{
+    struct Row
+    {
+        std::string service;
+        std::vector<std::string> addressKeys;
+        std::vector<std::pair<std::string, ScriptedReply>> replies;
+        std::string shareForm;
+        std::string message;
+    } rows[] = {
+        {"Read It Later",
+         {"readItLaterURL"},
+         {{"/v2/auth", ScriptedReply::text(200, "OK")}, {"/v2/send", ScriptedReply::text(503, "")}},
+         "",
+         "There was an error saving to Read It Later"},
+        {"Google Reader",
+         {"googleReaderURL", "googleReaderSecureURL"},
+         {{"/accounts/ClientLogin", ScriptedReply::text(200, "Auth=t0k3n\n")},
+          {"/reader/api/0/token", ScriptedReply::text(200, "edit-1")},
+          {"/reader/api/0/item/edit", ScriptedReply::text(400, "")}},
+         "press Send to Google Reader\n",
+         "The service encountered an error. Please try again later."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.service);
+        testkit::TemporaryHome home;
+        testkit::LoopbackServer server;
+        ASSERT_TRUE(startFake(server));
+        for (const auto& [path, reply] : row.replies)
+            server.route(path, reply);
+        std::vector<std::pair<std::string, std::string>> configuration;
+        for (const auto& key : row.addressKeys)
+            configuration.emplace_back(key, server.baseURL());
+        std::string script = throughMore(row.service);
+        script += "type bob\ntap 207 141\ntype pw\npress Login\nwait 20\n";
+        script += row.shareForm;
+        script += "await Close\nshot failed\ndump\nalert Close\n";
+        VelmoRun run = runTrusted(home, configuration, script);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(server.requestCount(), row.replies.size());
+        EXPECT_NE(run.out.find("\"Error\""), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(row.message), std::string::npos) << run.out;
+    }
+}
+
+// A device sharer that cannot finish says so: the text message cannot be kept on the device (a file
+// stands where its folder goes), and an alert with the sharer's name tells the user.
+TEST(SharerScript, ADeviceSharersFailureIsShownWithItsName)
+{
+    testkit::TemporaryHome home;
+    std::string device = home.file("device");
+    ASSERT_TRUE(ns::FileManager::createDirectoryAtPath(device + "/Device", true));
+    ASSERT_TRUE(ns::FileManager::writeAtomically(device + "/Device/Messages", "not a folder"));
+    VelmoRun run = runScript(home,
+                             "wait 0.5\npress Action\nalert SMS\nwait 1\npress Send\nwait 1\n"
+                             "shot failed\ndump\nalert Close\n",
+                             {.shots = true});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"SMS\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("There was an error while sharing"), std::string::npos) << run.out;
 }
 
 } // namespace

@@ -68,8 +68,11 @@ void SHKEvernote::authorizationFormValidate(SHKFormController& form)
 
 void SHKEvernote::authFinished(bool success)
 {
-    SHKActivityIndicator::currentIndicator()->hide();
     auto form = pendingForm();
+    // The login form was cancelled while the check ran: its answer has no one to go to.
+    if (!form)
+        return;
+    SHKActivityIndicator::currentIndicator()->hide();
     setPendingForm(nullptr);
     if (!success) {
         ui::AlertView::create(SHKLookupLocalizedText("Login Error"),

@@ -10,7 +10,14 @@ std::string SHKEscapeQueryText(const std::optional<std::string>& text)
 {
     if (!text)
         return {};
-    std::string escaped = ns::addingPercentEscapes(ns::replaceAll(*text, "&amp;", "&"));
+    return SHKEscapeQueryValue(ns::replaceAll(*text, "&amp;", "&"));
+}
+
+std::string SHKEscapeQueryValue(const std::optional<std::string>& value)
+{
+    if (!value)
+        return {};
+    std::string escaped = ns::addingPercentEscapes(*value);
     escaped = ns::replaceAll(escaped, "&", "%26");
     escaped = ns::replaceAll(escaped, "+", "%2B");
     escaped = ns::replaceAll(escaped, "#", "%23");

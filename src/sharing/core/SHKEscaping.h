@@ -16,6 +16,9 @@ class URL;
 // outside RFC 2396's unreserved and reserved sets is percent-escaped in UTF-8, then "&", "+", "#", "!" and
 // "@" are escaped too. Nothing gives the empty text.
 std::string SHKEscapeQueryText(const std::optional<std::string>& text);
+// The same escaping without the entity step: every "&amp;" stays as it was typed. For values that are
+// data rather than text from a page, such as a user name or a password.
+std::string SHKEscapeQueryValue(const std::optional<std::string>& value);
 
 // The URL's absolute text escaped to stand as one parameter value of another URL or form body: only
 // letters, digits, "-", "_", "." and "~" stay as they are. Nothing gives the empty text.

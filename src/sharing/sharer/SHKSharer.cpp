@@ -7,6 +7,7 @@
 #include "foundation/RunLoop.h"
 #include "foundation/String.h"
 #include "foundation/URL.h"
+#include "foundation/URLConnection.h"
 #include "foundation/UserDefaults.h"
 #include "sharing/core/SHK.h"
 #include "sharing/core/SHKConfiguration.h"
@@ -14,6 +15,7 @@
 #include "sharing/core/SHKLocalizedText.h"
 #include "sharing/core/SHKRequest.h"
 #include "sharing/sharer/SHKSharerDelegate.h"
+#include "sharing/ui/SHKActivityIndicator.h"
 #include "sharing/ui/SHKFormController.h"
 #include "uikit/AlertView.h"
 
@@ -287,6 +289,18 @@ void SHKSharer::authorizationFormSave(SHKFormController& form)
 
 void SHKSharer::authorizationFormCancel(SHKFormController&)
 {
+    // A check of the values still under way ends here: its late answer must not save the closed form
+    // (storing what the user took back) nor resume the share.
+    if (pendingForm()) {
+        setPendingForm(nullptr);
+        if (auto check = request()) {
+            check->setDelegate(nullptr);
+            if (auto connection = check->connection())
+                connection->cancel();
+            setRequest(nullptr);
+        }
+        SHKActivityIndicator::currentIndicator()->hide();
+    }
     sendDidCancel();
 }
 

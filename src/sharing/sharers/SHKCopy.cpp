@@ -3,6 +3,7 @@
 #include "foundation/URL.h"
 #include "sharing/core/SHK.h"
 #include "sharing/core/SHKLocalizedText.h"
+#include "sharing/sharers/SHKDeviceSharers.h"
 #include "sharing/ui/SHKActivityIndicator.h"
 #include "uikit/Pasteboard.h"
 
@@ -41,8 +42,7 @@ bool SHKCopy::send()
     setQuiet(true);
     // A file, or an item without what its type promises, puts nothing on the pasteboard: that is no copy.
     if (!copied) {
-        sendDidFailWithError(
-            SHK::errorWithDescription(SHKLookupLocalizedText("There was an error while sharing")));
+        SHKDeviceSharerFailed(*this);
         return true;
     }
     SHKActivityIndicator::currentIndicator()->displayCompleted(SHKLookupLocalizedText("Copied!"));

@@ -1,5 +1,9 @@
 #include "sharing/sharers/SHKDeviceSharers.h"
 
+#include "foundation/Error.h"
+#include "sharing/core/SHK.h"
+#include "sharing/core/SHKLocalizedText.h"
+
 #include "sharing/sharers/SHKCopy.h"
 #include "sharing/sharers/SHKLogout.h"
 #include "sharing/sharers/SHKMail.h"
@@ -8,6 +12,7 @@
 #include "sharing/sharers/SHKSafari.h"
 #include "sharing/sharers/SHKTextMessage.h"
 #include "sharing/sharers/SHKiOS5Twitter.h"
+#include "uikit/AlertView.h"
 
 void SHKRegisterDeviceSharers()
 {
@@ -19,4 +24,15 @@ void SHKRegisterDeviceSharers()
     SHKSharerClass::registerSharer<SHKPhotoAlbum, SHKPhotoAlbumClass>("SHKPhotoAlbum");
     SHKSharerClass::registerSharer<SHKTextMessage, SHKTextMessageClass>("SHKTextMessage");
     SHKiOS5Twitter::registerClass();
+}
+
+void SHKDeviceSharerFailed(SHKSharer& sharer, const ns::Ref<ns::Error>& error)
+{
+    auto reported =
+        error ? error : SHK::errorWithDescription(SHKLookupLocalizedText("There was an error while sharing"));
+    std::string message = reported->localizedDescription();
+    if (message.empty())
+        message = SHKLookupLocalizedText("There was an error while sharing");
+    ui::AlertView::create(sharer.sharerTitle(), message, nullptr, SHKLookupLocalizedText("Close"))->show();
+    sharer.sendDidFailWithError(reported);
 }

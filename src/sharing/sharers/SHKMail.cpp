@@ -8,6 +8,7 @@
 #include "sharing/core/SHK.h"
 #include "sharing/core/SHKConfiguration.h"
 #include "sharing/core/SHKLocalizedText.h"
+#include "sharing/sharers/SHKDeviceSharers.h"
 #include "uikit/Color.h"
 #include "uikit/Image.h"
 #include "uikit/NavigationBar.h"
@@ -75,8 +76,7 @@ bool SHKMail::sendMail()
     if (!composer) {
         // No mail account: the share ends with a failure rather than without a word.
         SHK::currentHelper()->hideCurrentViewControllerAnimated(true);
-        sendDidFailWithError(
-            SHK::errorWithDescription(SHKLookupLocalizedText("There was an error while sharing")));
+        SHKDeviceSharerFailed(*this);
         return true;
     }
     m_composerHold = self<SHKMail>();
@@ -118,7 +118,7 @@ void SHKMail::mailComposeController(mui::MailComposeViewController&, mui::MailCo
         sendDidFinish();
         break;
     case mui::MailComposeResult::Failed:
-        sendDidFailWithError(nullptr);
+        SHKDeviceSharerFailed(*this);
         break;
     }
     // The hold ends once the run loop turns, never under the composer's own call.

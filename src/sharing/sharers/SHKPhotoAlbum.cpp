@@ -2,6 +2,7 @@
 
 #include "sharing/core/SHK.h"
 #include "sharing/core/SHKLocalizedText.h"
+#include "sharing/sharers/SHKDeviceSharers.h"
 #include "sharing/ui/SHKActivityIndicator.h"
 #include "uikit/PhotoAlbum.h"
 
@@ -16,8 +17,7 @@ bool SHKPhotoAlbum::send()
     auto item = this->item();
     if (!item || item->shareType() != SHKShareTypeImage || !item->image()) {
         // Nothing that is not a picture goes into the album.
-        sendDidFailWithError(
-            SHK::errorWithDescription(SHKLookupLocalizedText("There was an error while sharing")));
+        SHKDeviceSharerFailed(*this);
         return true;
     }
     writeImageToAlbum();
@@ -35,7 +35,7 @@ void SHKPhotoAlbum::writeImageToAlbum()
         item->image(),
         [self = self<SHKPhotoAlbum>()](const ns::Ref<ui::Image>&, const ns::Ref<ns::Error>& error) {
             if (error) {
-                self->sendDidFailWithError(error);
+                SHKDeviceSharerFailed(*self, error);
                 return;
             }
             SHKActivityIndicator::currentIndicator()->displayCompleted(SHKLookupLocalizedText("Saved!"));

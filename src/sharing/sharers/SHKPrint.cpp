@@ -3,6 +3,7 @@
 #include "foundation/ClassRegistry.h"
 #include "sharing/core/SHK.h"
 #include "sharing/core/SHKLocalizedText.h"
+#include "sharing/sharers/SHKDeviceSharers.h"
 #include "uikit/Device.h"
 #include "uikit/Image.h"
 #include "uikit/PrintInteractionController.h"
@@ -49,7 +50,7 @@ bool SHKPrint::print()
         if (completed)
             self->sendDidFinish();
         else if (error)
-            self->sendDidFailWithError(error);
+            SHKDeviceSharerFailed(*self, error);
         else
             self->sendDidCancel(); // the user closed the panel: nothing failed
     };
@@ -64,7 +65,6 @@ bool SHKPrint::print()
     }
     // A panel that did not come up never completes: the share would wait for ever.
     if (!shown)
-        sendDidFailWithError(
-            SHK::errorWithDescription(SHKLookupLocalizedText("There was an error while sharing")));
+        SHKDeviceSharerFailed(*this);
     return true;
 }

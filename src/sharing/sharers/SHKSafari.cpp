@@ -2,6 +2,7 @@
 
 #include "sharing/core/SHK.h"
 #include "sharing/core/SHKLocalizedText.h"
+#include "sharing/sharers/SHKDeviceSharers.h"
 #include "uikit/Application.h"
 
 std::string SHKSafariClass::sharerTitle() const
@@ -15,8 +16,7 @@ bool SHKSafari::send()
     auto item = this->item();
     // A browser that cannot take the address has opened nothing.
     if (!item || !ui::Application::sharedApplication().openURL(item->URL())) {
-        sendDidFailWithError(
-            SHK::errorWithDescription(SHKLookupLocalizedText("There was an error while sharing")));
+        SHKDeviceSharerFailed(*this);
         return true;
     }
     sendDidFinish();

@@ -5,6 +5,7 @@
 #include "foundation/URL.h"
 #include "sharing/core/SHK.h"
 #include "sharing/core/SHKLocalizedText.h"
+#include "sharing/sharers/SHKDeviceSharers.h"
 
 bool SHKTextMessage::send()
 {
@@ -34,8 +35,7 @@ bool SHKTextMessage::sendText()
 {
     auto composer = mui::MessageComposeViewController::create();
     if (!composer) {
-        sendDidFailWithError(
-            SHK::errorWithDescription(SHKLookupLocalizedText("There was an error while sharing")));
+        SHKDeviceSharerFailed(*this);
         return true;
     }
     m_composerHold = self<SHKTextMessage>();
@@ -58,7 +58,7 @@ void SHKTextMessage::messageComposeViewController(mui::MessageComposeViewControl
         sendDidFinish();
         break;
     case mui::MessageComposeResult::Failed:
-        sendDidFailWithError(nullptr);
+        SHKDeviceSharerFailed(*this);
         break;
     }
     SHK::currentHelper()->hideCurrentViewControllerAnimated(true);

@@ -26,7 +26,9 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -109,6 +111,17 @@ protected:
     }
 
     void signIn() { SHK::setAuthValue("someone", "username", "SHKEvernote"); }
+
+    // A new sharer reporting to the log shares a text; its first screen is then on show.
+    ns::Ref<SHKEvernote> shareText(const ns::Ref<ReportLog>& log)
+    {
+        auto sharer = SHKEvernote::create();
+        sharer->setShareDelegate(log);
+        sharer->setItem(SHKItem::text("hello"));
+        sharer->share();
+        settle();
+        return sharer;
+    }
 
     // Types into a row's field of the form's first section, as the user does after tapping it.
     bool typeInto(const ns::Ref<SHKFormController>& form, std::size_t row, const std::string& text)
@@ -312,11 +325,7 @@ TEST_F(Evernote, ALoginThatDoesNotSignInKeepsTheFormAndStoresNothing)
         if (row.serviceGone)
             configure("evernoteUserStoreURL",
                       ns::String::make("http://127.0.0.1:" + std::to_string(closed.port()) + "/edam/user"));
-        auto sharer = SHKEvernote::create();
-        sharer->setShareDelegate(log);
-        sharer->setItem(SHKItem::text("hello"));
-        sharer->share();
-        settle();
+        auto sharer = shareText(log);
         auto login = shownForm(sharer);
         ASSERT_TRUE(login);
         ASSERT_TRUE(typeInto(login, 0, "someone"));
@@ -333,6 +342,40 @@ TEST_F(Evernote, ALoginThatDoesNotSignInKeepsTheFormAndStoresNothing)
         settle();
         EXPECT_EQ(log->lines, (std::vector<std::string>{"SHKSendDidCancel", "cancelled"}));
     }
+}
+
+TEST_F(Evernote, CancelWhileTheLoginIsCheckedStoresNothingAndShowsNothing)
+{
+    // The service holds its answer until the user has cancelled.
+    std::mutex mutex;
+    std::condition_variable answer;
+    bool cancelled = false;
+    service.authenticate = [&](const std::string&, const std::string&, const std::string&,
+                               const std::string&) {
+        std::unique_lock lock(mutex);
+        answer.wait(lock, [&] { return cancelled; });
+        return notes_test::signedIn("t", "s1");
+    };
+    auto log = ns::make<ReportLog>();
+    auto sharer = shareText(log);
+    auto login = shownForm(sharer);
+    ASSERT_TRUE(login);
+    ASSERT_TRUE(typeInto(login, 0, "someone"));
+    ASSERT_TRUE(typeInto(login, 1, "pw"));
+    ASSERT_TRUE(driver.press("Login"));
+    ASSERT_TRUE(driver.press("Cancel"));
+    {
+        std::lock_guard lock(mutex);
+        cancelled = true;
+    }
+    answer.notify_all();
+    waitForThreads();
+    EXPECT_EQ(SHK::getAuthValueForKey("username", "SHKEvernote"), std::nullopt);
+    EXPECT_EQ(SHK::getAuthValueForKey("password", "SHKEvernote"), std::nullopt);
+    EXPECT_EQ(log->lines, (std::vector<std::string>{"SHKSendDidCancel", "cancelled"}));
+    EXPECT_TRUE(closeAlerts().empty());
+    EXPECT_FALSE(shownForm(sharer));
+    EXPECT_FALSE(SHKActivityIndicator::currentIndicator()->superview());
 }
 
 TEST_F(Evernote, EachOutcomeOfASendIsReportedOnce)

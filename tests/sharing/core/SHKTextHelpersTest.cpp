@@ -36,12 +36,13 @@ TEST(SHKEscaping, EscapesAndStripsTags)
     {
         const char* name;
         std::optional<std::string> input;
-        std::string query; // SHKEscapeQueryText
+        std::string query;                               // SHKEscapeQueryText
+        std::optional<std::string> value = std::nullopt; // SHKEscapeQueryValue, when it differs
     };
     const Row queries[] = {
         {"nothing", std::nullopt, ""},
         {"empty", "", ""},
-        {"entity", "fish &amp; chips", "fish%20%26%20chips"},
+        {"entity", "fish &amp; chips", "fish%20%26%20chips", "fish%20%26amp;%20chips"},
         {"plus and blank", "1 + 1", "1%20%2B%201"},
         {"marks", "a#b!c@d", "a%23b%21c%40d"},
         {"kept", "a-b_c.d~e*f'g(h)i;j/k?l:m=n$o,p", "a-b_c.d~e*f'g(h)i;j/k?l:m=n$o,p"},
@@ -52,6 +53,7 @@ TEST(SHKEscaping, EscapesAndStripsTags)
     for (const auto& row : queries) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(SHKEscapeQueryText(row.input), row.query);
+        EXPECT_EQ(SHKEscapeQueryValue(row.input), row.value.value_or(row.query));
     }
 
     struct URLRow

@@ -11,6 +11,7 @@
 #include "sharing/sharers/SHKMail.h"
 #include "sharing/sharers/SHKTextMessage.h"
 #include "sharing/support/SharerFixture.h"
+#include "uikit/AlertView.h"
 #include "uikit/Color.h"
 #include "uikit/Image.h"
 #include "uikit/Label.h"
@@ -315,6 +316,49 @@ TEST_F(DeviceSharers, PrintReportsPrintedCancelledOrFailed)
     settle();
     EXPECT_EQ(reports, std::vector<std::string>{"SHKSendDidCancel"}); // a cancel, not a failure
     printer->setPrintingItem(nullptr);
+}
+
+TEST_F(DeviceSharers, AFailureIsShownWithTheSharersName)
+{
+    struct Case
+    {
+        const char* sharer;
+        ns::Ref<SHKItem> item;
+        bool composers;    // whether the device can make its composers
+        const char* alert; // nothing when the share went well
+    };
+    const Case cases[] = {
+        {"SHKCopy",
+         SHKItem::file(ns::Data::withString("x"), std::string("a.txt"), std::string("text/plain"),
+                       std::nullopt),
+         true, "Copy: There was an error while sharing"},
+        {"SHKSafari", urlItem("nothing-opens-this:x"), true,
+         "Open in Safari: There was an error while sharing"},
+        {"SHKPhotoAlbum", SHKItem::text("not a picture"), true,
+         "Save to Photo Album: There was an error while sharing"},
+        {"SHKMail", urlItem("http://example.com/"), false, "Email: There was an error while sharing"},
+        {"SHKTextMessage", urlItem("http://example.com/"), false, "SMS: There was an error while sharing"},
+        {"SHKCopy", urlItem("http://example.com/"), true, nullptr},
+        {"SHKSafari", urlItem("http://example.com/"), true, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sharer);
+        reports.clear();
+        ui::AlertView::clearShownAlerts();
+        mui::MailComposeViewController::setCanSendMail(c.composers);
+        mui::MessageComposeViewController::setCanSendText(c.composers);
+        share(c.sharer, c.item);
+        EXPECT_EQ(reports,
+                  std::vector<std::string>{c.alert ? "SHKSendDidFailWithError" : "SHKSendDidFinish"});
+        std::vector<std::string> alerts;
+        for (const auto& alert : ui::AlertView::shownAlerts())
+            alerts.push_back(alert->title().value_or("") + ": " + alert->message().value_or(""));
+        EXPECT_EQ(alerts, c.alert ? std::vector<std::string>{c.alert} : std::vector<std::string>{});
+        if (c.alert) {
+            EXPECT_TRUE(driver.answerAlert("Close"));
+        }
+        settle();
+    }
 }
 
 TEST_F(DeviceSharers, LogoutSignsOutOfEveryServiceAndSaysSo)

@@ -86,15 +86,18 @@ std::optional<std::string> SHKReplyErrorHeader(const SHKRequest& request)
     return response->valueForHTTPHeaderField("X-Error");
 }
 
-std::vector<ns::Ref<SHKFormFieldSettings>> SHKBookmarkShareFormFields(const SHKItem& item)
+std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
+SHKBookmarkShareFormFields(SHKShareType type, const ns::Ref<SHKItem>& item)
 {
-    return {
+    if (type != SHKShareTypeURL || !item)
+        return std::nullopt;
+    return std::vector<ns::Ref<SHKFormFieldSettings>>{
         SHKFormFieldSettings::label(SHKLookupLocalizedText("Title"), "title", SHKFormFieldTypeText,
-                                    item.title()),
+                                    item->title()),
         SHKFormFieldSettings::label(SHKLookupLocalizedText("Tags"), "tags", SHKFormFieldTypeText,
-                                    item.tags()),
+                                    item->tags()),
         SHKFormFieldSettings::label(SHKLookupLocalizedText("Notes"), "text", SHKFormFieldTypeText,
-                                    item.text()),
+                                    item->text()),
         SHKFormFieldSettings::label(SHKLookupLocalizedText("Shared"), "shared", SHKFormFieldTypeSwitch, "0"),
     };
 }

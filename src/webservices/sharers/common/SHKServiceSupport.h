@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/Object.h"
+#include "sharing/core/SHKItem.h"
 
 #include <optional>
 #include <string>
@@ -11,7 +12,6 @@ namespace ns {
 class URL;
 }
 class SHKFormFieldSettings;
-class SHKItem;
 class SHKRequest;
 class SHKSharer;
 
@@ -41,6 +41,7 @@ void SHKShowLoginError(std::optional<std::string> message);
 // The reply's "X-Error" header, looked up without regard to case; nothing without one.
 std::optional<std::string> SHKReplyErrorHeader(const SHKRequest& request);
 
-// The four rows of a bookmark: "Title", "Tags", "Notes" (key "text") from the item, and the "Shared"
-// switch, off.
-std::vector<ns::Ref<SHKFormFieldSettings>> SHKBookmarkShareFormFields(const SHKItem& item);
+// The share form of a bookmark, for web addresses only: "Title", "Tags", "Notes" (key "text") from the
+// item, and the "Shared" switch, off. Nothing for other types (no form).
+std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
+SHKBookmarkShareFormFields(SHKShareType type, const ns::Ref<SHKItem>& item);

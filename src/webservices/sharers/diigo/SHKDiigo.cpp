@@ -7,7 +7,6 @@
 #include "sharing/core/SHKEscaping.h"
 #include "sharing/core/SHKLocalizedText.h"
 #include "sharing/core/SHKRequest.h"
-#include "sharing/ui/SHKFormController.h"
 #include "webservices/sharers/common/SHKServiceSupport.h"
 
 namespace {
@@ -26,60 +25,33 @@ void SHKDiigo::registerClass()
     SHKSharerClass::registerSharer<SHKDiigo, SHKDiigoClass>("SHKDiigo");
 }
 
-std::string SHKDiigoClass::sharerTitle() const
-{
-    return SHKLookupLocalizedText("Diigo");
-}
-
-std::optional<std::string> SHKDiigoClass::authorizationFormCaption() const
-{
-    return SHKFormatLocalizedText("Create an account at %@", "http://www.diigo.com");
-}
-
 std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>> SHKDiigo::shareFormFieldsForType(SHKShareType type)
 {
-    auto item = this->item();
-    if (type != SHKShareTypeURL || !item)
-        return std::nullopt;
-    return SHKBookmarkShareFormFields(*item);
+    return SHKBookmarkShareFormFields(type, item());
 }
 
-void SHKDiigo::authorizationFormValidate(SHKFormController& form)
+SHKLoginServiceSharer::ServiceRequest SHKDiigo::loginCheck(const ns::Dictionary& values) const
 {
-    SHKShowLoggingIn(*this);
-    auto values = form.formValues();
-    std::optional<std::string> user = values->stringForKey("username");
+    std::optional<std::string> user = values.stringForKey("username");
     std::string path = "/api/v2/bookmarks?key=";
     path += apiKey();
     path += "&count=1&user=";
-    path += SHKEscapeQueryText(user);
-    auto url = SHKServiceURLWithCredentials(BaseKey, user.value_or(""),
-                                            values->stringForKey("password").value_or(""), path);
-    setRequest(SHKRequest::create(url, std::nullopt, self<SHKDiigo>(),
-                                  SHKRequestFinishSelector(&SHKDiigo::authFinished), "GET", true));
-    setPendingForm(form.self<SHKFormController>());
+    path += SHKEscapeQueryValue(user);
+    return {SHKServiceURLWithCredentials(BaseKey, user.value_or(""),
+                                         values.stringForKey("password").value_or(""), path),
+            std::nullopt, "GET"};
 }
 
-void SHKDiigo::authFinished(SHKRequest& request)
+std::optional<std::string> SHKDiigo::loginRefusal(const SHKRequest& request) const
 {
-    SHKHideProgress();
-    if (request.success()) {
-        if (auto form = pendingForm())
-            form->saveForm();
-    } else {
-        SHKShowLoginError(
-            request.statusCode() == 401
-                ? SHKFormatLocalizedText("Sorry, %@ did not accept your credentials. Please try again.",
-                                         sharerTitle())
-                : SHKFormatLocalizedText("Sorry, %@ encountered an error. Please try again.", sharerTitle()));
-    }
-    authDidFinish(request.success());
+    if (request.statusCode() == 401)
+        return SHKFormatLocalizedText("Sorry, %@ did not accept your credentials. Please try again.",
+                                      sharerTitle());
+    return SHKFormatLocalizedText("Sorry, %@ encountered an error. Please try again.", sharerTitle());
 }
 
-bool SHKDiigo::send()
+SHKLoginServiceSharer::ServiceRequest SHKDiigo::shareRequest()
 {
-    if (!validateItem())
-        return false;
     auto item = this->item();
     std::string body = "key=";
     body += apiKey();
@@ -93,12 +65,9 @@ bool SHKDiigo::send()
     body += SHKEscapeQueryText(item->text());
     body += "&shared=";
     body += item->customBoolForSwitchKey("shared") ? "yes" : "no";
-    auto url = SHKServiceURLWithCredentials(BaseKey, getAuthValueForKey("username").value_or(""),
-                                            getAuthValueForKey("password").value_or(""), "/api/v2/bookmarks");
-    setRequest(SHKRequest::create(url, std::move(body), self<SHKDiigo>(),
-                                  SHKRequestFinishSelector(&SHKDiigo::sendFinished), "POST", true));
-    sendDidStart();
-    return true;
+    return {SHKServiceURLWithCredentials(BaseKey, getAuthValueForKey("username").value_or(""),
+                                         getAuthValueForKey("password").value_or(""), "/api/v2/bookmarks"),
+            std::move(body), "POST"};
 }
 
 void SHKDiigo::sendFinished(SHKRequest& request)

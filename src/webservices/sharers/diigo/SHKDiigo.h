@@ -1,10 +1,10 @@
 #pragma once
 
-#include "sharing/sharer/SHKSharer.h"
+#include "webservices/sharers/common/SHKLoginServiceSharer.h"
 
 // Saves a web address as a bookmark (title, tags, notes and whether it is shared) to Diigo. The
 // credentials are checked with one request and travel as basic authentication in every address.
-class SHKDiigo : public SHKSharer
+class SHKDiigo : public SHKLoginServiceSharer
 {
 public:
     static ns::Ref<SHKDiigo> create() { return setUp(ns::Factory<SHKDiigo>::make()); }
@@ -13,22 +13,23 @@ public:
 
     std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
     shareFormFieldsForType(SHKShareType type) override;
-    void authorizationFormValidate(SHKFormController& form) override;
-    void authFinished(SHKRequest& request);
-    bool send() override;
-    void sendFinished(SHKRequest& request);
+    void sendFinished(SHKRequest& request) override;
 
     std::string className() const override { return "SHKDiigo"; }
 
 protected:
     SHKDiigo() = default;
     friend ns::Factory<SHKDiigo>;
+
+    ServiceRequest loginCheck(const ns::Dictionary& values) const override;
+    std::optional<std::string> loginRefusal(const SHKRequest& request) const override;
+    ServiceRequest shareRequest() override;
 };
 
-class SHKDiigoClass : public SHKSharerClass
+class SHKDiigoClass : public SHKLoginServiceSharerClass
 {
 public:
-    std::string sharerTitle() const override;
-    bool canShareURL() const override { return true; }
-    std::optional<std::string> authorizationFormCaption() const override;
+    SHKDiigoClass() : SHKLoginServiceSharerClass("Diigo", "Create an account at %@", "http://www.diigo.com")
+    {
+    }
 };

@@ -31,6 +31,7 @@ std::string isPublicKey(const std::string& sharerId)
     return key;
 }
 
+// The service's own words in "X-Error" (the message itself, never a format), else the sharer's.
 std::string serviceError(const SHKRequest& request)
 {
     return SHKReplyErrorHeader(request).value_or(
@@ -82,9 +83,9 @@ void SHKGoogleReader::getSession(const std::string& email, const std::string& pa
     std::string body = "service=reader&source=";
     body += source;
     body += "&Email=";
-    body += SHKEscapeQueryText(email);
+    body += SHKEscapeQueryValue(email);
     body += "&Passwd=";
-    body += SHKEscapeQueryText(password);
+    body += SHKEscapeQueryValue(password);
     body += "&accountType=GOOGLE";
     setRequest(SHKRequest::create(SHKServiceURL(SecureKey, "/accounts/ClientLogin"), std::move(body),
                                   self<SHKGoogleReader>(),
@@ -100,6 +101,9 @@ ns::Ref<ns::MutableDictionary> SHKGoogleReader::sessionFromReply(std::string_vie
         std::size_t end = text.find('\n', start);
         std::string_view line =
             text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        // A reply written with CR LF line ends: the CR is no part of the value.
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
         std::size_t equals = line.find('=');
         // Exactly two parts: one "=".
         if (equals != std::string_view::npos && line.find('=', equals + 1) == std::string_view::npos)
@@ -278,6 +282,5 @@ void SHKGoogleReader::sendFinished(SHKRequest& request)
         sessionRefused();
         return;
     }
-    // The header's text is the message itself, never a format.
-    sendDidFailWithError(SHK::errorWithDescription(SHKReplyErrorHeader(request).value_or("")));
+    sendDidFailWithError(SHK::errorWithDescription(serviceError(request)));
 }

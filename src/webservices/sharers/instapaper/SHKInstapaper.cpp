@@ -6,7 +6,6 @@
 #include "sharing/core/SHKEscaping.h"
 #include "sharing/core/SHKLocalizedText.h"
 #include "sharing/core/SHKRequest.h"
-#include "sharing/ui/SHKFormController.h"
 #include "webservices/sharers/common/SHKServiceSupport.h"
 
 namespace {
@@ -20,50 +19,29 @@ void SHKInstapaper::registerClass()
     SHKSharerClass::registerSharer<SHKInstapaper, SHKInstapaperClass>("SHKInstapaper");
 }
 
-std::string SHKInstapaperClass::sharerTitle() const
+std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>> SHKInstapaper::shareFormFieldsForType(SHKShareType)
 {
-    return SHKLookupLocalizedText("Instapaper");
+    return std::nullopt;
 }
 
-std::optional<std::string> SHKInstapaperClass::authorizationFormCaption() const
+SHKLoginServiceSharer::ServiceRequest SHKInstapaper::loginCheck(const ns::Dictionary& values) const
 {
-    return SHKFormatLocalizedText("Create a free account at %@", "Instapaper.com");
-}
-
-void SHKInstapaper::authorizationFormValidate(SHKFormController& form)
-{
-    SHKShowLoggingIn(*this);
-    auto values = form.formValues();
     std::string body = "username=";
-    body += SHKEscapeQueryText(values->stringForKey("username"));
+    body += SHKEscapeQueryValue(values.stringForKey("username"));
     body += "&password=";
-    body += SHKEscapeQueryText(values->stringForKey("password"));
-    setRequest(SHKRequest::create(SHKServiceURL(SecureKey, "/api/authenticate"), std::move(body),
-                                  self<SHKInstapaper>(),
-                                  SHKRequestFinishSelector(&SHKInstapaper::authFinished), "POST", true));
-    setPendingForm(form.self<SHKFormController>());
+    body += SHKEscapeQueryValue(values.stringForKey("password"));
+    return {SHKServiceURL(SecureKey, "/api/authenticate"), std::move(body), "POST"};
 }
 
-void SHKInstapaper::authFinished(SHKRequest& request)
+std::optional<std::string> SHKInstapaper::loginRefusal(const SHKRequest& request) const
 {
-    SHKHideProgress();
-    if (request.success()) {
-        if (auto form = pendingForm())
-            form->saveForm();
-    } else {
-        SHKShowLoginError(
-            request.statusCode() == 403
-                ? SHKLookupLocalizedText(
-                      "Sorry, Instapaper did not accept your credentials. Please try again.")
-                : SHKLookupLocalizedText("Sorry, Instapaper encountered an error. Please try again."));
-    }
-    authDidFinish(request.success());
+    if (request.statusCode() == 403)
+        return SHKLookupLocalizedText("Sorry, Instapaper did not accept your credentials. Please try again.");
+    return SHKLookupLocalizedText("Sorry, Instapaper encountered an error. Please try again.");
 }
 
-bool SHKInstapaper::send()
+SHKLoginServiceSharer::ServiceRequest SHKInstapaper::shareRequest()
 {
-    if (!validateItem())
-        return false;
     auto item = this->item();
     std::string body = "url=";
     body += SHKEscapeURLString(item->URL());
@@ -72,14 +50,10 @@ bool SHKInstapaper::send()
     body += "&selection=";
     body += SHKEscapeQueryText(SHKPlainTextFromHTML(item->text().value_or(""), true));
     body += "&username=";
-    body += SHKEscapeQueryText(getAuthValueForKey("username"));
+    body += SHKEscapeQueryValue(getAuthValueForKey("username"));
     body += "&password=";
-    body += SHKEscapeQueryText(getAuthValueForKey("password"));
-    setRequest(SHKRequest::create(SHKServiceURL(SecureKey, "/api/add"), std::move(body),
-                                  self<SHKInstapaper>(),
-                                  SHKRequestFinishSelector(&SHKInstapaper::sendFinished), "POST", true));
-    sendDidStart();
-    return true;
+    body += SHKEscapeQueryValue(getAuthValueForKey("password"));
+    return {SHKServiceURL(SecureKey, "/api/add"), std::move(body), "POST"};
 }
 
 void SHKInstapaper::sendFinished(SHKRequest& request)

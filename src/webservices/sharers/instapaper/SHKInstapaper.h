@@ -1,33 +1,37 @@
 #pragma once
 
-#include "sharing/sharer/SHKSharer.h"
+#include "webservices/sharers/common/SHKLoginServiceSharer.h"
 
 // Saves a web address, with its title and the item's text as the selection, to Instapaper. The
 // credentials are checked with one POST and sent again in the body of every share.
-class SHKInstapaper : public SHKSharer
+class SHKInstapaper : public SHKLoginServiceSharer
 {
 public:
     static ns::Ref<SHKInstapaper> create() { return setUp(ns::Factory<SHKInstapaper>::make()); }
     // Registers the class under "SHKInstapaper".
     static void registerClass();
 
-    void authorizationFormValidate(SHKFormController& form) override;
-    void authFinished(SHKRequest& request);
-    bool send() override;
-    void sendFinished(SHKRequest& request);
+    // None: the share goes as soon as the sharer is signed in.
+    std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
+    shareFormFieldsForType(SHKShareType type) override;
+    void sendFinished(SHKRequest& request) override;
 
     std::string className() const override { return "SHKInstapaper"; }
 
 protected:
     SHKInstapaper() = default;
     friend ns::Factory<SHKInstapaper>;
+
+    ServiceRequest loginCheck(const ns::Dictionary& values) const override;
+    std::optional<std::string> loginRefusal(const SHKRequest& request) const override;
+    ServiceRequest shareRequest() override;
 };
 
-class SHKInstapaperClass : public SHKSharerClass
+class SHKInstapaperClass : public SHKLoginServiceSharerClass
 {
 public:
-    std::string sharerTitle() const override;
-    bool canShareURL() const override { return true; }
-    bool canShare() const override { return true; }
-    std::optional<std::string> authorizationFormCaption() const override;
+    SHKInstapaperClass()
+        : SHKLoginServiceSharerClass("Instapaper", "Create a free account at %@", "Instapaper.com")
+    {
+    }
 };

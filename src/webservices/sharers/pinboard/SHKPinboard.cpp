@@ -6,7 +6,6 @@
 #include "sharing/core/SHKEscaping.h"
 #include "sharing/core/SHKLocalizedText.h"
 #include "sharing/core/SHKRequest.h"
-#include "sharing/ui/SHKFormController.h"
 #include "webservices/sharers/common/SHKServiceSupport.h"
 
 namespace {
@@ -20,57 +19,29 @@ void SHKPinboard::registerClass()
     SHKSharerClass::registerSharer<SHKPinboard, SHKPinboardClass>("SHKPinboard");
 }
 
-std::string SHKPinboardClass::sharerTitle() const
-{
-    return SHKLookupLocalizedText("Pinboard");
-}
-
-std::optional<std::string> SHKPinboardClass::authorizationFormCaption() const
-{
-    return SHKFormatLocalizedText("Create an account at %@", "http://pinboard.in");
-}
-
 std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
 SHKPinboard::shareFormFieldsForType(SHKShareType type)
 {
-    auto item = this->item();
-    if (type != SHKShareTypeURL || !item)
-        return std::nullopt;
-    return SHKBookmarkShareFormFields(*item);
+    return SHKBookmarkShareFormFields(type, item());
 }
 
-void SHKPinboard::authorizationFormValidate(SHKFormController& form)
+SHKLoginServiceSharer::ServiceRequest SHKPinboard::loginCheck(const ns::Dictionary& values) const
 {
-    SHKShowLoggingIn(*this);
-    auto values = form.formValues();
-    std::string user = values->stringForKey("username").value_or("");
-    std::string password = values->stringForKey("password").value_or("");
     // A POST without a body.
-    setRequest(SHKRequest::create(SHKServiceURLWithCredentials(BaseKey, user, password, "/v1/posts/get"),
-                                  std::nullopt, self<SHKPinboard>(),
-                                  SHKRequestFinishSelector(&SHKPinboard::authFinished), "POST", true));
-    setPendingForm(form.self<SHKFormController>());
+    return {SHKServiceURLWithCredentials(BaseKey, values.stringForKey("username").value_or(""),
+                                         values.stringForKey("password").value_or(""), "/v1/posts/get"),
+            std::nullopt, "POST"};
 }
 
-void SHKPinboard::authFinished(SHKRequest& request)
+std::optional<std::string> SHKPinboard::loginRefusal(const SHKRequest& request) const
 {
-    SHKHideProgress();
-    if (request.success()) {
-        if (auto form = pendingForm())
-            form->saveForm();
-    } else {
-        SHKShowLoginError(
-            request.statusCode() == 401
-                ? SHKLookupLocalizedText("Invalid email or password.")
-                : SHKLookupLocalizedText("The service encountered an error. Please try again later."));
-    }
-    authDidFinish(request.success());
+    if (request.statusCode() == 401)
+        return SHKLookupLocalizedText("Invalid email or password.");
+    return SHKLookupLocalizedText("The service encountered an error. Please try again later.");
 }
 
-bool SHKPinboard::send()
+SHKLoginServiceSharer::ServiceRequest SHKPinboard::shareRequest()
 {
-    if (!validateItem())
-        return false;
     auto item = this->item();
     std::string path = "/v1/posts/add?url=";
     path += SHKEscapeURLString(item->URL());
@@ -82,12 +53,9 @@ bool SHKPinboard::send()
     path += SHKEscapeQueryText(item->text());
     path += "&shared=";
     path += item->customBoolForSwitchKey("shared") ? "yes" : "no";
-    auto url = SHKServiceURLWithCredentials(BaseKey, getAuthValueForKey("username").value_or(""),
-                                            getAuthValueForKey("password").value_or(""), path);
-    setRequest(SHKRequest::create(url, std::nullopt, self<SHKPinboard>(),
-                                  SHKRequestFinishSelector(&SHKPinboard::sendFinished), "GET", true));
-    sendDidStart();
-    return true;
+    return {SHKServiceURLWithCredentials(BaseKey, getAuthValueForKey("username").value_or(""),
+                                         getAuthValueForKey("password").value_or(""), path),
+            std::nullopt, "GET"};
 }
 
 void SHKPinboard::sendFinished(SHKRequest& request)

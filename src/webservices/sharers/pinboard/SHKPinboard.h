@@ -1,10 +1,10 @@
 #pragma once
 
-#include "sharing/sharer/SHKSharer.h"
+#include "webservices/sharers/common/SHKLoginServiceSharer.h"
 
 // Saves a web address as a bookmark (title, tags, notes and whether it is shared) to Pinboard. The
 // credentials are checked with one request and travel as basic authentication in every address.
-class SHKPinboard : public SHKSharer
+class SHKPinboard : public SHKLoginServiceSharer
 {
 public:
     static ns::Ref<SHKPinboard> create() { return setUp(ns::Factory<SHKPinboard>::make()); }
@@ -13,22 +13,24 @@ public:
 
     std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
     shareFormFieldsForType(SHKShareType type) override;
-    void authorizationFormValidate(SHKFormController& form) override;
-    void authFinished(SHKRequest& request);
-    bool send() override;
-    void sendFinished(SHKRequest& request);
+    void sendFinished(SHKRequest& request) override;
 
     std::string className() const override { return "SHKPinboard"; }
 
 protected:
     SHKPinboard() = default;
     friend ns::Factory<SHKPinboard>;
+
+    ServiceRequest loginCheck(const ns::Dictionary& values) const override;
+    std::optional<std::string> loginRefusal(const SHKRequest& request) const override;
+    ServiceRequest shareRequest() override;
 };
 
-class SHKPinboardClass : public SHKSharerClass
+class SHKPinboardClass : public SHKLoginServiceSharerClass
 {
 public:
-    std::string sharerTitle() const override;
-    bool canShareURL() const override { return true; }
-    std::optional<std::string> authorizationFormCaption() const override;
+    SHKPinboardClass()
+        : SHKLoginServiceSharerClass("Pinboard", "Create an account at %@", "http://pinboard.in")
+    {
+    }
 };

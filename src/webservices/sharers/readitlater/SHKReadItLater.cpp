@@ -10,7 +10,6 @@
 #include "sharing/core/SHKFormFieldSettings.h"
 #include "sharing/core/SHKLocalizedText.h"
 #include "sharing/core/SHKRequest.h"
-#include "sharing/ui/SHKFormController.h"
 #include "webservices/jk/JKSerializing.h"
 #include "webservices/sharers/common/SHKServiceSupport.h"
 
@@ -51,16 +50,6 @@ void SHKReadItLater::registerClass()
     SHKSharerClass::registerSharer<SHKReadItLater, SHKReadItLaterClass>("SHKReadItLater");
 }
 
-std::string SHKReadItLaterClass::sharerTitle() const
-{
-    return SHKLookupLocalizedText("Read It Later");
-}
-
-std::optional<std::string> SHKReadItLaterClass::authorizationFormCaption() const
-{
-    return SHKFormatLocalizedText("Create a free account at %@", "Readitlaterlist.com");
-}
-
 std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
 SHKReadItLater::shareFormFieldsForType(SHKShareType type)
 {
@@ -75,32 +64,21 @@ SHKReadItLater::shareFormFieldsForType(SHKShareType type)
     };
 }
 
-void SHKReadItLater::authorizationFormValidate(SHKFormController& form)
+SHKLoginServiceSharer::ServiceRequest SHKReadItLater::loginCheck(const ns::Dictionary& values) const
 {
-    SHKShowLoggingIn(*this);
-    auto values = form.formValues();
     std::string body = "apikey=";
     body += apiKey();
     body += "&username=";
-    body += SHKEscapeQueryText(values->stringForKey("username"));
+    body += SHKEscapeQueryValue(values.stringForKey("username"));
     body += "&password=";
-    body += SHKEscapeQueryText(values->stringForKey("password"));
-    setRequest(SHKRequest::create(SHKServiceURL(BaseKey, "/v2/auth"), std::move(body), self<SHKReadItLater>(),
-                                  SHKRequestFinishSelector(&SHKReadItLater::authFinished), "POST", true));
-    setPendingForm(form.self<SHKFormController>());
+    body += SHKEscapeQueryValue(values.stringForKey("password"));
+    return {SHKServiceURL(BaseKey, "/v2/auth"), std::move(body), "POST"};
 }
 
-void SHKReadItLater::authFinished(SHKRequest& request)
+std::optional<std::string> SHKReadItLater::loginRefusal(const SHKRequest& request) const
 {
-    SHKHideProgress();
-    if (request.success()) {
-        if (auto form = pendingForm())
-            form->saveForm();
-    } else {
-        // The service's own words, as they are.
-        SHKShowLoginError(SHKReplyErrorHeader(request));
-    }
-    authDidFinish(request.success());
+    // The service's own words, as they are.
+    return SHKReplyErrorHeader(request);
 }
 
 std::string SHKReadItLater::shareBody()
@@ -112,9 +90,9 @@ std::string SHKReadItLater::shareBody()
     std::string body = "apikey=";
     body += apiKey();
     body += "&username=";
-    body += SHKEscapeQueryText(getAuthValueForKey("username"));
+    body += SHKEscapeQueryValue(getAuthValueForKey("username"));
     body += "&password=";
-    body += SHKEscapeQueryText(getAuthValueForKey("password"));
+    body += SHKEscapeQueryValue(getAuthValueForKey("password"));
     body += "&new=";
     body += listPart(url, "title", title);
     if (item && item->tags() && !item->tags()->empty()) {
@@ -124,14 +102,9 @@ std::string SHKReadItLater::shareBody()
     return body;
 }
 
-bool SHKReadItLater::send()
+SHKLoginServiceSharer::ServiceRequest SHKReadItLater::shareRequest()
 {
-    if (!validateItem())
-        return false;
-    setRequest(SHKRequest::create(SHKServiceURL(BaseKey, "/v2/send"), shareBody(), self<SHKReadItLater>(),
-                                  SHKRequestFinishSelector(&SHKReadItLater::sendFinished), "POST", true));
-    sendDidStart();
-    return true;
+    return {SHKServiceURL(BaseKey, "/v2/send"), shareBody(), "POST"};
 }
 
 void SHKReadItLater::sendFinished(SHKRequest& request)
@@ -144,6 +117,8 @@ void SHKReadItLater::sendFinished(SHKRequest& request)
         shouldReloginWithPendingAction(SHKAwaitResend);
         return;
     }
-    // The header's text is the message itself, never a format.
-    sendDidFailWithError(SHK::errorWithDescription(SHKReplyErrorHeader(request).value_or("")));
+    // The header's text is the message itself, never a format; without one the sharer says it.
+    std::string fallback = SHKLookupLocalizedText("There was an error saving to ");
+    fallback += sharerTitle();
+    sendDidFailWithError(SHK::errorWithDescription(SHKReplyErrorHeader(request).value_or(fallback)));
 }

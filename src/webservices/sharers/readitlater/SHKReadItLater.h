@@ -1,10 +1,10 @@
 #pragma once
 
-#include "sharing/sharer/SHKSharer.h"
+#include "webservices/sharers/common/SHKLoginServiceSharer.h"
 
 // Saves a web address with its title and tags to the Read It Later list. Always shares at once (the share
 // form is skipped); the credentials are checked with one POST and sent again in the body of every share.
-class SHKReadItLater : public SHKSharer
+class SHKReadItLater : public SHKLoginServiceSharer
 {
 public:
     static ns::Ref<SHKReadItLater> create() { return setUp(ns::Factory<SHKReadItLater>::make()); }
@@ -14,10 +14,7 @@ public:
     bool shouldAutoShare() override { return true; }
     std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
     shareFormFieldsForType(SHKShareType type) override;
-    void authorizationFormValidate(SHKFormController& form) override;
-    void authFinished(SHKRequest& request);
-    bool send() override;
-    void sendFinished(SHKRequest& request);
+    void sendFinished(SHKRequest& request) override;
 
     // The share's body: the key, the escaped credentials, and the item as the service's JSON lists.
     std::string shareBody();
@@ -27,12 +24,17 @@ public:
 protected:
     SHKReadItLater() = default;
     friend ns::Factory<SHKReadItLater>;
+
+    ServiceRequest loginCheck(const ns::Dictionary& values) const override;
+    std::optional<std::string> loginRefusal(const SHKRequest& request) const override;
+    ServiceRequest shareRequest() override;
 };
 
-class SHKReadItLaterClass : public SHKSharerClass
+class SHKReadItLaterClass : public SHKLoginServiceSharerClass
 {
 public:
-    std::string sharerTitle() const override;
-    bool canShareURL() const override { return true; }
-    std::optional<std::string> authorizationFormCaption() const override;
+    SHKReadItLaterClass()
+        : SHKLoginServiceSharerClass("Read It Later", "Create a free account at %@", "Readitlaterlist.com")
+    {
+    }
 };

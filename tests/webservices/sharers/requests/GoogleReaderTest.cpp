@@ -95,6 +95,46 @@ TEST_F(GoogleReader, AFirstShareSignsInThenFetchesTheTokenAndPostsWithTheSession
               "&share=true");
 }
 
+TEST_F(GoogleReader, TheSessionOfEitherLineEndAndThePasswordAsTypedReachTheNextRequests)
+{
+    struct Row
+    {
+        const char* name;
+        const char* reply;
+        const char* password;
+        const char* passwd;
+    } rows[] = {
+        {"CR LF", "SID=s1\r\nAuth=A1\r\n", "pw", "pw"},
+        {"LF", "SID=s1\nAuth=A1\n", "pw", "pw"},
+        {"CR LF, no last line end", "SID=s1\r\nAuth=A1", "pw", "pw"},
+        {"an entity in the password", "SID=s1\nAuth=A1\n", "p&amp;w", "p%26amp;w"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        server.clearRequests();
+        server.route("/accounts/ClientLogin", ScriptedReply::text(200, row.reply));
+        SHK::setAuthValue("me", "email", "SHKGoogleReader");
+        SHK::setAuthValue(row.password, "password", "SHKGoogleReader");
+        ReportLines log;
+        auto sharer = SHKGoogleReader::create();
+        sharer->setItem(urlItem());
+        sharer->tryToSend();
+        ASSERT_TRUE(waitForLines(log, 3));
+        EXPECT_EQ(log.lines, (std::vector<std::string>{"started", "auth 1", "finished"}));
+        auto requests = server.requests();
+        ASSERT_EQ(requests.size(), 3u);
+        std::string passwd = "&Passwd=";
+        passwd += row.passwd;
+        passwd += "&";
+        EXPECT_NE(requests[0].body.find(passwd), std::string::npos) << requests[0].body;
+        for (std::size_t i = 1; i < 3; ++i) {
+            EXPECT_EQ(requests[i].header("Cookie"), "SID=s1; Auth=A1");
+            EXPECT_EQ(requests[i].header("Authorization"), "GoogleLogin auth=A1");
+        }
+        settle();
+    }
+}
+
 TEST_F(GoogleReader, TheTokenCarriesTheTimeInWholeSeconds)
 {
     server.route("/accounts/ClientLogin", ScriptedReply::text(200, "Auth=x"));
@@ -256,6 +296,8 @@ TEST_F(GoogleReader, OtherTokenAndEditFailuresReportTheServiceText)
          "failed: The service encountered an error. Please try again later."},
         {"/reader/api/0/item/edit", ScriptedReply::text(400, "x").header("X-Error", "Bad item"),
          "failed: Bad item"},
+        {"/reader/api/0/item/edit", ScriptedReply::text(400, "x"),
+         "failed: The service encountered an error. Please try again later."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);

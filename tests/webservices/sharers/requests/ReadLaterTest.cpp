@@ -54,74 +54,111 @@ TEST_F(ReadLater, TheLoginsAreCheckedWithOnePostAndTheirRefusalsExplained)
     {
         const char* sharer;
         const char* path;
+        const char* sharePath;
         ScriptedReply reply;
+        const char* password;
         const char* body;
         std::vector<std::string> lines;
         std::optional<std::string> alert;
     } rows[] = {
+        // Neither has a share form: the share goes out as soon as the login is saved.
         {"SHKInstapaper",
          "/api/authenticate",
+         "/api/add",
          ScriptedReply::text(200, "ok"),
+         "p w",
          "username=a%26b&password=p%20w",
-         {"auth 1"},
+         {"started", "auth 1", "finished"},
+         std::nullopt},
+        // A password is sent as typed: an entity in it is no ampersand.
+        {"SHKInstapaper",
+         "/api/authenticate",
+         "/api/add",
+         ScriptedReply::text(200, "ok"),
+         "p&amp;w",
+         "username=a%26b&password=p%26amp;w",
+         {"started", "auth 1", "finished"},
          std::nullopt},
         {"SHKInstapaper",
          "/api/authenticate",
+         "/api/add",
          ScriptedReply::text(403, "no"),
+         "p w",
          "username=a%26b&password=p%20w",
          {"auth 0"},
          "Login Error: Sorry, Instapaper did not accept your credentials. Please try again."},
         {"SHKInstapaper",
          "/api/authenticate",
+         "/api/add",
          ScriptedReply::text(500, "no"),
+         "p w",
          "username=a%26b&password=p%20w",
          {"auth 0"},
          "Login Error: Sorry, Instapaper encountered an error. Please try again."},
-        // Read It Later skips its share form: the share goes out as soon as the login is saved.
         {"SHKReadItLater",
          "/v2/auth",
+         "/v2/send",
          ScriptedReply::text(200, "ok"),
+         "p w",
          "apikey=K&1&username=a%26b&password=p%20w",
          {"started", "auth 1", "finished"},
          std::nullopt},
         {"SHKReadItLater",
          "/v2/auth",
+         "/v2/send",
+         ScriptedReply::text(200, "ok"),
+         "p&amp;w",
+         "apikey=K&1&username=a%26b&password=p%26amp;w",
+         {"started", "auth 1", "finished"},
+         std::nullopt},
+        {"SHKReadItLater",
+         "/v2/auth",
+         "/v2/send",
          ScriptedReply::text(401, "no").header("X-Error", "User %@ was not found"),
+         "p w",
          "apikey=K&1&username=a%26b&password=p%20w",
          {"auth 0"},
          "Login Error: User %@ was not found"},
         {"SHKReadItLater",
          "/v2/auth",
+         "/v2/send",
          ScriptedReply::text(503, "no"),
+         "p w",
          "apikey=K&1&username=a%26b&password=p%20w",
          {"auth 0"},
          "Login Error: (none)"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.sharer) + " " + std::to_string(row.reply.status));
+        SCOPED_TRACE(std::string(row.sharer) + " " + std::to_string(row.reply.status) + " " + row.password);
         ui::AlertView::clearShownAlerts();
         server.clearRequests();
         server.route(row.path, row.reply);
-        server.route("/v2/send", ScriptedReply::text(200, ""));
+        server.route(row.sharePath, ScriptedReply::text(200, ""));
         ReportLines log;
         auto sharer = SHKSharer::shareItem(row.sharer, urlItem());
         settle();
         auto login = shownForm(sharer);
         ASSERT_TRUE(login);
-        logIn(login, "a&b", "p w");
+        logIn(login, "a&b", row.password);
         ASSERT_TRUE(waitForLines(log, row.lines.size()));
         EXPECT_EQ(log.lines, row.lines);
-        // One check; a share that went on after it is the second request.
+        // One check; a share that went on after it is the second request, with the same credentials.
         bool shared = row.lines.back() == "finished";
         ASSERT_EQ(server.requestCount(), shared ? 2u : 1u);
-        if (shared) {
-            EXPECT_EQ(server.requests()[1].path, "/v2/send");
-        }
         EXPECT_EQ(server.requests()[0].method, "POST");
         EXPECT_EQ(server.requests()[0].path, row.path);
         EXPECT_EQ(server.requests()[0].body, row.body);
+        if (shared) {
+            EXPECT_EQ(server.requests()[1].path, row.sharePath);
+            std::string credentials = row.body;
+            credentials = credentials.substr(credentials.find("username="));
+            EXPECT_NE(server.requests()[1].body.find(credentials), std::string::npos)
+                << server.requests()[1].body;
+        }
         EXPECT_EQ(SHK::getAuthValueForKey("username", row.sharer),
                   row.alert ? std::nullopt : std::optional<std::string>("a&b"));
+        EXPECT_EQ(SHK::getAuthValueForKey("password", row.sharer),
+                  row.alert ? std::nullopt : std::optional<std::string>(row.password));
         if (row.alert) {
             EXPECT_EQ(alertTexts(), (std::vector<std::string>{*row.alert}));
             EXPECT_TRUE(driver.answerAlert("Close"));
@@ -175,6 +212,12 @@ TEST_F(ReadLater, TheShareReplyDecidesBetweenFinishReloginAndTheErrorText)
          "/v2/send",
          ScriptedReply::text(500, "").header("X-Error", "Down"),
          {"started", "failed: Down"},
+         false},
+        // Without the service's words the sharer says what failed.
+        {"SHKReadItLater",
+         "/v2/send",
+         ScriptedReply::text(500, ""),
+         {"started", "failed: There was an error saving to Read It Later"},
          false},
     };
     for (const auto& row : rows) {
