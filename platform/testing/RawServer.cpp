@@ -1,5 +1,6 @@
 #include "testing/RawServer.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cstdlib>
 #include <netinet/in.h>
@@ -7,6 +8,8 @@
 #include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
+#include <zlib.h>
 
 namespace testkit {
 
@@ -80,6 +83,15 @@ bool RawConnection::send(std::string_view bytes)
         bytes.remove_prefix(static_cast<std::size_t>(wrote));
     }
     return bytes.empty();
+}
+
+bool RawConnection::sendZeros(std::size_t length)
+{
+    std::string zeros(1 << 16, '\0');
+    for (std::size_t sent = 0; sent < length; sent += zeros.size())
+        if (!send(std::string_view(zeros).substr(0, std::min(zeros.size(), length - sent))))
+            return false;
+    return true;
 }
 
 bool RawConnection::stopping() const
@@ -166,6 +178,27 @@ void RawServer::serve()
             m_script(connection);
         });
     }
+}
+
+std::string gzippedZeros(std::size_t megabytes)
+{
+    std::string out;
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
+    std::vector<unsigned char> zeros(1 << 20, 0), chunk(1 << 16);
+    for (std::size_t megabyte = 0; megabyte <= megabytes; ++megabyte) {
+        bool last = megabyte == megabytes;
+        stream.next_in = zeros.data();
+        stream.avail_in = last ? 0 : static_cast<uInt>(zeros.size());
+        do {
+            stream.next_out = chunk.data();
+            stream.avail_out = static_cast<uInt>(chunk.size());
+            deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
+            out.append(reinterpret_cast<char*>(chunk.data()), chunk.size() - stream.avail_out);
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    return out;
 }
 
 } // namespace testkit

@@ -27,6 +27,8 @@ public:
     std::optional<std::string> readRequest();
     // Writes all of it; false once the peer is gone.
     bool send(std::string_view bytes);
+    // Writes `length` zero bytes, stopping early once the peer is gone.
+    bool sendZeros(std::size_t length);
     // Ends the connection with a reset rather than an orderly close.
     void reset();
     // The connection's place among those the server accepted, from 0.
@@ -76,5 +78,8 @@ private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_requests;
 };
+
+// `megabytes` MiB of zeros as one gzip member: a bomb about a thousandth of its size on the wire.
+std::string gzippedZeros(std::size_t megabytes);
 
 } // namespace testkit

@@ -12,7 +12,6 @@
 #include <string>
 #include <sys/resource.h>
 #include <thread>
-#include <zlib.h>
 
 namespace {
 
@@ -26,28 +25,6 @@ bool startsWith(const std::string& text, std::string_view prefix)
     return text.rfind(prefix, 0) == 0;
 }
 
-// 256 MiB of zeros as one gzip member: a quarter of a megabyte on the wire.
-std::string gzipBomb()
-{
-    std::string out;
-    z_stream stream{};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
-    std::vector<unsigned char> zeros(1 << 20, 0), chunk(1 << 16);
-    for (int megabyte = 0; megabyte <= 256; ++megabyte) {
-        bool last = megabyte == 256;
-        stream.next_in = zeros.data();
-        stream.avail_in = last ? 0 : static_cast<uInt>(zeros.size());
-        do {
-            stream.next_out = chunk.data();
-            stream.avail_out = static_cast<uInt>(chunk.size());
-            deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
-            out.append(reinterpret_cast<char*>(chunk.data()), chunk.size() - stream.avail_out);
-        } while (stream.avail_out == 0);
-    }
-    deflateEnd(&stream);
-    return out;
-}
-
 // The peak resident size of the largest child this process has waited for, velmo's runs among them.
 std::size_t childrenPeakBytes()
 {
@@ -58,7 +35,7 @@ std::size_t childrenPeakBytes()
 
 TEST(HostileServiceScript, AMisbehavingServiceNeverShowsSavedNorTakesThePassword)
 {
-    const std::string bomb = gzipBomb();
+    const std::string bomb = testkit::gzippedZeros(256);
     struct Row
     {
         const char* name;
@@ -89,9 +66,7 @@ TEST(HostileServiceScript, AMisbehavingServiceNeverShowsSavedNorTakesThePassword
              std::size_t length = std::size_t(200) << 20;
              connection.send("HTTP/1.1 201 Created\r\nContent-Length: " + std::to_string(length) +
                              "\r\n\r\n");
-             std::string zeros(1 << 16, '\0');
-             for (std::size_t sent = 0; sent < length && connection.send(zeros); sent += zeros.size()) {
-             }
+             connection.sendZeros(length);
          }},
         {"one byte at a time",
          [](RawConnection& connection, const RawServer&) {

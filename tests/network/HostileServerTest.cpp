@@ -17,7 +17,6 @@
 #include <fstream>
 #include <functional>
 #include <thread>
-#include <zlib.h>
 
 namespace {
 
@@ -94,38 +93,8 @@ std::size_t residentBytes(const std::string& field)
 // One gigabyte of zeros, gzip-compressed: about one megabyte on the wire.
 const std::string& gzipBomb()
 {
-    static const std::string bomb = [] {
-        std::string out;
-        z_stream stream{};
-        deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
-        std::vector<unsigned char> zeros(1 << 20, 0);
-        std::vector<unsigned char> chunk(1 << 16);
-        for (int megabyte = 0; megabyte <= 1024; ++megabyte) {
-            bool last = megabyte == 1024;
-            stream.next_in = zeros.data();
-            stream.avail_in = last ? 0 : static_cast<uInt>(zeros.size());
-            do {
-                stream.next_out = chunk.data();
-                stream.avail_out = static_cast<uInt>(chunk.size());
-                deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
-                out.append(reinterpret_cast<char*>(chunk.data()), chunk.size() - stream.avail_out);
-            } while (stream.avail_out == 0);
-        }
-        deflateEnd(&stream);
-        return out;
-    }();
+    static const std::string bomb = testkit::gzippedZeros(1024);
     return bomb;
-}
-
-// Sends a head that announces `length` bytes, then zeros until the peer leaves (at most that many).
-void sendZeros(RawConnection& connection, std::size_t length)
-{
-    if (!connection.readRequest())
-        return;
-    connection.send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n");
-    std::string zeros(1 << 16, '\0');
-    for (std::size_t sent = 0; sent < length && connection.send(zeros); sent += zeros.size()) {
-    }
 }
 
 // The servers a row may use, fresh for each row, so that no connection is kept from one row to the next.
@@ -257,8 +226,12 @@ TEST(HostileServer, EachMisbehaviourEndsInAReportAndTakesNothingAway)
         {.name = "plain reply of 200 MB",
          .setUp =
              [](Servers& at) {
-                 at.raw.start(
-                     [](RawConnection& connection) { sendZeros(connection, std::size_t(200) << 20); });
+                 at.raw.start([](RawConnection& connection) {
+                     std::size_t length = std::size_t(200) << 20;
+                     if (connection.readRequest() && connection.send("HTTP/1.1 200 OK\r\nContent-Length: " +
+                                                                     std::to_string(length) + "\r\n\r\n"))
+                         connection.sendZeros(length);
+                 });
                  return at.raw.url("/add");
              },
          .error = ns::URLErrorDataLengthExceedsMaximum,
