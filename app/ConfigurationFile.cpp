@@ -5,14 +5,59 @@
 #include "foundation/Date.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Error.h"
-#include "foundation/FileManager.h"
 #include "foundation/Number.h"
 #include "foundation/PropertyList.h"
 #include "foundation/String.h"
 #include "sharing/core/DefaultSHKConfigurator.h"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace velmo {
 namespace {
+
+// A configuration is a few keys; more than this is not one.
+constexpr std::size_t MaximumConfigurationBytes = 1 << 20;
+
+// The file's bytes, when it is a regular file of at most the bound; otherwise why not. A device, a FIFO or
+// an endless file is never read (and opening a FIFO does not wait for a writer).
+std::optional<std::string> readBounded(const std::string& path, std::string& why)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        why = "cannot read the configuration file \"" + path + "\"";
+        return std::nullopt;
+    }
+    std::string bytes;
+    struct stat info;
+    bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    bool failed = false;
+    char buffer[65536];
+    while (regular && bytes.size() <= MaximumConfigurationBytes) {
+        ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            failed = count < 0;
+            break;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    ::close(fd);
+    if (!regular)
+        why = "the configuration file \"" + path + "\" is not a regular file";
+    else if (failed)
+        why = "cannot read the configuration file \"" + path + "\"";
+    else if (bytes.size() > MaximumConfigurationBytes)
+        why = "the configuration file \"" + path + "\" is larger than " +
+              std::to_string(MaximumConfigurationBytes / 1024) + " KiB";
+    else
+        return bytes;
+    return std::nullopt;
+}
 
 std::string kindOf(const ns::Id& value)
 {
@@ -33,12 +78,11 @@ std::string kindOf(const ns::Id& value)
 
 bool readConfigurationFile(const std::string& path, ns::Ref<ns::Dictionary>& settings, std::string& message)
 {
-    if (!ns::FileManager::contentsAtPath(path)) {
-        message = "cannot read the configuration file \"" + path + "\"";
+    auto bytes = readBounded(path, message);
+    if (!bytes)
         return false;
-    }
     ns::Ref<ns::Error> error;
-    ns::Id contents = ns::PropertyList::propertyListWithContentsOfFile(path, &error);
+    ns::Id contents = ns::PropertyList::propertyListWithData(*bytes, &error);
     if (!contents) {
         message = "the configuration file \"" + path + "\" is not a property list" +
                   (error ? " (" + error->localizedDescription() + ")" : std::string()) +

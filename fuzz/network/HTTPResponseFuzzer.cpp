@@ -1,15 +1,19 @@
-// The HTTP response path: the input is what a server sends (status line, fields, a plain or chunked body),
-// read once by the head reader alone and once by a real connection from a socket on the loopback.
+// The HTTP response path: the input is what a server sends (status line, fields, a plain, chunked or
+// compressed body), read once by the head reader alone and once by a real connection from a socket on the
+// loopback, which receives it in pieces: the first byte chooses their size, so that every boundary (inside
+// the status line, a field, a chunk's size, a compressed block) is met.
 #include "foundation/Error.h"
 #include "foundation/HTTPCookieStorage.h"
 #include "foundation/URL.h"
 #include "foundation/URLConnection.h"
 #include "foundation/URLResponse.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cstddef>
 #include <cstdint>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -37,8 +41,9 @@ int listener(int* port)
     return fd;
 }
 
-// Answers one connection with the input, then closes it.
-void serveOnce(int fd, const std::string& reply)
+// Answers one connection with the reply in pieces of `piece` bytes, each pushed out on its own (the first
+// few with a pause, so that they arrive apart), then closes it.
+void serveOnce(int fd, const std::string& reply, std::size_t piece)
 {
     pollfd ready{fd, POLLIN, 0};
     if (poll(&ready, 1, 2000) <= 0)
@@ -58,12 +63,17 @@ void serveOnce(int fd, const std::string& reply)
             break;
         request.append(buffer, static_cast<std::size_t>(got));
     }
+    int noDelay = 1;
+    setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
     std::size_t sent = 0;
-    while (sent < reply.size()) {
-        ssize_t wrote = send(client, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
+    for (int pieces = 0; sent < reply.size(); ++pieces) {
+        std::size_t length = pieces < 64 ? std::min(piece, reply.size() - sent) : reply.size() - sent;
+        ssize_t wrote = send(client, reply.data() + sent, length, MSG_NOSIGNAL);
         if (wrote <= 0)
             break;
         sent += static_cast<std::size_t>(wrote);
+        if (pieces < 16)
+            poll(nullptr, 0, 1);
     }
     shutdown(client, SHUT_RDWR);
     close(client);
@@ -73,7 +83,10 @@ void serveOnce(int fd, const std::string& reply)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::string input(reinterpret_cast<const char*>(data), size);
+    if (size == 0)
+        return 0;
+    std::size_t piece = 1 + data[0] % 64;
+    std::string input(reinterpret_cast<const char*>(data) + 1, size - 1);
 
     ns::HTTPResponseHeadParser head;
     if (head.parse(input) == ns::HTTPResponseHeadParser::State::Complete) {
@@ -85,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     int port = 0;
     int fd = listener(&port);
-    std::thread server(serveOnce, fd, input);
+    std::thread server(serveOnce, fd, input, piece);
     auto request = ns::MutableURLRequest::requestWithURL(
         ns::URL::withString("http://127.0.0.1:" + std::to_string(port) + "/fuzz"),
         ns::URLRequestCachePolicy::ReloadIgnoringLocalCacheData, 2);
@@ -95,6 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     server.join();
     if (!body && !error)
         __builtin_trap(); // a failure always says why
+    if (body && body->length() > request->maximumResponseLength())
+        __builtin_trap(); // no reply grows past the bound
     ns::HTTPCookieStorage::shared().deleteAllCookies();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "foundation/PropertyListReader.h"
 
 #include "foundation/Array.h"
+#include "foundation/Ascii.h"
 #include "foundation/CHandle.h"
 #include "foundation/CivilDate.h"
 #include "foundation/Data.h"
@@ -197,6 +198,37 @@ Id fromNode(plist_t node, int depth, std::string& reason)
     }
 }
 
+// Whether every integer element of an XML property list fits 64 bits (signed below zero, unsigned above):
+// the library would clamp a larger one to the type's end without a word.
+bool xmlIntegersFit(std::string_view xml)
+{
+    constexpr std::string_view open = "<integer>", close = "</integer>";
+    for (std::size_t at = xml.find(open); at != std::string_view::npos; at = xml.find(open, at)) {
+        at += open.size();
+        std::size_t end = xml.find(close, at);
+        if (end == std::string_view::npos)
+            return true; // not well formed: the library says so
+        std::string_view text = xml.substr(at, end - at);
+        while (!text.empty() && isAsciiSpace(text.front()))
+            text.remove_prefix(1);
+        while (!text.empty() && isAsciiSpace(text.back()))
+            text.remove_suffix(1);
+        std::errc error{};
+        if (!text.empty() && text.front() == '-') {
+            int64_t value = 0;
+            error = std::from_chars(text.data(), text.data() + text.size(), value).ec;
+        } else {
+            if (!text.empty() && text.front() == '+')
+                text.remove_prefix(1);
+            uint64_t value = 0;
+            error = std::from_chars(text.data(), text.data() + text.size(), value).ec;
+        }
+        if (error == std::errc::result_out_of_range)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Id PropertyListReader::read(std::string_view bytes, std::string& reason)
@@ -214,6 +246,9 @@ Id PropertyListReader::read(std::string_view bytes, std::string& reason)
             return nullptr;
     } else if (!PropertyListLimits::xmlDepthWithin(bytes, PropertyList::MaximumDepth)) {
         reason = "property list nested too deeply";
+        return nullptr;
+    } else if (!xmlIntegersFit(bytes)) {
+        reason = "an integer does not fit in 64 bits";
         return nullptr;
     }
     plist_t root = nullptr;

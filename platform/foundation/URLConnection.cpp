@@ -1,9 +1,11 @@
 #include "foundation/URLConnection.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Error.h"
 #include "foundation/RunLoop.h"
 #include "foundation/String.h"
+#include "foundation/Text.h"
 #include "foundation/URL.h"
 #include "foundation/URLConnectionTransfer.h"
 #include "foundation/URLLoader.h"
@@ -42,6 +44,10 @@ std::string describeCode(long code)
         return "The network connection was lost.";
     case URLErrorHTTPTooManyRedirects:
         return "too many HTTP redirects";
+    case URLErrorRedirectRefused:
+        return "The server redirected the request to a place it may not be sent.";
+    case URLErrorDataLengthExceedsMaximum:
+        return "The server's reply is larger than allowed.";
     case URLErrorNotConnectedToInternet:
         return "The Internet connection appears to be offline.";
     case URLErrorBadServerResponse:
@@ -103,6 +109,28 @@ long errorCodeForCurl(CURLcode result, long osErrno)
     }
 }
 
+bool sameOrigin(const URL& one, const URL& other)
+{
+    auto lower = [](const std::optional<std::string>& text) { return toLowerAscii(text.value_or("")); };
+    std::string scheme = lower(one.scheme());
+    auto port = [&](const URL& url) { return url.port().value_or(scheme == "https" ? 443 : 80); };
+    return scheme == lower(other.scheme()) && lower(one.host()) == lower(other.host()) &&
+           port(one) == port(other);
+}
+
+// Whether a redirect from `from` may send `next`: an https request never goes on in clear text, and a body
+// (a password, often) goes again only to the origin it was written for.
+bool mayRedirect(const URL& from, const URLRequest& next)
+{
+    if (!next.URL())
+        return true;
+    if (toLowerAscii(from.scheme().value_or("")) == "https" &&
+        toLowerAscii(next.URL()->scheme().value_or("")) != "https")
+        return false;
+    auto body = next.HTTPBody();
+    return !(body && body->length() > 0) || sameOrigin(from, *next.URL());
+}
+
 } // namespace
 
 URLConnection::URLConnection(Ref<URLRequest> request, Ref<URLConnectionDelegate> delegate)
@@ -148,6 +176,12 @@ void URLConnection::startOn(const Ref<URLLoader>& loader)
     m_state = State::Running;
     m_loader = loader;
     m_keepAlive = self<URLConnection>();
+    // One deadline for the whole load, redirects included: a server that trickles bytes cannot hold it.
+    std::weak_ptr<URLConnection> weak = m_keepAlive;
+    loader->loop().performAfterDelay(this, "timeOut", boundedTimeout(m_current->timeoutInterval()), [weak] {
+        if (auto connection = weak.lock())
+            connection->timeOut();
+    });
     Ref<Error> error;
     if (!beginHop(&error)) {
         // Failures are told on the loop, never from inside start().
@@ -191,6 +225,7 @@ bool URLConnection::beginHop(Ref<Error>* error)
     transfer->url = m_current->URL();
     transfer->timeout = boundedTimeout(m_current->timeoutInterval());
     transfer->handleCookies = m_current->HTTPShouldHandleCookies();
+    transfer->maximumLength = m_current->maximumResponseLength();
     transfer->setOptions(address.wireURL);
     bool sendsBody = transfer->setMethodAndBody(*m_current);
     transfer->setHeaderFields(*m_current, address, sendsBody);
@@ -283,10 +318,12 @@ void URLConnection::complete(long curlResult)
         proposed->setValue(std::nullopt, "Content-Length");
     }
     // Credentials stay with the origin they were given for.
-    bool sameOrigin = previous && previous->scheme() == next->scheme() && previous->host() == next->host() &&
-                      previous->port() == next->port();
-    if (!sameOrigin)
+    if (!previous || !sameOrigin(*previous, *next))
         proposed->setValue(std::nullopt, "Authorization");
+    if (previous && !mayRedirect(*previous, *proposed)) {
+        fail(makeError(URLErrorRedirectRefused));
+        return;
+    }
     Ref<URLRequest> chosen = proposed;
     if (m_delegate) {
         chosen = m_delegate->connectionWillSendRequest(*this, proposed, m_lastResponse);
@@ -295,6 +332,10 @@ void URLConnection::complete(long curlResult)
     }
     if (!chosen || !chosen->URL()) {
         finish();
+        return;
+    }
+    if (previous && !mayRedirect(*previous, *chosen)) {
+        fail(makeError(URLErrorRedirectRefused));
         return;
     }
     m_current = chosen == proposed ? proposed : chosen->mutableCopy();
@@ -314,6 +355,12 @@ void URLConnection::fail(Ref<Error> error)
         delegate->connectionDidFailWithError(*this, error);
 }
 
+void URLConnection::timeOut()
+{
+    if (m_state == State::Running)
+        fail(makeError(URLErrorTimedOut));
+}
+
 void URLConnection::finish()
 {
     if (m_state != State::Running)
@@ -328,8 +375,11 @@ void URLConnection::finish()
 void URLConnection::end()
 {
     m_state = State::Done;
+    auto loader = m_loader.lock();
+    if (loader)
+        loader->loop().cancelPerforms(this, "timeOut");
     if (m_transfer) {
-        if (auto loader = m_loader.lock())
+        if (loader)
             loader->remove(this, m_transfer->easy.get());
         m_transfer.reset();
     }
@@ -382,6 +432,15 @@ public:
     Ref<Error> m_error;
 };
 
+// The synchronous loads of a thread share one loop and one loader, kept from call to call; a call made
+// while another runs (from inside one of its callbacks) gets its own.
+struct SynchronousLoading
+{
+    RunLoop loop;
+    Ref<URLLoader> loader = std::make_shared<URLLoader>(loop);
+    bool busy = false;
+};
+
 } // namespace
 
 Ref<Data> URLConnection::sendSynchronousRequest(const Ref<URLRequest>& request, Ref<URLResponse>* response,
@@ -397,10 +456,20 @@ Ref<Data> URLConnection::sendSynchronousRequest(const Ref<URLRequest>& request, 
         setError(error, Error::make(URLErrorDomain, URLErrorBadURL, info));
         return nullptr;
     }
-    RunLoop loop;
-    auto loader = std::make_shared<URLLoader>(loop);
-    connection->startOn(loader);
-    loop.runUntil([&] { return collector->m_done; });
+    thread_local std::unique_ptr<SynchronousLoading> kept;
+    std::unique_ptr<SynchronousLoading> own;
+    SynchronousLoading* loading = kept.get();
+    if (!loading) {
+        kept = std::make_unique<SynchronousLoading>();
+        loading = kept.get();
+    } else if (loading->busy) {
+        own = std::make_unique<SynchronousLoading>();
+        loading = own.get();
+    }
+    loading->busy = true;
+    connection->startOn(loading->loader);
+    loading->loop.runUntil([&] { return collector->m_done; });
+    loading->busy = false;
     if (response)
         *response = collector->m_response;
     if (collector->m_error) {

@@ -30,9 +30,11 @@ enum URLErrorCode : long {
     URLErrorCannotConnectToHost = -1004,
     URLErrorNetworkConnectionLost = -1005,
     URLErrorHTTPTooManyRedirects = -1007,
+    URLErrorRedirectRefused = -1010,
     URLErrorNotConnectedToInternet = -1009,
     URLErrorBadServerResponse = -1011,
     URLErrorSecureConnectionFailed = -1200,
+    URLErrorDataLengthExceedsMaximum = -1103,
     URLErrorServerCertificateUntrusted = -1202,
 };
 
@@ -58,9 +60,12 @@ public:
 };
 
 // One load of a URL over HTTP or HTTPS. It keeps itself and its delegate until its last report or cancel.
-// Certificates are verified, every wait is bounded by the request's timeout, the shared cookie store's
-// cookies are sent and the response's kept, a user and password in the URL become basic authentication,
-// and a body without a content type is sent as a form.
+// Certificates are verified, the whole load ends within the request's timeout (on the clock, so a test
+// moves it), a reply's body is bounded by the request's maximum, the shared cookie store's cookies are
+// sent and the response's kept, a user and password in the URL become basic authentication, and a body
+// without a content type is sent as a form. A redirect is refused (URLErrorRedirectRefused) when it would
+// take an https request to http or a body to another origin; a request with a body always goes out on a
+// connection of its own, so that it is never sent a second time behind its caller's back.
 class URLConnection : public Object
 {
 public:
@@ -105,6 +110,7 @@ private:
     void deliverPending();
     void complete(long curlResult);
     void fail(Ref<Error> error);
+    void timeOut();
     void finish();
     void end();
     Ref<Error> makeError(long code) const;

@@ -79,7 +79,8 @@ void URLConnection::Transfer::setOptions(const std::string& wireURL)
         curl_easy_setopt(handle, CURLOPT_CAINFO_BLOB, &blob);
     }
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout * 1000));
-    curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "");
+    // The codings whose decoders need no large window of their own, so that memory follows the bound.
+    curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "deflate, gzip");
     curl_easy_setopt(handle, CURLOPT_USERAGENT, "Velmo/1.0");
     curl_easy_setopt(handle, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
@@ -120,7 +121,12 @@ bool URLConnection::Transfer::setMethodAndBody(const MutableURLRequest& request)
     const char* bytes = body->length() ? reinterpret_cast<const char*>(body->data()) : &empty;
     curl_easy_setopt(handle, CURLOPT_POSTFIELDS, bytes);
     curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->length()));
-    return body->length() > 0 || method == "POST";
+    bool sendsBody = body->length() > 0 || method == "POST";
+    // libcurl resends a request on a fresh connection when a kept one closes unanswered; a body (a
+    // bookmark, a payment) must not arrive twice, so it never rides a kept connection.
+    if (sendsBody)
+        curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
+    return sendsBody;
 }
 
 void URLConnection::Transfer::setHeaderFields(const MutableURLRequest& request, const URLHopAddress& address,
@@ -199,6 +205,12 @@ size_t URLConnection::Transfer::onData(char* bytes, size_t size, size_t count, v
     auto* transfer = static_cast<Transfer*>(context);
     size_t length = size * count;
     transfer->touch();
+    // Counted as decoded, so that a small compressed reply cannot grow without end.
+    transfer->received += length;
+    if (transfer->received > transfer->maximumLength) {
+        transfer->ownFailure = URLErrorDataLengthExceedsMaximum;
+        return 0;
+    }
     if (transfer->redirecting || length == 0)
         return length; // a redirect's own body is nobody's data
     if (transfer->pending.empty() || transfer->pending.back().response)

@@ -45,11 +45,15 @@ struct URLConnection::Transfer
     Ref<ns::URL> url;
     Ref<Data> body;
     bool handleCookies = true;
+    std::size_t maximumLength = URLRequestDefaultMaximumResponseLength;
+    std::size_t received = 0; // the hop's body bytes, decoded
     HTTPResponseHeadParser parser;
     bool headDone = false;
     bool redirecting = false;
     long ownFailure = 0; // a failure found by us rather than by libcurl
     std::vector<Event> pending;
+    // The longest wait for the next byte, in real time: the load's own deadline is on the clock, which a
+    // test may hold still.
     TimeInterval timeout = URLRequestDefaultTimeout;
     std::chrono::steady_clock::time_point deadline;
     curl_off_t uploaded = 0;

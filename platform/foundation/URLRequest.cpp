@@ -54,6 +54,7 @@ Ref<MutableURLRequest> URLRequest::mutableCopy() const
     copy->setHTTPMethod(m_method);
     copy->setHTTPBody(m_body);
     copy->setHTTPShouldHandleCookies(m_handleCookies);
+    copy->setMaximumResponseLength(m_maximumResponseLength);
     for (const auto& [name, value] : m_headers)
         copy->addValue(value, name);
     return copy;

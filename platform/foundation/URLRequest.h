@@ -5,6 +5,7 @@
 #include "foundation/Object.h"
 #include "foundation/URL.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,9 +27,12 @@ enum class URLRequestCachePolicy {
 };
 
 inline constexpr TimeInterval URLRequestDefaultTimeout = 60;
+// The most a reply's body may hold, once decoded, unless a request says otherwise: a server's answer, a
+// page or a small picture; a reply that grows past it fails rather than taking the device's memory.
+inline constexpr std::size_t URLRequestDefaultMaximumResponseLength = std::size_t(4) << 20;
 
 // What to load: the address, the method, header fields, a body, a cache policy (recorded: nothing is
-// cached) and a timeout, the longest wait for the next byte.
+// cached), a timeout, the longest the whole load may take, and the most the reply's body may hold.
 class URLRequest : public Object
 {
 public:
@@ -50,6 +54,7 @@ public:
     const std::string& HTTPMethod() const { return m_method; }
     Ref<Data> HTTPBody() const { return m_body; }
     bool HTTPShouldHandleCookies() const { return m_handleCookies; }
+    std::size_t maximumResponseLength() const { return m_maximumResponseLength; }
 
     // Field names are looked up without regard to case.
     std::optional<std::string> valueForHTTPHeaderField(std::string_view field) const;
@@ -69,6 +74,7 @@ protected:
     HeaderFields m_headers;
     Ref<Data> m_body;
     bool m_handleCookies = true;
+    std::size_t m_maximumResponseLength = URLRequestDefaultMaximumResponseLength;
 };
 
 class MutableURLRequest : public URLRequest
@@ -86,6 +92,7 @@ public:
     void setHTTPMethod(std::string method);
     void setHTTPBody(Ref<Data> body) { m_body = std::move(body); }
     void setHTTPShouldHandleCookies(bool value) { m_handleCookies = value; }
+    void setMaximumResponseLength(std::size_t bytes) { m_maximumResponseLength = bytes; }
 
     // Replaces the field (any case); nothing removes it.
     void setValue(std::optional<std::string> value, std::string_view field);

@@ -47,15 +47,38 @@ std::string withoutCredentials(const std::string& address)
     return address.substr(0, start) + address.substr(start + at + 1);
 }
 
-// A reply is logged up to this many bytes, with its whole length after.
-constexpr std::size_t MaxLoggedReply = 256;
+// The address as it may be logged: without credentials and without the query's values (a key, a token),
+// the names kept to tell the requests apart.
+std::string loggedAddress(const std::string& address)
+{
+    std::string shown = withoutCredentials(address);
+    std::size_t query = shown.find('?');
+    if (query == std::string::npos)
+        return shown;
+    // The fragment never leaves the device; it is not logged either.
+    std::string_view pairs = std::string_view(shown).substr(query + 1);
+    pairs = pairs.substr(0, pairs.find('#'));
+    std::string kept = shown.substr(0, query + 1);
+    for (std::size_t start = 0; start <= pairs.size();) {
+        std::size_t end = std::min(pairs.find('&', start), pairs.size());
+        std::string_view pair = pairs.substr(start, end - start);
+        std::size_t equals = pair.find('=');
+        kept.append(pair.substr(0, equals));
+        if (equals != std::string_view::npos)
+            kept += '=';
+        if (end < pairs.size())
+            kept += '&';
+        start = end + 1;
+    }
+    return kept;
+}
 
+// What the log says of a reply: its size, never its bytes.
 std::optional<std::string> loggedReply(const std::optional<std::string>& reply)
 {
-    if (!reply || reply->size() <= MaxLoggedReply)
-        return reply;
-    return reply->substr(0, MaxLoggedReply) +
-           ns::format("... (%d bytes in all)", static_cast<int>(reply->size()));
+    if (!reply)
+        return std::nullopt;
+    return ns::format("%d bytes", static_cast<int>(reply->size()));
 }
 
 std::vector<const ui::Touch*> sortedByAddress(const ui::TouchSet& touches)
@@ -303,7 +326,7 @@ void TouchImageView::launchAction()
         ui::Application::sharedApplication().openURL(parameters);
     } else if (isType(m_type, "http")) {
         ns::log("opening %@",
-                m_parameters ? std::optional<std::string>(withoutCredentials(*m_parameters)) : std::nullopt);
+                m_parameters ? std::optional<std::string>(loggedAddress(*m_parameters)) : std::nullopt);
         std::optional<std::string> reply;
         if (auto url = ns::URL::withString(parameters)) {
             auto request =

@@ -7,6 +7,7 @@
 
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -98,6 +99,48 @@ TEST(ConfigOptions, AFileThatIsNotADictionaryStopsTheStart)
     VelmoRun missing = velmo(home, "--config '" + home.file("nowhere.plist") + "' --config-keys");
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("cannot read the configuration file"), std::string::npos) << missing.err;
+}
+
+TEST(ConfigOptions, OnlyABoundedRegularFileIsReadAndItsNumbersAndKeysAreNotBent)
+{
+    testkit::TemporaryHome home;
+    std::string fifo = home.file("settings.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string large = home.file("large.plist");
+    ASSERT_TRUE(
+        ns::FileManager::writeAtomically(large, plist("<dict><key>twitterConsumerKey</key><string>" +
+                                                      std::string(2 << 20, 'k') + "</string></dict>")));
+    std::string huge = home.file("huge.plist");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(
+        huge, plist("<dict><key>maxFavCount</key><integer>18446744073709551616</integer></dict>")));
+    struct Row
+    {
+        const char* name;
+        std::string path;
+        std::string message;
+    } rows[] = {
+        {"endless device", "/dev/zero", "\"/dev/zero\" is not a regular file"},
+        {"FIFO without a writer", fifo, "\"" + fifo + "\" is not a regular file"},
+        {"larger than a configuration", large, "\"" + large + "\" is larger than 1024 KiB"},
+        {"a number beyond 64 bits", huge, "\"" + huge + "\" is not a property list"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        VelmoRun run = velmo(home, "--config '" + row.path + "' --config-keys");
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("velmo: the configuration file " + row.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("18446744073709551615"), std::string::npos);
+    }
+    std::string odd = home.file("odd.plist");
+    ASSERT_TRUE(ns::FileManager::writeAtomically(
+        odd, plist("<dict><key>no\tSuch&#x1B;[2JKey\n</key><string>x</string>"
+                   "<key>maxFavCount</key><integer>18446744073709551615</integer></dict>")));
+    VelmoRun run = velmo(home, "--config '" + odd + "' --config-keys");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find(": \"no\\x09Such\\x1B[2JKey\\x0A\" is not a configuration key; ignored"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find('\x1B'), std::string::npos);
 }
 
 TEST(ConfigOptions, TheSettingsReachTheLaunchedApplication)

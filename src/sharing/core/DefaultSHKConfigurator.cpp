@@ -11,10 +11,28 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 #include <mutex>
 
 namespace {
+
+// A key as it may be shown on a terminal: control characters become escapes, so that a file's bytes cannot
+// move the cursor or clear the screen of whoever reads the message.
+std::string printable(std::string_view text)
+{
+    std::string out;
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(byte));
+            out += escape;
+        } else
+            out += c;
+    }
+    return out;
+}
 
 using Kind = SHKConfigurationKind;
 
@@ -349,7 +367,7 @@ bool DefaultSHKConfigurator::setValueForKey(std::string_view key, ns::Id value, 
     Entry* entry = find(key);
     if (!entry) {
         if (reason)
-            *reason = ns::format("\"%@\" is not a configuration key", key);
+            *reason = ns::format("\"%@\" is not a configuration key", printable(key));
         return false;
     }
     bool ok = false;

@@ -197,6 +197,10 @@ void SHKRequest::connectionDidReceiveData(ns::URLConnection&, const ns::Ref<ns::
 
 void SHKRequest::connectionDidFailWithError(ns::URLConnection&, const ns::Ref<ns::Error>&)
 {
+    {
+        std::lock_guard lock(m_mutex);
+        m_failed = true;
+    }
     finish();
 }
 
@@ -215,7 +219,8 @@ void SHKRequest::finish()
             return;
         m_finished = true;
         int status = m_response ? m_response->statusCode() : 0;
-        m_success = status == 200 || status == 201;
+        // A reply cut short, too large or too slow is no success, whatever its head said.
+        m_success = !m_failed && (status == 200 || status == 201);
         // Taken out first, so that the delegate may let go of this request inside the call.
         delegate = std::move(m_delegate);
         m_delegate = nullptr;

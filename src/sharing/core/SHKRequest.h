@@ -113,4 +113,5 @@ private:
     std::optional<std::optional<std::string>> m_result;
     std::atomic<bool> m_success{false};
     bool m_finished = false;
+    bool m_failed = false; // the connection failed, even after a response
 };

@@ -194,8 +194,40 @@ void SHKSharer::letGo()
 
 // MARK: Starting a share
 
+// While one lives, what the sharer reads of its login values is kept: a share checks the login and then
+// sends it, and the keychain need not be asked twice for the same value.
+struct SHKSharer::CredentialsRead
+{
+    explicit CredentialsRead(SHKSharer& sharer) : sharer(sharer)
+    {
+        std::lock_guard lock(sharer.m_credentialsMutex);
+        ++sharer.m_credentialsReads;
+    }
+    ~CredentialsRead()
+    {
+        std::lock_guard lock(sharer.m_credentialsMutex);
+        if (--sharer.m_credentialsReads == 0)
+            sharer.m_credentials.clear();
+    }
+    CredentialsRead(const CredentialsRead&) = delete;
+    CredentialsRead& operator=(const CredentialsRead&) = delete;
+    SHKSharer& sharer;
+};
+
+std::optional<std::string> SHKSharer::storedCredential(const std::string& key) const
+{
+    std::lock_guard lock(m_credentialsMutex);
+    if (m_credentialsReads == 0)
+        return SHK::getAuthValueForKey(key, sharerId());
+    auto found = m_credentials.find(key);
+    if (found == m_credentials.end())
+        found = m_credentials.emplace(key, SHK::getAuthValueForKey(key, sharerId())).first;
+    return found->second;
+}
+
 void SHKSharer::share()
 {
+    CredentialsRead credentials(*this);
     keepAlive();
     if (!authorize()) {
         setPendingAction(SHKAwaitShare);
@@ -220,9 +252,8 @@ bool SHKSharer::isAuthorized()
 {
     if (!sharerClass().requiresAuthentication())
         return true;
-    std::string id = sharerId();
     for (const auto& row : authorizationFormFields())
-        if (row && row->key() && SHK::getAuthValueForKey(*row->key(), id))
+        if (row && row->key() && storedCredential(*row->key()))
             return true;
     return false;
 }
@@ -264,7 +295,7 @@ std::optional<std::string> SHKSharer::authorizationFormCaption() const
 
 std::optional<std::string> SHKSharer::getAuthValueForKey(const std::string& key) const
 {
-    return SHK::getAuthValueForKey(key, sharerId());
+    return storedCredential(key);
 }
 
 void SHKSharer::authorizationFormValidate(SHKFormController&)
@@ -275,6 +306,10 @@ void SHKSharer::authorizationFormSave(SHKFormController& form)
 {
     auto values = form.formValues();
     std::string id = sharerId();
+    {
+        std::lock_guard lock(m_credentialsMutex);
+        m_credentials.clear(); // what was read before is not what is stored now
+    }
     if (!form.sections().empty()) {
         for (const auto& row : form.sections().front().rows) {
             if (!row || !row->key())
@@ -436,6 +471,7 @@ bool SHKSharer::validateItem()
 
 bool SHKSharer::tryToSend()
 {
+    CredentialsRead credentials(*this);
     keepAlive();
     if (!sharerClass().shareRequiresInternetConnection() || SHK::connected()) {
         bool started = send();

@@ -6,6 +6,7 @@
 #include "uikit/NavigationController.h"
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -212,6 +213,11 @@ protected:
     void letGo();
 
 private:
+    struct CredentialsRead;
+    // This sharer's stored value for a login key: read from the keychain once per share while a check and
+    // send are under way.
+    std::optional<std::string> storedCredential(const std::string& key) const;
+
     // Shows a form through the facade, pushed onto the sharer.
     void pushForm(const ns::Ref<SHKFormController>& form);
     void showOfflineAlert(const std::string& format);
@@ -227,4 +233,7 @@ private:
     mutable std::shared_ptr<const SHKSharerClass> m_sharerClass;
     ns::Ref<SHKSharer> m_keepAlive;
     bool m_sending = false; // a send started and has not reported yet
+    mutable std::mutex m_credentialsMutex;
+    mutable std::map<std::string, std::optional<std::string>> m_credentials;
+    int m_credentialsReads = 0; // the scopes under way that keep what they read
 };

@@ -7,9 +7,11 @@
 #include "foundation/URL.h"
 #include "testing/ClosedPort.h"
 #include "testing/LoopbackServer.h"
+#include "testing/RawServer.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -108,6 +110,24 @@ TEST_F(SHKRequestTest, OnlyTwoHundredAndTwoHundredOneSucceed)
         EXPECT_EQ(finisher->thread, std::this_thread::get_id());
         EXPECT_EQ(request->success(), row.success);
     }
+}
+
+TEST_F(SHKRequestTest, ACreatedReplyCutShortIsNoSuccess)
+{
+    testkit::RawServer raw;
+    ASSERT_TRUE(raw.start([](testkit::RawConnection& connection) {
+        if (!connection.readRequest())
+            return;
+        connection.send("HTTP/1.1 201 Created\r\nContent-Length: 1000\r\n\r\n1234567");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        connection.reset();
+    }));
+    auto finisher = std::make_shared<Finisher>();
+    auto request = send(raw.url("/api/add"), std::string("url=x"), std::string("POST"), finisher);
+    ASSERT_TRUE(runUntilFinished(request));
+    EXPECT_EQ(finisher->calls, 1);
+    EXPECT_EQ(finisher->status, 201);
+    EXPECT_FALSE(finisher->success);
 }
 
 TEST_F(SHKRequestTest, TheBodyMethodAndHeadersGoOutAsGiven)
