@@ -109,7 +109,8 @@ public:
     static std::string offlineQueueListPath();
     // The list as a mutable array; nothing when the file is missing or is not a property-list array.
     static ns::Ref<ns::MutableArray> getOfflineQueueList();
-    // Writes the list atomically; false (the old list untouched) when it could not be written.
+    // Writes the list atomically; false (the old list untouched) when it could not be written. An entry
+    // written once is not changed afterwards: its text is kept and written again as it was.
     static bool saveOfflineQueueList(const ns::Ref<ns::Array>& list);
     // Queues the share (when the configuration allows offline sharing); true only once the entry and its
     // data file are on disk.

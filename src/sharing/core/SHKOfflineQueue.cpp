@@ -9,6 +9,7 @@
 #include "foundation/Format.h"
 #include "foundation/Log.h"
 #include "foundation/PropertyList.h"
+#include "foundation/PropertyListWriter.h"
 #include "foundation/Random.h"
 #include "foundation/Sandbox.h"
 #include "foundation/String.h"
@@ -26,6 +27,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace {
 
@@ -76,6 +78,11 @@ struct QueueState
     std::string listPath;
     std::optional<FileIdentity> listIdentity;
     ns::Ref<ns::Array> list;
+    // Each entry's XML as last written, by the entry (held, so that its address stays its own): a save
+    // writes the whole list, but serialises only the entries it has not written before, so an add costs
+    // the same however long the queue is.
+    std::unordered_map<const ns::Object*, std::pair<ns::Id, std::string>> written;
+    std::size_t writtenSize = 0;
     std::map<std::string, int> claims; // claim file path to the descriptor holding its lock
 };
 
@@ -99,6 +106,33 @@ void remember(QueueState& state, const std::string& path, ns::Ref<ns::Array> lis
     state.listPath = path;
     state.listIdentity = list ? identityOf(path) : std::nullopt;
     state.list = state.listIdentity ? std::move(list) : nullptr;
+}
+
+// The list's property-list text, each entry serialised once and kept; the entries no longer in the list
+// are forgotten. Nothing, with the reason, when an entry is not a property list.
+std::optional<std::string> listText(QueueState& state, const ns::Array& list, std::string& reason)
+{
+    std::unordered_map<const ns::Object*, std::pair<ns::Id, std::string>> written;
+    std::string text;
+    text.reserve(state.writtenSize + 4096);
+    text += ns::PropertyListWriter::xmlHeader();
+    text += list.count() ? "<array>\n" : "<array/>\n";
+    for (const ns::Id& entry : list) {
+        auto found = state.written.find(entry.get());
+        std::string element;
+        if (found != state.written.end())
+            element = found->second.second;
+        else if (!ns::PropertyListWriter::appendElement(entry, 1, element, reason))
+            return std::nullopt;
+        text += element;
+        written.emplace(entry.get(), std::pair{entry, std::move(element)});
+    }
+    if (list.count())
+        text += "</array>\n";
+    text += ns::PropertyListWriter::xmlFooter();
+    state.written = std::move(written);
+    state.writtenSize = text.size();
+    return text;
 }
 
 std::string claimPath(const std::string& uid)
@@ -222,7 +256,14 @@ bool SHK::saveOfflineQueueList(const ns::Ref<ns::Array>& list)
     QueueState& state = queueState();
     std::string path = offlineQueueListPath();
     ns::Ref<ns::Error> error;
-    if (!list || !ns::PropertyList::writePropertyList(list, path, &error)) {
+    std::string reason;
+    auto text = list ? listText(state, *list, reason) : std::nullopt;
+    if (!text) {
+        state.written.clear();
+        ns::log("ShareCore: the offline queue could not be written: %@", reason);
+        return false;
+    }
+    if (!ns::FileManager::writeAtomically(path, *text, &error)) {
         ns::log("ShareCore: the offline queue could not be written: %@", describeError(error));
         return false;
     }
