@@ -430,6 +430,17 @@ OSStatus failure(Store& store, int code)
     return (code & 0xff) == SQLITE_CONSTRAINT ? errSecDuplicateItem : errSecIO;
 }
 
+// Runs a change of the matching items and commits it: not found when nothing matched.
+OSStatus changeMatching(Store& store, sqlite3_stmt* change, Transaction& transaction)
+{
+    int step = sqlite3_step(change);
+    if (step != SQLITE_DONE)
+        return failure(store, step);
+    if (sqlite3_changes(store.db.get()) == 0)
+        return errSecItemNotFound;
+    return transaction.commit() ? errSecSuccess : errSecIO;
+}
+
 // Every operation's frame: the forced answer, the query read from the dictionary, the store opened, then
 // the operation's own statements. A store found damaged on the way is set aside, and the operation made
 // once more on a new one.
@@ -584,12 +595,7 @@ OSStatus itemUpdate(const ns::Dictionary& dictionary, const ns::Dictionary& chan
             bindText(change.get(), 5, *update.account);
         if (update.data)
             bindBytes(change.get(), 6, update.data->data(), update.data->length());
-        int step = sqlite3_step(change.get());
-        if (step != SQLITE_DONE)
-            return failure(store, step);
-        if (sqlite3_changes(store.db.get()) == 0)
-            return errSecItemNotFound;
-        return transaction.commit() ? errSecSuccess : errSecIO;
+        return changeMatching(store, change.get(), transaction);
     });
 }
 
@@ -604,12 +610,7 @@ OSStatus itemDelete(const ns::Dictionary& dictionary)
         if (!remove)
             return errSecIO;
         bindQuery(remove.get(), query);
-        int step = sqlite3_step(remove.get());
-        if (step != SQLITE_DONE)
-            return failure(store, step);
-        if (sqlite3_changes(store.db.get()) == 0)
-            return errSecItemNotFound;
-        return transaction.commit() ? errSecSuccess : errSecIO;
+        return changeMatching(store, remove.get(), transaction);
     });
 }
 

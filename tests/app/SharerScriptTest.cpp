@@ -324,19 +324,25 @@ std::size_t queuedEntries(const testkit::TemporaryHome& home)
     return list ? list->count() : 0;
 }
 
-void routePinboard(testkit::LoopbackServer& server)
+// A fresh home and a fake Pinboard that signs in and takes every bookmark.
+class OfflineScript : public ::testing::Test
 {
-    server.route("/v1/posts/get", ScriptedReply::text(200, "<posts/>"));
-    server.route("/v1/posts/add", ScriptedReply::text(200, "<result code=\"done\"/>"));
-}
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(startFake(server));
+        server.route("/v1/posts/get", ScriptedReply::text(200, "<posts/>"));
+        server.route("/v1/posts/add", ScriptedReply::text(200, "<result code=\"done\"/>"));
+        configuration = {{"pinboardAPIURL", server.baseURL()}};
+    }
 
-TEST(OfflineScript, AShareQueuedOfflineIsToldAndArrivesOnceWhenTheNetworkComesBack)
-{
     testkit::TemporaryHome home;
     testkit::LoopbackServer server;
-    ASSERT_TRUE(startFake(server));
-    routePinboard(server);
-    std::vector<std::pair<std::string, std::string>> configuration{{"pinboardAPIURL", server.baseURL()}};
+    std::vector<std::pair<std::string, std::string>> configuration;
+};
+
+TEST_F(OfflineScript, AShareQueuedOfflineIsToldAndArrivesOnceWhenTheNetworkComesBack)
+{
 
     VelmoRun run = runTrusted(home, configuration,
                               signInThroughTheBoard() + "network off\npress Send to Pinboard\nwait 1\ndump\n"
@@ -353,13 +359,8 @@ TEST(OfflineScript, AShareQueuedOfflineIsToldAndArrivesOnceWhenTheNetworkComesBa
     EXPECT_EQ(addsReceived(server), 1u);
 }
 
-TEST(OfflineScript, AShareQueuedOfflineArrivesOnceAfterARestartOnline)
+TEST_F(OfflineScript, AShareQueuedOfflineArrivesOnceAfterARestartOnline)
 {
-    testkit::TemporaryHome home;
-    testkit::LoopbackServer server;
-    ASSERT_TRUE(startFake(server));
-    routePinboard(server);
-    std::vector<std::pair<std::string, std::string>> configuration{{"pinboardAPIURL", server.baseURL()}};
 
     // Queued, and the application stops while still offline.
     VelmoRun run =
@@ -380,13 +381,8 @@ TEST(OfflineScript, AShareQueuedOfflineArrivesOnceAfterARestartOnline)
 }
 
 // Two velmo processes on one home, each queueing 100 shares while offline: none is lost.
-TEST(OfflineScript, TwoProcessesQueueingAtOnceKeepEveryShare)
+TEST_F(OfflineScript, TwoProcessesQueueingAtOnceKeepEveryShare)
 {
-    testkit::TemporaryHome home;
-    testkit::LoopbackServer server;
-    ASSERT_TRUE(startFake(server));
-    routePinboard(server);
-    std::vector<std::pair<std::string, std::string>> configuration{{"pinboardAPIURL", server.baseURL()}};
     // Signed in once, online; the share goes out then.
     VelmoRun run =
         runTrusted(home, configuration, signInThroughTheBoard() + "press Send to Pinboard\nwait 20\n");
@@ -439,13 +435,8 @@ TEST(OfflineScript, TwoProcessesQueueingAtOnceKeepEveryShare)
 }
 
 // A keychain file that cannot be read is set aside, and the login the service accepted is kept.
-TEST(OfflineScript, ADamagedKeychainIsSetAsideAndTheLoginKept)
+TEST_F(OfflineScript, ADamagedKeychainIsSetAsideAndTheLoginKept)
 {
-    testkit::TemporaryHome home;
-    testkit::LoopbackServer server;
-    ASSERT_TRUE(startFake(server));
-    routePinboard(server);
-    std::vector<std::pair<std::string, std::string>> configuration{{"pinboardAPIURL", server.baseURL()}};
     std::string folder = home.file("device/Library/Keychains");
     ASSERT_TRUE(ns::FileManager::createDirectoryAtPath(folder, true));
     const std::string damaged(8192, '\x5a');
@@ -463,6 +454,19 @@ TEST(OfflineScript, ADamagedKeychainIsSetAsideAndTheLoginKept)
     auto kept = ns::FileManager::contentsAtPath(folder + "/keychain.damaged.sqlite");
     ASSERT_TRUE(kept);
     EXPECT_EQ(std::string(kept->view()), damaged);
+}
+
+// A keychain that cannot be written at all: the login the service accepted cannot be kept, and the user
+// is told so rather than shown the empty login form again with nothing said.
+TEST_F(OfflineScript, ALoginThatCannotBeKeptIsReported)
+{
+    // Where the keychain's file should be, a folder stands.
+    ASSERT_TRUE(
+        ns::FileManager::createDirectoryAtPath(home.file("device/Library/Keychains/keychain.sqlite"), true));
+    VelmoRun run = runTrusted(home, configuration, signInThroughTheBoard() + "dump\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Your login could not be kept on this device"), std::string::npos) << run.out;
+    EXPECT_EQ(addsReceived(server), 0u);
 }
 
 } // namespace
