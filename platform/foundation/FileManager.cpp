@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +31,11 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
     int get() const { return m_fd; }
+    void assign(int fd)
+    {
+        reset();
+        m_fd = fd;
+    }
     // Closes now and reports whether close succeeded (it can report a delayed write error).
     bool reset()
     {
@@ -174,6 +180,13 @@ std::vector<std::string> FileManager::removeStaleTemporaryFiles(const std::strin
         struct stat info;
         if (!isTemporaryFileName(name) || ::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
             continue;
+        // A writer holds its file locked from its creation to its rename: a file that can be locked now is
+        // one whose writer has gone. It is removed while locked, and only if the name still gives it.
+        FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+        struct stat held;
+        if (fd.get() < 0 || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || ::fstat(fd.get(), &held) != 0 ||
+            held.st_ino != info.st_ino || held.st_dev != info.st_dev)
+            continue;
         if (::unlink(path.c_str()) == 0)
             removed.push_back(name);
     }
@@ -295,13 +308,35 @@ bool FileManager::writeAtomically(const std::string& path, std::string_view byte
     }
 
     std::string folder = parentOf(path);
-    std::string temporary = folder + "/." + fs::path(path).filename().string() + ".XXXXXX";
-    std::vector<char> pattern(temporary.begin(), temporary.end());
-    pattern.push_back('\0');
-    FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
-    if (fd.get() < 0)
-        return fail(error, errno, path, true);
-    temporary.assign(pattern.data());
+    std::string temporary;
+    FileDescriptor fd(-1);
+    // Locked for as long as it is being written, so that another process's start-up sweep leaves it be; a
+    // sweep that took it between its creation and the lock has removed it, and another one is made.
+    for (int attempt = 0; fd.get() < 0; ++attempt) {
+        temporary = folder + "/." + fs::path(path).filename().string() + ".XXXXXX";
+        std::vector<char> pattern(temporary.begin(), temporary.end());
+        pattern.push_back('\0');
+        fd.assign(::mkostemp(pattern.data(), O_CLOEXEC));
+        if (fd.get() < 0)
+            return fail(error, errno, path, true);
+        temporary.assign(pattern.data());
+        struct stat created;
+        int locked;
+        do
+            locked = ::flock(fd.get(), LOCK_EX);
+        while (locked != 0 && errno == EINTR);
+        if (locked != 0 || ::fstat(fd.get(), &created) != 0) {
+            int code = errno;
+            fd.reset();
+            ::unlink(temporary.c_str());
+            return fail(error, code, path, true);
+        }
+        if (created.st_nlink == 0) {
+            if (attempt >= 10)
+                return fail(error, EAGAIN, path, true);
+            fd.reset();
+        }
+    }
 
     auto abandon = [&](int code) {
         fd.reset();
@@ -325,6 +360,8 @@ bool FileManager::writeAtomically(const std::string& path, std::string_view byte
         return abandon(errno);
     if (::fsync(fd.get()) != 0)
         return abandon(errno);
+    // The lock stays with this copy of the descriptor until the rename is done.
+    FileDescriptor lockHolder(::dup(fd.get()));
     if (!fd.reset()) {
         int code = errno;
         ::unlink(temporary.c_str());

@@ -70,8 +70,8 @@ public:
                                 mode_t mode = 0644);
 
     // Removes from the folder what interrupted atomic writes left there: files named "." + name + "." and
-    // six letters or digits. Only for a time when nothing writes there (the device's start-up). Gives the
-    // names removed.
+    // six letters or digits that no live writer holds (a write keeps an advisory lock on its temporary file
+    // until the rename), so another process's save under way is left alone. Gives the names removed.
     static std::vector<std::string> removeStaleTemporaryFiles(const std::string& folder);
     static bool isTemporaryFileName(std::string_view name);
 

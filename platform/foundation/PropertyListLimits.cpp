@@ -248,28 +248,23 @@ bool PropertyListLimits::xmlDepthWithin(std::string_view xml, int limit)
     std::size_t i = 0;
     while ((i = xml.find('<', i)) != std::string_view::npos) {
         std::string_view rest = xml.substr(i);
-        if (startsWith(rest, "<!--")) {
-            std::size_t end = xml.find("-->", i + 4);
-            if (end == std::string_view::npos)
-                return true; // unterminated: the parser refuses it
-            i = end + 3;
-            continue;
+        // Most tags are elements: comments, sections and instructions are looked for only after "<!" or "<?".
+        char next = rest.size() > 1 ? rest[1] : '\0';
+        if (next == '!' || next == '?') {
+            std::string_view opening = startsWith(rest, "<!--")        ? "<!--"
+                                       : startsWith(rest, "<![CDATA[") ? "<![CDATA["
+                                       : next == '?'                   ? "<?"
+                                                                       : "";
+            if (!opening.empty()) {
+                std::string_view terminator = opening == "<!--" ? "-->" : opening == "<?" ? "?>" : "]]>";
+                std::size_t end = xml.find(terminator, i + opening.size());
+                if (end == std::string_view::npos)
+                    return true; // unterminated: the parser refuses it
+                i = end + terminator.size();
+                continue;
+            }
         }
-        if (startsWith(rest, "<![CDATA[")) {
-            std::size_t end = xml.find("]]>", i + 9);
-            if (end == std::string_view::npos)
-                return true;
-            i = end + 3;
-            continue;
-        }
-        if (startsWith(rest, "<?")) {
-            std::size_t end = xml.find("?>", i + 2);
-            if (end == std::string_view::npos)
-                return true;
-            i = end + 2;
-            continue;
-        }
-        bool closing = startsWith(rest, "</");
+        bool closing = next == '/';
         std::size_t nameStart = i + (closing ? 2 : 1);
         std::size_t nameEnd = nameStart;
         while (nameEnd < xml.size() && (isAsciiAlphanumeric(xml[nameEnd]) || xml[nameEnd] == '_' ||

@@ -122,12 +122,12 @@ Id fromNode(plist_t node, int depth, std::string& reason)
     case PLIST_KEY: {
         uint64_t length = 0;
         const char* text = plist_get_string_ptr(node, &length);
-        std::string value = text ? std::string(text, length) : std::string();
+        std::string_view value = text ? std::string_view(text, length) : std::string_view();
         if (!isValidUtf8(value)) {
             reason = "a text is not valid UTF-8";
             return nullptr;
         }
-        return String::make(std::move(value));
+        return String::make(std::string(value));
     }
     case PLIST_DATA: {
         uint64_t length = 0;
@@ -174,13 +174,24 @@ Id fromNode(plist_t node, int depth, std::string& reason)
         plist_dict_new_iter(node, &iterator);
         CHandle<void, ::free> iteratorHolder(iterator);
         for (;;) {
-            char* key = nullptr;
+            // The key is read in place from its node; only a library that gives no pointer to it copies.
             plist_t item = nullptr;
-            plist_dict_next_item(node, iterator, &key, &item);
-            MallocPtr keyHolder(key);
+            plist_dict_next_item(node, iterator, nullptr, &item);
             if (!item)
                 break;
-            std::string keyText = key ? key : "";
+            plist_t keyNode = plist_dict_item_get_key(item);
+            uint64_t keyLength = 0;
+            const char* keyPointer = keyNode ? plist_get_string_ptr(keyNode, &keyLength) : nullptr;
+            std::string keyText;
+            if (keyPointer) {
+                keyText.assign(keyPointer, keyLength);
+            } else {
+                char* key = nullptr;
+                if (keyNode)
+                    plist_get_key_val(keyNode, &key);
+                MallocPtr keyHolder(key);
+                keyText = key ? key : "";
+            }
             if (!isValidUtf8(keyText)) {
                 reason = "a key is not valid UTF-8";
                 return nullptr;

@@ -149,15 +149,30 @@ bool appendXml(std::string& out, const Id& value, int depth, std::string& reason
 
 } // namespace
 
+std::string_view PropertyListWriter::xmlHeader()
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+           "<plist version=\"1.0\">\n";
+}
+
+std::string_view PropertyListWriter::xmlFooter()
+{
+    return "</plist>\n";
+}
+
+bool PropertyListWriter::appendElement(const Id& value, int depth, std::string& out, std::string& reason)
+{
+    return appendXml(out, value, depth, reason);
+}
+
 bool PropertyListWriter::writeXml(const Id& value, std::string& out, std::string& reason)
 {
-    out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-          "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-          "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-          "<plist version=\"1.0\">\n";
+    out = xmlHeader();
     if (!appendXml(out, value, 0, reason))
         return false;
-    out += "</plist>\n";
+    out += xmlFooter();
     return true;
 }
 

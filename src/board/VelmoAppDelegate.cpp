@@ -8,11 +8,14 @@
 #include "foundation/ClassRegistry.h"
 #include "foundation/Format.h"
 #include "foundation/Log.h"
+#include "foundation/NotificationCenter.h"
 #include "foundation/Text.h"
 #include "foundation/Thread.h"
 #include "foundation/Unicode.h"
+#include "sharing/core/SHK.h"
 #include "sharing/core/SHKConfiguration.h"
 #include "sharing/core/VelmoSHKConfigurator.h"
+#include "sharing/reachability/Reachability.h"
 #include "system/AddressBook.h"
 #include "uikit/Application.h"
 #include "uikit/Color.h"
@@ -72,6 +75,22 @@ void VelmoAppDelegate::applicationDidFinishLaunching(ui::Application&)
 
     // Installed once, before the board exists: everything that shares asks it from then on.
     SHKConfiguration::sharedInstanceWithConfigurator(makeConfigurator());
+
+    // Shares queued while the device was offline go out now when it is online, and again whenever the
+    // network comes back; an entry already on its way is not started twice.
+    SHK::flushOfflineQueue();
+    m_internetReachability = Reachability::reachabilityForInternetConnection();
+    if (m_internetReachability) {
+        // Registered for the life of the process, as the delegate is: the notification center may be gone
+        // before the delegate at exit. A reachability that has gone posts nothing.
+        auto* watched = m_internetReachability.get();
+        ns::NotificationCenter::defaultCenter().addObserver(watched, kReachabilityChangedNotification,
+                                                            watched, [](const ns::Notification&) {
+                                                                if (SHK::connected())
+                                                                    SHK::flushOfflineQueue();
+                                                            });
+        m_internetReachability->startNotifier();
+    }
 
     m_viewController = VelmoViewController::create();
     m_mainWindow->addSubview(m_viewController->view());

@@ -17,6 +17,7 @@ class AddressBook;
 namespace ui {
 class Window;
 }
+class Reachability;
 class VelmoSHKConfigurator;
 class VelmoViewController;
 
@@ -69,6 +70,8 @@ private:
     ns::Ref<VelmoViewController> m_viewController;
     ns::Ref<ui::Window> m_mainWindow;
     ns::Ref<ab::AddressBook> m_addressBook;
+    // Watched from the launch on: the shares queued offline go out when the network comes back.
+    ns::Ref<Reachability> m_internetReachability;
     mutable std::mutex m_contactsMutex;
     ns::Ref<ns::Array> m_allContact;
 };

@@ -2,13 +2,20 @@
 // 127.0.0.1 (a bookmarking service over HTTPS, its authority trusted for the run; a check-in service over
 // HTTP), named in the device's settings file.
 #include "VelmoRun.h"
+#include "foundation/Array.h"
 #include "foundation/Base64.h"
+#include "foundation/Data.h"
+#include "foundation/Dictionary.h"
 #include "foundation/FileManager.h"
+#include "foundation/Format.h"
+#include "foundation/PropertyList.h"
 #include "testing/LoopbackServer.h"
 #include "testing/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -441,6 +448,184 @@ wait 20
     std::string shots = home.file("shots");
     EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/venues.png"));
     EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/checkin.png"));
+}
+
+} // namespace
+
+namespace {
+
+// The offline queue as the user meets it: the Pinboard share form sent while the device is offline, with a
+// fake Pinboard on 127.0.0.1 that counts what arrives.
+constexpr const char* kKept =
+    "You are offline. The share to Pinboard was kept and will be sent when you are back "
+    "online.";
+
+// Signs in to Pinboard through the board's Action button and stops at the share form.
+std::string signInThroughTheBoard()
+{
+    return "wait 0.5\npress Action\nalert More...\nwait 1\ndrag 160 400 160 100\nwait 1\npress Pinboard\n"
+           "wait 1\ntype bob\ntap 207 141\ntype pa/ss:1\npress Login\nwait 20\n";
+}
+
+std::size_t addsReceived(const testkit::LoopbackServer& server)
+{
+    std::size_t adds = 0;
+    for (const auto& request : server.requests())
+        if (request.target.rfind("/v1/posts/add?", 0) == 0)
+            ++adds;
+    return adds;
+}
+
+std::size_t queuedEntries(const testkit::TemporaryHome& home)
+{
+    auto list = ns::cast<ns::Array>(ns::PropertyList::propertyListWithContentsOfFile(
+        home.file("device/Library/Caches/SHK/SHKOfflineQueue.plist")));
+    return list ? list->count() : 0;
+}
+
+// A fresh home and a fake Pinboard that signs in and takes every bookmark.
+class OfflineScript : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(startFake(server));
+        server.route("/v1/posts/get", ScriptedReply::text(200, "<posts/>"));
+        server.route("/v1/posts/add", ScriptedReply::text(200, "<result code=\"done\"/>"));
+        configuration = {{"pinboardAPIURL", server.baseURL()}};
+    }
+
+    testkit::TemporaryHome home;
+    testkit::LoopbackServer server;
+    std::vector<std::pair<std::string, std::string>> configuration;
+};
+
+TEST_F(OfflineScript, AShareQueuedOfflineIsToldAndArrivesOnceWhenTheNetworkComesBack)
+{
+
+    VelmoRun run = runTrusted(home, configuration,
+                              signInThroughTheBoard() + "network off\npress Send to Pinboard\nwait 1\ndump\n"
+                                                        "alert Close\nwait 1\nnetwork on\nwait 20\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    // The user is told where the share went, and the fake has it once the network is back.
+    EXPECT_NE(run.out.find(kKept), std::string::npos) << run.out;
+    EXPECT_EQ(addsReceived(server), 1u);
+    EXPECT_EQ(queuedEntries(home), 0u);
+
+    // A restart online, and the network going off and on again: nothing is sent twice.
+    run = runTrusted(home, configuration, "wait 5\nnetwork off\nwait 1\nnetwork on\nwait 5\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(addsReceived(server), 1u);
+}
+
+TEST_F(OfflineScript, AShareQueuedOfflineArrivesOnceAfterARestartOnline)
+{
+
+    // Queued, and the application stops while still offline.
+    VelmoRun run =
+        runTrusted(home, configuration,
+                   signInThroughTheBoard() + "network off\npress Send to Pinboard\nwait 1\nalert Close\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(addsReceived(server), 0u);
+    EXPECT_EQ(queuedEntries(home), 1u);
+
+    // Started again online: it goes out once, and leaves the queue.
+    for (int restart = 1; restart <= 2; ++restart) {
+        SCOPED_TRACE(restart);
+        run = runTrusted(home, configuration, "wait 20\n");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(addsReceived(server), 1u);
+        EXPECT_EQ(queuedEntries(home), 0u);
+    }
+}
+
+// Two velmo processes on one home, each queueing 100 shares while offline: none is lost.
+TEST_F(OfflineScript, TwoProcessesQueueingAtOnceKeepEveryShare)
+{
+    // Signed in once, online; the share goes out then.
+    VelmoRun run =
+        runTrusted(home, configuration, signInThroughTheBoard() + "press Send to Pinboard\nwait 20\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(addsReceived(server), 1u);
+
+    std::string trust = "--trust-ca '" + tlsFixture("ca.pem") + "'";
+    std::string config = settingsFile(home, configuration);
+    std::vector<std::string> commands;
+    for (char process : {'a', 'b'}) {
+        std::string script = "network off\n";
+        for (int i = 0; i < 100; ++i)
+            script += ns::format("share SHKPinboard http://example.com/%c%i Page\nwait 0.5\npress Send to "
+                                 "Pinboard\nwait 0.5\nalert Close\n",
+                                 process, i);
+        std::string name = std::string("queue-") + process + ".script";
+        commands.push_back("'" VELMO_BINARY "' --home '" + home.file("device") + "' --config '" + config +
+                           "' " + trust + " " + scriptOption(home, name, script) + " >/dev/null 2>'" +
+                           home.file(name + ".err") + "'");
+    }
+    // Both at once, from one shell.
+    std::string both =
+        "(" + commands[0] + ") & (" + commands[1] + ") & wait %1; a=$?; wait %2; b=$?; exit $((a|b))";
+    EXPECT_EQ(std::system(both.c_str()), 0);
+    // Every share is queued, or was sent by the other process's start-up online (once): none is lost.
+    std::multiset<std::string> shares;
+    auto list = ns::cast<ns::Array>(ns::PropertyList::propertyListWithContentsOfFile(
+        home.file("device/Library/Caches/SHK/SHKOfflineQueue.plist")));
+    ASSERT_TRUE(list);
+    for (const ns::Id& entry : *list) {
+        auto item = ns::cast<ns::Dictionary>(entry)
+                        ? ns::cast<ns::Dictionary>(entry)->objectAs<ns::Dictionary>("item")
+                        : nullptr;
+        ASSERT_TRUE(item);
+        shares.insert(item->stringForKey("URL").value_or(""));
+    }
+    for (const auto& request : server.requests()) {
+        const std::string& target = request.target;
+        std::size_t from = target.find("%2F%2Fexample.com%2F");
+        if (from == std::string::npos)
+            continue; // the sign-in and the first share
+        from += 20;
+        shares.insert("http://example.com/" + target.substr(from, target.find('&', from) - from));
+    }
+    std::multiset<std::string> expected;
+    for (char process : {'a', 'b'})
+        for (int i = 0; i < 100; ++i)
+            expected.insert(ns::format("http://example.com/%c%i", process, i));
+    EXPECT_EQ(shares, expected);
+}
+
+// A keychain file that cannot be read is set aside, and the login the service accepted is kept.
+TEST_F(OfflineScript, ADamagedKeychainIsSetAsideAndTheLoginKept)
+{
+    std::string folder = home.file("device/Library/Keychains");
+    ASSERT_TRUE(ns::FileManager::createDirectoryAtPath(folder, true));
+    const std::string damaged(8192, '\x5a');
+    ASSERT_TRUE(ns::FileManager::writeAtomically(folder + "/keychain.sqlite", damaged));
+
+    VelmoRun run = runTrusted(home, configuration, signInThroughTheBoard() + "dump\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    // The share form follows the login, and the next start needs no login: the share goes straight out.
+    EXPECT_NE(run.out.find("Send to Pinboard"), std::string::npos) << run.out;
+    run = runTrusted(
+        home, configuration,
+        "share SHKPinboard http://example.com/page A page\nwait 1\npress Send to Pinboard\nwait 20\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(addsReceived(server), 1u);
+    auto kept = ns::FileManager::contentsAtPath(folder + "/keychain.damaged.sqlite");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(std::string(kept->view()), damaged);
+}
+
+// A keychain that cannot be written at all: the login the service accepted cannot be kept, and the user
+// is told so rather than shown the empty login form again with nothing said.
+TEST_F(OfflineScript, ALoginThatCannotBeKeptIsReported)
+{
+    // Where the keychain's file should be, a folder stands.
+    ASSERT_TRUE(
+        ns::FileManager::createDirectoryAtPath(home.file("device/Library/Keychains/keychain.sqlite"), true));
+    VelmoRun run = runTrusted(home, configuration, signInThroughTheBoard() + "dump\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Your login could not be kept on this device"), std::string::npos) << run.out;
+    EXPECT_EQ(addsReceived(server), 0u);
 }
 
 } // namespace

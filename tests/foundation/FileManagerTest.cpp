@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,6 +95,29 @@ TEST(FileManager, FailedAtomicWriteLeavesTheOldFileIntact)
     ASSERT_TRUE(FileManager::writeAtomically(path, "new contents"));
     EXPECT_EQ(FileManager::stringWithContentsOfFile(path), "new contents");
     EXPECT_EQ(FileManager::attributesOfItemAtPath(path)->mode, 0600u);
+}
+
+// Another process saving into the folder holds its temporary file locked until the rename: the sweep of
+// a process starting meanwhile leaves that file alone and removes only what no writer holds.
+TEST(FileManager, TheSweepLeavesATemporaryFileThatALiveWriterHolds)
+{
+    testkit::TemporaryHome home;
+    std::string folder = home.file("Documents");
+    ASSERT_TRUE(FileManager::createDirectoryAtPath(folder, true));
+    std::string live = folder + "/.main.xml.Live01";
+    std::string stale = folder + "/.main.xml.Stale1";
+    ASSERT_TRUE(FileManager::writeAtomically(live, "being written"));
+    ASSERT_TRUE(FileManager::writeAtomically(stale, "left behind"));
+    int writer = ::open(live.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+
+    EXPECT_EQ(FileManager::removeStaleTemporaryFiles(folder), std::vector<std::string>{".main.xml.Stale1"});
+    EXPECT_TRUE(FileManager::fileExistsAtPath(live));
+    EXPECT_FALSE(FileManager::fileExistsAtPath(stale));
+    // Once its writer has gone, it is stale too.
+    ::close(writer);
+    EXPECT_EQ(FileManager::removeStaleTemporaryFiles(folder), std::vector<std::string>{".main.xml.Live01"});
 }
 
 TEST(FileManager, StaleTemporaryFilesOfAtomicWritesAreRemovedAtStartUp)

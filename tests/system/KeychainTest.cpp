@@ -2,7 +2,9 @@
 #include "foundation/Array.h"
 #include "foundation/Data.h"
 #include "foundation/Dictionary.h"
+#include "foundation/FileManager.h"
 #include "foundation/Number.h"
+#include "foundation/Sandbox.h"
 #include "foundation/String.h"
 #include "testing/TemporaryHome.h"
 
@@ -207,16 +209,62 @@ TEST(Keychain, FileIsPrivateAndSurvivesARestart)
     EXPECT_EQ(sec::Keychain::path(), home.path() + "/Library/Keychains/keychain.sqlite");
     ASSERT_EQ(stat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
-    // Opened again, after someone opened the folder up, it is made private again.
+    // A restart (switching stores away and back opens the file anew), after someone opened the folder up:
+    // the file is kept, and the folder made private again.
     ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
-    EXPECT_EQ(secretOf("svc", "me"), "kept");
-    ASSERT_EQ(stat(folder.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    // A restart: switching stores away and back opens the file anew.
     sec::Keychain::setInMemory(true);
     EXPECT_EQ(secretOf("svc", "me"), "<none>");
     sec::Keychain::setInMemory(false);
     EXPECT_EQ(secretOf("svc", "me"), "kept");
+    ASSERT_EQ(stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+// A file that is not a keychain is set aside under a name of its own, never over an earlier one, and a new
+// keychain takes its place at once.
+TEST(Keychain, ADamagedFileIsSetAsideAndANewOneMade)
+{
+    testkit::TemporaryHome home;
+    sec::Keychain::setInMemory(false);
+    std::string folder = home.path() + "/Library/Keychains";
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(ns::FileManager::writeAtomically(sec::Keychain::path(),
+                                                     std::string(4096, static_cast<char>('A' + round))));
+        sec::Keychain::setInMemory(false); // opened anew, as after a restart
+        EXPECT_EQ(secretOf("svc", "me"), "<none>");
+        EXPECT_EQ(sec::itemAdd(*item("svc", "me", "kept"), nullptr), sec::errSecSuccess);
+        EXPECT_EQ(secretOf("svc", "me"), "kept");
+        // Each damaged file under its own name, as it was.
+        for (int kept = 1; kept <= round; ++kept) {
+            std::string name = kept == 1 ? "/keychain.damaged.sqlite"
+                                         : "/keychain.damaged-" + std::to_string(kept) + ".sqlite";
+            auto bytes = ns::FileManager::contentsAtPath(folder + name);
+            ASSERT_TRUE(bytes) << name;
+            EXPECT_EQ(std::string(bytes->view()), std::string(4096, static_cast<char>('A' + kept)));
+        }
+    }
+}
+
+// SQLite keeps paths of at most 512 bytes; a home whose keychain path is longer still keeps its items.
+TEST(Keychain, AHomeWithALongPathKeepsItsItems)
+{
+    testkit::TemporaryHome home;
+    std::string deep = home.path();
+    while (deep.size() < 600)
+        deep += "/" + std::string(60, 'd');
+    ASSERT_TRUE(ns::FileManager::createDirectoryAtPath(deep, true));
+    ns::Sandbox::setHome(deep);
+    sec::Keychain::setInMemory(false);
+    EXPECT_EQ(sec::itemAdd(*item("svc", "me", "kept"), nullptr), sec::errSecSuccess);
+    sec::Keychain::setInMemory(false);
+    EXPECT_EQ(secretOf("svc", "me"), "kept");
+    struct stat info
+    {
+    };
+    ASSERT_EQ(stat(sec::Keychain::path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ns::Sandbox::setHome(home.path());
 }
 
 } // namespace

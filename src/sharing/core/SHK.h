@@ -10,7 +10,6 @@
 #include <atomic>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +19,7 @@ class Array;
 class Dictionary;
 class MutableArray;
 } // namespace ns
+class SHKOfflineSharer;
 
 // Posted (object none) on the main thread once a dismissal through the presenting controller has ended.
 inline constexpr const char* SHKHideCurrentViewFinishedNotification = "SHKHideCurrentViewFinished";
@@ -109,7 +109,8 @@ public:
     static std::string offlineQueueListPath();
     // The list as a mutable array; nothing when the file is missing or is not a property-list array.
     static ns::Ref<ns::MutableArray> getOfflineQueueList();
-    // Writes the list atomically; false (the old list untouched) when it could not be written.
+    // Writes the list atomically; false (the old list untouched) when it could not be written. An entry
+    // written once is not changed afterwards: its text is kept and written again as it was.
     static bool saveOfflineQueueList(const ns::Ref<ns::Array>& list);
     // Queues the share (when the configuration allows offline sharing); true only once the entry and its
     // data file are on disk.
@@ -122,7 +123,8 @@ public:
     // beside the queue with a log line, never run. Lives with the sharer base (velmo_sharing).
     static void flushOfflineQueue();
     // Takes the entry with the uid out of the list, then deletes its data file; false when the list
-    // could not be written (the data file then stays).
+    // could not be written (the data file then stays). The list is kept in memory as last read or
+    // written, and read again only when the file has changed (another process wrote it).
     static bool removeFromOfflineQueue(const std::string& uid);
     // Moves an unreadable list file aside ("SHKOfflineQueue.corrupt.plist", numbered when taken), so that
     // nothing overwrites it; gives the new path, or nothing when there was nothing to move.
@@ -133,9 +135,25 @@ public:
     static bool isOfflineQueueUid(std::string_view uid);
     // The operation queue of the resends, made by the first flush.
     ns::OperationQueue* offlineQueue() const { return m_offlineQueue.get(); }
-    // Entries whose resend is under way (main thread only).
-    bool isOfflineShareInFlight(const std::string& uid) const { return m_offlineInFlight.count(uid) != 0; }
-    void setOfflineShareInFlight(const std::string& uid, bool inFlight);
+    // Held while the list is read, changed and written back: the threads of this process and the other
+    // processes on the same home change it one at a time (an advisory lock on "SHKOfflineQueue.lock" in
+    // the queue's folder). Nests.
+    class OfflineQueueLock
+    {
+    public:
+        OfflineQueueLock();
+        ~OfflineQueueLock();
+        OfflineQueueLock(const OfflineQueueLock&) = delete;
+        OfflineQueueLock& operator=(const OfflineQueueLock&) = delete;
+    };
+    // Claims the entry for a resend by this process: false while a resend of it is under way, here or in
+    // another process (an advisory lock on "<uid>.sending" in the queue's folder, which ends with the
+    // process). A flush claims under the list's lock, and a finished resend takes its entry out of the list
+    // before it lets the claim go, so a later flush never sees an entry that was sent as one to send.
+    static bool claimOfflineShare(const std::string& uid);
+    static void releaseOfflineShare(const std::string& uid);
+    // Whether this process's resend of the entry is under way.
+    bool isOfflineShareInFlight(const std::string& uid) const;
 
     // Forgets the facade and the sharer list, as a new process would; the composers' hook stays.
     static void reset();
@@ -147,6 +165,9 @@ protected:
     friend ns::Factory<SHK>;
 
 private:
+    // The flush's part under the list's lock: reads the list, sets aside what cannot be replayed and
+    // claims the entries to resend.
+    static std::vector<ns::Ref<SHKOfflineSharer>> claimOfflineQueueEntries();
     // Once per process: the composers tell the facade when their view has gone.
     static void initializeClass();
     static void forgetSharersDictionary();
@@ -162,7 +183,6 @@ private:
     std::atomic<bool> m_isDismissingView{false};
     ns::Weak<ui::ViewController> m_rootViewController;
     ns::Weak<ui::ViewController> m_currentRootViewController;
-    std::set<std::string> m_offlineInFlight;
     // Last, so that it goes first: its resends still report to the facade while it waits for them.
     std::unique_ptr<ns::OperationQueue> m_offlineQueue;
 };

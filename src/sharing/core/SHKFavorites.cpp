@@ -4,16 +4,22 @@
 #include "foundation/Bundle.h"
 #include "foundation/ClassRegistry.h"
 #include "foundation/Dictionary.h"
+#include "foundation/Error.h"
+#include "foundation/Log.h"
 #include "foundation/PropertyList.h"
+#include "foundation/RunLoop.h"
 #include "foundation/String.h"
 #include "foundation/UserDefaults.h"
 #include "sharing/core/SHK.h"
 #include "sharing/core/SHKConfiguration.h"
+#include "sharing/core/SHKLocalizedText.h"
 #include "sharing/core/SHKSharerClass.h"
 #include "sharing/core/SSKeychain.h"
 #include "sharing/reachability/Reachability.h"
+#include "uikit/AlertView.h"
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -178,7 +184,22 @@ std::optional<std::string> SHK::getAuthValueForKey(const std::string& key, const
 
 void SHK::setAuthValue(const std::string& value, const std::string& key, const std::string& sharerId)
 {
-    SSKeychain::setPassword(value, authService(sharerId), key);
+    ns::Ref<ns::Error> error;
+    if (SSKeychain::setPassword(value, authService(sharerId), key, &error))
+        return;
+    ns::log("ShareCore: a credential of %@ could not be stored in the keychain (status %li)", sharerId,
+            error ? error->code() : 0L);
+    // Otherwise the service would ask for the login again with nothing said. The values of one login
+    // are stored together: the user hears it once.
+    static std::atomic<bool> told{false};
+    if (told.exchange(true))
+        return;
+    ns::performOnMainThread([] { told = false; }, false);
+    ui::AlertView::create(SHKLookupLocalizedText("Error"),
+                          SHKLookupLocalizedText("Your login could not be kept on this device: the keychain "
+                                                 "could not be written. You will be asked to log in again."),
+                          nullptr, SHKLookupLocalizedText("Close"))
+        ->show();
 }
 
 void SHK::removeAuthValueForKey(const std::string& key, const std::string& sharerId)

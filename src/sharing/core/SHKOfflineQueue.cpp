@@ -9,6 +9,7 @@
 #include "foundation/Format.h"
 #include "foundation/Log.h"
 #include "foundation/PropertyList.h"
+#include "foundation/PropertyListWriter.h"
 #include "foundation/Random.h"
 #include "foundation/Sandbox.h"
 #include "foundation/String.h"
@@ -16,8 +17,17 @@
 #include "sharing/core/SHKConfiguration.h"
 #include "uikit/Image.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
 
 namespace {
 
@@ -36,7 +46,180 @@ bool listHoldsUid(const ns::Array& list, const std::string& uid)
     return false;
 }
 
+// Which file a path names now: a write through a temporary file gives the list a new inode, so another
+// process's write shows here as a change even within one clock tick.
+struct FileIdentity
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long seconds = 0;
+    long nanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> identityOf(const std::string& path)
+{
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino, info.st_size, static_cast<long>(info.st_mtim.tv_sec),
+                        static_cast<long>(info.st_mtim.tv_nsec)};
+}
+
+// What this process knows of the queue. Guarded by `mutex`, which the list's lock holds.
+struct QueueState
+{
+    std::recursive_mutex mutex;
+    int depth = 0;     // nesting of OfflineQueueLock
+    int lockFile = -1; // holds the advisory lock while depth > 0
+    // The list as this process last read or wrote it, and which file that was: an add does not read and
+    // parse the whole list again unless another process changed it.
+    std::string listPath;
+    std::optional<FileIdentity> listIdentity;
+    ns::Ref<ns::Array> list;
+    // Each entry's XML as last written, by the entry (held, so that its address stays its own): a save
+    // writes the whole list, but serialises only the entries it has not written before, so an add costs
+    // the same however long the queue is.
+    std::unordered_map<const ns::Object*, std::pair<ns::Id, std::string>> written;
+    std::size_t writtenSize = 0;
+    std::map<std::string, int> claims; // claim file path to the descriptor holding its lock
+};
+
+QueueState& queueState()
+{
+    static QueueState* shared = new QueueState(); // used by the resends' threads until exit
+    return *shared;
+}
+
+int flockRetrying(int fd, int operation)
+{
+    int result;
+    do
+        result = ::flock(fd, operation);
+    while (result != 0 && errno == EINTR);
+    return result;
+}
+
+void remember(QueueState& state, const std::string& path, ns::Ref<ns::Array> list)
+{
+    state.listPath = path;
+    state.listIdentity = list ? identityOf(path) : std::nullopt;
+    state.list = state.listIdentity ? std::move(list) : nullptr;
+}
+
+// The list's property-list text, each entry serialised once and kept; the entries no longer in the list
+// are forgotten. Nothing, with the reason, when an entry is not a property list.
+std::optional<std::string> listText(QueueState& state, const ns::Array& list, std::string& reason)
+{
+    std::unordered_map<const ns::Object*, std::pair<ns::Id, std::string>> written;
+    std::string text;
+    text.reserve(state.writtenSize + 4096);
+    text += ns::PropertyListWriter::xmlHeader();
+    text += list.count() ? "<array>\n" : "<array/>\n";
+    for (const ns::Id& entry : list) {
+        auto found = state.written.find(entry.get());
+        std::string element;
+        if (found != state.written.end())
+            element = found->second.second;
+        else if (!ns::PropertyListWriter::appendElement(entry, 1, element, reason))
+            return std::nullopt;
+        text += element;
+        written.emplace(entry.get(), std::pair{entry, std::move(element)});
+    }
+    if (list.count())
+        text += "</array>\n";
+    text += ns::PropertyListWriter::xmlFooter();
+    state.written = std::move(written);
+    state.writtenSize = text.size();
+    return text;
+}
+
+std::string claimPath(const std::string& uid)
+{
+    std::string path = SHK::offlineQueuePath();
+    path += "/";
+    path += uid;
+    path += ".sending";
+    return path;
+}
+
 } // namespace
+
+SHK::OfflineQueueLock::OfflineQueueLock()
+{
+    QueueState& state = queueState();
+    state.mutex.lock();
+    if (state.depth++ > 0)
+        return;
+    std::string path = offlineQueuePath();
+    path += "/SHKOfflineQueue.lock";
+    state.lockFile = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (state.lockFile < 0) {
+        ns::log("ShareCore: the offline queue's lock could not be opened: %s", std::string(strerror(errno)));
+        return;
+    }
+    if (flockRetrying(state.lockFile, LOCK_EX) != 0)
+        ns::log("ShareCore: the offline queue could not be locked: %s", std::string(strerror(errno)));
+}
+
+SHK::OfflineQueueLock::~OfflineQueueLock()
+{
+    QueueState& state = queueState();
+    if (--state.depth == 0 && state.lockFile >= 0) {
+        ::close(state.lockFile); // lets the lock go
+        state.lockFile = -1;
+    }
+    state.mutex.unlock();
+}
+
+bool SHK::claimOfflineShare(const std::string& uid)
+{
+    QueueState& state = queueState();
+    std::lock_guard lock(state.mutex);
+    std::string path = claimPath(uid);
+    if (state.claims.count(path))
+        return false;
+    // A claim file that its holder has just released and removed is no claim: the lock is taken again on
+    // the file the name now gives.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0)
+            return false;
+        if (flockRetrying(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd); // another process is sending it
+            return false;
+        }
+        struct stat held, named;
+        if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+            held.st_dev == named.st_dev) {
+            state.claims.emplace(path, fd);
+            return true;
+        }
+        ::close(fd);
+    }
+    return false;
+}
+
+void SHK::releaseOfflineShare(const std::string& uid)
+{
+    QueueState& state = queueState();
+    std::lock_guard lock(state.mutex);
+    auto claim = state.claims.find(claimPath(uid));
+    if (claim == state.claims.end())
+        return;
+    // Removed while still locked, so that no other process takes a lock on a name that is going away.
+    ::unlink(claim->first.c_str());
+    ::close(claim->second);
+    state.claims.erase(claim);
+}
+
+bool SHK::isOfflineShareInFlight(const std::string& uid) const
+{
+    QueueState& state = queueState();
+    std::lock_guard lock(state.mutex);
+    return state.claims.count(claimPath(uid)) != 0;
+}
 
 std::string SHK::offlineQueuePath()
 {
@@ -56,17 +239,36 @@ std::string SHK::offlineQueueListPath()
 
 ns::Ref<ns::MutableArray> SHK::getOfflineQueueList()
 {
-    auto list = ns::cast<ns::Array>(ns::PropertyList::propertyListWithContentsOfFile(offlineQueueListPath()));
+    OfflineQueueLock lock;
+    QueueState& state = queueState();
+    std::string path = offlineQueueListPath();
+    auto identity = identityOf(path);
+    if (identity && state.list && state.listPath == path && state.listIdentity == identity)
+        return state.list->mutableCopy();
+    auto list = ns::cast<ns::Array>(ns::PropertyList::propertyListWithContentsOfFile(path));
+    remember(state, path, list);
     return list ? list->mutableCopy() : nullptr;
 }
 
 bool SHK::saveOfflineQueueList(const ns::Ref<ns::Array>& list)
 {
+    OfflineQueueLock lock;
+    QueueState& state = queueState();
+    std::string path = offlineQueueListPath();
     ns::Ref<ns::Error> error;
-    if (!list || !ns::PropertyList::writePropertyList(list, offlineQueueListPath(), &error)) {
+    std::string reason;
+    auto text = list ? listText(state, *list, reason) : std::nullopt;
+    if (!text) {
+        state.written.clear();
+        ns::log("ShareCore: the offline queue could not be written: %@", reason);
+        return false;
+    }
+    if (!ns::FileManager::writeAtomically(path, *text, &error)) {
         ns::log("ShareCore: the offline queue could not be written: %@", describeError(error));
         return false;
     }
+    // Kept as written; the entries are not copied, so callers hand over entries they no longer change.
+    remember(state, path, ns::cast<ns::Array>(list->copy()));
     return true;
 }
 
@@ -75,6 +277,8 @@ bool SHK::addToOfflineQueue(const ns::Ref<SHKItem>& item, const std::string& sha
     if (!SHKConfiguration::boolValue("allowOffline") || !item)
         return false;
 
+    // Read, changed and written back under the lock: a share queued by another process meanwhile is kept.
+    OfflineQueueLock lock;
     auto list = getOfflineQueueList();
     if (!list) {
         // A list that is there but cannot be read is moved aside rather than overwritten.
@@ -112,11 +316,9 @@ bool SHK::addToOfflineQueue(const ns::Ref<SHKItem>& item, const std::string& sha
         return false;
     }
 
-    auto entry = ns::MutableDictionary::make();
-    entry->setObject(item->dictionaryRepresentation(), "item");
-    entry->setObject(ns::String::make(sharerId), "sharer");
-    entry->setObject(ns::String::make(uid), "uid");
-    list->addObject(entry);
+    list->addObject(ns::Dictionary::make({{ns::String::make("item"), item->dictionaryRepresentation()},
+                                          {ns::String::make("sharer"), ns::String::make(sharerId)},
+                                          {ns::String::make("uid"), ns::String::make(uid)}}));
     if (!saveOfflineQueueList(list)) {
         // The entry is not on disk, so neither may its data be.
         if (wroteData)
@@ -128,6 +330,7 @@ bool SHK::addToOfflineQueue(const ns::Ref<SHKItem>& item, const std::string& sha
 
 bool SHK::removeFromOfflineQueue(const std::string& uid)
 {
+    OfflineQueueLock lock;
     auto list = getOfflineQueueList();
     if (!list)
         return false;
@@ -152,6 +355,7 @@ bool SHK::removeFromOfflineQueue(const std::string& uid)
 
 std::optional<std::string> SHK::setAsideOfflineQueueList()
 {
+    OfflineQueueLock lock;
     std::string from = offlineQueueListPath();
     if (!ns::FileManager::fileExistsAtPath(from))
         return std::nullopt;
@@ -179,6 +383,7 @@ bool SHK::setAsideOfflineQueueEntries(const std::vector<ns::Id>& entries)
 {
     if (entries.empty())
         return true;
+    OfflineQueueLock lock;
     std::string path = offlineQueuePath();
     path += "/SHKOfflineQueue.setaside.plist";
     auto kept = ns::cast<ns::Array>(ns::PropertyList::propertyListWithContentsOfFile(path));
@@ -203,19 +408,11 @@ bool SHK::isOfflineQueueUid(std::string_view uid)
     // atomic writes keep their temporary files), no control characters.
     if (uid.empty() || uid.size() > 255 || uid.front() == '.')
         return false;
-    // Nor one of the queue's own files.
-    if (uid.starts_with("SHKOfflineQueue"))
+    // Nor one of the queue's own files, nor an entry's claim.
+    if (uid.starts_with("SHKOfflineQueue") || uid.ends_with(".sending"))
         return false;
     for (char c : uid)
         if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             return false;
     return true;
-}
-
-void SHK::setOfflineShareInFlight(const std::string& uid, bool inFlight)
-{
-    if (inFlight)
-        m_offlineInFlight.insert(uid);
-    else
-        m_offlineInFlight.erase(uid);
 }

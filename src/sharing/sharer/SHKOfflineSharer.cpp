@@ -17,22 +17,40 @@
 
 // MARK: Replaying the queue
 
+// The queue errs towards sending twice rather than never: an entry leaves the list only once its sharer
+// reports that the service confirmed it, so a share whose confirmation is lost (a reply that times out, a
+// process stopped between the service's answer and the list's write) stays and is sent again by a later
+// flush. While a resend is under way its entry is claimed, and no flush of this or another process on the
+// same home starts it again; the claim ends with the process, so a share cut off in flight is not lost.
 void SHK::flushOfflineQueue()
 {
     if (!connected())
         return;
     if (!ns::FileManager::fileExistsAtPath(offlineQueueListPath()))
         return;
-    auto list = getOfflineQueueList();
-    if (!list) {
-        // Never run, never overwritten: kept for whoever can make sense of it.
-        setAsideOfflineQueueList();
-        return;
+    std::vector<ns::Ref<SHKOfflineSharer>> resends;
+    {
+        // The entries are read and claimed under the list's lock: a resend that finishes meanwhile has
+        // taken its entry out of the list before letting its claim go.
+        OfflineQueueLock lock;
+        resends = claimOfflineQueueEntries();
     }
-
     auto helper = currentHelper();
     if (!helper->m_offlineQueue)
         helper->m_offlineQueue = std::make_unique<ns::OperationQueue>();
+    for (auto& resend : resends)
+        helper->m_offlineQueue->addOperation(resend);
+}
+
+std::vector<ns::Ref<SHKOfflineSharer>> SHK::claimOfflineQueueEntries()
+{
+    auto list = getOfflineQueueList();
+    if (!list) {
+        // Never run, never overwritten: kept for whoever can make sense of it.
+        if (ns::FileManager::fileExistsAtPath(offlineQueueListPath()))
+            setAsideOfflineQueueList();
+        return {};
+    }
 
     auto kept = ns::MutableArray::make();
     std::vector<ns::Id> setAside;
@@ -49,16 +67,14 @@ void SHK::flushOfflineQueue()
             continue;
         }
         kept->addObject(entry);
-        if (helper->isOfflineShareInFlight(*uid))
+        // Under way already, here or in another process.
+        if (!claimOfflineShare(*uid))
             continue;
         resends.push_back(SHKOfflineSharer::create(std::move(item), *sharerId, *uid));
     }
     if (!setAside.empty() && setAsideOfflineQueueEntries(setAside))
         saveOfflineQueueList(kept);
-    for (auto& resend : resends) {
-        helper->setOfflineShareInFlight(resend->uid(), true);
-        helper->m_offlineQueue->addOperation(resend);
-    }
+    return resends;
 }
 
 // MARK: The operation
@@ -175,7 +191,7 @@ void SHKOfflineSharer::end()
     // The sharer and this operation would otherwise hold each other.
     if (m_sharer && m_sharer->shareDelegate().get() == this)
         m_sharer->setShareDelegate(nullptr);
-    SHK::currentHelper()->setOfflineShareInFlight(m_uid, false);
+    SHK::releaseOfflineShare(m_uid);
     finish();
 }
 

@@ -485,8 +485,13 @@ bool SHKSharer::tryToSend()
     // Queued or refused: no report follows.
     letGo();
     if (SHKConfiguration::boolValue("allowOffline") && sharerClass().canShareOffline()) {
-        if (SHK::addToOfflineQueue(item(), sharerId()))
+        if (SHK::addToOfflineQueue(item(), sharerId())) {
+            // The form closes: the user hears where the share went.
+            if (!quiet())
+                showOfflineAlert("You are offline. The share to %@ was kept and will be sent when you are "
+                                 "back online.");
             return true;
+        }
         // Nothing reached the disk: the user hears that the share needs the network after all.
     }
     if (quiet())

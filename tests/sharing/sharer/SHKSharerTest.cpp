@@ -115,6 +115,9 @@ TEST_F(Sharer, ShareAndTryToSendDecideBetweenSendingQueueingTheFormAndTheOffline
     };
     const char* offline = "Offline: You must be online in order to share with Test Service";
     const char* offlineLogin = "Offline: You must be online to login to Test Service";
+    const char* kept =
+        "Offline: You are offline. The share to Test Service was kept and will be sent when you "
+        "are back online.";
     const Row rows[] = {
         // share
         {"not authorised: login form", Share, false, false, true, true, true, false, Outcome::Finish, 0, 0,
@@ -130,7 +133,7 @@ TEST_F(Sharer, ShareAndTryToSendDecideBetweenSendingQueueingTheFormAndTheOffline
         {"auto-share, send refused: share form", Share, true, true, true, true, true, false, Outcome::Refuse,
          1, 0, ShareForm, nullptr, false, SHKAwaitNothing},
         {"auto-share offline: queued", Share, true, true, false, true, true, false, Outcome::Finish, 0, 1,
-         NoForm, nullptr, false, SHKAwaitNothing},
+         NoForm, kept, false, SHKAwaitNothing},
         {"auto-share offline, not allowed: alert", Share, true, true, false, false, true, false,
          Outcome::Finish, 0, 0, NoForm, offline, false, SHKAwaitNothing},
         {"auto-share offline, not allowed, quiet: share form", Share, true, true, false, false, true, true,
