@@ -50,6 +50,7 @@ struct URLConnection::Transfer
     bool redirecting = false;
     long ownFailure = 0; // a failure found by us rather than by libcurl
     std::vector<Event> pending;
+    std::vector<uint8_t>* replySink = nullptr; // when set, the data goes here rather than into events
     TimeInterval timeout = URLRequestDefaultTimeout;
     std::chrono::steady_clock::time_point deadline;
     curl_off_t uploaded = 0;
