@@ -20,6 +20,7 @@ public:
         checkIndex(index, m_objects.size(), "objectAtIndex:");
         return m_objects[index];
     }
+    std::span<const Id> objectsInPlace() const override { return m_objects; }
 
 private:
     std::vector<Id> m_objects;
@@ -36,6 +37,7 @@ public:
         checkIndex(index, m_objects.size(), "objectAtIndex:");
         return m_objects[index];
     }
+    std::span<const Id> objectsInPlace() const override { return m_objects; }
     void insertObject(Id object, std::size_t index) override
     {
         if (!object)

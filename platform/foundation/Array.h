@@ -6,6 +6,7 @@
 #include <functional>
 #include <initializer_list>
 #include <limits>
+#include <span>
 #include <vector>
 
 namespace ns {
@@ -25,6 +26,10 @@ public:
     // Raises the range exception past the end.
     virtual Id objectAtIndex(std::size_t index) const = 0;
     virtual bool isMutable() const { return false; }
+    // The objects themselves, side by side in order, for readers that walk many arrays without counting
+    // references to each element; empty when the array does not keep them so. Valid while the array is
+    // not changed.
+    virtual std::span<const Id> objectsInPlace() const { return {}; }
 
     Id firstObject() const { return count() ? objectAtIndex(0) : nullptr; }
     Id lastObject() const { return count() ? objectAtIndex(count() - 1) : nullptr; }

@@ -46,6 +46,7 @@ public:
     }
 
     std::size_t count() const { return m_entries.size(); }
+    const Dictionary::Entries& entries() const { return m_entries; }
 
     Id get(const Id& key) const
     {
@@ -146,6 +147,7 @@ public:
     std::size_t count() const override { return m_store.count(); }
     Id objectForKey(const Id& key) const override { return m_store.get(key); }
     void enumerateKeysAndObjects(const Visitor& visit) const override { m_store.enumerate(visit); }
+    const Entries* entriesInPlace() const override { return &m_store.entries(); }
 
 private:
     OrderedStore m_store;
@@ -158,6 +160,7 @@ public:
     std::size_t count() const override { return m_store.count(); }
     Id objectForKey(const Id& key) const override { return m_store.get(key); }
     void enumerateKeysAndObjects(const Visitor& visit) const override { m_store.enumerate(visit); }
+    const Entries* entriesInPlace() const override { return &m_store.entries(); }
     void setObject(Id value, Id key) override { m_store.set(std::move(value), std::move(key)); }
     void removeObjectForKey(const Id& key) override { m_store.remove(key); }
     void removeAllObjects() override { m_store.clear(); }

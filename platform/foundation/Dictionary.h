@@ -31,6 +31,10 @@ public:
     virtual Id objectForKey(const Id& key) const = 0;
     virtual void enumerateKeysAndObjects(const Visitor& visit) const = 0;
     virtual bool isMutable() const { return false; }
+    // The entries themselves in enumeration order, for readers that walk many dictionaries without
+    // counting references to each key and value; nothing when the dictionary does not keep them so. Valid
+    // while the dictionary is not changed.
+    virtual const Entries* entriesInPlace() const { return nullptr; }
 
     Id objectForKey(std::string_view key) const;
     template <class T> Ref<T> objectAs(std::string_view key) const { return cast<T>(objectForKey(key)); }

@@ -217,7 +217,12 @@ static double decimalToDouble(bool negative, std::string_view digits, int32_t ex
 }
 
 DecimalNumber::DecimalNumber(bool negative, std::string_view digits, int32_t exponent)
-    : Number(Kind::Double, 'd', 0, 0, 0), m_negative(negative), m_exponent(exponent),
+    : DecimalNumber(negative, digits, exponent, decimalToDouble(negative, digits, exponent))
+{
+}
+
+DecimalNumber::DecimalNumber(bool negative, std::string_view digits, int32_t exponent, double nearest)
+    : Number(Kind::Double, 'd', 0, 0, nearest), m_negative(negative), m_exponent(exponent),
       m_digitCount(static_cast<uint32_t>(digits.size()))
 {
     char* stored = m_inlineDigits;
@@ -227,7 +232,6 @@ DecimalNumber::DecimalNumber(bool negative, std::string_view digits, int32_t exp
     }
     if (!digits.empty())
         std::memcpy(stored, digits.data(), digits.size());
-    m_double = decimalToDouble(m_negative, digits, m_exponent);
     bool integral = m_exponent >= 0 && digits.size() + static_cast<std::size_t>(m_exponent) <= 18;
     if (integral) {
         int64_t value = 0;

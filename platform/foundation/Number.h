@@ -74,6 +74,8 @@ public:
     static Ref<DecimalNumber> decimalNumberWithString(std::string_view text);
 
     DecimalNumber(bool negative, std::string_view digits, int32_t exponent);
+    // The same, for a reader that has already found the double nearest to the number.
+    DecimalNumber(bool negative, std::string_view digits, int32_t exponent, double nearest);
 
     bool isNegative() const { return m_negative; }
     // Significant digits, no leading zeros.

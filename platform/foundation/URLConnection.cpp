@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <curl/curl.h>
+#include <functional>
 #include <vector>
 
 namespace ns {
@@ -223,6 +224,7 @@ bool URLConnection::beginHop(Ref<Error>* error)
         return false;
     }
     transfer->url = m_current->URL();
+    transfer->replySink = m_replySink;
     transfer->timeout = boundedTimeout(m_current->timeoutInterval());
     transfer->handleCookies = m_current->HTTPShouldHandleCookies();
     transfer->maximumLength = m_current->maximumResponseLength();
@@ -443,18 +445,20 @@ struct SynchronousLoading
 
 } // namespace
 
-Ref<Data> URLConnection::sendSynchronousRequest(const Ref<URLRequest>& request, Ref<URLResponse>* response,
-                                                Ref<Error>* error, bool followRedirects)
+namespace {
+
+// Runs the request on a loop of its own until the collector has heard the end; false on failure.
+bool runSynchronously(const Ref<URLConnection>& connection, const std::shared_ptr<Collector>& collector,
+                      Ref<URLResponse>* response, Ref<Error>* error,
+                      const std::function<void(const Ref<URLLoader>&)>& start)
 {
     if (response)
         *response = nullptr;
-    auto collector = std::make_shared<Collector>(followRedirects);
-    auto connection = make(request, collector, false);
     if (!connection) {
         auto info = MutableDictionary::make();
         info->setObject(String::make(describeCode(URLErrorBadURL)), LocalizedDescriptionKey);
         setError(error, Error::make(URLErrorDomain, URLErrorBadURL, info));
-        return nullptr;
+        return false;
     }
     thread_local std::unique_ptr<SynchronousLoading> kept;
     std::unique_ptr<SynchronousLoading> own;
@@ -467,16 +471,41 @@ Ref<Data> URLConnection::sendSynchronousRequest(const Ref<URLRequest>& request, 
         loading = own.get();
     }
     loading->busy = true;
-    connection->startOn(loading->loader);
+    start(loading->loader);
     loading->loop.runUntil([&] { return collector->m_done; });
     loading->busy = false;
     if (response)
         *response = collector->m_response;
     if (collector->m_error) {
         setError(error, collector->m_error);
-        return nullptr;
+        return false;
     }
+    return true;
+}
+
+} // namespace
+
+Ref<Data> URLConnection::sendSynchronousRequest(const Ref<URLRequest>& request, Ref<URLResponse>* response,
+                                                Ref<Error>* error, bool followRedirects)
+{
+    auto collector = std::make_shared<Collector>(followRedirects);
+    auto connection = make(request, collector, false);
+    if (!runSynchronously(connection, collector, response, error,
+                          [&](const Ref<URLLoader>& loader) { connection->startOn(loader); }))
+        return nullptr;
     return Data::make(std::move(collector->m_body));
+}
+
+bool URLConnection::sendSynchronousRequest(const Ref<URLRequest>& request, Ref<URLResponse>* response,
+                                           Ref<Error>* error, std::vector<uint8_t>& body)
+{
+    body.clear();
+    auto collector = std::make_shared<Collector>(true);
+    auto connection = make(request, collector, false);
+    return runSynchronously(connection, collector, response, error, [&](const Ref<URLLoader>& loader) {
+        connection->m_replySink = &body;
+        connection->startOn(loader);
+    });
 }
 
 } // namespace ns

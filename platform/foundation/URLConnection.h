@@ -5,8 +5,10 @@
 #include "foundation/URLRequest.h"
 #include "foundation/URLResponse.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ns {
 
@@ -80,6 +82,10 @@ public:
     // Without following redirects, the response is the first redirect's (and the body empty).
     static Ref<Data> sendSynchronousRequest(const Ref<URLRequest>& request, Ref<URLResponse>* response,
                                             Ref<Error>* error, bool followRedirects = true);
+    // The same, with the body written straight into `body` as it arrives, which is made room for once
+    // from the reply's Content-Length: no copy per chunk, for large replies. False on failure.
+    static bool sendSynchronousRequest(const Ref<URLRequest>& request, Ref<URLResponse>* response,
+                                       Ref<Error>* error, std::vector<uint8_t>& body);
 
     // On the run loop of the calling thread; a second call does nothing.
     void start();
@@ -124,6 +130,7 @@ private:
     std::unique_ptr<Transfer> m_transfer;
     State m_state = State::Idle;
     int m_redirects = 0;
+    std::vector<uint8_t>* m_replySink = nullptr; // where the body goes instead of the delegate, when set
 };
 
 } // namespace ns

@@ -8,6 +8,7 @@
 #include "foundation/TrustedCertificates.h"
 #include "foundation/URL.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace ns {
@@ -197,6 +198,14 @@ size_t URLConnection::Transfer::onHeader(char* bytes, size_t size, size_t count,
     bool redirect = status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
     transfer->redirecting = redirect && response->valueForHTTPHeaderField("Location").has_value();
     transfer->pending.push_back(Event{response, {}});
+    if (transfer->replySink && !transfer->redirecting) {
+        // Room for the whole body at once; a length beyond the bound is only believed as the bytes come.
+        transfer->replySink->clear();
+        int64_t expected = response->expectedContentLength();
+        if (expected > 0)
+            transfer->replySink->reserve(
+                std::min(static_cast<std::size_t>(expected), transfer->maximumLength));
+    }
     return length;
 }
 
@@ -213,6 +222,10 @@ size_t URLConnection::Transfer::onData(char* bytes, size_t size, size_t count, v
     }
     if (transfer->redirecting || length == 0)
         return length; // a redirect's own body is nobody's data
+    if (transfer->replySink) {
+        transfer->replySink->insert(transfer->replySink->end(), bytes, bytes + length);
+        return length;
+    }
     if (transfer->pending.empty() || transfer->pending.back().response)
         transfer->pending.push_back(Event{});
     auto& data = transfer->pending.back().data;

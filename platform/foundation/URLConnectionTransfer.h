@@ -52,6 +52,7 @@ struct URLConnection::Transfer
     bool redirecting = false;
     long ownFailure = 0; // a failure found by us rather than by libcurl
     std::vector<Event> pending;
+    std::vector<uint8_t>* replySink = nullptr; // when set, the data goes here rather than into events
     // The longest wait for the next byte, in real time: the load's own deadline is on the clock, which a
     // test may hold still.
     TimeInterval timeout = URLRequestDefaultTimeout;

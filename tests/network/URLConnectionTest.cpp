@@ -354,6 +354,45 @@ TEST_F(URLConnectionTest, SynchronousSendUsesTheSameLoading)
     EXPECT_EQ(error->code(), ns::URLErrorCannotConnectToHost);
 }
 
+TEST_F(URLConnectionTest, SynchronousSendIntoABufferKeepsOnlyTheLastBody)
+{
+    // Through a redirect, whose own body is nobody's; chunked and counted replies alike; a stale buffer.
+    std::string large(300000, 'y');
+    ScriptedReply chunked;
+    chunked.chunks = {"first ", large};
+    server.route("/counted", ScriptedReply::text(200, large));
+    server.route("/chunked", chunked);
+    ScriptedReply moved = ScriptedReply::redirect("/counted");
+    moved.body = "the redirect's own";
+    server.route("/moved", moved);
+    const struct
+    {
+        const char* path;
+        std::string body;
+    } cases[] = {{"/counted", large}, {"/chunked", "first " + large}, {"/moved", large}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::vector<uint8_t> body(10, 'z');
+        ns::Ref<ns::URLResponse> response;
+        ns::Ref<ns::Error> error;
+        ASSERT_TRUE(ns::URLConnection::sendSynchronousRequest(requestFor(server.url(c.path)), &response,
+                                                              &error, body));
+        EXPECT_EQ(std::string(body.begin(), body.end()), c.body);
+        EXPECT_FALSE(error);
+        auto http = ns::cast<ns::HTTPURLResponse>(response);
+        ASSERT_TRUE(http);
+        EXPECT_EQ(http->statusCode(), 200);
+    }
+
+    testkit::ClosedPort closed;
+    std::vector<uint8_t> body;
+    ns::Ref<ns::Error> error;
+    EXPECT_FALSE(ns::URLConnection::sendSynchronousRequest(
+        requestFor("http://127.0.0.1:" + std::to_string(closed.port()) + "/"), nullptr, &error, body));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), ns::URLErrorCannotConnectToHost);
+}
+
 TEST_F(URLConnectionTest, ChunkedBodiesArriveWhole)
 {
     ScriptedReply reply;

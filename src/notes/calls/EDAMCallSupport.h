@@ -5,9 +5,12 @@
 #include "foundation/Object.h"
 #include "foundation/String.h"
 #include "notes/records/EDAMWire.h"
+#include "notes/transport/THTTPClient.h"
 
 #include <thrift/TApplicationException.h>
+#include <thrift/protocol/TBinaryProtocol.h>
 #include <thrift/protocol/TProtocol.h>
+#include <thrift/transport/TVirtualTransport.h>
 
 #include <cstdint>
 #include <cstring>
@@ -32,6 +35,29 @@ inline void endCall(apache::thrift::protocol::TProtocol& out)
     out.writeStructEnd();
     out.writeMessageEnd();
     out.getTransport()->flush();
+}
+
+// A transport that only counts the bytes written to it.
+class ByteCounter : public apache::thrift::transport::TVirtualTransport<ByteCounter>
+{
+public:
+    void write(const uint8_t*, uint32_t length) { count += length; }
+    std::size_t count = 0;
+};
+
+// A large argument (a note with its resources) is measured before it is written, so that the HTTP
+// transport makes room for the whole request once instead of growing it through copies.
+template <class Record>
+void reserveForArgument(apache::thrift::protocol::TProtocol& out, const Record& record)
+{
+    auto* http = dynamic_cast<THTTPClient*>(out.getTransport().get());
+    if (!http || !dynamic_cast<apache::thrift::protocol::TBinaryProtocol*>(&out))
+        return;
+    auto counter = std::make_shared<ByteCounter>();
+    apache::thrift::protocol::TBinaryProtocol counting(counter, 0, 0, false, false);
+    record.write(counting);
+    constexpr std::size_t Frame = 256; // the message header, the token and the ends around the record
+    http->reserve(counter->count + Frame);
 }
 
 // A string argument goes on the wire only when there is one.

@@ -53,6 +53,8 @@ void EDAMNoteStoreClient::send_createNote(const std::optional<std::string>& auth
                                           const ns::Ref<EDAMNote>& note)
 {
     auto& out = *m_outProtocol;
+    if (note)
+        edam::reserveForArgument(out, *note);
     edam::beginCall(out, "createNote", "createNote_args");
     edam::writeStringArgument(out, "authenticationToken", 1, authenticationToken);
     if (note) {

@@ -42,6 +42,8 @@ public:
 
     uint32_t read(uint8_t* buffer, uint32_t length);
     void write(const uint8_t* buffer, uint32_t length);
+    // Room for that many more bytes of the request, made at once, for a caller that knows what it writes.
+    void reserve(std::size_t bytes);
     void flush() override;
     // The reply is whole in memory: a borrow longer than what is left can never be met, so it ends the
     // reading at once instead of leaving the reader to make room for bytes that will never come.
@@ -53,11 +55,12 @@ public:
     void takeReply(ns::Ref<ns::Data> body);
 
 private:
-    std::size_t remaining() const;
+    std::size_t remaining() const { return m_reply.size() - m_replyOffset; }
 
     ns::Ref<ns::URL> m_url;
     ns::TimeInterval m_timeout;
     std::vector<uint8_t> m_request;
-    ns::Ref<ns::Data> m_reply;
+    // The reply's body as the URL loading collected it, lent to the reader in place.
+    std::vector<uint8_t> m_reply;
     std::size_t m_replyOffset = 0;
 };

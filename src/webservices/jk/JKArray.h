@@ -4,6 +4,7 @@
 #include "webservices/jk/JKAllocator.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@ public:
     std::size_t count() const override { return m_objects.size(); }
     ns::Id objectAtIndex(std::size_t index) const override;
     bool isMutable() const override { return m_mutations != 0; }
+    std::span<const ns::Id> objectsInPlace() const override { return {m_objects.data(), m_objects.size()}; }
     // Copies the objects of the range into `buffer`; raises the range exception as the platform does.
     void getObjects(ns::Id* buffer, std::size_t location, std::size_t length) const;
     std::size_t countByEnumerating(JKFastEnumerationState& state, ns::Id* buffer, std::size_t length) const;

@@ -11,6 +11,7 @@
 #include "webservices/jk/JKArray.h"
 #include "webservices/jk/JKDictionary.h"
 #include "webservices/jk/JKDoubleFormat.h"
+#include "webservices/jk/JKPrefetch.h"
 #include "webservices/jk/JKUnicode.h"
 #include "webservices/jk/JSONDecoder.h"
 
@@ -428,7 +429,12 @@ bool JKEncodeState::writeArray(const ns::Array& array, bool stable)
         // The decoder's arrays hand out their slots, which hold their members.
         const auto& jk = static_cast<const JKArray&>(array);
         const ns::Id* objects = jk.data();
-        for (std::size_t i = 0, n = jk.count(); i < n; ++i) {
+        const std::size_t n = jk.count();
+        for (std::size_t i = 0; i < std::min(n, JKPrefetchAhead); ++i)
+            JKPrefetchObject(objects[i].get());
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i + JKPrefetchAhead < n)
+                JKPrefetchObject(objects[i + JKPrefetchAhead].get());
             if (i > 0)
                 write1(',', 0);
             if (!addAtom(objects[i], stable))
@@ -467,7 +473,14 @@ bool JKEncodeState::writeDictionary(const ns::Dictionary& dictionary, bool stabl
                 return false;
     } else if (jk) {
         std::size_t index = 0;
-        for (const auto& entry : jk->table()) {
+        const JKDictionary::Table& table = jk->table();
+        const std::size_t n = table.size();
+        for (std::size_t i = 0; i < std::min(n, JKPrefetchAhead); ++i)
+            JKPrefetchObject(table[i].object.get());
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i + JKPrefetchAhead < n)
+                JKPrefetchObject(table[i + JKPrefetchAhead].object.get());
+            const JKHashTableEntry& entry = table[i];
             if (!entry.key)
                 continue;
             if (!writeEntry(index++, entry.key, entry.object, membersStable))

@@ -7,6 +7,8 @@
 #include "foundation/Number.h"
 #include "foundation/String.h"
 #include "foundation/Text.h"
+#include "webservices/jk/JKAllocator.h"
+#include "webservices/jk/JKDoubleFormat.h"
 
 #include <cstring>
 
@@ -450,10 +452,62 @@ bool StrictJsonParser::scanNumber(ns::Id& value)
     }
 
     // The exact text becomes the number, so no digit is lost to a binary double.
-    auto number = ns::DecimalNumber::decimalNumberWithString(
-        std::string_view(start, static_cast<std::size_t>(m_c - start)));
-    if (!number)
-        return fail(StrictJsonErrorNumber, "Failed creating decimal instance");
-    value = std::move(number);
+    std::string_view text(start, static_cast<std::size_t>(m_c - start));
+    if (!makeCommonNumber(text, value)) {
+        auto number = ns::DecimalNumber::decimalNumberWithString(text);
+        if (!number)
+            return fail(StrictJsonErrorNumber, "Failed creating decimal instance");
+        value = std::move(number);
+    }
+    return true;
+}
+
+// The numbers of most texts (a few significant digits, a small exponent) straight from their scanned
+// text: the digits and the nearest double found in one pass, the object cut from the decoder's chunks.
+// False for the others, which the general reading takes.
+bool StrictJsonParser::makeCommonNumber(std::string_view text, ns::Id& value)
+{
+    constexpr std::size_t MostDigits = 19;
+    char digits[MostDigits];
+    std::size_t count = 0;
+    uint64_t significand = 0;
+    int exponent = 0;
+    std::size_t i = 0;
+    bool negative = text[0] == '-';
+    if (negative)
+        ++i;
+    bool fraction = false;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '.') {
+            fraction = true;
+            continue;
+        }
+        if (c == 'e' || c == 'E')
+            return false; // an exponent: the general reading
+        if (count == 0 && c == '0') {
+            if (fraction)
+                --exponent;
+            continue;
+        }
+        if (count == MostDigits)
+            return false;
+        digits[count++] = c;
+        significand = significand * 10 + static_cast<uint64_t>(c - '0');
+        if (fraction)
+            --exponent;
+    }
+    if (count == 0)
+        return false; // zero, whose sign the general reading settles
+    while (count > 1 && digits[count - 1] == '0') {
+        --count;
+        ++exponent;
+        significand /= 10;
+    }
+    double nearest = 0;
+    if (!JKDoubleFromDecimal(significand, exponent, &nearest))
+        return false;
+    value = JKMakeShared<ns::DecimalNumber>(negative, std::string_view(digits, count), exponent,
+                                            negative ? -nearest : nearest);
     return true;
 }

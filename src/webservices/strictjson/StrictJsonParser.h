@@ -30,6 +30,7 @@ private:
     bool scanKey(ns::Id& key);
     bool scanRestOfString(ns::Id& value);
     bool scanNumber(ns::Id& value);
+    bool makeCommonNumber(std::string_view text, ns::Id& value);
     bool scanUnicodeChar(char32_t& codePoint);
     bool scanHexQuad(uint32_t& quad);
     bool scanLiteral(char first, ns::Id& value);

@@ -7,9 +7,11 @@
 #include "foundation/Number.h"
 #include "foundation/String.h"
 #include "foundation/Text.h"
+#include "webservices/jk/JKPrefetch.h"
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace {
 
@@ -205,7 +207,21 @@ bool StrictJsonWriter::appendDictionary(const ns::Dictionary& dictionary, std::s
         return false;
     json += '{';
     std::size_t written = 0;
-    if (!sortKeys() && nesting() <= EnumeratedNesting) {
+    const ns::Dictionary::Entries* inPlace = sortKeys() ? nullptr : dictionary.entriesInPlace();
+    if (inPlace) {
+        // Written from the dictionary's own entries, without counting a reference to each.
+        const ns::Dictionary::Entries& entries = *inPlace;
+        for (std::size_t i = 0, n = std::min(entries.size(), JKPrefetchAhead); i < n; ++i)
+            JKPrefetchObject(entries[i].second.get());
+        for (std::size_t i = 0, n = entries.size(); i < n; ++i) {
+            if (i + JKPrefetchAhead < n) {
+                JKPrefetchObject(entries[i + JKPrefetchAhead].first.get());
+                JKPrefetchObject(entries[i + JKPrefetchAhead].second.get());
+            }
+            if (!appendEntry(entries[i].first, entries[i].second, written++ == 0, json))
+                return false;
+        }
+    } else if (!sortKeys() && nesting() <= EnumeratedNesting) {
         // Written as the dictionary hands its entries over, without a copy of them.
         struct Walk
         {
@@ -248,12 +264,20 @@ bool StrictJsonWriter::appendArray(const ns::Array& array, std::string& json)
     json += '[';
     bool readable = humanReadable();
     std::size_t count = array.count();
+    std::span<const ns::Id> inPlace = array.objectsInPlace();
+    bool borrowed = inPlace.size() == count; // the elements themselves, without a reference to each
+    if (borrowed) {
+        for (std::size_t i = 0, n = std::min(count, JKPrefetchAhead); i < n; ++i)
+            JKPrefetchObject(inPlace[i].get());
+    }
     for (std::size_t i = 0; i < count; ++i) {
+        if (borrowed && i + JKPrefetchAhead < count)
+            JKPrefetchObject(inPlace[i + JKPrefetchAhead].get());
         if (i)
             json += ',';
         if (readable)
             appendIndent(json);
-        if (!appendValue(array.objectAtIndex(i), json))
+        if (!(borrowed ? appendValue(inPlace[i], json) : appendValue(array.objectAtIndex(i), json)))
             return false;
     }
     leaveContainer();

@@ -67,6 +67,38 @@ TEST(StrictJsonParser, KeepsNumbersExact)
     EXPECT_EQ(array->objectAs<ns::DecimalNumber>(4)->stringValue(), "1e400");
 }
 
+TEST(StrictJsonParser, ReadsEveryNumberAsItsTextReadsAlone)
+{
+    // Short and long significands, leading and trailing zeros, integers: as the decimal type reads them.
+    const char* const texts[] = {"-65.613616999999977",
+                                 "0.000123",
+                                 "120.500",
+                                 "7",
+                                 "-9007199254740993",
+                                 "0.1",
+                                 "1234567890123456789",
+                                 "12345678901234567890",
+                                 "100",
+                                 "-0.0000000000000000000000000001"};
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        StrictJsonParser parser;
+        auto array = ns::cast<ns::Array>(parser.objectWithString("[" + std::string(text) + "]"));
+        ASSERT_TRUE(array);
+        auto read = array->objectAs<ns::DecimalNumber>(0);
+        auto alone = ns::DecimalNumber::decimalNumberWithString(text);
+        ASSERT_TRUE(read);
+        ASSERT_TRUE(alone);
+        EXPECT_TRUE(read->isEqual(*alone));
+        EXPECT_EQ(read->digits(), alone->digits());
+        EXPECT_EQ(read->exponent(), alone->exponent());
+        EXPECT_EQ(read->isNegative(), alone->isNegative());
+        EXPECT_EQ(read->doubleValue(), alone->doubleValue());
+        EXPECT_EQ(read->longLongValue(), alone->longLongValue());
+        EXPECT_EQ(read->stringValue(), alone->stringValue());
+    }
+}
+
 TEST(StrictJsonParser, NumbersBeyondADoubleAreInfiniteAndBeyondTheDecimalAreErrors)
 {
     struct Row
