@@ -155,10 +155,22 @@ TEST_F(Interface, TurningWithTheKeyboardUpBringsItDownAndUpAgainAtItsNewPlace)
     }
 }
 
+// A screen that stands every way up.
+class TurningController : public ui::ViewController
+{
+public:
+    static ns::Ref<TurningController> create() { return ns::Factory<TurningController>::make(); }
+    bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation) const override { return true; }
+
+protected:
+    TurningController() = default;
+    friend ns::Factory<TurningController>;
+};
+
 TEST_F(Interface, APresenterThatWasAwayDuringATurnComesBackTurned)
 {
     auto& application = ui::Application::sharedApplication();
-    auto root = ui::ViewController::create();
+    auto root = TurningController::create();
     window->setRootViewController(root);
     auto modal = ui::ViewController::create();
     root->presentViewController(modal, false);
@@ -175,4 +187,18 @@ TEST_F(Interface, APresenterThatWasAwayDuringATurnComesBackTurned)
     root->presentViewController(next, false);
     EXPECT_EQ(next->view()->bounds().size, (cg::Size{480, 300}));
     EXPECT_EQ(next->view()->convertPointToView(cg::makePoint(0, 0), nullptr), cg::makePoint(300, 0));
+}
+
+TEST_F(Interface, APresenterThatOnlyStandsUprightComesBackUpright)
+{
+    auto& application = ui::Application::sharedApplication();
+    auto root = ui::ViewController::create();
+    window->setRootViewController(root);
+    auto modal = TurningController::create();
+    root->presentViewController(modal, false);
+    application.setStatusBarOrientation(ui::InterfaceOrientation::LandscapeRight);
+    modal->dismissViewControllerAnimated(false);
+    driver.settle();
+    EXPECT_EQ(application.statusBarOrientation(), ui::InterfaceOrientation::Portrait);
+    EXPECT_EQ(root->view()->frame(), cg::makeRect(0, 20, 320, 460));
 }
