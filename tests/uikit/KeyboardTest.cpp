@@ -2,6 +2,7 @@
 
 #include "foundation/Dictionary.h"
 #include "foundation/NotificationCenter.h"
+#include "testing/TurningController.h"
 #include "uikit/Keyboard.h"
 #include "uikit/NavigationBar.h"
 #include "uikit/NavigationController.h"
@@ -155,22 +156,10 @@ TEST_F(Interface, TurningWithTheKeyboardUpBringsItDownAndUpAgainAtItsNewPlace)
     }
 }
 
-// A screen that stands every way up.
-class TurningController : public ui::ViewController
-{
-public:
-    static ns::Ref<TurningController> create() { return ns::Factory<TurningController>::make(); }
-    bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation) const override { return true; }
-
-protected:
-    TurningController() = default;
-    friend ns::Factory<TurningController>;
-};
-
 TEST_F(Interface, APresenterThatWasAwayDuringATurnComesBackTurned)
 {
     auto& application = ui::Application::sharedApplication();
-    auto root = TurningController::create();
+    auto root = testkit::TurningController::create();
     window->setRootViewController(root);
     auto modal = ui::ViewController::create();
     root->presentViewController(modal, false);
@@ -194,7 +183,7 @@ TEST_F(Interface, APresenterThatOnlyStandsUprightComesBackUpright)
     auto& application = ui::Application::sharedApplication();
     auto root = ui::ViewController::create();
     window->setRootViewController(root);
-    auto modal = TurningController::create();
+    auto modal = testkit::TurningController::create();
     root->presentViewController(modal, false);
     application.setStatusBarOrientation(ui::InterfaceOrientation::LandscapeRight);
     modal->dismissViewControllerAnimated(false);
