@@ -7,14 +7,15 @@ namespace {
 
 std::mutex& sinkMutex()
 {
-    static std::mutex mutex;
-    return mutex;
+    // Never destroyed: objects that go while the process ends may still log.
+    static auto* mutex = new std::mutex();
+    return *mutex;
 }
 
 LogSink& currentSink()
 {
-    static LogSink sink;
-    return sink;
+    static auto* sink = new LogSink();
+    return *sink;
 }
 
 } // namespace

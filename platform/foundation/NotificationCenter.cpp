@@ -6,8 +6,10 @@ namespace ns {
 
 NotificationCenter& NotificationCenter::defaultCenter()
 {
-    static NotificationCenter center;
-    return center;
+    // Never destroyed: observers (views, controllers held by other process-wide objects) still leave it
+    // while the process ends, in whatever order those objects go.
+    static auto* center = new NotificationCenter();
+    return *center;
 }
 
 void NotificationCenter::addObserver(const void* observer, std::string name, const void* object,

@@ -535,6 +535,14 @@ std::string dumpViewTree(const View& view, int depth)
     std::string text = shownText(view);
     if (!text.empty())
         out << " \"" << text << "\"";
+    // What a label draws of its text: a font shrunk to fit, a text cut short.
+    if (auto* label = dynamic_cast<const Label*>(&view); label && !text.empty()) {
+        auto font = label->fontForWidth(label->bounds().size.width);
+        if (font->pointSize() != label->font()->pointSize())
+            out << " font=" << number(font->pointSize());
+        if (label->isTruncated())
+            out << " truncated";
+    }
     if (view.isHidden())
         out << " hidden";
     if (view.alpha() < 1)

@@ -18,8 +18,9 @@ constexpr cg::Float ButtonHeight = 43;
 
 std::vector<ns::Ref<AlertView>>& history()
 {
-    static std::vector<ns::Ref<AlertView>> alerts;
-    return alerts;
+    // Never destroyed, like the application whose windows show the alerts.
+    static auto* alerts = new std::vector<ns::Ref<AlertView>>();
+    return *alerts;
 }
 
 } // namespace

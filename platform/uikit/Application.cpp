@@ -72,8 +72,10 @@ void appendLineAtomically(const std::filesystem::path& path, const std::string& 
 
 Application& Application::sharedApplication()
 {
-    static ns::Ref<Application> shared = ns::Factory<Application>::make();
-    return *shared;
+    // Never destroyed: its windows and the screens on them, a dialog or a form among them, outlive the
+    // process's end instead of going after the notification centre and the run loop they use.
+    static auto* shared = new ns::Ref<Application>(ns::Factory<Application>::make());
+    return **shared;
 }
 
 bool Application::launch(const std::string& delegateClassName)

@@ -38,19 +38,42 @@ std::optional<InterfaceOrientation> interfaceOrientationFor(DeviceOrientation or
 
 } // namespace
 
+ns::Ref<ViewController> Device::frontViewController()
+{
+    auto window = Application::sharedApplication().keyWindow();
+    if (!window || window->subviews().empty())
+        return nullptr;
+    ViewController* owner = window->subviews().front()->viewController();
+    if (!owner)
+        return nullptr;
+    ns::Ref<ViewController> front = owner->self<ViewController>();
+    while (front->presentedViewController())
+        front = front->presentedViewController();
+    return front;
+}
+
 void Device::turnTo(DeviceOrientation orientation)
 {
     m_orientation = orientation;
     auto& application = Application::sharedApplication();
     auto interface = interfaceOrientationFor(orientation);
-    auto window = application.keyWindow();
-    ns::Ref<ViewController> front = window ? window->rootViewController() : nullptr;
-    while (front && front->presentedViewController())
-        front = front->presentedViewController();
+    auto front = frontViewController();
     if (interface && front && front->shouldAutorotateToInterfaceOrientation(*interface))
         application.setStatusBarOrientation(*interface);
     ns::NotificationCenter::defaultCenter().postNotification(DeviceOrientationDidChangeNotification,
                                                              shared_from_this());
+}
+
+void Device::frontScreenChanged(const ViewController& front)
+{
+    auto& application = Application::sharedApplication();
+    if (front.shouldAutorotateToInterfaceOrientation(application.statusBarOrientation()))
+        return;
+    auto held = interfaceOrientationFor(m_orientation);
+    if (held && front.shouldAutorotateToInterfaceOrientation(*held))
+        application.setStatusBarOrientation(*held);
+    else if (front.shouldAutorotateToInterfaceOrientation(InterfaceOrientation::Portrait))
+        application.setStatusBarOrientation(InterfaceOrientation::Portrait);
 }
 
 void Device::reset()

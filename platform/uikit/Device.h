@@ -6,6 +6,8 @@
 
 namespace ui {
 
+class ViewController;
+
 enum class UserInterfaceIdiom { Phone = 0, Pad = 1 };
 
 // The platform's device orientations.
@@ -44,9 +46,16 @@ public:
     // Stored; turnTo is the person turning the device.
     DeviceOrientation orientation() const { return m_orientation; }
     void setOrientation(DeviceOrientation orientation) { m_orientation = orientation; }
-    // The person turns the device: the orientation changes, the status bar follows when the frontmost
-    // screen of the key window allows the matching interface orientation, then the change is posted.
+    // The person turns the device: the orientation changes, the status bar follows when the front screen
+    // allows the matching interface orientation, then the change is posted.
     void turnTo(DeviceOrientation orientation);
+    // The screen asked before the interface turns, found as system 4 finds it: the controller that owns
+    // the key window's first subview, then the screens it presents. Nothing when that view has no
+    // controller.
+    static ns::Ref<ViewController> frontViewController();
+    // Another screen comes to the front (the one over it is dismissed): when it does not allow the status
+    // bar's orientation, the status bar turns to the device's orientation if it allows that, else upright.
+    void frontScreenChanged(const ViewController& front);
 
     // Back to a phone on "4.2" (and its core foundation version), multitasking, portrait.
     void reset();

@@ -48,6 +48,11 @@ public:
 
     // One line measured in the font, or the lines that fit the width when several are allowed.
     cg::Size sizeThatFits(cg::Size size) const override;
+    // The font the text is drawn in within `width`: on one line that adjusts its font size to fit, the
+    // largest whole size down to minimumFontSize at which the text fits, else the label's font.
+    ns::Ref<Font> fontForWidth(cg::Float width) const;
+    // Whether the text drawn in the bounds is cut short (an ellipsis, or lines beyond the height).
+    bool isTruncated() const;
     void drawRect(cg::Context& context, cg::Rect rect) override;
     virtual void drawTextInRect(cg::Context& context, cg::Rect rect);
 
@@ -59,6 +64,13 @@ protected:
     friend ns::Factory<Label>;
 
 private:
+    // The size the text takes in `rect` with `font`, and the mode it is drawn with.
+    cg::Size measure(const std::string& text, const Font& font, cg::Size size) const;
+    LineBreakMode drawingMode() const
+    {
+        return m_numberOfLines == 1 ? LineBreakMode::TailTruncation : m_lineBreakMode;
+    }
+
     std::optional<std::string> m_text;
     ns::Ref<Font> m_font;
     ns::Ref<Color> m_textColor;

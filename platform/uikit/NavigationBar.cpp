@@ -10,6 +10,7 @@
 #include "uikit/NavigationItem.h"
 #include "uikit/StringDrawing.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ui {
@@ -53,16 +54,36 @@ NavigationBar::NavigationBar(cg::Rect frame)
     addSubview(m_backButton);
 }
 
+void NavigationBar::adopt(const ns::Ref<NavigationItem>& item)
+{
+    if (item)
+        item->setNavigationBar(self<NavigationBar>());
+}
+
+void NavigationBar::release(const ns::Ref<NavigationItem>& item)
+{
+    if (item && item->navigationBar().get() == this &&
+        std::find(m_items.begin(), m_items.end(), item) == m_items.end())
+        item->setNavigationBar(nullptr);
+}
+
 void NavigationBar::setItems(std::vector<ns::Ref<NavigationItem>> items, bool)
 {
+    std::vector<ns::Ref<NavigationItem>> old = std::move(m_items);
     m_items = std::move(items);
+    for (auto& item : m_items)
+        adopt(item);
+    for (auto& item : old)
+        release(item);
     setNeedsLayout();
 }
 
 void NavigationBar::pushNavigationItem(ns::Ref<NavigationItem> item, bool)
 {
-    if (item)
+    if (item) {
+        adopt(item);
         m_items.push_back(std::move(item));
+    }
     setNeedsLayout();
 }
 
@@ -72,6 +93,7 @@ ns::Ref<NavigationItem> NavigationBar::popNavigationItemAnimated(bool)
         return nullptr;
     auto top = m_items.back();
     m_items.pop_back();
+    release(top);
     setNeedsLayout();
     return top;
 }
@@ -119,9 +141,13 @@ void NavigationBar::layoutSubviews()
     if (!right.empty())
         rightEdge = b.size.width - rightWidth;
 
-    if (top && top->titleView()) {
+    ns::Ref<View> titleView = top ? top->titleView() : nullptr;
+    if (m_shownTitleView && m_shownTitleView != titleView && m_shownTitleView->superview() == this)
+        m_shownTitleView->removeFromSuperview();
+    m_shownTitleView = titleView;
+    if (titleView) {
         m_titleLabel->setHidden(true);
-        auto view = top->titleView();
+        auto view = titleView;
         if (view->superview() != this)
             addSubview(view);
         view->setCenter(cg::makePoint(std::round(b.size.width / 2), std::round(b.size.height / 2)));

@@ -51,6 +51,10 @@ protected:
     friend ns::Factory<NavigationBar>;
 
 private:
+    // Items on the bar are told which bar shows them; items that left it forget it.
+    void adopt(const ns::Ref<NavigationItem>& item);
+    void release(const ns::Ref<NavigationItem>& item);
+
     std::vector<ns::Ref<NavigationItem>> m_items;
     BarStyle m_barStyle = BarStyle::Default;
     bool m_translucent = false;
@@ -58,6 +62,7 @@ private:
     std::function<void()> m_backAction;
     ns::Ref<Label> m_titleLabel;
     ns::Ref<Button> m_backButton;
+    ns::Ref<View> m_shownTitleView;
     std::vector<ns::Ref<View>> m_leftViews;
     std::vector<ns::Ref<View>> m_rightViews;
 };

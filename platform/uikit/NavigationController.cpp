@@ -73,6 +73,13 @@ void NavigationController::connectNavigationBar()
     });
 }
 
+bool NavigationController::shouldAutorotateToInterfaceOrientation(InterfaceOrientation orientation) const
+{
+    auto top = topViewController();
+    return top ? top->shouldAutorotateToInterfaceOrientation(orientation)
+               : ViewController::shouldAutorotateToInterfaceOrientation(orientation);
+}
+
 const ns::Ref<TabBarItem>& NavigationController::tabBarItem()
 {
     if (!hasTabBarItem() && !viewControllers().empty())

@@ -53,6 +53,9 @@ public:
     // Without an item of its own, a tab shows the root controller's item.
     const ns::Ref<TabBarItem>& tabBarItem() override;
 
+    // The screen on top decides how the stack turns.
+    bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation orientation) const override;
+
     void loadView() override;
     std::string className() const override { return "UINavigationController"; }
 

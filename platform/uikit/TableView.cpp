@@ -14,6 +14,11 @@
 namespace ui {
 namespace {
 
+ns::Ref<Font> footerFont()
+{
+    return Font::systemFontOfSize(15);
+}
+
 // Reused cells kept per identifier; more than a screenful is never needed.
 constexpr std::size_t MaxReusablePerIdentifier = 32;
 
@@ -135,16 +140,29 @@ void TableView::setTableFooterView(ns::Ref<View> view)
     setNeedsLayout();
 }
 
+cg::Float TableView::groupedFooterHeight(const std::string& title) const
+{
+    // The lines the footer's text takes across the table's width within its insets, with room around.
+    cg::Float width = std::max<cg::Float>(1, bounds().size.width - 2 * 19);
+    cg::Float text =
+        sizeWithFont(title, *footerFont(), cg::Size{width, 100000}, LineBreakMode::WordWrap).height;
+    return std::max<cg::Float>(36, std::ceil(text) + 18);
+}
+
 ns::Ref<View> TableView::makeHeaderView(const std::string& title, bool footer)
 {
     auto label = Label::create();
     label->setText(title);
     if (m_style == TableViewStyle::Grouped) {
         label->setBackgroundColor(nullptr);
-        label->setFont(footer ? Font::systemFontOfSize(15) : Font::boldSystemFontOfSize(17));
+        label->setFont(footer ? footerFont() : Font::boldSystemFontOfSize(17));
         label->setTextColor(Color::colorWithRed(0.3f, 0.34f, 0.42f, 1));
-        if (footer)
+        if (footer) {
+            // A footer says as much as it holds, on as many lines as it takes.
             label->setTextAlignment(TextAlignment::Center);
+            label->setNumberOfLines(0);
+            label->setLineBreakMode(LineBreakMode::WordWrap);
+        }
     } else {
         label->setBackgroundColor(Color::colorWithRed(0.6f, 0.65f, 0.7f, 0.9f));
         label->setFont(Font::boldSystemFontOfSize(18));
@@ -192,7 +210,7 @@ std::vector<TableView::Section> TableView::readSections()
         else if (section.footerView && !(section.footer && !section.footer->empty()))
             section.footerHeight = section.footerView->frame().size.height;
         else if (section.footer && !section.footer->empty())
-            section.footerHeight = grouped ? 36 : m_sectionFooterHeight;
+            section.footerHeight = grouped ? groupedFooterHeight(*section.footer) : m_sectionFooterHeight;
         else
             section.footerHeight = grouped ? m_sectionFooterHeight : 0;
         std::size_t rows = std::size_t(section.rows);

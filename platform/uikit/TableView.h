@@ -249,6 +249,8 @@ private:
     void configureCell(TableViewCell& cell, const ns::IndexPath& indexPath);
     TableViewCellEditingStyle editingStyleFor(const ns::IndexPath& indexPath);
     ns::Ref<View> makeHeaderView(const std::string& title, bool footer);
+    // A grouped section's footer height for its title.
+    cg::Float groupedFooterHeight(const std::string& title) const;
     void placeIndex();
 
     TableViewStyle m_style = TableViewStyle::Plain;

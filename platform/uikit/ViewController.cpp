@@ -286,9 +286,12 @@ void ViewController::dismissViewControllerAnimated(bool animated, std::function<
     if (target->isViewLoaded() && top->isViewLoaded() && top->m_view->superview()) {
         View* container = top->m_view->superview();
         container->insertSubviewAboveSubview(target->m_view, top->m_view.get());
-        // The interface may have turned while the presenter was away.
-        if (auto* window = dynamic_cast<Window*>(container))
+        // The interface may have turned while the presenter was away, to where it may not turn.
+        if (auto* window = dynamic_cast<Window*>(container)) {
             window->placeInterfaceView(*target->m_view);
+            if (window->isKeyWindow())
+                Device::currentDevice()->frontScreenChanged(*target);
+        }
         top->m_view->removeFromSuperview();
     }
     for (ns::Ref<ViewController> c = dismissed; c; c = c->m_presented)

@@ -61,6 +61,58 @@ TEST(Text, KeepsToTheLinesThatFit)
     EXPECT_EQ(one.height, lineHeight);
 }
 
+TEST(Text, ALabelShrinksItsFontToFitItsWidthNoSmallerThanItsMinimum)
+{
+    struct Row
+    {
+        const char* name;
+        float width;
+        bool adjusts;
+        float minimum;
+        bool smaller;   // drawn in a smaller font than the label's
+        bool truncated; // cut short all the same
+    } rows[] = {
+        {"room enough", 400, true, 0, false, false},
+        {"shrinks to fit", 136, true, 0, true, false},
+        {"stops at its minimum", 60, true, 14, true, true},
+        {"does not adjust", 136, false, 0, false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto label = ui::Label::create(cg::makeRect(0, 0, row.width, 30));
+        label->setFont(ui::Font::boldSystemFontOfSize(17));
+        label->setText("Saving to Pinboard");
+        label->setAdjustsFontSizeToFitWidth(row.adjusts);
+        label->setMinimumFontSize(row.minimum);
+        auto font = label->fontForWidth(row.width);
+        EXPECT_EQ(font->pointSize() < 17, row.smaller);
+        if (row.minimum > 0) {
+            EXPECT_GE(font->pointSize(), row.minimum);
+        }
+        EXPECT_EQ(label->isTruncated(), row.truncated);
+        if (row.smaller && !row.truncated) {
+            // The largest whole size that fits: one point more would not.
+            EXPECT_LE(ui::sizeWithFont("Saving to Pinboard", *font).width, row.width);
+            EXPECT_GT(
+                ui::sizeWithFont("Saving to Pinboard", *font->fontWithSize(font->pointSize() + 1)).width,
+                row.width);
+        }
+    }
+}
+
+TEST(Text, ALabelOfAnyNumberOfLinesWrapsWithinItsHeight)
+{
+    auto label = ui::Label::create(cg::makeRect(0, 0, 282, 60));
+    label->setFont(ui::Font::systemFontOfSize(15));
+    label->setText("Enable auto share to skip this step in the future.");
+    label->setLineBreakMode(ui::LineBreakMode::WordWrap);
+    EXPECT_TRUE(label->isTruncated()); // one line, by default
+    label->setNumberOfLines(0);
+    EXPECT_FALSE(label->isTruncated());
+    label->setFrame(cg::makeRect(0, 0, 282, 10));
+    EXPECT_TRUE(label->isTruncated()); // not even one line fits
+}
+
 TEST(Text, FontsAnswerTheirNamesAndMetrics)
 {
     auto font = Font::boldSystemFontOfSize(22);

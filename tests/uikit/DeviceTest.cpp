@@ -1,32 +1,12 @@
 #include "UIFixture.h"
 
 #include "foundation/NotificationCenter.h"
+#include "testing/TurningController.h"
 #include "uikit/Device.h"
 #include "uikit/Screen.h"
 #include "uikit/ViewController.h"
 
 namespace {
-
-// A screen that turns to the orientations it is given.
-class Turning : public ui::ViewController
-{
-public:
-    static ns::Ref<Turning> create(std::vector<ui::InterfaceOrientation> allowed)
-    {
-        return ns::Factory<Turning>::make(std::move(allowed));
-    }
-    bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation orientation) const override
-    {
-        return std::find(m_allowed.begin(), m_allowed.end(), orientation) != m_allowed.end();
-    }
-
-protected:
-    explicit Turning(std::vector<ui::InterfaceOrientation> allowed) : m_allowed(std::move(allowed)) {}
-    friend ns::Factory<Turning>;
-
-private:
-    std::vector<ui::InterfaceOrientation> m_allowed;
-};
 
 class DeviceTurn : public UIFixture
 {
@@ -61,10 +41,10 @@ TEST_F(DeviceTurn, TheStatusBarFollowsWhenTheFrontmostScreenAllowsIt)
         SCOPED_TRACE(row.name);
         auto& application = ui::Application::sharedApplication();
         application.setStatusBarOrientation(IO::Portrait);
-        auto root = Turning::create(row.rootAllows);
+        auto root = testkit::TurningController::create(row.rootAllows);
         window->setRootViewController(root);
         if (!row.modalAllows.empty())
-            root->presentModalViewController(Turning::create(row.modalAllows), false);
+            root->presentModalViewController(testkit::TurningController::create(row.modalAllows), false);
         ns::NotificationRecorder turned(ui::DeviceOrientationDidChangeNotification);
         IO seenByObserver = IO::Portrait;
         ns::NotificationCenter::defaultCenter().addObserver(

@@ -2,6 +2,7 @@
 
 #include "foundation/Dictionary.h"
 #include "foundation/NotificationCenter.h"
+#include "testing/TurningController.h"
 #include "uikit/Keyboard.h"
 #include "uikit/NavigationBar.h"
 #include "uikit/NavigationController.h"
@@ -158,7 +159,7 @@ TEST_F(Interface, TurningWithTheKeyboardUpBringsItDownAndUpAgainAtItsNewPlace)
 TEST_F(Interface, APresenterThatWasAwayDuringATurnComesBackTurned)
 {
     auto& application = ui::Application::sharedApplication();
-    auto root = ui::ViewController::create();
+    auto root = testkit::TurningController::create();
     window->setRootViewController(root);
     auto modal = ui::ViewController::create();
     root->presentViewController(modal, false);
@@ -175,4 +176,18 @@ TEST_F(Interface, APresenterThatWasAwayDuringATurnComesBackTurned)
     root->presentViewController(next, false);
     EXPECT_EQ(next->view()->bounds().size, (cg::Size{480, 300}));
     EXPECT_EQ(next->view()->convertPointToView(cg::makePoint(0, 0), nullptr), cg::makePoint(300, 0));
+}
+
+TEST_F(Interface, APresenterThatOnlyStandsUprightComesBackUpright)
+{
+    auto& application = ui::Application::sharedApplication();
+    auto root = ui::ViewController::create();
+    window->setRootViewController(root);
+    auto modal = testkit::TurningController::create();
+    root->presentViewController(modal, false);
+    application.setStatusBarOrientation(ui::InterfaceOrientation::LandscapeRight);
+    modal->dismissViewControllerAnimated(false);
+    driver.settle();
+    EXPECT_EQ(application.statusBarOrientation(), ui::InterfaceOrientation::Portrait);
+    EXPECT_EQ(root->view()->frame(), cg::makeRect(0, 20, 320, 460));
 }

@@ -15,6 +15,7 @@
 #include "uikit/TabBarItem.h"
 #include "uikit/ViewController.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -316,6 +317,57 @@ TEST_F(Controllers, TheBackButtonPops)
     navigation->pushViewController(ns::make<LoggingController>("second"), false);
     ASSERT_TRUE(driver.press("Board"));
     EXPECT_EQ(navigation->topViewController(), first);
+}
+
+TEST_F(Controllers, AnItemChangedOnAShownScreenShowsAtOnceAndItsOldButtonGoes)
+{
+    auto first = ns::make<LoggingController>("first");
+    auto navigation = ui::NavigationController::create(first);
+    window->setRootViewController(navigation);
+    auto item = first->navigationItem();
+    item->setRightBarButtonItem(ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Edit));
+    driver.settle();
+    ASSERT_NE(ui::dumpScreen().find("\"Edit\""), std::string::npos);
+
+    struct Change
+    {
+        const char* name;
+        std::function<void()> change;
+        const char* shown;
+        const char* gone;
+    } changes[] = {
+        {"right button",
+         [&] {
+             item->setRightBarButtonItem(ui::BarButtonItem::withSystemItem(ui::BarButtonSystemItem::Done),
+                                         true);
+         },
+         "\"Done\"", "\"Edit\""},
+        {"left button",
+         [&] {
+             item->setLeftBarButtonItem(
+                 ui::BarButtonItem::withTitle("Close", ui::BarButtonItemStyle::Bordered));
+         },
+         "\"Close\"", nullptr},
+        {"title", [&] { item->setTitle("Places"); }, "\"Places\"", nullptr},
+        {"left button removed", [&] { item->setLeftBarButtonItem(nullptr); }, "\"Places\"", "\"Close\""},
+    };
+    for (const auto& row : changes) {
+        SCOPED_TRACE(row.name);
+        row.change();
+        driver.settle();
+        std::string bar = ui::dumpViewTree(*navigation->navigationBar());
+        EXPECT_NE(bar.find(row.shown), std::string::npos) << bar;
+        if (row.gone) {
+            EXPECT_EQ(bar.find(row.gone), std::string::npos) << bar;
+        }
+    }
+    // Pressing the new button sends its action.
+    bool pressed = false;
+    item->setRightBarButtonItem(ui::BarButtonItem::withTitle("Save", ui::BarButtonItemStyle::Done, nullptr,
+                                                             [&](const ns::Id&) { pressed = true; }));
+    driver.settle();
+    ASSERT_TRUE(driver.press("Save"));
+    EXPECT_TRUE(pressed);
 }
 
 TEST_F(Controllers, TabBarShowsItsSelectedController)

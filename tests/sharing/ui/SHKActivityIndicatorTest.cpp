@@ -3,6 +3,7 @@
 #include "foundation/Clock.h"
 #include "testing/TemporaryHome.h"
 #include "testing/TouchDriver.h"
+#include "testing/TurningController.h"
 #include "uikit/ActivityIndicatorView.h"
 #include "uikit/Application.h"
 #include "uikit/Button.h"
@@ -194,18 +195,6 @@ TEST_F(Overlay, TurnsWithTheStatusBar)
     }
 }
 
-// A screen that turns with the device.
-class TurningController : public ui::ViewController
-{
-public:
-    static ns::Ref<TurningController> create() { return ns::Factory<TurningController>::make(); }
-    bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation) const override { return true; }
-
-protected:
-    TurningController() = default;
-    friend ns::Factory<TurningController>;
-};
-
 TEST_F(Overlay, TurnsWhenTheDeviceTurnsAndTheScreenFollows)
 {
     auto overlay = SHKActivityIndicator::currentIndicator();
@@ -216,7 +205,7 @@ TEST_F(Overlay, TurnsWhenTheDeviceTurnsAndTheScreenFollows)
               ui::InterfaceOrientation::Portrait);
     EXPECT_TRUE(overlay->transform().isIdentity());
 
-    window->setRootViewController(TurningController::create());
+    window->setRootViewController(testkit::TurningController::create());
     ui::Device::currentDevice()->turnTo(ui::DeviceOrientation::LandscapeLeft);
     EXPECT_EQ(ui::Application::sharedApplication().statusBarOrientation(),
               ui::InterfaceOrientation::LandscapeRight);

@@ -33,8 +33,10 @@ std::mutex& sessionLock()
 
 ns::Ref<Facebook>& sessionSlot()
 {
-    static ns::Ref<Facebook> session;
-    return session;
+    // Never destroyed: the session keeps its dialogs, views that must not go after the notification
+    // centre and the run loop at the process's end.
+    static auto* session = new ns::Ref<Facebook>();
+    return *session;
 }
 
 std::string configurationText(std::string_view key)
