@@ -247,6 +247,10 @@ rest of the line:
                                 landscape-right (the status bar follows when the screen allows it)
   share SHARER URL [TITLE]      shares the web address with the sharer of that class name (SHKPinboard,
                                 SHKDiigo...), as the share screens do: its login or share form follows
+  share SHARER image FILE [TITLE]
+                                shares the picture of the PNG or JPEG file (SHKPrint, SHKPhotoAlbum...)
+  share SHARER file FILE [TITLE]
+                                shares the file, its type told by its extension (SHKMail, SHKEvernote...)
   receive URL                   the application is handed the address, as when another application opens
                                 it (the browser, at the end of a service's sign-in)
   sharetext SHARER TEXT         shares the text with the sharer of that class name (SHKFoursquareV2): its

@@ -2,6 +2,7 @@
 
 #include "Options.h"
 #include "foundation/Clock.h"
+#include "foundation/FileManager.h"
 #include "foundation/RunLoop.h"
 #include "foundation/Text.h"
 #include "foundation/URL.h"
@@ -11,12 +12,14 @@
 #include "testing/TouchDriver.h"
 #include "uikit/Application.h"
 #include "uikit/Device.h"
+#include "uikit/Image.h"
 #include "uikit/Render.h"
 
 #include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -87,6 +90,20 @@ bool validShotName(const std::string& name)
 {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
            name.find('\0') == std::string::npos;
+}
+
+// The MIME type a file's extension stands for, as the device's file sharing names it.
+std::string mimeTypeOfFile(const std::string& name)
+{
+    static const std::pair<const char*, const char*> types[] = {
+        {".pdf", "application/pdf"}, {".txt", "text/plain"}, {".html", "text/html"},
+        {".png", "image/png"},       {".jpg", "image/jpeg"}, {".jpeg", "image/jpeg"},
+    };
+    std::string extension = ns::toLowerAscii(std::filesystem::path(name).extension().string());
+    for (const auto& [suffix, type] : types)
+        if (extension == suffix)
+            return type;
+    return "application/octet-stream";
 }
 
 } // namespace
@@ -252,9 +269,36 @@ bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std
         ui::Device::currentDevice()->turnTo(found->second);
         m_driver.settle();
     } else if (command == "share") {
-        // A web address to a sharer, as the share screens hand it over: the sharer's forms follow.
+        // A web address, an image or a file to a sharer, as the share screens hand it over: the sharer's
+        // forms follow.
         if (args.size() < 2)
             return bad("share needs a sharer's class name and a web address, then an optional title");
+        if (args[1] == "image" || args[1] == "file") {
+            if (args.size() < 3)
+                return bad("share " + args[1] + " needs the path of the " + args[1] +
+                           ", then an optional title");
+            std::optional<std::string> title;
+            std::size_t at = rest.find(args[2], rest.find(args[1], args[0].size()) + args[1].size());
+            if (std::string more = ns::trimWhitespace(rest.substr(at + args[2].size())); !more.empty())
+                title = more;
+            ns::Ref<SHKSharer> sharer;
+            if (args[1] == "image") {
+                auto image = ui::Image::imageWithContentsOfFile(args[2]);
+                if (!image)
+                    return failed("share: \"" + args[2] + "\" is not a picture that can be read");
+                sharer = SHKSharer::shareImage(args[0], image, title);
+            } else {
+                auto data = ns::FileManager::contentsAtPath(args[2]);
+                if (!data)
+                    return failed("share: the file \"" + args[2] + "\" cannot be read");
+                std::string name = std::filesystem::path(args[2]).filename().string();
+                sharer = SHKSharer::shareFile(args[0], data, name, mimeTypeOfFile(name), title);
+            }
+            if (!sharer)
+                return failed("no sharer is registered as \"" + args[0] + "\"");
+            m_driver.settle();
+            return true;
+        }
         auto url = ns::URL::withString(args[1]);
         if (!url || !url->scheme())
             return bad("share: \"" + args[1] + "\" is not a web address");

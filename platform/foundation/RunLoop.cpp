@@ -248,9 +248,10 @@ bool RunLoop::pollSources(int timeoutMs)
         return false;
     bool ran = false;
     if (fds[0].revents) {
+        // A consumed wake-up counts as work: the task or stop it announced may have come after the
+        // posted tasks were run, and the caller must look again before it blocks.
         uint64_t value = 0;
-        ssize_t got = read(m_wakeFd[0], &value, sizeof value);
-        (void)got;
+        ran = read(m_wakeFd[0], &value, sizeof value) > 0;
     }
     for (std::size_t i = 1; i < fds.size(); ++i) {
         if (!fds[i].revents)

@@ -23,6 +23,16 @@ bool TestTools::hasLocale(const char* name)
     return true;
 }
 
+LocaleScope::LocaleScope(const char* name) : m_previous(std::setlocale(LC_ALL, nullptr))
+{
+    m_active = std::setlocale(LC_ALL, name) != nullptr;
+}
+
+LocaleScope::~LocaleScope()
+{
+    std::setlocale(LC_ALL, m_previous.c_str());
+}
+
 std::string TestTools::germanLocaleHint()
 {
     return "the de_DE.UTF-8 locale is not installed: install the Debian package locales, enable "

@@ -19,6 +19,22 @@ public:
     static std::string germanLocaleHint();
 };
 
+// Sets the process's locale for a scope and puts the previous one back; `active` says whether the locale
+// could be set at all.
+class LocaleScope
+{
+public:
+    explicit LocaleScope(const char* name);
+    ~LocaleScope();
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
+    bool active() const { return m_active; }
+
+private:
+    std::string m_previous;
+    bool m_active = false;
+};
+
 } // namespace testkit
 
 // Skips (or, where tools are required, fails) the current test with `message` unless `present`.

@@ -7,6 +7,7 @@
 #include "foundation/Sandbox.h"
 #include "foundation/String.h"
 #include "graphics/PDFContext.h"
+#include "uikit/AlertView.h"
 #include "uikit/Font.h"
 #include "uikit/Image.h"
 #include "uikit/TextEngine.h"
@@ -87,6 +88,30 @@ void printText(cg::PDFContext& pdf, const std::string& text, const cg::Rect& con
 
 } // namespace
 
+// What the user picks on the panel's sheet.
+class PrintInteractionController::PanelChoice : public AlertViewDelegate
+{
+public:
+    explicit PanelChoice(ns::Weak<PrintInteractionController> controller)
+        : m_controller(std::move(controller))
+    {
+    }
+    void alertViewClickedButtonAtIndex(AlertView& panel, long index) override
+    {
+        auto controller = m_controller.lock();
+        if (!controller || controller->m_panel.get() != &panel)
+            return;
+        controller->m_panel = nullptr; // the sheet goes by itself
+        if (index == panel.cancelButtonIndex())
+            controller->dismissAnimated(true);
+        else
+            controller->print();
+    }
+
+private:
+    ns::Weak<PrintInteractionController> m_controller;
+};
+
 ns::Ref<PrintInteractionController> PrintInteractionController::sharedPrintController()
 {
     static const ns::Ref<PrintInteractionController> controller =
@@ -117,7 +142,17 @@ bool PrintInteractionController::presentAnimated(bool animated, Completion compl
     m_fromRect = cg::Rect{};
     m_inView.reset();
     m_completion = std::move(completion);
+    showPanel();
     return true;
+}
+
+void PrintInteractionController::showPanel()
+{
+    if (!m_choice)
+        m_choice = std::make_shared<PanelChoice>(weakSelf<PrintInteractionController>());
+    m_panel = AlertView::create(std::string("Printer Options"), std::nullopt, m_choice, std::string("Cancel"),
+                                {"Print"});
+    m_panel->show();
 }
 
 bool PrintInteractionController::presentFromRect(const cg::Rect& rect, const ns::Ref<View>& view,
@@ -196,6 +231,8 @@ void PrintInteractionController::dismissAnimated(bool animated)
 void PrintInteractionController::finish(bool completed, const ns::Ref<ns::Error>& error)
 {
     m_presented = false;
+    if (auto panel = std::move(m_panel))
+        panel->dismissWithClickedButtonIndex(panel->cancelButtonIndex(), m_animated);
     Completion completion = std::move(m_completion);
     m_completion = nullptr;
     if (completion)

@@ -10,11 +10,13 @@
 
 namespace ui {
 
+class AlertView;
 class View;
 
-// The print panel. Presenting it shows the panel (headless: `isPresented`); the user then prints
-// (`print`), which renders the printing item into Device/Printed/NNNN.pdf, or cancels (`dismiss`).
-// Either way the completion runs once: (controller, completed, error).
+// The print panel. Presenting it shows the panel, a sheet titled "Printer Options" with the buttons
+// "Cancel" and "Print"; the user then prints (`print`, or the sheet's "Print"), which renders the
+// printing item into Device/Printed/NNNN.pdf, or cancels (`dismiss`, or the sheet's "Cancel"). Either
+// way the sheet goes and the completion runs once: (controller, completed, error).
 class PrintInteractionController : public ns::Object
 {
 public:
@@ -63,6 +65,9 @@ protected:
 
 private:
     void finish(bool completed, const ns::Ref<ns::Error>& error);
+    void showPanel();
+
+    class PanelChoice;
 
     ns::Ref<PrintInfo> m_printInfo;
     bool m_showsPageRange = true;
@@ -72,6 +77,8 @@ private:
     cg::Rect m_fromRect;
     ns::Weak<View> m_inView;
     Completion m_completion;
+    ns::Ref<AlertView> m_panel;
+    ns::Ref<PanelChoice> m_choice;
 };
 
 // The print controller's class is weakly linked: it exists ("UIPrintInteractionController") only on a

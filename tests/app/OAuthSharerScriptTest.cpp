@@ -41,10 +41,10 @@ type bob
 tap 207 141
 type pa/ss:1
 press Login
-wait 20
+await Send to Readability
 press Favorite
 press Send to Readability
-wait 20
+await Saved!
 )",
                              {.config = settings});
     ASSERT_EQ(run.status, 0) << run.err;
@@ -99,7 +99,7 @@ type pa/ss:1
 press Login
 await Send to Twitter
 press Send to Twitter
-wait 20
+await Saved!
 )",
                              {.config = settings});
     ASSERT_EQ(run.status, 0) << run.err;

@@ -62,21 +62,6 @@ std::string floor(const std::string& background, const std::string& inner, const
     return "<floor><background>" + background + "</background>" + inner + children + "</floor>";
 }
 
-class LocaleScope
-{
-public:
-    explicit LocaleScope(const char* name) : m_previous(std::setlocale(LC_ALL, nullptr))
-    {
-        m_active = std::setlocale(LC_ALL, name) != nullptr;
-    }
-    ~LocaleScope() { std::setlocale(LC_ALL, m_previous.c_str()); }
-    bool active() const { return m_active; }
-
-private:
-    std::string m_previous;
-    bool m_active = false;
-};
-
 } // namespace
 
 TEST_F(BoardFileTest, DefaultBoardSavesLoadsAndSavesTheSameBytes)
@@ -102,7 +87,7 @@ TEST_F(BoardFileTest, DefaultBoardSavesLoadsAndSavesTheSameBytes)
     }
 
     VELMO_REQUIRE_TOOL(testkit::TestTools::hasLocale("de_DE.UTF-8"), testkit::TestTools::germanLocaleHint());
-    LocaleScope german("de_DE.UTF-8");
+    testkit::LocaleScope german("de_DE.UTF-8");
     ASSERT_TRUE(german.active());
     loadBoard();
     EXPECT_EQ(boardText(), first);

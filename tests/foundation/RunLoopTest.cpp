@@ -4,6 +4,7 @@
 #include "foundation/Timer.h"
 
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
@@ -191,6 +192,42 @@ TEST(RunLoop, AHandleWakesItsThreadAndPostsNothingOnceTheThreadHasEnded)
     EXPECT_FALSE(handle.post([kept] {}));
     EXPECT_EQ(kept.use_count(), 1); // the task was dropped, not kept by a loop that is gone
     EXPECT_FALSE(ns::RunLoop::Handle().post([] {}));
+}
+
+TEST(RunLoop, ATaskPostedWhileTheLoopGoesToSleepStillWakesIt)
+{
+    // Each post lands right after the worker ran the previous task, as its loop is about to block:
+    // the wake-up it sends must end that block, round after round.
+    constexpr int Rounds = 5000;
+    std::atomic<int> ran{0};
+    std::atomic<bool> quit{false};
+    ns::RunLoop::Handle handle;
+    std::atomic<bool> ready{false};
+    std::thread worker([&] {
+        handle = ns::RunLoop::current().handle();
+        ready = true;
+        while (!quit)
+            ns::RunLoop::current().runOnce(std::numeric_limits<ns::TimeInterval>::infinity());
+    });
+    while (!ready)
+        std::this_thread::yield();
+    int stuck = -1;
+    for (int round = 1; round <= Rounds && stuck < 0; ++round) {
+        ASSERT_TRUE(handle.post([&] { ran = ran + 1; }));
+        auto start = std::chrono::steady_clock::now();
+        while (ran < round) {
+            if (std::chrono::steady_clock::now() - start > std::chrono::seconds(20)) {
+                stuck = round;
+                break;
+            }
+            std::this_thread::yield();
+        }
+    }
+    quit = true;
+    handle.post([] {});
+    worker.join();
+    EXPECT_EQ(stuck, -1) << "the loop slept through the post of round " << stuck;
+    EXPECT_EQ(ran, Rounds);
 }
 
 } // namespace

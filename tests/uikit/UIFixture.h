@@ -6,6 +6,7 @@
 #include "uikit/AlertView.h"
 #include "uikit/Application.h"
 #include "uikit/Color.h"
+#include "uikit/Responder.h"
 #include "uikit/View.h"
 #include "uikit/Window.h"
 
@@ -26,6 +27,9 @@ protected:
     }
     ~UIFixture() override
     {
+        // A field still being edited would keep the keyboard up into the next test.
+        if (auto* responder = ui::Responder::firstResponder())
+            responder->resignFirstResponder();
         driver.settle();
         ui::Application::sharedApplication().reset();
     }

@@ -100,6 +100,18 @@ TEST(THTTPClient, EachFailureHasItsOwnTextAndLeavesNothingToRead)
              return plain.url("/store");
          },
          5, "Bad response from HTTP server: 500"},
+        {"status 201: only 200 carries a reply",
+         [](LoopbackServer& plain, LoopbackServer&, const ClosedPort&) {
+             plain.route("/store", ScriptedReply::text(201, "created"));
+             return plain.url("/store");
+         },
+         5, "Bad response from HTTP server: 201"},
+        {"status 204",
+         [](LoopbackServer& plain, LoopbackServer&, const ClosedPort&) {
+             plain.route("/store", ScriptedReply::text(204, ""));
+             return plain.url("/store");
+         },
+         5, "Bad response from HTTP server: 204"},
         {"status 404",
          [](LoopbackServer& plain, LoopbackServer&, const ClosedPort&) { return plain.url("/nowhere"); }, 5,
          "Bad response from HTTP server: 404"},

@@ -276,6 +276,33 @@ TEST_F(DeviceSharers, CopyPutsTheItemOnThePasteboard)
     }
 }
 
+TEST_F(DeviceSharers, TheSharersThatFinishAtOnceShowTheirWordsOnTheScreenUntilTheTickGoes)
+{
+    struct Row
+    {
+        const char* sharer;
+        ns::Ref<SHKItem> item;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"SHKCopy", SHKItem::text("hello"), "Copied!"},
+        {"SHKPhotoAlbum", SHKItem::image(square()), "Saved!"},
+        {"SHKLogout", SHKItem::text("anything"), "Logged Out!"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sharer);
+        auto sharer = SHKSharer::sharerWithId(row.sharer);
+        ASSERT_TRUE(sharer);
+        sharer->loadItem(row.item);
+        sharer->share();
+        driver.advance(0.35); // faded in
+        EXPECT_TRUE(driver.showsText(row.shown));
+        EXPECT_TRUE(driver.showsText("\xE2\x9C\x93")); // the tick
+        driver.advance(1);
+        EXPECT_FALSE(driver.showsText(row.shown));
+    }
+}
+
 TEST_F(DeviceSharers, SafariOpensTheAddressOrFails)
 {
     share("SHKSafari", urlItem("http://example.com/page"));

@@ -44,6 +44,7 @@ protected:
     {
         finishInput();
         ui::Application::sharedApplication().setStatusBarOrientation(ui::InterfaceOrientation::Portrait);
+        endPresentations();
         SHK::reset();
         SHKActivityIndicator::reset();
         SHKConfiguration::reset();
@@ -56,6 +57,16 @@ protected:
         if (auto* responder = ui::Responder::firstResponder())
             responder->resignFirstResponder();
         driver.settle();
+    }
+
+    // Takes down what the facade still shows and lets every presentation and dismissal under way end:
+    // a screen that goes later would tell the next test's facade that its own screen has gone.
+    void endPresentations()
+    {
+        for (int round = 0; round < 3; ++round) {
+            SHK::currentHelper()->hideCurrentViewControllerAnimated(false);
+            driver.advance(1);
+        }
     }
 
     // Shows a screen through the facade and lets its presentation end.

@@ -169,6 +169,11 @@ TEST_F(FBRequestTest, EveryRequestCarriesTheSessionsParametersAndTheUserAgent)
     params->setObject(ns::String::make("status.get"), "method");
     auto rest = session->requestWithParams(params, delegate);
     ASSERT_TRUE(rest);
+    // A slow network gets three minutes, and nothing comes from a local cache.
+    ASSERT_TRUE(rest->connection());
+    EXPECT_EQ(rest->connection()->originalRequest()->timeoutInterval(), 180);
+    EXPECT_EQ(rest->connection()->originalRequest()->cachePolicy(),
+              ns::URLRequestCachePolicy::ReloadIgnoringLocalCacheData);
     ASSERT_TRUE(runUntilDone(rest));
 
     auto requests = server.requests();

@@ -5,6 +5,7 @@
 #include "foundation/Date.h"
 #include "system/Location.h"
 #include "testing/ClosedPort.h"
+#include "testing/TestTools.h"
 #include "webservices/sharers/foursquare/SHKFoursquareV2Error.h"
 #include "webservices/sharers/foursquare/SHKFoursquareV2OAuthView.h"
 #include "webservices/sharers/foursquare/SHKFoursquareV2Request.h"
@@ -51,21 +52,13 @@ protected:
 };
 
 // A locale that writes decimal commas, for as long as the scope lasts (when the system has one).
-class CommaLocale
-{
-public:
-    CommaLocale() : m_previous(std::setlocale(LC_ALL, nullptr)) { std::setlocale(LC_ALL, "de_DE.UTF-8"); }
-    ~CommaLocale() { std::setlocale(LC_ALL, m_previous.c_str()); }
-
-private:
-    std::string m_previous;
-};
 
 TEST_F(FoursquareRequest, AVenueSearchCarriesTokenVersionPositionAndQuery)
 {
     server.route("/v2/venues/search",
                  ScriptedReply::text(200, R"({"meta":{"code":200},"response":{"venues":[]}})"));
-    CommaLocale comma;
+    // Under a comma-decimal locale the numbers still carry a point.
+    testkit::LocaleScope comma("de_DE.UTF-8");
     struct Row
     {
         const char* name;
@@ -99,6 +92,8 @@ TEST_F(FoursquareRequest, AVenueSearchCarriesTokenVersionPositionAndQuery)
         EXPECT_TRUE(request->success());
         EXPECT_FALSE(request->getFoursquareError());
     }
+    // Without the locale the rows above checked no comma: the run must say so.
+    VELMO_REQUIRE_TOOL(comma.active(), testkit::TestTools::germanLocaleHint());
 }
 
 TEST_F(FoursquareRequest, ACheckInPostsAnEmptyBodyAndAShoutOnlyWithAMessage)
