@@ -11,15 +11,19 @@
 #include "system/Reachability.h"
 #include "testing/TouchDriver.h"
 #include "uikit/Application.h"
+#include "uikit/Font.h"
 #include "uikit/Pasteboard.h"
 #include "uikit/Render.h"
 #include "uikit/Responder.h"
+#include "uikit/ScreenTransition.h"
+#include "uikit/StringDrawing.h"
 #include "uikit/TextInput.h"
 #include "uikit/Touch.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <cairo.h>
+#include <cctype>
 #include <vector>
 
 namespace velmo {
@@ -41,6 +45,28 @@ constexpr double FrameInterval = 1.0 / 60;
 constexpr double RefreshInterval = 1.0;
 // The longest the loop sleeps in the window system, so that replies on the network are taken promptly.
 constexpr double IdleWait = 0.05;
+// How long the device's own notice stays when the application hands an address to the device.
+constexpr double HandOffShownFor = 1.5;
+
+// What the device does with an address the application hands over, as the person sees the system take
+// over: a call, a message, a mail, the store or a web page.
+std::string handOffNotice(const std::string& url)
+{
+    std::string scheme = url.substr(0, url.find(':'));
+    for (auto& c : scheme)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (scheme == "tel" || scheme == "telprompt")
+        return "Calling " + url.substr(url.find(':') + 1);
+    if (scheme == "sms")
+        return "Messages: " + url.substr(url.find(':') + 1);
+    if (scheme == "mailto")
+        return "Mail: " + url.substr(url.find(':') + 1);
+    if (scheme == "itms" || scheme == "itms-apps" || url.find("itunes.apple.com") != std::string::npos)
+        return "App Store: " + url;
+    if (scheme == "maps")
+        return "Maps: " + url;
+    return "Safari: " + url;
+}
 
 using Window = ns::CHandle<SDL_Window, SDL_DestroyWindow>;
 
@@ -80,6 +106,33 @@ struct DeviceWindow::State
     std::vector<ns::Ref<ui::Touch>> m_fingers;
     bool m_dirty = true;
     double m_lastFrame = -1e300;
+    std::string m_handOff;
+    double m_handOffUntil = -1e300;
+
+    // The device's notice over the application's screen, drawn by the device, not the application.
+    void drawHandOff(cg::BitmapContext& context)
+    {
+        if (m_handOff.empty() || now() >= m_handOffUntil)
+            return;
+        cg::Rect screen = ui::Application::screenBounds();
+        cg::Rect box = cg::makeRect(screen.origin.x + 20, screen.midY() - 40, screen.size.width - 40, 80);
+        context.setRGBFillColor(0, 0, 0, 0.8f);
+        context.fillRect(box);
+        context.setRGBFillColor(1, 1, 1, 1);
+        auto title = ui::Font::boldSystemFontOfSize(15);
+        auto small = ui::Font::systemFontOfSize(12);
+        ui::drawText(context, "Leaving Velmo", cg::inset(box, 10, 10), *title, ui::LineBreakMode::Clip,
+                     ui::TextAlignment::Center);
+        ui::drawText(context, m_handOff,
+                     cg::makeRect(box.origin.x + 10, box.origin.y + 34, box.size.width - 20, 40), *small,
+                     ui::LineBreakMode::CharacterWrap, ui::TextAlignment::Center);
+    }
+
+    // Something on screen changes by itself: a transition on its way, the device's notice.
+    bool moving() const
+    {
+        return ui::screenTransitionRuns() || (!m_handOff.empty() && now() < m_handOffUntil + 0.1);
+    }
 
     cg::Point point(int x, int y) const
     {
@@ -212,6 +265,8 @@ struct DeviceWindow::State
         m_lastFrame = now();
         m_dirty = false;
         auto bitmap = ui::renderScreenBitmap(m_scale);
+        if (bitmap)
+            drawHandOff(*bitmap);
         auto image = bitmap ? bitmap->makeImage() : nullptr;
         SDL_Surface* target = SDL_GetWindowSurface(m_window.get());
         if (!image || !target)
@@ -239,7 +294,8 @@ struct DeviceWindow::State
     {
         double t = now();
         double until = t + IdleWait;
-        until = std::min(until, m_dirty ? m_lastFrame + FrameInterval : m_lastFrame + RefreshInterval);
+        until = std::min(until,
+                         m_dirty || moving() ? m_lastFrame + FrameInterval : m_lastFrame + RefreshInterval);
         until = std::min(until, ns::RunLoop::main().nextFireDate());
         return int(std::clamp((until - t) * 1000, 0.0, IdleWait * 1000));
     }
@@ -253,6 +309,7 @@ DeviceWindow::DeviceWindow(float scale) : m_state(std::make_unique<State>())
 DeviceWindow::~DeviceWindow()
 {
     ui::Pasteboard::setTextObserver({});
+    ui::Application::sharedApplication().setOpenURLObserver({});
     // The window goes before the video system that made it.
     m_state->m_window.reset();
     m_state->m_video.reset();
@@ -287,6 +344,13 @@ bool DeviceWindow::open(std::ostream& err)
         return false;
     }
     SDL_StartTextInput();
+    // Where the phone would leave the application, the window says so for a moment.
+    State* state = m_state.get();
+    ui::Application::sharedApplication().setOpenURLObserver([state](const std::string& url) {
+        state->m_handOff = handOffNotice(url);
+        state->m_handOffUntil = now() + HandOffShownFor;
+        state->m_dirty = true;
+    });
     // What the phone copies is on the desktop's clipboard too. SDL's video calls belong to the main thread:
     // a copy made elsewhere waits for the main run loop.
     ui::Pasteboard::setTextObserver([](const std::string& text) {
@@ -316,7 +380,8 @@ int DeviceWindow::run()
         if (loop.runOnce(0))
             s.m_dirty = true;
         double t = now();
-        if ((s.m_dirty && t - s.m_lastFrame >= FrameInterval) || t - s.m_lastFrame >= RefreshInterval)
+        if (((s.m_dirty || s.moving()) && t - s.m_lastFrame >= FrameInterval) ||
+            t - s.m_lastFrame >= RefreshInterval)
             s.draw();
     }
     s.cancelFingers();

@@ -36,6 +36,10 @@ constexpr double MaxCoordinate = 100000;
 // How long an await looks, in real seconds, for work done off the device's clock (a service's reply, a
 // thread's result) before the script gives up.
 constexpr double AwaitLimit = 60;
+// The most device time a touch waits for the screen to come to rest, and how long it looks for a screen
+// that a transition's end brings on.
+constexpr double MaxStillWait = 10;
+constexpr double FollowUpWait = 0.1;
 
 std::vector<std::string> words(const std::string& text)
 {
@@ -141,6 +145,32 @@ bool Script::await(const std::string& text)
     return true;
 }
 
+void Script::waitForStillScreen()
+{
+    // A screen on its way takes no touches; a person waits for it, and for what its arrival sets off
+    // (the next screen a moment later), before touching.
+    auto& application = ui::Application::sharedApplication();
+    if (!application.isIgnoringInteractionEvents())
+        return;
+    double waited = 0;
+    while (waited < MaxStillWait) {
+        while (application.isIgnoringInteractionEvents() && waited < MaxStillWait) {
+            m_driver.advance(0.02);
+            ns::RunLoop::main().runOnce(0.002);
+            waited += 0.02;
+        }
+        for (double after = 0; after < FollowUpWait && !application.isIgnoringInteractionEvents();
+             after += 0.02) {
+            m_driver.advance(0.02);
+            ns::RunLoop::main().runOnce(0.002);
+            waited += 0.02;
+        }
+        if (!application.isIgnoringInteractionEvents())
+            break;
+    }
+    m_driver.settle();
+}
+
 bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std::string& message)
 {
     std::string line = ns::trimWhitespaceAndNewlines(raw);
@@ -172,6 +202,10 @@ bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std
     };
     std::vector<double> v;
     auto point = [](double x, double y) { return cg::makePoint(float(x), float(y)); };
+    static const char* const touching[] = {"tap",   "doubletap", "drag", "pinch", "rotate",
+                                           "press", "alert",     "type", "clear"};
+    if (std::find(std::begin(touching), std::end(touching), command) != std::end(touching))
+        waitForStillScreen();
 
     if (command == "tap" || command == "doubletap") {
         if (!numbers(2, v))

@@ -22,6 +22,8 @@ public:
 
 private:
     void wait(double seconds);
+    // Lets a running transition, and the one its end brings on, finish before a touch.
+    void waitForStillScreen();
     // False when nothing showed `text` in time.
     bool await(const std::string& text);
 

@@ -13,6 +13,14 @@
 // as a file under Device/.
 namespace mui {
 
+// One line above the body: its name ("To:") and value, which the user may edit or only read.
+struct ComposeHeaderLine
+{
+    std::string name;
+    std::string value;
+    bool editable = true;
+};
+
 class ComposeViewController : public ui::NavigationController
 {
 public:
@@ -32,9 +40,15 @@ protected:
     // Run by every create(): the bar's back button, and Cancel and Send on the screen's bar.
     void setUpScreen();
 
-    // What the screen shows.
-    virtual std::vector<std::pair<std::string, std::string>> headerLines() const = 0;
+    // What the screen shows when it first comes up.
+    virtual std::vector<ComposeHeaderLine> headerLines() const = 0;
     virtual std::string bodyText() const = 0;
+    // What the user left on the screen: each header line's value, in order, and the body. Only called
+    // once the screen has been shown.
+    virtual void takeEdits(const std::vector<std::string>& values, const std::string& body) = 0;
+    // Hands what the screen shows now to takeEdits, when the screen was ever shown; the user's choices
+    // run it before they write anything.
+    void takeScreen();
     // The step that the class adds after every composer's did-disappear, when it has one.
     virtual void runClassStep(bool animated) = 0;
 
@@ -49,6 +63,10 @@ protected:
 private:
     std::string m_sentPath;
 };
+
+// The addresses or numbers typed on a header line: separated by commas or semicolons, blanks around them
+// ignored.
+std::vector<std::string> recipientsOnLine(const std::string& line);
 
 // The first free "NNNN.ext" in a folder of the device, from 0001; the folder is made when missing.
 std::string nextDeviceFile(const std::string& folder, const std::string& extension);

@@ -10,6 +10,7 @@
 #include "system/Digest.h"
 
 #include <atomic>
+#include <cstring>
 #include <ctime>
 
 namespace mui {
@@ -51,6 +52,61 @@ std::string rfc5322Date(double seconds)
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     return ns::format("%s, %02d %s %04d %02d:%02d:%02d +0000", days[parts.tm_wday], parts.tm_mday,
                       months[parts.tm_mon], parts.tm_year + 1900, parts.tm_hour, parts.tm_min, parts.tm_sec);
+}
+
+// What an HTML body reads as on the screen: line breaks and paragraphs end lines, other tags go, the
+// common entities become their characters.
+std::string htmlAsText(const std::string& html)
+{
+    std::string out;
+    for (std::size_t i = 0; i < html.size();) {
+        if (html[i] == '<') {
+            std::size_t close = html.find('>', i);
+            if (close == std::string::npos)
+                break;
+            std::string tag = ns::toLowerAscii(html.substr(i + 1, close - i - 1));
+            if (tag.rfind("br", 0) == 0 || tag == "/p" || tag == "/div")
+                out += '\n';
+            i = close + 1;
+            continue;
+        }
+        if (html[i] == '&') {
+            static const std::pair<const char*, const char*> entities[] = {{"&amp;", "&"}, {"&lt;", "<"},
+                                                                           {"&gt;", ">"},  {"&quot;", "\""},
+                                                                           {"&#39;", "'"}, {"&nbsp;", " "}};
+            bool replaced = false;
+            for (const auto& [entity, character] : entities)
+                if (html.compare(i, std::strlen(entity), entity) == 0) {
+                    out += character;
+                    i += std::strlen(entity);
+                    replaced = true;
+                    break;
+                }
+            if (replaced)
+                continue;
+        }
+        out += html[i++];
+    }
+    return out;
+}
+
+// The typed text as an HTML body: special characters escaped, each line ended by a break.
+std::string textAsHTML(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else if (c == '\n')
+            out += "<br/>";
+        else
+            out += c;
+    }
+    return out;
 }
 
 } // namespace
@@ -120,6 +176,7 @@ std::string MailComposeViewController::messageText() const
 void MailComposeViewController::finishWithResult(MailComposeResult result)
 {
     auto keep = self<MailComposeViewController>();
+    takeScreen();
     ns::Ref<ns::Error> error;
     if (result == MailComposeResult::Sent || result == MailComposeResult::Saved) {
         const char* folder = result == MailComposeResult::Sent ? "Mail" : "Mail/Drafts";
@@ -134,9 +191,26 @@ void MailComposeViewController::finishWithResult(MailComposeResult result)
         closeUnheard();
 }
 
-std::vector<std::pair<std::string, std::string>> MailComposeViewController::headerLines() const
+std::vector<ComposeHeaderLine> MailComposeViewController::headerLines() const
 {
-    return {{"To:", ns::join(m_to, ", ")}, {"Subject:", m_subject}};
+    return {{"To:", ns::join(m_to, ", ")}, {"Cc:", ns::join(m_cc, ", ")}, {"Subject:", m_subject}};
+}
+
+std::string MailComposeViewController::bodyText() const
+{
+    return m_isHTML ? htmlAsText(m_body) : m_body;
+}
+
+void MailComposeViewController::takeEdits(const std::vector<std::string>& values, const std::string& body)
+{
+    if (values.size() == 3) {
+        m_to = recipientsOnLine(values[0]);
+        m_cc = recipientsOnLine(values[1]);
+        m_subject = values[2];
+    }
+    // An HTML body the user left as it showed keeps its mark-up; a changed one is what was typed.
+    if (body != bodyText())
+        m_body = m_isHTML ? textAsHTML(body) : body;
 }
 
 namespace {

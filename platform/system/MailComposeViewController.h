@@ -50,6 +50,7 @@ public:
     void addAttachmentData(ns::Ref<ns::Data> data, std::string mimeType, std::string fileName);
 
     const std::vector<std::string>& toRecipients() const { return m_to; }
+    const std::vector<std::string>& ccRecipients() const { return m_cc; }
     const std::string& subject() const { return m_subject; }
     const std::string& body() const { return m_body; }
     bool isHTML() const { return m_isHTML; }
@@ -76,8 +77,10 @@ protected:
     MailComposeViewController() = default;
     friend ns::Factory<MailComposeViewController>;
 
-    std::vector<std::pair<std::string, std::string>> headerLines() const override;
-    std::string bodyText() const override { return m_body; }
+    std::vector<ComposeHeaderLine> headerLines() const override;
+    // An HTML body shows as its text.
+    std::string bodyText() const override;
+    void takeEdits(const std::vector<std::string>& values, const std::string& body) override;
     void runClassStep(bool animated) override;
 
 private:

@@ -42,6 +42,7 @@ ns::Ref<MessageComposeViewController> MessageComposeViewController::create()
 void MessageComposeViewController::finishWithResult(MessageComposeResult result)
 {
     auto keep = self<MessageComposeViewController>();
+    takeScreen();
     if (result == MessageComposeResult::Sent) {
         std::string text = "To: ";
         text += ns::join(m_recipients, ", ");
@@ -57,9 +58,16 @@ void MessageComposeViewController::finishWithResult(MessageComposeResult result)
         closeUnheard();
 }
 
-std::vector<std::pair<std::string, std::string>> MessageComposeViewController::headerLines() const
+std::vector<ComposeHeaderLine> MessageComposeViewController::headerLines() const
 {
     return {{"To:", ns::join(m_recipients, ", ")}};
+}
+
+void MessageComposeViewController::takeEdits(const std::vector<std::string>& values, const std::string& body)
+{
+    if (values.size() == 1)
+        m_recipients = recipientsOnLine(values[0]);
+    m_body = body;
 }
 
 namespace {

@@ -59,8 +59,9 @@ protected:
     MessageComposeViewController() = default;
     friend ns::Factory<MessageComposeViewController>;
 
-    std::vector<std::pair<std::string, std::string>> headerLines() const override;
+    std::vector<ComposeHeaderLine> headerLines() const override;
     std::string bodyText() const override { return m_body; }
+    void takeEdits(const std::vector<std::string>& values, const std::string& body) override;
     void runClassStep(bool animated) override;
 
 private:

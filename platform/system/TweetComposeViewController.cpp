@@ -126,13 +126,14 @@ bool TweetComposeViewController::removeAllURLs()
     return true;
 }
 
-std::vector<std::pair<std::string, std::string>> TweetComposeViewController::headerLines() const
+std::vector<mui::ComposeHeaderLine> TweetComposeViewController::headerLines() const
 {
-    std::vector<std::pair<std::string, std::string>> lines;
+    // The attachments are shown, not edited.
+    std::vector<mui::ComposeHeaderLine> lines;
     for (const auto& url : m_urls)
-        lines.emplace_back("URL:", url->absoluteString());
+        lines.push_back({"URL:", url->absoluteString(), false});
     for (std::size_t i = 1; i <= m_images.size(); ++i)
-        lines.emplace_back("Image:", std::to_string(i));
+        lines.push_back({"Image:", std::to_string(i), false});
     return lines;
 }
 
@@ -164,6 +165,7 @@ bool TweetComposeViewController::write()
 void TweetComposeViewController::finishWithResult(TweetComposeViewControllerResult result)
 {
     auto keep = self<TweetComposeViewController>();
+    takeScreen();
     if (result == TweetComposeViewControllerResult::Done && !write()) {
         ns::log("The tweet could not be written to the device");
         result = TweetComposeViewControllerResult::Cancelled;

@@ -72,8 +72,9 @@ protected:
     TweetComposeViewController() = default;
     friend ns::Factory<TweetComposeViewController>;
 
-    std::vector<std::pair<std::string, std::string>> headerLines() const override;
+    std::vector<mui::ComposeHeaderLine> headerLines() const override;
     std::string bodyText() const override { return m_text; }
+    void takeEdits(const std::vector<std::string>&, const std::string& body) override { m_text = body; }
     void runClassStep(bool) override {}
 
 private:

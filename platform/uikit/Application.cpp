@@ -129,6 +129,22 @@ std::vector<ns::Ref<Window>> Application::windows() const
 
 void Application::sendEvent(Event& event)
 {
+    if (isIgnoringInteractionEvents()) {
+        // A touch that began before is cancelled where it is; none reaches a view again.
+        for (const auto& touch : event.allTouches()) {
+            if (!touch->view() || !touch->window())
+                continue;
+            if (touch->phase() != TouchPhase::Began) {
+                touch->setPhase(TouchPhase::Cancelled);
+                TouchSet one;
+                one.add(touch);
+                auto keep = touch->view();
+                keep->touchesCancelled(one, &event);
+            }
+            touch->setView(nullptr);
+        }
+        return;
+    }
     std::vector<ns::Ref<Window>> targets;
     for (const auto& touch : event.allTouches())
         if (touch->window() && std::find(targets.begin(), targets.end(), touch->window()) == targets.end())
@@ -178,6 +194,8 @@ bool Application::openURL(const std::string& url)
         return false;
     m_openedURLs.push_back(url);
     appendLineAtomically(std::filesystem::path(ns::Sandbox::devicePath()) / "opened-urls.log", url);
+    if (m_openURLObserver)
+        m_openURLObserver(url);
     return true;
 }
 
@@ -295,6 +313,7 @@ void Application::reset()
     m_networkActivityIndicatorVisible = false;
     m_badgeNumber = 0;
     m_state = ApplicationState::Inactive;
+    m_ignoringInteraction = 0;
 }
 
 } // namespace ui

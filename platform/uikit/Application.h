@@ -61,7 +61,16 @@ public:
     ns::Ref<Window> keyWindow() const;
     // The visible windows, from the lowest level to the highest (later ones above within a level).
     std::vector<ns::Ref<Window>> windows() const;
+    // While interaction is ignored (a screen is on its way), touches reach no view: new ones are dropped
+    // and those already down are cancelled. The calls nest.
     virtual void sendEvent(Event& event);
+    void beginIgnoringInteractionEvents() { ++m_ignoringInteraction; }
+    void endIgnoringInteractionEvents()
+    {
+        if (m_ignoringInteraction > 0)
+            --m_ignoringInteraction;
+    }
+    bool isIgnoringInteractionEvents() const { return m_ignoringInteraction > 0; }
 
     // Hands the address to the device when a handler for its scheme exists; records it. Nothing (an
     // address that did not parse) cannot be opened.
@@ -70,6 +79,11 @@ public:
     bool openURL(const std::string& url);
     bool canOpenURL(const std::string& url) const;
     const std::vector<std::string>& openedURLs() const { return m_openedURLs; }
+    // Told of each address handed to the device, as the device takes over from the application.
+    void setOpenURLObserver(std::function<void(const std::string& url)> observer)
+    {
+        m_openURLObserver = std::move(observer);
+    }
     // The schemes the device can hand on (tel, sms, http, https, mailto, itms, itms-apps, maps).
     void setOpenableSchemes(std::vector<std::string> schemes) { m_openableSchemes = std::move(schemes); }
     // An address coming from another application: the delegate's open-URL entry answers; false for text
@@ -136,6 +150,8 @@ private:
     bool m_idleTimerDisabled = false;
     long m_badgeNumber = 0;
     ApplicationState m_state = ApplicationState::Inactive;
+    int m_ignoringInteraction = 0;
+    std::function<void(const std::string&)> m_openURLObserver;
 };
 
 } // namespace ui

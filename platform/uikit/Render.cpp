@@ -7,6 +7,7 @@
 #include "uikit/GraphicsContext.h"
 #include "uikit/Image.h"
 #include "uikit/Screen.h"
+#include "uikit/ScreenTransition.h"
 #include "uikit/StringDrawing.h"
 #include "uikit/View.h"
 #include "uikit/Window.h"
@@ -160,9 +161,18 @@ void drawViewBody(const ns::Ref<cg::Context>& contextRef, View& view)
 
 void drawViewTree(const ns::Ref<cg::Context>& contextRef, View& view)
 {
+    if (drawScreenTransition(contextRef, view))
+        return;
+    drawViewTree(contextRef, view, cg::AffineTransform::identity(), 1);
+}
+
+void drawViewTree(const ns::Ref<cg::Context>& contextRef, View& view, const cg::AffineTransform& extra,
+                  cg::Float extraAlpha)
+{
+    cg::Float alpha = view.alpha() * extraAlpha;
     // A collapsed or broken geometry draws nothing (and must not reach cairo, which would refuse every
     // later drawing).
-    if (view.isHidden() || view.alpha() <= 0 || !view.hasDrawableGeometry())
+    if (view.isHidden() || alpha <= 0 || !view.hasDrawableGeometry())
         return;
     cg::Context& context = *contextRef;
     context.saveGState();
@@ -170,10 +180,12 @@ void drawViewTree(const ns::Ref<cg::Context>& contextRef, View& view)
     context.translateCTM(view.center().x, view.center().y);
     if (!view.transform().isIdentity())
         context.concatCTM(view.transform());
+    if (!extra.isIdentity())
+        context.concatCTM(extra);
     context.translateCTM(-bounds.midX(), -bounds.midY());
-    bool group = view.alpha() < 1;
+    bool group = alpha < 1;
     if (group) {
-        context.setAlpha(view.alpha());
+        context.setAlpha(alpha);
         context.beginTransparencyLayer();
     }
     drawViewBody(contextRef, view);

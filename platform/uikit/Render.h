@@ -2,6 +2,7 @@
 
 #include "foundation/Data.h"
 #include "foundation/Object.h"
+#include "graphics/Geometry.h"
 
 #include <string>
 
@@ -31,6 +32,10 @@ bool renderScreenToFile(float scale, const std::string& path);
 // coordinates: background, drawRect, subviews, border; transforms and alpha applied, hidden views
 // skipped.
 void drawViewTree(const ns::Ref<cg::Context>& context, View& view);
+// The same with `extra` applied in the view's own space (about its centre, after its transform) and its
+// alpha multiplied by `alpha`; a running screen transition of the view is not drawn.
+void drawViewTree(const ns::Ref<cg::Context>& context, View& view, const cg::AffineTransform& extra,
+                  cg::Float alpha);
 // The view and its subviews in the view's own coordinates (its bounds), without its position,
 // transform or alpha: what rendering its layer into a context draws.
 void drawViewContent(cg::Context& context, View& view);

@@ -8,6 +8,7 @@
 #include "uikit/Device.h"
 #include "uikit/NavigationController.h"
 #include "uikit/NavigationItem.h"
+#include "uikit/ScreenTransition.h"
 #include "uikit/TabBarController.h"
 #include "uikit/TabBarItem.h"
 #include "uikit/View.h"
@@ -198,7 +199,17 @@ ns::TimeInterval ViewController::transitionDuration(ModalTransitionStyle style)
     return 0.4;
 }
 
+ViewController* ViewController::transitionToWaitFor()
+{
+    if (isInTransition())
+        return this;
+    if (m_presenting && m_presenting->m_presented.get() == this && m_presenting->isInTransition())
+        return m_presenting;
+    return nullptr;
+}
+
 void ViewController::endTransition(Transition transition, bool animated, ModalTransitionStyle style,
+                                   const ns::Ref<View>& incoming, const ns::Ref<View>& outgoing,
                                    std::function<void()> end)
 {
     if (!animated || !View::areAnimationsEnabled()) {
@@ -207,11 +218,25 @@ void ViewController::endTransition(Transition transition, bool animated, ModalTr
         return;
     }
     m_transition = transition;
-    ns::RunLoop::main().performAfterDelay(this, "modalTransitionDidEnd", transitionDuration(style),
-                                          [keep = shared_from_this(), this, end = std::move(end)] {
-                                              m_transition = Transition::None;
-                                              end();
-                                          });
+    ns::TimeInterval duration = transitionDuration(style);
+    bool drawn = incoming && outgoing && incoming->superview() && !outgoing->superview();
+    if (drawn)
+        beginScreenTransition(incoming, outgoing, style, transition == Transition::Presenting, duration);
+    Application::sharedApplication().beginIgnoringInteractionEvents();
+    ns::RunLoop::main().performAfterDelay(
+        this, "modalTransitionDidEnd", duration,
+        [keep = shared_from_this(), this, incoming = drawn ? incoming : nullptr, end = std::move(end)] {
+            m_transition = Transition::None;
+            if (incoming)
+                endScreenTransition(incoming.get());
+            Application::sharedApplication().endIgnoringInteractionEvents();
+            end();
+            // What was asked for meanwhile, in order; each may start a transition of its own and wait again.
+            auto waiting = std::move(m_afterTransition);
+            m_afterTransition.clear();
+            for (auto& step : waiting)
+                step();
+        });
 }
 
 void ViewController::presentModalViewController(const ns::Ref<ViewController>& controller, bool animated)
@@ -230,9 +255,11 @@ void ViewController::presentViewController(const ns::Ref<ViewController>& contro
     ViewController* presenter = this;
     while (presenter->m_parent)
         presenter = presenter->m_parent;
-    if (presenter->isInTransition()) {
-        ns::log("Warning: Attempt to present %s on %s while a presentation or dismiss is in progress!",
-                controller->description(), presenter->description());
+    if (auto* running = presenter->transitionToWaitFor()) {
+        running->m_afterTransition.push_back(
+            [keep = self<ViewController>(), controller, animated, completion = std::move(completion)]() mutable {
+                keep->presentViewController(controller, animated, std::move(completion));
+            });
         return;
     }
     if (presenter->m_presented) {
@@ -248,6 +275,7 @@ void ViewController::presentViewController(const ns::Ref<ViewController>& contro
     controller->notifyAppearance(true, true, animated);
     swapViews(presenter->isViewLoaded() ? presenter->m_view.get() : nullptr, controller->view());
     presenter->endTransition(Transition::Presenting, animated, controller->m_transitionStyle,
+                             controller->m_view, presenter->m_view,
                              [presenter, controller, animated, completion = std::move(completion)] {
                                  presenter->notifyAppearance(false, false, animated);
                                  controller->notifyAppearance(true, false, animated);
@@ -269,10 +297,17 @@ void ViewController::dismissViewControllerAnimated(bool animated, std::function<
     if (!owner)
         return;
     ViewController* target = owner->m_presented ? owner : owner->m_presenting;
-    if (target->isInTransition()) {
-        ns::log("Warning: Attempt to dismiss from view controller %s while a presentation or dismiss is in "
-                "progress!",
-                target->description());
+    if (target->m_transition == Transition::Dismissing) {
+        // The same dismissal, already on its way.
+        if (completion)
+            target->m_afterTransition.push_back(std::move(completion));
+        return;
+    }
+    if (auto* running = target->transitionToWaitFor()) {
+        running->m_afterTransition.push_back(
+            [keep = self<ViewController>(), animated, completion = std::move(completion)]() mutable {
+                keep->dismissViewControllerAnimated(animated, std::move(completion));
+            });
         return;
     }
     ns::Ref<ViewController> dismissed = target->m_presented;
@@ -280,6 +315,7 @@ void ViewController::dismissViewControllerAnimated(bool animated, std::function<
     ns::Ref<ViewController> top = dismissed;
     while (top->m_presented)
         top = top->m_presented;
+    ns::Ref<View> leaving = top->isViewLoaded() && top->m_view->superview() ? top->m_view : nullptr;
 
     top->notifyAppearance(false, true, animated);
     target->notifyAppearance(true, true, animated);
@@ -297,7 +333,7 @@ void ViewController::dismissViewControllerAnimated(bool animated, std::function<
     for (ns::Ref<ViewController> c = dismissed; c; c = c->m_presented)
         if (c != top && c->isViewLoaded())
             c->m_view->removeFromSuperview();
-    target->endTransition(Transition::Dismissing, animated, top->m_transitionStyle,
+    target->endTransition(Transition::Dismissing, animated, top->m_transitionStyle, target->m_view, leaving,
                           [target, dismissed, top, animated, completion = std::move(completion)] {
                               for (ns::Ref<ViewController> c = dismissed; c; c = c->m_presented)
                                   c->m_presenting = nullptr;

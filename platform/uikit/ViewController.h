@@ -23,9 +23,10 @@ enum class ModalPresentationStyle { FullScreen = 0, PageSheet = 1, FormSheet = 2
 enum class ModalTransitionStyle { CoverVertical = 0, FlipHorizontal = 1, CrossDissolve = 2, PartialCurl = 3 };
 
 // Manages one screen's view: loads it when first asked, tells when it appears and disappears, and
-// presents other controllers modally over it. The screen shows the new arrangement at once; an animated
-// presentation or dismissal ends after its transition's duration on the main run loop, and only then come
-// the did-appear and did-disappear calls and the completion.
+// presents other controllers modally over it. The view tree takes the new arrangement at once; an
+// animated presentation or dismissal is drawn on its way (see ScreenTransition.h) and ends after its
+// transition's duration on the main run loop, and only then come the did-appear and did-disappear calls
+// and the completion. While it runs the application ignores touches.
 class ViewController : public Responder
 {
 public:
@@ -65,9 +66,10 @@ public:
     TabBarController* tabBarController() const;
 
     // Modal presentation. The presentation goes to the outermost parent; the presented controller's view
-    // takes the place of the presenter's on the screen. Presenting over a controller that presents already,
-    // and presenting or dismissing while a transition of the same presenter runs, are refused with a log
-    // line.
+    // takes the place of the presenter's on the screen. Presenting over a controller that presents already
+    // is refused with a log line. Presenting or dismissing while a transition of the same presenter runs,
+    // or while the presenter itself is on its way, waits until that transition has ended; a dismissal
+    // asked for while the same dismissal runs is that dismissal (its completion runs when it ends).
     ViewController* presentingViewController() const;
     const ns::Ref<ViewController>& presentedViewController() const { return m_presented; }
     const ns::Ref<ViewController>& modalViewController() const { return m_presented; }
@@ -135,9 +137,14 @@ private:
     enum class Appearance { Hidden, Appearing, Visible, Disappearing };
     enum class Transition { None, Presenting, Dismissing };
     void detachChild(ViewController* child);
-    // Runs `end` now, or after the presented controller's transition when animated.
+    // Runs `end` now, or after the presented controller's transition when animated, drawing the
+    // transition from `outgoing` to `incoming` meanwhile.
     void endTransition(Transition transition, bool animated, ModalTransitionStyle style,
+                       const ns::Ref<View>& incoming, const ns::Ref<View>& outgoing,
                        std::function<void()> end);
+    // The controller whose running transition `this` must wait for before presenting or dismissing:
+    // itself, or its presenter while this one is being presented or dismissed; nothing when none runs.
+    ViewController* transitionToWaitFor();
 
     ns::Ref<View> m_view;
     std::optional<std::string> m_title;
@@ -155,7 +162,8 @@ private:
     ns::Ref<BarButtonItem> m_editButtonItem;
     std::vector<ns::Ref<BarButtonItem>> m_toolbarItems;
     Appearance m_appearance = Appearance::Hidden;
-    Transition m_transition = Transition::None; // of what this controller presents
+    Transition m_transition = Transition::None;           // of what this controller presents
+    std::vector<std::function<void()>> m_afterTransition; // asked for while the transition runs
 };
 
 } // namespace ui

@@ -13,6 +13,7 @@
 #include "uikit/NavigationItem.h"
 #include "uikit/TabBarController.h"
 #include "uikit/TabBarItem.h"
+#include "uikit/Touch.h"
 #include "uikit/ViewController.h"
 
 #include <functional>
@@ -174,39 +175,77 @@ TEST_F(Controllers, APresentedControllerKnowsWhileItIsBeingPresentedOrDismissed)
     EXPECT_FALSE(modal->isBeingDismissed());
 }
 
-TEST_F(Controllers, PresentingOrDismissingDuringATransitionIsRefused)
+TEST_F(Controllers, PresentingOrDismissingDuringATransitionWaitsForItsEnd)
 {
     auto root = ns::make<LoggingController>("root");
     window->setRootViewController(root);
     auto modal = ns::make<LoggingController>("modal");
     auto other = ns::make<LoggingController>("other");
     ns::LogCapture log;
-    int completions = 0;
+    std::vector<std::string> completions;
 
-    root->presentViewController(modal, true, [&] { ++completions; });
-    root->presentViewController(other, true, [&] { ++completions; });
-    EXPECT_TRUE(log.contains("while a presentation or dismiss is in progress"));
-    modal->dismissViewControllerAnimated(true, [&] { ++completions; });
-    EXPECT_TRUE(log.contains("Attempt to dismiss from view controller"));
-    driver.advance(0.4);
-    EXPECT_EQ(completions, 1);
+    root->presentViewController(modal, true, [&] { completions.push_back("modal presented"); });
+    modal->dismissViewControllerAnimated(true, [&] { completions.push_back("modal dismissed"); });
+    root->presentViewController(other, true, [&] { completions.push_back("other presented"); });
     EXPECT_EQ(root->presentedViewController(), modal);
-    EXPECT_EQ(other->presentingViewController(), nullptr);
+    // In the order asked for: the dismissal starts once the presentation has ended, the waiting
+    // presentation once the dismissal has.
+    driver.advance(0.4);
+    EXPECT_EQ(completions, std::vector<std::string>{"modal presented"});
+    EXPECT_TRUE(modal->isBeingDismissed());
+    driver.advance(0.4);
+    EXPECT_EQ(completions, (std::vector<std::string>{"modal presented", "modal dismissed"}));
+    EXPECT_TRUE(other->isBeingPresented());
+    driver.advance(0.4);
+    EXPECT_EQ(completions,
+              (std::vector<std::string>{"modal presented", "modal dismissed", "other presented"}));
+    EXPECT_EQ(root->presentedViewController(), other);
 
-    // Over a controller that presents already: refused too, with its own line.
-    log.clear();
+    // A dismissal asked for again while it runs is the same one: its completion comes with it.
+    other->dismissViewControllerAnimated(true, [&] { completions.push_back("dismissed"); });
+    root->dismissViewControllerAnimated(true, [&] { completions.push_back("dismissed again"); });
+    driver.advance(0.4);
+    EXPECT_EQ(completions.back(), "dismissed again");
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    EXPECT_EQ(root->presentingViewController(), nullptr);
+    EXPECT_FALSE(log.contains("in progress"));
+
+    // Over a controller that presents already: refused, with its own line.
+    root->presentViewController(modal, false);
     root->presentViewController(other, false);
     EXPECT_TRUE(log.contains("which is already presenting"));
     EXPECT_EQ(root->presentedViewController(), modal);
+}
 
-    log.clear();
-    modal->dismissModalViewControllerAnimated(true);
-    root->presentViewController(other, false);
-    EXPECT_TRUE(log.contains("while a presentation or dismiss is in progress"));
+// While a screen is on its way, touches reach nothing: a press on it does not count, and a finger already
+// down is cancelled. Once it has arrived, it takes touches again.
+TEST_F(Controllers, AScreenOnItsWayTakesNoTouches)
+{
+    auto root = ns::make<LoggingController>("root");
+    window->setRootViewController(root);
+    auto modal = ns::make<LoggingController>("modal");
+    int presses = 0;
+    auto button = ui::Button::buttonWithType(ui::ButtonType::RoundedRect);
+    button->setFrame(cg::makeRect(60, 200, 200, 44));
+    button->setTitle("Send", ui::ControlStateNormal);
+    button->addTarget(
+        nullptr, [&](const ns::Id&) { ++presses; }, ui::ControlEventTouchUpInside);
+    modal->view()->addSubview(button);
+
+    auto held = driver.touchDown({cg::makePoint(20, 100)});
+    root->presentViewController(modal, true);
+    EXPECT_TRUE(ui::Application::sharedApplication().isIgnoringInteractionEvents());
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(driver.press("Send"));
+        driver.advance(0.05);
+    }
+    EXPECT_EQ(presses, 0);
+    driver.touchUp(held);
+    EXPECT_EQ(held[0]->view(), nullptr); // cancelled where it was, and let go
     driver.advance(0.4);
-    EXPECT_EQ(root->presentedViewController(), nullptr);
-    root->presentViewController(other, false);
-    EXPECT_EQ(root->presentedViewController(), other);
+    EXPECT_FALSE(ui::Application::sharedApplication().isIgnoringInteractionEvents());
+    ASSERT_TRUE(driver.press("Send"));
+    EXPECT_EQ(presses, 1);
 }
 
 TEST_F(Controllers, AModalsParentIsItsPresenterBeforeSystem5)

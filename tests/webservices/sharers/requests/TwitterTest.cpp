@@ -13,6 +13,7 @@
 #include "sharing/ui/SHKFormControllerLargeTextField.h"
 #include "sharing/ui/SHKFormFieldCell.h"
 #include "system/TweetComposeViewController.h"
+#include "uikit/Application.h"
 #include "uikit/Device.h"
 #include "uikit/Image.h"
 #include "uikit/TableView.h"
@@ -264,7 +265,11 @@ TEST_F(Twitter, WithoutXAuthTheUserGrantsAccessOnTheServicesPage)
         "verifier-1");
     ASSERT_EQ(service.pagesShown().size(), 1u);
     EXPECT_EQ(service.pagesShown()[0].rfind(service.baseURL() + "/oauth/authorize?oauth_token=", 0), 0u);
-    ASSERT_TRUE(waitFor([&] { return composer(sharer) != nullptr; }));
+    // The form takes touches once it has arrived.
+    ASSERT_TRUE(waitFor([&] {
+        return composer(sharer) != nullptr &&
+               !ui::Application::sharedApplication().isIgnoringInteractionEvents();
+    }));
     ASSERT_TRUE(driver.press("Send to Twitter"));
     ASSERT_TRUE(waitForLines(log, 3));
     EXPECT_EQ(statuses(), std::vector<std::string>{"Granted"});
