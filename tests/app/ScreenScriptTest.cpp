@@ -208,12 +208,15 @@ TEST(ScreenScript, TheOverlaysTextsShowWhole)
     testkit::TemporaryHome pinboard;
     testkit::LoopbackServer server;
     server.route("/v1/posts/get", ScriptedReply::text(200, "<posts/>"));
-    server.route("/v1/posts/add", ScriptedReply::stalled());
+    // The bookmark is saved a few real seconds later, long after the overlay was read.
+    ScriptedReply slowly = ScriptedReply::text(200, "<result code=\"done\"/>");
+    slowly.delay = 4;
+    server.route("/v1/posts/add", slowly);
     ASSERT_TRUE(server.start());
     VelmoRun saving =
         runScript(pinboard,
                   moreThen("Pinboard") + "type bob\ntap 207 141\ntype secret\npress Login\nwait 20\ndump\n"
-                                         "press Send to Pinboard\nwait 0.5\ndump\n",
+                                         "press Send to Pinboard\nwait 0.5\ndump\nawait Saved!\n",
                   {.config = settingsFile(pinboard, {{"pinboardAPIURL", server.baseURL()}})});
     ASSERT_EQ(saving.status, 0) << saving.err;
     std::string footer = lineWith(saving.out, "\"Enable auto share to skip this step in the future.\"");
