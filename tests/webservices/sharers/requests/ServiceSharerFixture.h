@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/Error.h"
+#include "foundation/HTTPCookieStorage.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/Number.h"
 #include "foundation/RunLoop.h"
@@ -58,7 +59,12 @@ public:
 class ServiceSharerFixture : public SharerFixture
 {
 protected:
-    ServiceSharerFixture() { registerWebServiceSharers(); }
+    ServiceSharerFixture()
+    {
+        // Every fake lives on 127.0.0.1: a cookie an earlier test was given would reach this test's fake.
+        ns::HTTPCookieStorage::shared().deleteAllCookies();
+        registerWebServiceSharers();
+    }
 
     void startService(std::initializer_list<const char*> baseKeys)
     {
