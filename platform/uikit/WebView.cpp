@@ -18,10 +18,21 @@ namespace {
 // Redirects followed before a load gives up, as browsers do.
 constexpr int MaxRedirects = 20;
 
-WebPageSource& defaultSource()
+WebPageLoader& defaultSource()
 {
-    static WebPageSource source;
+    static WebPageLoader source;
     return source;
+}
+
+// A page source that answers at once, as one that answers later.
+WebPageLoader answeringAtOnce(WebPageSource source)
+{
+    if (!source)
+        return nullptr;
+    return [source = std::move(source)](const ns::URLRequest& request, std::function<void(WebPage)> done) {
+        done(source(request));
+        return std::function<void()>();
+    };
 }
 
 ns::Ref<ns::Error> makeError(const char* domain, long code, const std::string& description,
@@ -58,23 +69,58 @@ WebView::WebView(cg::Rect frame) : View(frame)
 WebView::~WebView()
 {
     ns::RunLoop::main().cancelPerforms(this);
+    cancelPageRequest();
+}
+
+void WebView::setPageSource(WebPageSource source)
+{
+    m_source = answeringAtOnce(std::move(source));
 }
 
 void WebView::setDefaultPageSource(WebPageSource source)
 {
-    defaultSource() = std::move(source);
+    defaultSource() = answeringAtOnce(std::move(source));
 }
 
-WebPage WebView::pageFor(const ns::URLRequest& request) const
+void WebView::setDefaultPageSource(WebPageLoader loader)
 {
-    WebPage page;
-    const WebPageSource& source = m_source ? m_source : defaultSource();
-    if (source) {
+    defaultSource() = std::move(loader);
+}
+
+void WebView::cancelPageRequest()
+{
+    if (auto cancel = std::move(m_cancelPage)) {
+        m_cancelPage = nullptr;
+        cancel();
+    }
+}
+
+void WebView::requestPage(const ns::Ref<ns::URLRequest>& requestRef, std::function<void(WebPage)> done)
+{
+    const ns::URLRequest& request = *requestRef;
+    // The server's answer arrives before the page ends loading: its cookies are kept at once, even when
+    // it sends the browser on.
+    auto arrived = [url = request.URLString(), handles = request.HTTPShouldHandleCookies(),
+                    done = std::move(done)](WebPage page) {
+        if (!page.setCookies.empty() && handles)
+            ns::HTTPCookieStorage::shared().setCookiesFromFields(page.setCookies, url);
+        done(std::move(page));
+    };
+    cancelPageRequest();
+    WebPageLoader source = m_source ? m_source : defaultSource();
+    if (!source) {
+        WebPage page;
+        if (request.URL())
+            page.title = request.URL()->host().value_or(request.URLString());
+        arrived(std::move(page));
+        return;
+    }
+    {
         auto& storage = ns::HTTPCookieStorage::shared();
         auto cookies = storage.cookiesForURL(request.URL().get());
         if (cookies.empty() || !request.HTTPShouldHandleCookies() ||
             request.valueForHTTPHeaderField("Cookie")) {
-            page = source(request);
+            m_cancelPage = source(request, std::move(arrived));
         } else {
             std::string field;
             for (const auto& cookie : cookies) {
@@ -86,16 +132,9 @@ WebPage WebView::pageFor(const ns::URLRequest& request) const
             }
             auto withCookies = request.mutableCopy();
             withCookies->setValue(field, "Cookie");
-            page = source(*withCookies);
+            m_cancelPage = source(*withCookies, std::move(arrived));
         }
-    } else if (request.URL()) {
-        page.title = request.URL()->host().value_or(request.URLString());
     }
-    // The server's answer arrives before the page ends loading: its cookies are kept at once, even when
-    // it sends the browser on.
-    if (!page.setCookies.empty() && request.HTTPShouldHandleCookies())
-        ns::HTTPCookieStorage::shared().setCookiesFromFields(page.setCookies, request.URLString());
-    return page;
 }
 
 void WebView::loadRequest(const ns::Ref<ns::URLRequest>& request)
@@ -123,6 +162,7 @@ void WebView::start(const ns::Ref<ns::URLRequest>& request, WebViewNavigationTyp
     if (m_loading) {
         m_loading = false;
         ++m_load;
+        cancelPageRequest();
         auto error = makeError(URLErrorDomain, URLErrorCancelled, "The operation couldn't be completed.",
                                m_request ? m_request->URLString() : std::string());
         if (auto delegate = m_delegate.lock())
@@ -152,7 +192,19 @@ void WebView::start(const ns::Ref<ns::URLRequest>& request, WebViewNavigationTyp
 
 void WebView::finish(std::uint64_t load, const ns::Ref<ns::URLRequest>& request, int redirects)
 {
-    WebPage page = pageFor(*request);
+    auto weak = weakSelf<WebView>();
+    requestPage(request, [weak, load, request, redirects](WebPage page) {
+        auto view = weak.lock();
+        if (!view || view->m_load != load)
+            return;
+        view->m_cancelPage = nullptr;
+        view->pageArrived(load, request, redirects, std::move(page));
+    });
+}
+
+void WebView::pageArrived(std::uint64_t load, const ns::Ref<ns::URLRequest>& request, int redirects,
+                          WebPage page)
+{
     auto weak = weakSelf<WebView>();
     auto end = [weak, load, request, redirects, page] {
         auto view = weak.lock();
@@ -211,17 +263,16 @@ void WebView::loadHTMLString(const std::string& html, const std::string& baseURL
     std::string title = titleOfHTML(html);
     auto previous = m_source;
     // The page is the given text: its title comes from it.
-    m_source = [title, previous, url](const ns::URLRequest& r) {
-        if (r.URL() && r.URL()->isEqual(*url)) {
-            WebPage page;
-            page.title = title;
-            return page;
-        }
-        if (previous)
-            return previous(r);
+    m_source = [title, previous, url](const ns::URLRequest& r, std::function<void(WebPage)> done) {
+        if (!(r.URL() && r.URL()->isEqual(*url)) && previous)
+            return previous(r, std::move(done));
         WebPage page;
-        page.title = r.URL() ? r.URL()->host().value_or("") : "";
-        return page;
+        if (r.URL() && r.URL()->isEqual(*url))
+            page.title = title;
+        else
+            page.title = r.URL() ? r.URL()->host().value_or("") : "";
+        done(std::move(page));
+        return std::function<void()>();
     };
     start(request, WebViewNavigationType::Other, true);
 }
@@ -232,6 +283,7 @@ void WebView::stopLoading()
         return;
     m_loading = false;
     ++m_load;
+    cancelPageRequest();
     ns::RunLoop::main().cancelPerforms(this, "webViewLoad");
 }
 

@@ -3,6 +3,7 @@
 #include "foundation/Date.h"
 #include "uikit/View.h"
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <optional>
@@ -69,13 +70,18 @@ struct WebPage
 // cookies for its URL, as a browser sends them.
 using WebPageSource = std::function<WebPage(const ns::URLRequest& request)>;
 
+// A page source that answers later, as a network does: `done` is called once with the page, on the main
+// run loop. It gives back a way to cancel the load (after which `done` is not called), or nothing.
+using WebPageLoader =
+    std::function<std::function<void()>(const ns::URLRequest& request, std::function<void(WebPage)> done)>;
+
 // The text of a page's <title> element, "" without one.
 std::string titleOfHTML(const std::string& html);
 
-// A page source that loads each page over HTTP(S), as a browser does: the server's status, redirect and
-// title make the page; cookies are the URL loading's own. Redirects come back to the web view one at a
-// time, so that its delegate sees each.
-WebPageSource networkPageSource();
+// A page source that loads each page over HTTP(S), as a browser does, without holding up the run loop:
+// the server's status, redirect and title make the page; cookies are the URL loading's own. Redirects
+// come back to the web view one at a time, so that its delegate sees each.
+WebPageLoader networkPageSource();
 
 // A browser view that loads through a page source: each load asks the page source what happens,
 // telling the delegate as the platform does (should-start, did-start, then did-finish or did-fail, on
@@ -116,8 +122,12 @@ public:
 
     // This view's pages; without one, the default source; without that, every page loads, titled by its
     // host.
-    void setPageSource(WebPageSource source) { m_source = std::move(source); }
+    void setPageSource(WebPageSource source);
+    void setPageSource(WebPageLoader loader) { m_source = std::move(loader); }
+    void setPageSource(std::nullptr_t) { m_source = nullptr; }
     static void setDefaultPageSource(WebPageSource source);
+    static void setDefaultPageSource(WebPageLoader loader);
+    static void setDefaultPageSource(std::nullptr_t) { setDefaultPageSource(WebPageLoader()); }
 
     void drawRect(cg::Context& context, cg::Rect rect) override;
     std::string className() const override { return "UIWebView"; }
@@ -130,10 +140,14 @@ protected:
 private:
     void start(const ns::Ref<ns::URLRequest>& request, WebViewNavigationType type, bool addToHistory);
     void finish(std::uint64_t load, const ns::Ref<ns::URLRequest>& request, int redirects);
-    WebPage pageFor(const ns::URLRequest& request) const;
+    void pageArrived(std::uint64_t load, const ns::Ref<ns::URLRequest>& request, int redirects, WebPage page);
+    // Asks the page source for the page, then hands it to `done`.
+    void requestPage(const ns::Ref<ns::URLRequest>& request, std::function<void(WebPage)> done);
+    void cancelPageRequest();
 
     ns::Weak<WebViewDelegate> m_delegate;
-    WebPageSource m_source;
+    WebPageLoader m_source;
+    std::function<void()> m_cancelPage; // cancels the page source's load in progress
     ns::Ref<ns::URLRequest> m_request;
     WebPage m_page;
     std::vector<ns::Ref<ns::URLRequest>> m_history;
