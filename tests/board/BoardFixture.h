@@ -30,6 +30,8 @@ protected:
     }
     ~BoardFixture() override
     {
+        // A screen still on its way, or a dismissal waiting for it, ends here rather than in the next test.
+        clock.advance(2);
         driver.settle();
         ui::Application::sharedApplication().reset();
         SHKConfiguration::reset();

@@ -2,6 +2,7 @@
 
 #include "foundation/Error.h"
 #include "foundation/HTTPCookieStorage.h"
+#include "foundation/RunLoop.h"
 #include "foundation/URL.h"
 #include "foundation/URLRequest.h"
 #include "testing/ClosedPort.h"
@@ -182,19 +183,32 @@ TEST_F(Web, PagesFromTheNetworkShowEachRedirectToTheDelegate)
     view->setDelegate(browser);
     view->setPageSource(ui::networkPageSource());
 
+    // Each page arrives from the server on the run loop: the next load starts once the last has ended.
+    auto loaded = [&] {
+        std::size_t before = browser->calls.size();
+        ASSERT_TRUE(ns::RunLoop::main().runUntil(
+            [&] {
+                for (std::size_t i = before; i < browser->calls.size(); ++i)
+                    if (browser->calls[i].rfind("finish", 0) == 0 || browser->calls[i].rfind("fail", 0) == 0)
+                        return true;
+                return false;
+            },
+            10));
+        driver.settle();
+    };
     view->loadRequest(request(server.url("/authorize")));
-    driver.settle();
+    loaded();
     view->clickLink(server.url("/allow"));
-    driver.settle();
+    loaded();
     view->loadRequest(request(server.url("/plain")));
-    driver.settle();
+    loaded();
     testkit::ClosedPort closed;
     ASSERT_NE(closed.port(), 0);
     std::string refused = "http://127.0.0.1:";
     refused += std::to_string(closed.port());
     refused += "/";
     view->loadRequest(request(refused));
-    driver.settle();
+    loaded();
 
     EXPECT_EQ(browser->calls, (std::vector<std::string>{
                                   "should " + server.url("/authorize"),
