@@ -256,10 +256,10 @@ void ViewController::presentViewController(const ns::Ref<ViewController>& contro
     while (presenter->m_parent)
         presenter = presenter->m_parent;
     if (auto* running = presenter->transitionToWaitFor()) {
-        running->m_afterTransition.push_back(
-            [keep = self<ViewController>(), controller, animated, completion = std::move(completion)]() mutable {
-                keep->presentViewController(controller, animated, std::move(completion));
-            });
+        running->m_afterTransition.push_back([keep = self<ViewController>(), controller, animated,
+                                              completion = std::move(completion)]() mutable {
+            keep->presentViewController(controller, animated, std::move(completion));
+        });
         return;
     }
     if (presenter->m_presented) {
