@@ -31,7 +31,7 @@ wait 0.5
 alert More...
 wait 1
 press Copy
-wait 0.3
+wait 0.5
 shot overlay
 wait 3
 SCRIPT
