@@ -83,7 +83,9 @@ TEST(StrictJsonParser, ReadsEveryNumberAsItsTextReadsAlone)
     for (const char* text : texts) {
         SCOPED_TRACE(text);
         StrictJsonParser parser;
-        auto array = ns::cast<ns::Array>(parser.objectWithString("[" + std::string(text) + "]"));
+        std::string document = "[";
+        document.append(text).append("]");
+        auto array = ns::cast<ns::Array>(parser.objectWithString(document));
         ASSERT_TRUE(array);
         auto read = array->objectAs<ns::DecimalNumber>(0);
         auto alone = ns::DecimalNumber::decimalNumberWithString(text);

@@ -315,6 +315,8 @@ TEST_F(Readability, WithoutXAuthTheWebSignInStartsAtTheRequestToken)
               service.authorizeURL() +
                   "?oauth_token=" + OAURLEncoding::URLEncodedString(FakeOAuthService::requestTokenKey(1)));
     EXPECT_FALSE(shownForm(sharer)) << "no login form";
+    // The user gives up at the service's page: the share ends, and with it the sharer's hold on itself.
+    sharer->sendDidCancel();
 }
 
 TEST_F(Readability, LogoutForgetsTheTokenTheAccountInformationAndTheSignInCookies)
