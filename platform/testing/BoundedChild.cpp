@@ -1,12 +1,14 @@
 #include "testing/BoundedChild.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <exception>
 #include <new>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -30,6 +32,8 @@ bool BoundedChild::boundsMemory()
 
 std::string BoundedChild::Outcome::describe() const
 {
+    if (timedOut)
+        return "killed after its wall-clock bound";
     if (exited)
         return "exited with status " + std::to_string(status);
     if (signal)
@@ -61,9 +65,22 @@ BoundedChild::Outcome BoundedChild::run(const std::function<bool()>& work, Limit
         ::_exit(ok ? 0 : 1);
     }
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0)
-        if (errno != EINTR)
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.wallSeconds);
+    for (;;) {
+        pid_t ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == child)
+            break;
+        if (ended < 0 && errno != EINTR)
             return outcome;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(child, SIGKILL);
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+            outcome.timedOut = true;
+            return outcome;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     if (WIFEXITED(status)) {
         outcome.exited = true;
         outcome.status = WEXITSTATUS(status);

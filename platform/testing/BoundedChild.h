@@ -17,12 +17,16 @@ public:
     {
         unsigned cpuSeconds = 30;
         std::size_t addressSpaceBytes = std::size_t(2) << 30;
+        // A child that waits instead of working (a lock another thread held at the fork) is killed after
+        // this long on the wall clock, so that it fails the test instead of hanging the suite.
+        unsigned wallSeconds = 300;
     };
     struct Outcome
     {
-        bool exited = false; // the work returned and the child exited by itself
-        int status = -1;     // its exit status: 0 when the work gave true
-        int signal = 0;      // the signal that ended it otherwise (SIGXCPU, SIGKILL, SIGSEGV, SIGABRT...)
+        bool exited = false;   // the work returned and the child exited by itself
+        int status = -1;       // its exit status: 0 when the work gave true
+        int signal = 0;        // the signal that ended it otherwise (SIGXCPU, SIGKILL, SIGSEGV, SIGABRT...)
+        bool timedOut = false; // killed for outliving its wall-clock bound
         std::string describe() const;
     };
 

@@ -311,9 +311,14 @@ TEST(HostileServer, EachMisbehaviourEndsInAReportAndTakesNothingAway)
                 ok = ok && outcome.bodyBytes <= ns::URLRequestDefaultMaximumResponseLength;
             return ok;
         };
-        if (row.inChild) {
+        if (row.inChild && !testkit::BoundedChild::boundsMemory()) {
+            // Under AddressSanitizer a fork taken while the servers' threads allocate can leave the child
+            // waiting for ever on the sanitizer's allocator, and its quarantine keeps freed memory resident:
+            // the outcome is checked here, the memory where the bound applies.
+            auto listener = load(request, 60);
+            EXPECT_TRUE(expect(listener->outcome)) << listener->outcome.error;
+        } else if (row.inChild) {
             // A child of its own, held to a gigabyte more than this process's size, measures the peak.
-            std::size_t before = residentBytes("VmRSS");
             std::size_t addressSpace = residentBytes("VmSize") + (std::size_t(1) << 30);
             auto outcome = testkit::BoundedChild::run(
                 [&] {
@@ -324,9 +329,8 @@ TEST(HostileServer, EachMisbehaviourEndsInAReportAndTakesNothingAway)
                     std::fflush(stdout);
                     return expect(listener->outcome) && grown < (std::size_t(48) << 20);
                 },
-                {.cpuSeconds = 60, .addressSpaceBytes = addressSpace});
+                {.cpuSeconds = 60, .addressSpaceBytes = addressSpace, .wallSeconds = 120});
             EXPECT_TRUE(outcome.exited && outcome.status == 0) << outcome.describe();
-            (void)before;
         } else if (row.trickle) {
             auto listener = std::make_shared<Listener>();
             ns::URLConnection::connectionWithRequest(request, listener);
