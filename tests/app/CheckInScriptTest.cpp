@@ -71,7 +71,7 @@ VelmoRun runCheckIn(const testkit::TemporaryHome& home, const CheckInService& se
         {.config = service.settings, .options = "--web network " + location, .name = "checkin.script"});
 }
 
-// What the script's one "dump" showed: every window, front to back as the application lists them.
+// What the script's one "dump" showed: every window, in the order the application lists them.
 std::string screenOf(const VelmoRun& run)
 {
     return run.out;
