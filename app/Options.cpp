@@ -214,7 +214,7 @@ Runs the Velmo application on a simulated 320 by 480 point phone.
                       DIR/Device/Tweets/)
   --location LAT,LON  where the device is, in degrees (48.8566,2.3522): its location services report
                       that position (accurate to 10 m, no altitude). Without it they are on but have no
-                      fix yet
+                      fix, and say so 30 seconds after an application starts looking
   --help              this text
 
 Without --script the bundled demo script runs when there is one; otherwise velmo describes the device.

@@ -219,6 +219,12 @@ void LocationManager::started()
 {
     m_loop = ns::RunLoop::current().handle();
     m_failedReported = false;
+    // A start while already running (the other kind of monitoring) keeps the look for a position going.
+    if (!m_fixTimeoutPending) {
+        ++m_starts;
+        m_fixTimeoutPending = true;
+        scheduleFixTimeout(device().fixTimeout);
+    }
     {
         auto& s = settings();
         std::lock_guard lock(s.mutex);
@@ -240,6 +246,8 @@ void LocationManager::stoppedIfIdle()
     if (m_updating || m_significant)
         return;
     m_location = nullptr;
+    m_fixTimeoutPending = false;
+    ++m_starts; // a timeout still scheduled belongs to a start that has ended
     auto& s = settings();
     std::lock_guard lock(s.mutex);
     std::erase_if(s.running, [this](const auto& weak) {
@@ -274,6 +282,7 @@ void LocationManager::deliver()
     m_failedReported = false;
     if (!now.position)
         return;
+    m_fixTimeoutPending = false;
     auto fresh =
         Location::create(*now.position, now.altitude, now.horizontalAccuracy, now.verticalAccuracy, nullptr);
     if (m_location) {
@@ -288,6 +297,31 @@ void LocationManager::deliver()
     auto previous = std::exchange(m_location, fresh);
     if (delegate)
         delegate->locationManagerDidUpdateToLocation(*this, fresh, previous);
+}
+
+void LocationManager::scheduleFixTimeout(ns::TimeInterval after)
+{
+    unsigned start = m_starts;
+    // Held weakly: a manager that goes before the timeout hears nothing.
+    ns::RunLoop::current().performAfterDelay(this, "fixTimedOut", after,
+                                             [weak = weakSelf<LocationManager>(), start] {
+                                                 if (auto manager = weak.lock())
+                                                     manager->fixTimedOut(start);
+                                             });
+}
+
+void LocationManager::fixTimedOut(unsigned start)
+{
+    if (start != m_starts || !m_fixTimeoutPending || (!m_updating && !m_significant))
+        return;
+    m_fixTimeoutPending = false;
+    LocationDevice now = device();
+    // Refused or switched off is reported as such, and a position found meanwhile was reported.
+    if (!mayLocate(now) || now.position || m_location)
+        return;
+    if (auto delegate = this->delegate())
+        delegate->locationManagerDidFailWithError(*this,
+                                                  ns::Error::make(kCLErrorDomain, kCLErrorLocationUnknown));
 }
 
 } // namespace cl

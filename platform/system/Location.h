@@ -96,7 +96,7 @@ public:
     {
     }
     // locationManager:didFailWithError: kCLErrorDenied when location services are off or the application
-    // may not use them.
+    // may not use them; kCLErrorLocationUnknown when no position was found in the device's fixTimeout.
     virtual void locationManagerDidFailWithError(LocationManager&, const ns::Ref<ns::Error>&) {}
 };
 
@@ -116,6 +116,9 @@ struct LocationDevice
     LocationDistance altitude = 0;
     LocationAccuracy horizontalAccuracy = 10;
     LocationAccuracy verticalAccuracy = -1; // no altitude known
+    // How long (device time) a running manager looks for a first position before it reports
+    // kCLErrorLocationUnknown; it goes on looking, and a position found later is still reported.
+    ns::TimeInterval fixTimeout = 30;
 };
 
 // Reports where the device is while it runs: standard updates (every new position) or significant changes
@@ -175,6 +178,9 @@ private:
     void deliverLater();
     // On the manager's loop: reports what the device says now, when it is news for the running modes.
     void deliver();
+    // Once per start without a position: the look for one times out.
+    void scheduleFixTimeout(ns::TimeInterval after);
+    void fixTimedOut(unsigned start);
 
     ns::Weak<LocationManagerDelegate> m_delegate;
     LocationAccuracy m_desiredAccuracy = kCLLocationAccuracyBest;
@@ -182,6 +188,8 @@ private:
     bool m_updating = false;
     bool m_significant = false;
     bool m_failedReported = false;
+    unsigned m_starts = 0;            // which start a timeout belongs to
+    bool m_fixTimeoutPending = false; // for the current start
     ns::Ref<Location> m_location;
     ns::RunLoop::Handle m_loop;
 };

@@ -189,6 +189,38 @@ TEST_F(LocationTest, NoFixWaitsAndServicesOffOrRefusalFailOnce)
     EXPECT_EQ(turn(), (Lines{"update -33.869,151.209 from -"}));
 }
 
+TEST_F(LocationTest, NoPositionInTheTimeoutFailsAsUnknownOnceAndALaterPositionStillArrives)
+{
+    LocationDevice device;
+    device.fixTimeout = 30;
+    LocationManager::setDevice(device);
+    manager->startMonitoringSignificantLocationChanges();
+    EXPECT_EQ(turn(), Lines{});
+    clock.advance(29);
+    EXPECT_EQ(turn(), Lines{});
+    clock.advance(1);
+    EXPECT_EQ(turn(), Lines{"fail 0"});
+    clock.advance(300);
+    EXPECT_EQ(turn(), Lines{});
+    LocationManager::setDevicePosition(LocationCoordinate2D{48.8566, 2.3522});
+    EXPECT_EQ(turn(), (Lines{"update 48.857,2.352 from -"}));
+
+    // Stopped before the timeout, started again: only the new start's timeout counts, and a position
+    // found in time leaves nothing to report.
+    manager->stopMonitoringSignificantLocationChanges();
+    LocationManager::setDevicePosition(std::nullopt);
+    manager->startUpdatingLocation();
+    clock.advance(20);
+    manager->stopUpdatingLocation();
+    manager->startUpdatingLocation();
+    clock.advance(20);
+    EXPECT_EQ(turn(), Lines{});
+    LocationManager::setDevicePosition(LocationCoordinate2D{1, 2});
+    EXPECT_EQ(turn(), (Lines{"update 1.000,2.000 from -"}));
+    clock.advance(60);
+    EXPECT_EQ(turn(), Lines{});
+}
+
 TEST_F(LocationTest, AManagerOrDelegateThatGoesHearsNothing)
 {
     LocationManager::setDevicePosition(LocationCoordinate2D{1, 2});

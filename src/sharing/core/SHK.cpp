@@ -227,6 +227,12 @@ void SHK::viewWasDismissed()
                                               [self = self<SHK>()] { self->showPendingView(); });
 }
 
+void SHK::forgetPendingView(const ui::ViewController& controller)
+{
+    if (m_pendingView.get() == &controller)
+        m_pendingView.reset();
+}
+
 void SHK::showPendingView()
 {
     if (auto pending = m_pendingView)

@@ -44,6 +44,9 @@ public:
     void hideCurrentViewController() { hideCurrentViewControllerAnimated(true); }
     void viewWasDismissed();
     void showPendingView();
+    // A waiting screen that has already done its work (a sign-in view that reported before it could be
+    // shown) is not shown after all.
+    void forgetPendingView(const ui::ViewController& controller);
     // The top-most controller above the current root, for a sharer that presents a platform screen itself.
     ns::Ref<ui::ViewController> rootViewForCustomUIDisplay();
     // The controller's modally presented controller, and that one's, until one presents nothing.

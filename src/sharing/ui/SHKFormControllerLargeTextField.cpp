@@ -10,6 +10,7 @@
 #include "uikit/Image.h"
 #include "uikit/Keyboard.h"
 #include "uikit/Label.h"
+#include "uikit/NavigationController.h"
 #include "uikit/NavigationItem.h"
 #include "uikit/Screen.h"
 
@@ -69,7 +70,14 @@ void SHKFormControllerLargeTextField::viewDidDisappear(bool animated)
 {
     ui::ViewController::viewDidDisappear(animated);
     ns::NotificationCenter::defaultCenter().removeObserver(this, ui::KeyboardWillShowNotification);
-    SHK::currentHelper()->viewWasDismissed();
+    // Only the whole screen going is a dismissal. Popped (the user went back) or covered by a pushed
+    // screen, the form leaves its navigation controller on screen: reported, the facade would forget that
+    // screen, and the next hide (after the next send) would leave it up.
+    auto* navigation = navigationController();
+    bool popped = !navigation && !presentingViewController();
+    bool covered = navigation && navigation->topViewController().get() != this;
+    if (!popped && !covered)
+        SHK::currentHelper()->viewWasDismissed();
 }
 
 void SHKFormControllerLargeTextField::setupBarButtonItems()

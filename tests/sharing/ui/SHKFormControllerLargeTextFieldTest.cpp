@@ -213,6 +213,36 @@ TEST_F(LargeTextForm, SendAndCancelHideTheFormBeforeTellingTheSharer)
     }
 }
 
+TEST_F(LargeTextForm, OnlyTheWholeScreenGoingIsADismissal)
+{
+    // The form pushed over another screen of a shown navigation controller, as the check-in form is.
+    form->setText(std::string("Hi"));
+    auto navigation = ui::NavigationController::create(ui::ViewController::create());
+    show(navigation);
+    navigation->pushViewController(form, false);
+    driver.advance(1);
+    // Covered by a pushed screen, then back and popped (as the check-in form's back button does): the
+    // navigation controller is still up, and still the facade's screen.
+    navigation->pushViewController(ui::ViewController::create(), false);
+    driver.advance(1);
+    navigation->popViewControllerAnimated(false);
+    driver.advance(1);
+    navigation->popViewControllerAnimated(true);
+    driver.advance(1);
+    EXPECT_EQ(navigation->viewControllers().size(), 1u);
+    EXPECT_EQ(SHK::currentHelper()->currentView(), navigation);
+
+    // Pushed again and sent: the whole screen goes, and the form reports it.
+    navigation->pushViewController(form, false);
+    driver.advance(1);
+    ASSERT_TRUE(driver.press("Send to Test Service"));
+    driver.advance(1);
+    EXPECT_EQ(composer->calls, (std::vector<std::string>{"send Hi (hiding)"}));
+    EXPECT_EQ(navigation->presentingViewController(), nullptr);
+    EXPECT_EQ(SHK::currentHelper()->currentView(), nullptr);
+    EXPECT_FALSE(SHK::currentHelper()->isDismissingView());
+}
+
 TEST_F(LargeTextForm, TheTextViewEndsAboveTheKeyboardInEveryOrientation)
 {
     struct Row

@@ -121,11 +121,14 @@ void SHKFoursquareV2::promptAuthorization()
     SHK::currentHelper()->showViewController(view);
 }
 
-void SHKFoursquareV2::tokenAuthorizeView(SHKOAuthView&, bool success,
+void SHKFoursquareV2::tokenAuthorizeView(SHKOAuthView& view, bool success,
                                          const ns::Ref<ns::Dictionary>& queryParams,
                                          const ns::Ref<ns::Error>& error)
 {
     auto me = self<SHKFoursquareV2>();
+    // The page loads as soon as the view is made: a quick sign-in can end while the view still waits for
+    // the screen before it (the check-in form going), and shown after that, it would stay up.
+    SHK::currentHelper()->forgetPendingView(view);
     SHK::currentHelper()->hideCurrentViewControllerAnimated(true);
     std::optional<std::string> token = queryParams ? queryParams->stringForKey("access_token") : std::nullopt;
     // A redirect without a token (the service put its error there) is no sign-in: nothing is stored, and
@@ -146,9 +149,10 @@ void SHKFoursquareV2::tokenAuthorizeView(SHKOAuthView&, bool success,
     authDidFinish(success);
 }
 
-void SHKFoursquareV2::tokenAuthorizeCancelledView(SHKOAuthView&)
+void SHKFoursquareV2::tokenAuthorizeCancelledView(SHKOAuthView& view)
 {
     auto me = self<SHKFoursquareV2>();
+    SHK::currentHelper()->forgetPendingView(view);
     SHK::currentHelper()->hideCurrentViewControllerAnimated(true);
     authDidFinish(false);
 }
@@ -179,6 +183,10 @@ void SHKFoursquareV2::showFoursquareV2VenuesForm()
 
 void SHKFoursquareV2::showFoursquareV2CheckInForm()
 {
+    // One pick, one form: a pick reaching here while a form is already up (a second tap before the push
+    // ended) only changes the place that form checks in at.
+    if (ns::cast<SHKFoursquareV2CheckInForm>(topViewController()))
+        return;
     auto form = SHKFoursquareV2CheckInForm::create(self<SHKFoursquareV2>());
     auto shared = item();
     form->setText(shared ? shared->text() : std::nullopt);

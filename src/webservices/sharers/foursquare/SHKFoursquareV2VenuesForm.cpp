@@ -7,6 +7,7 @@
 #include "sharing/core/SHK.h"
 #include "sharing/core/SHKLocalizedText.h"
 #include "sharing/ui/SHKActivityIndicator.h"
+#include "uikit/AlertView.h"
 #include "uikit/BarButtonItem.h"
 #include "uikit/Label.h"
 #include "uikit/NavigationController.h"
@@ -110,6 +111,19 @@ void SHKFoursquareV2VenuesForm::locationManagerDidUpdateToLocation(cl::LocationM
     m_location = newLocation;
     if (!oldLocation)
         startloadingVenues();
+}
+
+void SHKFoursquareV2VenuesForm::locationManagerDidFailWithError(cl::LocationManager&,
+                                                                const ns::Ref<ns::Error>&)
+{
+    // Once the places are known a lost position changes nothing on screen.
+    if (m_location)
+        return;
+    SHKActivityIndicator::currentIndicator()->hide();
+    ui::AlertView::create(SHKLookupLocalizedText("Error"),
+                          SHKLookupLocalizedText("Your location could not be determined."), nullptr,
+                          SHKLookupLocalizedText("Close"))
+        ->show();
 }
 
 // MARK: Searching

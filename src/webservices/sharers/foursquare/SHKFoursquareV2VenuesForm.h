@@ -62,6 +62,10 @@ public:
     void locationManagerDidUpdateToLocation(cl::LocationManager& manager,
                                             const ns::Ref<cl::Location>& newLocation,
                                             const ns::Ref<cl::Location>& oldLocation) override;
+    // No position to search around: the user hears of it instead of waiting under the overlay. The
+    // manager goes on looking, and a position found later still starts the search.
+    void locationManagerDidFailWithError(cl::LocationManager& manager,
+                                         const ns::Ref<ns::Error>& error) override;
 
     // Typing does not search: only the search button does.
     bool searchDisplayControllerShouldReloadTableForSearchString(ui::SearchDisplayController&,
