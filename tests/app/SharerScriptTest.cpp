@@ -100,6 +100,7 @@ type pa/ss:1
 shot login
 press Login
 await Send to Pinboard
+wait 1
 shot share
 press Shared
 press Send to Pinboard
@@ -118,10 +119,16 @@ await Saved!
               "/v1/posts/add?url=http%3A%2F%2Fexample.com%2Fpage%3Fa%3D1&description=A%20page"
               "&tags=&extended=&shared=yes");
     EXPECT_EQ(requests[1].header("Authorization"), basic);
-    // Pictures of the two forms as the user saw them.
-    std::string shots = home.file("shots");
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(joined({shots, "/login.png"})));
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(joined({shots, "/share.png"})));
+    // Pictures of the two forms as the user saw them: the login form's Login button and the share form's
+    // wider Send button, blue at the bar's right end, over the white rows of each form.
+    Shot login(home, "login"), share(home, "share");
+    ASSERT_TRUE(login.isScreen());
+    ASSERT_TRUE(share.isScreen());
+    EXPECT_TRUE(login.at(288, 42).isBlue()) << login.at(288, 42);
+    EXPECT_FALSE(login.at(220, 42).isBlue()) << login.at(220, 42);
+    EXPECT_GT(login.at(250, 96).brightness(), 240) << login.at(250, 96);
+    EXPECT_TRUE(share.at(220, 42).isBlue()) << share.at(220, 42);
+    EXPECT_GT(share.at(250, 96).brightness(), 240) << share.at(250, 96);
 }
 
 // The board's share button, "More...", the service in the menu, its login form and its share form: the
@@ -330,6 +337,14 @@ TEST(SharerScript, CancelDuringTheLoginCheckKeepsNothing)
         EXPECT_NE(run.out.find("\"Login\""), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("Logging In..."), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("Send to"), std::string::npos) << run.out;
+        // The overlay's dark box stands over the login form while it checks, and is gone afterwards.
+        Shot checking(home, "checking"), again(home, "again");
+        ASSERT_TRUE(checking.isScreen());
+        ASSERT_TRUE(again.isScreen());
+        EXPECT_LT(checking.at(95, 175).brightness(), 120) << checking.at(95, 175);
+        EXPECT_GT(checking.at(40, 300).brightness(), 170) << checking.at(40, 300);
+        EXPECT_GT(again.at(95, 175).brightness(), 170) << again.at(95, 175);
+        EXPECT_TRUE(again.at(288, 42).isBlue()) << again.at(288, 42);
     }
 }
 
@@ -377,6 +392,10 @@ TEST(SharerScript, AFailureWithoutTheServicesWordsShowsTheSharersText)
         EXPECT_EQ(server.requestCount(), row.replies.size());
         EXPECT_NE(run.out.find("\"Error\""), std::string::npos) << run.out;
         EXPECT_NE(run.out.find(row.message), std::string::npos) << run.out;
+        // The alert's dark blue box over the share form.
+        Shot failed(home, "failed");
+        ASSERT_TRUE(failed.isScreen());
+        EXPECT_TRUE(failed.at(40, 200).isNavy()) << failed.at(40, 200);
     }
 }
 
@@ -395,6 +414,10 @@ TEST(SharerScript, ADeviceSharersFailureIsShownWithItsName)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\"SMS\""), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("There was an error while sharing"), std::string::npos) << run.out;
+    // The alert's dark blue box over the board.
+    Shot failed(home, "failed");
+    ASSERT_TRUE(failed.isScreen());
+    EXPECT_TRUE(failed.at(40, 200).isNavy()) << failed.at(40, 200);
 }
 
 } // namespace
@@ -424,6 +447,7 @@ TEST(SharerScript, ACheckInSignsInPicksAPlaceNearTheDeviceAndChecksIn)
 
     VelmoRun run = runScript(home, R"(sharetext SHKFoursquareV2 Bonjour
 await Les Deux Magots
+wait 1
 shot venues
 press Les Deux Magots
 wait 1
@@ -447,9 +471,14 @@ await Saved!
     EXPECT_EQ(requests[2].method, "POST");
     EXPECT_EQ(requests[2].target, "/v2/checkins/add?oauth_token=TOKEN9&v=20110927&venueId=v2"
                                   "&ll=48.85660,2.35220&llAcc=10.00&alt=0.00&altAcc=-1.00&shout=Bonjour");
-    std::string shots = home.file("shots");
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/venues.png"));
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/checkin.png"));
+    // The list of places, white rows where the board was; the check-in form with its blue Check In button
+    // over the white text.
+    Shot venues(home, "venues"), checkin(home, "checkin");
+    ASSERT_TRUE(venues.isScreen());
+    ASSERT_TRUE(checkin.isScreen());
+    EXPECT_GT(venues.at(160, 300).brightness(), 200) << venues.at(160, 300);
+    EXPECT_TRUE(checkin.at(280, 42).isBlue()) << checkin.at(280, 42);
+    EXPECT_GT(checkin.at(160, 300).brightness(), 240) << checkin.at(160, 300);
 }
 
 } // namespace
