@@ -257,13 +257,17 @@ rest of the line:
                                 screens follow; \n in TEXT is a line break
   shot NAME                     writes the screen to NAME.png in the shots folder
   dump                          prints the view tree: class, frame, title or text, hidden, alpha
+  quickly COMMAND ...           the touching command at once, without waiting for a screen on its way
+                                to arrive (as a hurried finger): a screen that is still coming or going
+                                ignores the touch
   # ...                         a comment; blank lines are skipped
 
 Time in a script is the device's own clock, so "wait 0.5" takes no real half second. A screen coming
 or going slides, flips or fades for its transition's time, and takes no touches meanwhile; so each
 touching command (tap, doubletap, drag, pinch, rotate, press, alert, type, clear) first lets a screen on
-its way arrive, and the screen that its arrival brings on, as a person waits to see the screen. The other
-commands do not wait: "shot" right after a press, or after a short "wait", pictures the transition.
+its way arrive, and the screen that its arrival brings on, as a person waits to see the screen, unless
+"quickly" stands before it. The other commands do not wait: "shot" right after a press, or after a
+short "wait", pictures the transition.
 
 Exit status: 0 when the script ran to its end; 1 when a step could not be done (nothing to press, no
 alert, nothing to type into or clear, nothing shown to await, an address the application did not take,

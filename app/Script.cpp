@@ -180,6 +180,14 @@ bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std
     std::string command = line.substr(0, space);
     std::string rest =
         space == std::string::npos ? std::string() : ns::trimWhitespace(line.substr(space + 1));
+    // "quickly" touches at once, as an impatient finger does: a screen on its way ignores the touch.
+    bool waitsForTheScreen = true;
+    if (command == "quickly") {
+        waitsForTheScreen = false;
+        space = rest.find_first_of(" \t");
+        command = rest.substr(0, space);
+        rest = space == std::string::npos ? std::string() : ns::trimWhitespace(rest.substr(space + 1));
+    }
     std::vector<std::string> args = words(rest);
     auto bad = [&](const std::string& text) {
         status = 2;
@@ -204,7 +212,14 @@ bool Script::runLine(const std::string& raw, std::ostream& out, int& status, std
     auto point = [](double x, double y) { return cg::makePoint(float(x), float(y)); };
     static const char* const touching[] = {"tap",   "doubletap", "drag", "pinch", "rotate",
                                            "press", "alert",     "type", "clear"};
-    if (std::find(std::begin(touching), std::end(touching), command) != std::end(touching))
+    bool touches = std::find(std::begin(touching), std::end(touching), command) != std::end(touching);
+    if (!waitsForTheScreen && !touches) {
+        status = 2;
+        message = "quickly needs a touching command after it (tap, doubletap, drag, pinch, rotate, press, "
+                  "alert, type, clear)";
+        return false;
+    }
+    if (touches && waitsForTheScreen)
         waitForStillScreen();
 
     if (command == "tap" || command == "doubletap") {

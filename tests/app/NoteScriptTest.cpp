@@ -66,9 +66,15 @@ await Saved!
                               "not, everyone needs Velmo!&quot; 12 contacts"),
         std::string::npos)
         << notes[0].content;
-    std::string shots = home.file("shots");
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/login.png"));
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/share.png"));
+    // The login form's Login button and the share form's wider Send button, blue at the bar's right end,
+    // and the share form's Auto Share row.
+    Shot login(home, "login"), share(home, "share");
+    ASSERT_TRUE(login.isScreen());
+    ASSERT_TRUE(share.isScreen());
+    EXPECT_TRUE(login.at(288, 42).isBlue()) << login.at(288, 42);
+    EXPECT_FALSE(login.at(220, 42).isBlue()) << login.at(220, 42);
+    EXPECT_TRUE(share.at(220, 42).isBlue()) << share.at(220, 42);
+    EXPECT_GT(share.at(150, 245).brightness(), 240) << share.at(150, 245);
 }
 
 } // namespace

@@ -90,7 +90,7 @@ TEST(SharerScript, TheLoginFormTheShareFormAndTheBookmarkReachTheService)
     server.route("/v1/posts/add", ScriptedReply::text(200, "<result code=\"done\"/>"));
 
     // The login form: the user name has the caret; a tap moves it to the password. The share form: the
-    // "Shared" switch is turned on beside its label. "wait" lets the replies arrive.
+    // "Shared" switch is turned on beside its label. "await" lets the replies arrive.
     VelmoRun run = runTrusted(home, {{"pinboardAPIURL", server.baseURL()}},
                               R"(share SHKPinboard http://example.com/page?a=1 A page
 wait 1
@@ -99,11 +99,12 @@ tap 207 141
 type pa/ss:1
 shot login
 press Login
-wait 20
+await Send to Pinboard
+wait 1
 shot share
 press Shared
 press Send to Pinboard
-wait 20
+await Saved!
 )");
     ASSERT_EQ(run.status, 0) << run.err;
 
@@ -118,10 +119,16 @@ wait 20
               "/v1/posts/add?url=http%3A%2F%2Fexample.com%2Fpage%3Fa%3D1&description=A%20page"
               "&tags=&extended=&shared=yes");
     EXPECT_EQ(requests[1].header("Authorization"), basic);
-    // Pictures of the two forms as the user saw them.
-    std::string shots = home.file("shots");
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(joined({shots, "/login.png"})));
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(joined({shots, "/share.png"})));
+    // Pictures of the two forms as the user saw them: the login form's Login button and the share form's
+    // wider Send button, blue at the bar's right end, over the white rows of each form.
+    Shot login(home, "login"), share(home, "share");
+    ASSERT_TRUE(login.isScreen());
+    ASSERT_TRUE(share.isScreen());
+    EXPECT_TRUE(login.at(288, 42).isBlue()) << login.at(288, 42);
+    EXPECT_FALSE(login.at(220, 42).isBlue()) << login.at(220, 42);
+    EXPECT_GT(login.at(250, 96).brightness(), 240) << login.at(250, 96);
+    EXPECT_TRUE(share.at(220, 42).isBlue()) << share.at(220, 42);
+    EXPECT_GT(share.at(250, 96).brightness(), 240) << share.at(250, 96);
 }
 
 // The board's share button, "More...", the service in the menu, its login form and its share form: the
@@ -260,9 +267,10 @@ TEST(SharerScript, TheBoardsItemReachesEachServiceThroughMore)
         std::string script = throughMore(row.service);
         script += "type bob\ntap 207 141\ntype ";
         script += row.password;
-        script += "\npress Login\nwait 20\n";
-        script += row.shareForm;
-        script += "wait 20\n";
+        script += "\npress Login\n";
+        if (!row.shareForm.empty())
+            script += "await Send to " + row.service + "\n" + row.shareForm;
+        script += "await Saved!\n";
         VelmoRun run = runTrusted(home, configuration, script);
         ASSERT_EQ(run.status, 0) << run.err;
 
@@ -329,6 +337,14 @@ TEST(SharerScript, CancelDuringTheLoginCheckKeepsNothing)
         EXPECT_NE(run.out.find("\"Login\""), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("Logging In..."), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("Send to"), std::string::npos) << run.out;
+        // The overlay's dark box stands over the login form while it checks, and is gone afterwards.
+        Shot checking(home, "checking"), again(home, "again");
+        ASSERT_TRUE(checking.isScreen());
+        ASSERT_TRUE(again.isScreen());
+        EXPECT_LT(checking.at(95, 175).brightness(), 120) << checking.at(95, 175);
+        EXPECT_GT(checking.at(40, 300).brightness(), 170) << checking.at(40, 300);
+        EXPECT_GT(again.at(95, 175).brightness(), 170) << again.at(95, 175);
+        EXPECT_TRUE(again.at(288, 42).isBlue()) << again.at(288, 42);
     }
 }
 
@@ -367,14 +383,19 @@ TEST(SharerScript, AFailureWithoutTheServicesWordsShowsTheSharersText)
         for (const auto& key : row.addressKeys)
             configuration.emplace_back(key, server.baseURL());
         std::string script = throughMore(row.service);
-        script += "type bob\ntap 207 141\ntype pw\npress Login\nwait 20\n";
-        script += row.shareForm;
+        script += "type bob\ntap 207 141\ntype pw\npress Login\n";
+        if (!row.shareForm.empty())
+            script += "await Send to " + row.service + "\n" + row.shareForm;
         script += "await Close\nshot failed\ndump\nalert Close\n";
         VelmoRun run = runTrusted(home, configuration, script);
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(server.requestCount(), row.replies.size());
         EXPECT_NE(run.out.find("\"Error\""), std::string::npos) << run.out;
         EXPECT_NE(run.out.find(row.message), std::string::npos) << run.out;
+        // The alert's dark blue box over the share form.
+        Shot failed(home, "failed");
+        ASSERT_TRUE(failed.isScreen());
+        EXPECT_TRUE(failed.at(40, 200).isNavy()) << failed.at(40, 200);
     }
 }
 
@@ -393,6 +414,10 @@ TEST(SharerScript, ADeviceSharersFailureIsShownWithItsName)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\"SMS\""), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("There was an error while sharing"), std::string::npos) << run.out;
+    // The alert's dark blue box over the board.
+    Shot failed(home, "failed");
+    ASSERT_TRUE(failed.isScreen());
+    EXPECT_TRUE(failed.at(40, 200).isNavy()) << failed.at(40, 200);
 }
 
 } // namespace
@@ -421,13 +446,14 @@ TEST(SharerScript, ACheckInSignsInPicksAPlaceNearTheDeviceAndChecksIn)
                                                {"foursquareV2RedirectURI", redirect}});
 
     VelmoRun run = runScript(home, R"(sharetext SHKFoursquareV2 Bonjour
-wait 20
+await Les Deux Magots
+wait 1
 shot venues
 press Les Deux Magots
 wait 1
 shot checkin
 press Check In
-wait 20
+await Saved!
 )",
                              {.config = settings,
                               .options = "--web network --location 48.8566,2.3522",
@@ -445,9 +471,14 @@ wait 20
     EXPECT_EQ(requests[2].method, "POST");
     EXPECT_EQ(requests[2].target, "/v2/checkins/add?oauth_token=TOKEN9&v=20110927&venueId=v2"
                                   "&ll=48.85660,2.35220&llAcc=10.00&alt=0.00&altAcc=-1.00&shout=Bonjour");
-    std::string shots = home.file("shots");
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/venues.png"));
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(shots + "/checkin.png"));
+    // The list of places, white rows where the board was; the check-in form with its blue Check In button
+    // over the white text.
+    Shot venues(home, "venues"), checkin(home, "checkin");
+    ASSERT_TRUE(venues.isScreen());
+    ASSERT_TRUE(checkin.isScreen());
+    EXPECT_GT(venues.at(160, 300).brightness(), 200) << venues.at(160, 300);
+    EXPECT_TRUE(checkin.at(280, 42).isBlue()) << checkin.at(280, 42);
+    EXPECT_GT(checkin.at(160, 300).brightness(), 240) << checkin.at(160, 300);
 }
 
 } // namespace
@@ -460,11 +491,13 @@ constexpr const char* kKept =
     "You are offline. The share to Pinboard was kept and will be sent when you are back "
     "online.";
 
-// Signs in to Pinboard through the board's Action button and stops at the share form.
-std::string signInThroughTheBoard()
+// Signs in to Pinboard through the board's Action button and waits for what the login brings on: the
+// share form, unless the test says otherwise.
+std::string signInThroughTheBoard(const std::string& shown = "Send to Pinboard")
 {
     return "wait 0.5\npress Action\nalert More...\nwait 1\ndrag 160 400 160 100\nwait 1\npress Pinboard\n"
-           "wait 1\ntype bob\ntap 207 141\ntype pa/ss:1\npress Login\nwait 20\n";
+           "wait 1\ntype bob\ntap 207 141\ntype pa/ss:1\npress Login\nawait " +
+           shown + "\n";
 }
 
 std::size_t addsReceived(const testkit::LoopbackServer& server)
@@ -544,7 +577,7 @@ TEST_F(OfflineScript, TwoProcessesQueueingAtOnceKeepEveryShare)
 {
     // Signed in once, online; the share goes out then.
     VelmoRun run =
-        runTrusted(home, configuration, signInThroughTheBoard() + "press Send to Pinboard\nwait 20\n");
+        runTrusted(home, configuration, signInThroughTheBoard() + "press Send to Pinboard\nawait Saved!\n");
     ASSERT_EQ(run.status, 0) << run.err;
     ASSERT_EQ(addsReceived(server), 1u);
 
@@ -607,7 +640,7 @@ TEST_F(OfflineScript, ADamagedKeychainIsSetAsideAndTheLoginKept)
     EXPECT_NE(run.out.find("Send to Pinboard"), std::string::npos) << run.out;
     run = runTrusted(
         home, configuration,
-        "share SHKPinboard http://example.com/page A page\nwait 1\npress Send to Pinboard\nwait 20\n");
+        "share SHKPinboard http://example.com/page A page\nwait 1\npress Send to Pinboard\nawait Saved!\n");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(addsReceived(server), 1u);
     auto kept = ns::FileManager::contentsAtPath(folder + "/keychain.damaged.sqlite");
@@ -622,9 +655,83 @@ TEST_F(OfflineScript, ALoginThatCannotBeKeptIsReported)
     // Where the keychain's file should be, a folder stands.
     ASSERT_TRUE(
         ns::FileManager::createDirectoryAtPath(home.file("device/Library/Keychains/keychain.sqlite"), true));
-    VelmoRun run = runTrusted(home, configuration, signInThroughTheBoard() + "dump\n");
+    VelmoRun run = runTrusted(home, configuration, signInThroughTheBoard("Error") + "dump\n");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Your login could not be kept on this device"), std::string::npos) << run.out;
+    EXPECT_EQ(addsReceived(server), 0u);
+}
+
+} // namespace
+
+namespace {
+
+std::size_t occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+// A signed-in share form slides in for 0.4 s; a hurried finger taps its Send button (at 254, 42) three
+// times. Taps on the form still on its way, or already leaving, are ignored: a burst sends one share, or
+// none when it ends before the form has arrived (the form then stays up).
+struct Burst
+{
+    const char* name;
+    double gaps[3]; // device seconds before each tap, from the share
+    std::size_t shares;
+};
+constexpr Burst kBursts[] = {
+    {"two taps as it slides in, one once it is there", {0.15, 0.15, 0.15}, 1},
+    {"one as it slides in, one once it is there, one as it leaves", {0.3, 0.15, 0.05}, 1},
+    {"three at once once it is there", {0.5, 0, 0}, 1},
+    {"three as it slides in", {0.1, 0.1, 0.1}, 0},
+};
+
+std::string burstScript(const Burst& burst)
+{
+    std::string script = "wait 0.5\nshare SHKPinboard http://example.com/burst A page\n";
+    for (double gap : burst.gaps)
+        script += ns::format("wait %g\nquickly tap 254 42\n", gap);
+    return script + "wait 1\ndump\n";
+}
+
+TEST_F(OfflineScript, ABurstOfTapsOnASlidingShareFormSendsOneShare)
+{
+    VelmoRun run = runTrusted(home, configuration, signInThroughTheBoard() + "press Cancel\nwait 1\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const Burst& burst : kBursts) {
+        SCOPED_TRACE(burst.name);
+        std::size_t before = addsReceived(server);
+        run = runTrusted(home, configuration, burstScript(burst));
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(addsReceived(server) - before, burst.shares);
+        // The form stays up only when no tap reached it.
+        EXPECT_EQ(run.out.find("\"Send to Pinboard\"") != std::string::npos, burst.shares == 0) << run.out;
+        EXPECT_EQ(run.err.find("Attempt to"), std::string::npos) << run.err;
+    }
+    // Only a touch can be hurried.
+    run = runTrusted(home, configuration, "quickly wait 1\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("script line 1: quickly needs a touching command after it"), std::string::npos)
+        << run.err;
+}
+
+// Offline, the one share a burst sends is kept once, and the user is told once (the alert then covers
+// the form); a burst that ends before the form has arrived keeps nothing.
+TEST_F(OfflineScript, ABurstOfTapsOfflineKeepsOneShare)
+{
+    for (const Burst& burst : kBursts) {
+        SCOPED_TRACE(burst.name);
+        testkit::TemporaryHome fresh;
+        VelmoRun run = runTrusted(fresh, configuration, signInThroughTheBoard() + "press Cancel\nwait 1\n");
+        ASSERT_EQ(run.status, 0) << run.err;
+        run = runTrusted(fresh, configuration, "network off\n" + burstScript(burst));
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(queuedEntries(fresh), burst.shares);
+        EXPECT_EQ(occurrences(run.out, kKept), burst.shares) << run.out;
+    }
     EXPECT_EQ(addsReceived(server), 0u);
 }
 

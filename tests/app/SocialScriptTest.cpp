@@ -6,9 +6,14 @@
 #include "testing/LoopbackServer.h"
 #include "testing/TemporaryHome.h"
 
+#include "uikit/Image.h"
+
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 namespace {
@@ -116,6 +121,118 @@ TEST(SocialScript, ADeviceRunningApplicationsSideBySideSignsInInTheBrowserAndCom
     EXPECT_EQ(requests[0].path, "/m/dialog/feed");
     EXPECT_TRUE(contains(requests[0].query, std::string("&link=") + StorePage + "&")) << requests[0].query;
     EXPECT_TRUE(contains(requests[0].query, "&access_token=TOKEN-2")) << requests[0].query;
+}
+
+// A dialog host that keeps the first sign-in page back until the test releases it (or, should nothing
+// release it, for half a minute); a later sign-in finds the person signed in.
+class SlowDialogHost
+{
+public:
+    // The server is declared after the host, so that it stops before the host goes.
+    void serveOn(testkit::LoopbackServer& server)
+    {
+        server.route("/m/dialog/oauth", [this](const testkit::RecordedRequest&) {
+            std::unique_lock lock(m_mutex);
+            if (m_signIns++ > 0) {
+                release(lock);
+                return ScriptedReply::redirect("fbconnect://success#access_token=TOKEN-3&expires_in=0");
+            }
+            m_timedOut = !m_released.wait_for(lock, std::chrono::seconds(30), [this] { return m_free; });
+            return ScriptedReply::text(200, "<html><body>Log in</body></html>");
+        });
+        server.route("/m/dialog/feed", ScriptedReply::redirect("fbconnect://success?post_id=1_4"));
+    }
+
+    // Lets the held page go.
+    void release()
+    {
+        std::unique_lock lock(m_mutex);
+        release(lock);
+    }
+    // Whether the held page went only because nothing released it.
+    bool timedOut() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_timedOut;
+    }
+
+private:
+    void release(std::unique_lock<std::mutex>&)
+    {
+        m_free = true;
+        m_released.notify_all();
+    }
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_released;
+    int m_signIns = 0;
+    bool m_free = false;
+    bool m_timedOut = false;
+};
+
+// While the dialog host has not answered, the login dialog shows its spinner and its close button takes
+// the touch: the dialog goes, and the share has ended, so the next one runs to its end (the held page is
+// let go only by that next sign-in).
+TEST(SocialScript, ASlowDialogPageLeavesTheSpinnerAndTheCloseButtonAlive)
+{
+    testkit::TemporaryHome home;
+    SlowDialogHost host;
+    testkit::LoopbackServer server;
+    host.serveOn(server);
+    ASSERT_TRUE(server.start());
+    // The share menu's Facebook row, from the board's share button.
+    const std::string share = "press Action\nalert More...\nwait 1\npress Facebook\n";
+    VelmoRun run =
+        runScript(home,
+                  "wait 0.5\n" + share + "wait 1\ndump\nshot loading\nwait 2\ndump\npress close\nwait 1\n" +
+                      "dump\n" + share + "await Saved!\n",
+                  {.config = settingsFor(home, server),
+                   .options = "--web network --multitasking off",
+                   .shots = true,
+                   .name = "social.script"});
+    host.release();
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(host.timedOut());
+
+    // Two views of the loading dialog, two device seconds apart, then the board alone.
+    std::vector<std::string> dumps;
+    for (std::size_t at = 0, next; at < run.out.size(); at = next) {
+        next = run.out.find("\nUIWindow ", at + 1);
+        next = next == std::string::npos ? run.out.size() : next + 1;
+        dumps.push_back(run.out.substr(at, next - at));
+    }
+    ASSERT_EQ(dumps.size(), 3u) << run.out;
+    for (std::size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(contains(dumps[i], "  FBLoginDialog (0 20; 320 460)\n")) << dumps[i];
+        EXPECT_TRUE(contains(dumps[i], "    UIActivityIndicatorView (141.5 212; 37 37)\n")) << dumps[i];
+        EXPECT_TRUE(contains(dumps[i], "    UIButton (2 2; 29 29) \"[close]\"\n")) << dumps[i];
+    }
+    EXPECT_FALSE(contains(dumps[2], "FBLoginDialog")) << dumps[2];
+    EXPECT_FALSE(contains(dumps[2], "UIActivityIndicatorView")) << dumps[2];
+    // The picture shows the panel's dark frame and the close button, a white cross on a dark disc, at the
+    // panel's top left corner.
+    auto shot = ui::Image::imageWithContentsOfFile(home.file("shots/loading.png"));
+    ASSERT_TRUE(shot);
+    ASSERT_EQ(shot->CGImage()->width(), 320u);
+    ASSERT_EQ(shot->CGImage()->height(), 480u);
+    auto brightness = [&](std::size_t x, std::size_t y) {
+        uint8_t rgba[4];
+        shot->CGImage()->pixelBytes(x, y, rgba);
+        return (int(rgba[0]) + int(rgba[1]) + int(rgba[2])) / 3;
+    };
+    EXPECT_GT(brightness(16, 36), 220);   // the cross
+    EXPECT_LT(brightness(8, 36), 60);     // the disc
+    EXPECT_LT(brightness(315, 100), 110); // the frame
+    EXPECT_GT(brightness(160, 300), 200); // the page, blank while it loads
+
+    // Three sign-in pages were asked for: the held one, then the next share's, then its feed dialog.
+    auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].path, "/m/dialog/oauth");
+    EXPECT_EQ(requests[1].path, "/m/dialog/oauth");
+    EXPECT_EQ(requests[2].path, "/m/dialog/feed");
+    EXPECT_TRUE(contains(requests[2].query, "&access_token=TOKEN-3")) << requests[2].query;
 }
 
 } // namespace

@@ -32,7 +32,11 @@ wait 1
               "URL: http://itunes.apple.com/app/velmo/id428024839?mt=8\n\n\"Geek or not, everyone needs "
               "Velmo!\" 12 contacts ready to be dialed in only 2 taps\n");
     EXPECT_FALSE(std::filesystem::exists(tweets + "0002.txt"));
-    EXPECT_TRUE(ns::FileManager::fileExistsAtPath(home.file("shots") + "/tweet-sheet.png"));
+    // The sheet's blue Send button over its white text.
+    Shot sheet(home, "tweet-sheet");
+    ASSERT_TRUE(sheet.isScreen());
+    EXPECT_TRUE(sheet.at(290, 42).isBlue()) << sheet.at(290, 42);
+    EXPECT_GT(sheet.at(160, 300).brightness(), 240) << sheet.at(160, 300);
 }
 
 // The board's share button, "More..." and Twitter: where the device has a tweet sheet, the share goes

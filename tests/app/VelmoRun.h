@@ -2,12 +2,15 @@
 
 // Runs the velmo binary as a user runs it from a shell, in a fresh home, and keeps what it printed.
 #include "foundation/FileManager.h"
+#include "graphics/Image.h"
 #include "testing/TemporaryHome.h"
+#include "uikit/Image.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -121,3 +124,48 @@ inline VelmoRun runScript(const testkit::TemporaryHome& home, const std::string&
     arguments += scriptOption(home, how.name, text);
     return velmo(home, arguments);
 }
+
+// A colour of a picture, each part from 0 to 255.
+struct Colour
+{
+    int red = 0, green = 0, blue = 0;
+
+    int brightness() const { return (red + green + blue) / 3; }
+    // The blue of a done button, a selected row or the keyboard's caret.
+    bool isBlue() const { return blue > red + 80; }
+    // The dark blue of an alert's box.
+    bool isNavy() const { return blue > red + 40 && brightness() < 90; }
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Colour& colour)
+{
+    return out << "rgb(" << colour.red << ", " << colour.green << ", " << colour.blue << ")";
+}
+
+// The picture NAME.png that a script's "shot NAME" wrote into the home's "shots" folder.
+class Shot
+{
+public:
+    Shot(const testkit::TemporaryHome& home, const std::string& name)
+        : m_image(ui::Image::imageWithContentsOfFile(home.file("shots/" + name + ".png")))
+    {
+    }
+
+    // Whether the picture could be read and is the whole screen, 320 by 480 points.
+    bool isScreen() const
+    {
+        return m_image && m_image->CGImage()->width() == 320 && m_image->CGImage()->height() == 480;
+    }
+    // The colour at the point; black outside the picture.
+    Colour at(std::size_t x, std::size_t y) const
+    {
+        if (!isScreen() || x >= 320 || y >= 480)
+            return {};
+        uint8_t rgba[4];
+        m_image->CGImage()->pixelBytes(x, y, rgba);
+        return {rgba[0], rgba[1], rgba[2]};
+    }
+
+private:
+    ns::Ref<ui::Image> m_image;
+};
