@@ -5,9 +5,6 @@
 #include "foundation/Dictionary.h"
 #include "foundation/UserDefaults.h"
 #include "sharing/core/SHKFormFieldSettings.h"
-#include "sharing/ui/SHKFormFieldCell.h"
-#include "uikit/TableView.h"
-#include "uikit/TextField.h"
 #include "webservices/sharers/googlereader/SHKGoogleReader.h"
 
 #include <gtest/gtest.h>
@@ -26,16 +23,6 @@ protected:
         configure("appURL", ns::String::make("http://velmo.example/"));
         server.route("/reader/api/0/token", ScriptedReply::text(200, "tok/1"));
         server.route("/reader/api/0/item/edit", ScriptedReply::text(200, "OK"));
-    }
-
-    void logIn(const ns::Ref<SHKFormController>& form, const std::string& email, const std::string& password)
-    {
-        ASSERT_TRUE(driver.type(email));
-        auto cell = ns::cast<SHKFormFieldCell>(form->tableView()->cellForRowAtIndexPath(ns::IndexPath(0, 1)));
-        ASSERT_TRUE(cell && cell->textField());
-        cell->textField()->becomeFirstResponder();
-        ASSERT_TRUE(driver.type(password));
-        ASSERT_TRUE(driver.press("Login"));
     }
 
     std::vector<std::string> paths()
