@@ -1,7 +1,6 @@
 // The feed-reader sharer against a fake service on 127.0.0.1: sign-in, then per share a token and an edit.
 #include "ServiceSharerFixture.h"
 
-#include "foundation/Clock.h"
 #include "foundation/Dictionary.h"
 #include "foundation/UserDefaults.h"
 #include "sharing/core/SHKFormFieldSettings.h"
@@ -25,19 +24,13 @@ protected:
         server.route("/reader/api/0/item/edit", ScriptedReply::text(200, "OK"));
     }
 
-    std::vector<std::string> paths()
+    // A new sharer of the page, sent at once with the stored login.
+    ns::Ref<SHKGoogleReader> sendPage()
     {
-        std::vector<std::string> out;
-        for (const auto& request : server.requests())
-            out.push_back(request.method + " " + request.target);
-        return out;
-    }
-
-    std::string tokenTarget()
-    {
-        std::string target = "/reader/api/0/token?ck=";
-        target += std::to_string(static_cast<long long>(ns::Clock::current().now()));
-        return target;
+        auto sharer = SHKGoogleReader::create();
+        sharer->setItem(urlItem());
+        sharer->tryToSend();
+        return sharer;
     }
 };
 
@@ -103,9 +96,7 @@ TEST_F(GoogleReader, TheSessionOfEitherLineEndAndThePasswordAsTypedReachTheNextR
         SHK::setAuthValue("me", "email", "SHKGoogleReader");
         SHK::setAuthValue(row.password, "password", "SHKGoogleReader");
         ReportLines log;
-        auto sharer = SHKGoogleReader::create();
-        sharer->setItem(urlItem());
-        sharer->tryToSend();
+        auto sharer = sendPage();
         ASSERT_TRUE(waitForLines(log, 3));
         EXPECT_EQ(log.lines, (std::vector<std::string>{"started", "auth 1", "finished"}));
         auto requests = server.requests();
@@ -127,9 +118,7 @@ TEST_F(GoogleReader, TheTokenCarriesTheTimeInWholeSeconds)
     server.route("/accounts/ClientLogin", ScriptedReply::text(200, "Auth=x"));
     SHK::setAuthValue("me", "email", "SHKGoogleReader");
     ReportLines log;
-    auto sharer = SHKGoogleReader::create();
-    sharer->setItem(urlItem());
-    sharer->tryToSend();
+    auto sharer = sendPage();
     ASSERT_TRUE(waitForLines(log, 3));
     ASSERT_EQ(server.requestCount(), 3u);
     std::string target = server.requests()[1].target;
@@ -224,9 +213,7 @@ TEST_F(GoogleReader, ARefusedSessionIsForgottenAndTheShareResumesAfterANewSignIn
         SHK::setAuthValue("me", "email", "SHKGoogleReader");
         SHK::setAuthValue("pw", "password", "SHKGoogleReader");
         ReportLines log;
-        auto sharer = SHKGoogleReader::create();
-        sharer->setItem(urlItem());
-        sharer->tryToSend();
+        auto sharer = sendPage();
         ASSERT_TRUE(waitForLines(log, 3));
         EXPECT_EQ(log.lines,
                   (std::vector<std::string>{"started", "auth 1",
@@ -258,9 +245,7 @@ TEST_F(GoogleReader, ABadSignInWhileAResendWaitsAsksForTheLoginAgain)
     server.route("/accounts/ClientLogin", ScriptedReply::text(403, "Error=BadAuthentication"));
     SHK::setAuthValue("me", "email", "SHKGoogleReader");
     ReportLines log;
-    auto sharer = SHKGoogleReader::create();
-    sharer->setItem(urlItem());
-    sharer->tryToSend();
+    auto sharer = sendPage();
     ASSERT_TRUE(waitForLines(log, 1));
     EXPECT_EQ(log.lines, (std::vector<std::string>{"failed: Could not authenticate you. Please relogin."}));
     EXPECT_TRUE(alertTexts().empty());
@@ -294,9 +279,7 @@ TEST_F(GoogleReader, OtherTokenAndEditFailuresReportTheServiceText)
         server.route(row.path, row.reply);
         SHK::setAuthValue("me", "email", "SHKGoogleReader");
         ReportLines log;
-        auto sharer = SHKGoogleReader::create();
-        sharer->setItem(urlItem());
-        sharer->tryToSend();
+        auto sharer = sendPage();
         ASSERT_TRUE(waitForLines(log, 3));
         EXPECT_EQ(log.lines, (std::vector<std::string>{"started", "auth 1", row.line}));
         settle();
