@@ -1,9 +1,8 @@
 // The OAuth sign-in end to end against an OAuth 1.0 service on 127.0.0.1 that checks every signature.
 #include "sharing/support/FakeOAuthService.h"
+#include "sharing/support/FormFixture.h"
 #include "sharing/support/OAuthOracle.h"
 
-#include "foundation/Bundle.h"
-#include "foundation/Clock.h"
 #include "foundation/Data.h"
 #include "foundation/Dictionary.h"
 #include "foundation/Error.h"
@@ -11,10 +10,7 @@
 #include "foundation/RunLoop.h"
 #include "foundation/String.h"
 #include "foundation/URL.h"
-#include "sharing/core/DefaultSHKConfigurator.h"
 #include "sharing/core/SHK.h"
-#include "sharing/core/SHKConfiguration.h"
-#include "sharing/core/SHKLocalizedText.h"
 #include "sharing/oauth/OAAsynchronousDataFetcher.h"
 #include "sharing/oauth/OAConsumer.h"
 #include "sharing/oauth/OAMutableURLRequest.h"
@@ -24,13 +20,9 @@
 #include "sharing/sharer/SHKOAuthSharer.h"
 #include "sharing/ui/SHKActivityIndicator.h"
 #include "testing/ClosedPort.h"
-#include "testing/TemporaryHome.h"
-#include "testing/TouchDriver.h"
 #include "uikit/AlertView.h"
-#include "uikit/Application.h"
 #include "uikit/Label.h"
 #include "uikit/NavigationController.h"
-#include "uikit/Window.h"
 
 #include <gtest/gtest.h>
 
@@ -169,27 +161,14 @@ protected:
     friend ns::Factory<PagelessSharer>;
 };
 
-class OAuthSharer : public ::testing::Test
+class OAuthSharer : public FormFixture
 {
 protected:
     OAuthSharer()
     {
-        ui::Application::sharedApplication().reset();
-        ui::AlertView::clearShownAlerts();
-        ns::Bundle::setMainPath(VELMO_RESOURCES);
-        SHKForgetLocalizedTextBundle();
-        SHKConfiguration::reset();
-        SHK::reset();
-        SHKActivityIndicator::reset();
-        SHKConfiguration::sharedInstanceWithConfigurator(DefaultSHKConfigurator::create());
         ns::HTTPCookieStorage::shared().deleteAllCookies();
         SHKSharerClass::registerSharer<FakeServiceSharer, FakeServiceSharerClass>(SharerName);
         SHKSharerClass::registerSharer<PagelessSharer, SHKOAuthSharerClass>("SHKPagelessOAuthService");
-        window = ui::Window::create();
-        window->makeKeyAndVisible();
-        root = ui::ViewController::create();
-        window->setRootViewController(root);
-        SHK::setRootViewController(root);
         events().clear();
         EXPECT_TRUE(service.start());
         useService();
@@ -201,11 +180,7 @@ protected:
         ui::WebView::setDefaultPageSource(nullptr);
         closeAlerts();
         driver.settle();
-        SHK::reset();
-        SHKActivityIndicator::reset();
-        SHKConfiguration::reset();
         ns::HTTPCookieStorage::shared().deleteAllCookies();
-        ui::Application::sharedApplication().reset();
     }
 
     void useService()
@@ -265,12 +240,7 @@ protected:
         return sharer;
     }
 
-    ns::ManualClockScope clock;
-    testkit::TemporaryHome home;
     FakeOAuthService service{ConsumerKey, ConsumerSecret};
-    ns::Ref<ui::Window> window;
-    ns::Ref<ui::ViewController> root;
-    ui::TouchDriver driver;
 };
 
 } // namespace
