@@ -1,8 +1,7 @@
 #pragma once
 
+#include "foundation/Locked.h"
 #include "sharing/core/SHKItem.h"
-
-#include <mutex>
 
 class EDAMNote;
 
@@ -14,8 +13,8 @@ public:
     static ns::Ref<SHKEvernoteItem> create();
 
     // Read and set from any thread.
-    ns::Ref<EDAMNote> note() const;
-    void setNote(ns::Ref<EDAMNote> note);
+    ns::Ref<EDAMNote> note() const { return m_note.get(); }
+    void setNote(ns::Ref<EDAMNote> note) { m_note.set(std::move(note)); }
 
     std::string className() const override { return "SHKEvernoteItem"; }
 
@@ -24,6 +23,5 @@ protected:
     friend ns::Factory<SHKEvernoteItem>;
 
 private:
-    mutable std::mutex m_mutex;
-    ns::Ref<EDAMNote> m_note;
+    ns::Locked<ns::Ref<EDAMNote>> m_note;
 };

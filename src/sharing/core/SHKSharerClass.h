@@ -22,7 +22,12 @@ public:
     // come from T::create().
     template <class T, class Meta = SHKSharerClass> static void registerSharer(const std::string& name)
     {
-        auto meta = std::make_shared<Meta>();
+        registerSharer<T>(name, std::make_shared<Meta>());
+    }
+    // The same with the class-level answers given.
+    template <class T>
+    static void registerSharer(const std::string& name, std::shared_ptr<SHKSharerClass> meta)
+    {
         meta->setClassName(name);
         rt::ClassRegistry::shared().registerClass<T>(name, std::move(meta));
     }

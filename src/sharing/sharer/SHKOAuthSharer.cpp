@@ -51,56 +51,6 @@ void SHKOAuthSharerClass::logout() const
         deleteCookiesForURL(sharer->authorizeURL());
 }
 
-// Fields
-
-ns::Ref<OAConsumer> SHKOAuthSharer::consumer() const
-{
-    std::lock_guard lock(m_tokenMutex);
-    return m_consumer;
-}
-
-void SHKOAuthSharer::setConsumer(ns::Ref<OAConsumer> consumer)
-{
-    std::lock_guard lock(m_tokenMutex);
-    m_consumer = std::move(consumer);
-}
-
-ns::Ref<OAToken> SHKOAuthSharer::requestToken() const
-{
-    std::lock_guard lock(m_tokenMutex);
-    return m_requestToken;
-}
-
-void SHKOAuthSharer::setRequestToken(ns::Ref<OAToken> token)
-{
-    std::lock_guard lock(m_tokenMutex);
-    m_requestToken = std::move(token);
-}
-
-ns::Ref<OAToken> SHKOAuthSharer::accessToken() const
-{
-    std::lock_guard lock(m_tokenMutex);
-    return m_accessToken;
-}
-
-void SHKOAuthSharer::setAccessToken(ns::Ref<OAToken> token)
-{
-    std::lock_guard lock(m_tokenMutex);
-    m_accessToken = std::move(token);
-}
-
-ns::Ref<OASignatureProviding> SHKOAuthSharer::signatureProvider() const
-{
-    std::lock_guard lock(m_tokenMutex);
-    return m_signatureProvider;
-}
-
-void SHKOAuthSharer::setSignatureProvider(ns::Ref<OASignatureProviding> provider)
-{
-    std::lock_guard lock(m_tokenMutex);
-    m_signatureProvider = std::move(provider);
-}
-
 // Authorisation
 
 bool SHKOAuthSharer::isAuthorized()

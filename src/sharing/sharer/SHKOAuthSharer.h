@@ -1,9 +1,9 @@
 #pragma once
 
+#include "foundation/Locked.h"
 #include "sharing/sharer/SHKSharer.h"
 #include "sharing/ui/SHKOAuthView.h"
 
-#include <mutex>
 #include <string>
 
 class OAConsumer;
@@ -55,15 +55,18 @@ public:
     const ns::Ref<ns::URL>& requestURL() const { return m_requestURL; }
     void setRequestURL(ns::Ref<ns::URL> url) { m_requestURL = std::move(url); }
     // Read and written whole from any thread.
-    ns::Ref<OAConsumer> consumer() const;
-    void setConsumer(ns::Ref<OAConsumer> consumer);
-    ns::Ref<OAToken> requestToken() const;
-    void setRequestToken(ns::Ref<OAToken> token);
-    ns::Ref<OAToken> accessToken() const;
-    void setAccessToken(ns::Ref<OAToken> token);
+    ns::Ref<OAConsumer> consumer() const { return m_consumer.get(); }
+    void setConsumer(ns::Ref<OAConsumer> consumer) { m_consumer.set(std::move(consumer)); }
+    ns::Ref<OAToken> requestToken() const { return m_requestToken.get(); }
+    void setRequestToken(ns::Ref<OAToken> token) { m_requestToken.set(std::move(token)); }
+    ns::Ref<OAToken> accessToken() const { return m_accessToken.get(); }
+    void setAccessToken(ns::Ref<OAToken> token) { m_accessToken.set(std::move(token)); }
     // None unless set: requests are then signed with HMAC-SHA1.
-    ns::Ref<OASignatureProviding> signatureProvider() const;
-    void setSignatureProvider(ns::Ref<OASignatureProviding> provider);
+    ns::Ref<OASignatureProviding> signatureProvider() const { return m_signatureProvider.get(); }
+    void setSignatureProvider(ns::Ref<OASignatureProviding> provider)
+    {
+        m_signatureProvider.set(std::move(provider));
+    }
     // The query parameters of the authorise callback.
     const ns::Ref<ns::Dictionary>& authorizeResponseQueryVars() const { return m_authorizeResponseQueryVars; }
     void setAuthorizeResponseQueryVars(ns::Ref<ns::Dictionary> vars)
@@ -131,10 +134,9 @@ private:
     ns::Ref<ns::URL> m_authorizeURL;
     ns::Ref<ns::URL> m_accessURL;
     ns::Ref<ns::URL> m_requestURL;
-    mutable std::mutex m_tokenMutex; // consumer, tokens and provider
-    ns::Ref<OAConsumer> m_consumer;
-    ns::Ref<OAToken> m_requestToken;
-    ns::Ref<OAToken> m_accessToken;
-    ns::Ref<OASignatureProviding> m_signatureProvider;
+    ns::Locked<ns::Ref<OAConsumer>> m_consumer;
+    ns::Locked<ns::Ref<OAToken>> m_requestToken;
+    ns::Locked<ns::Ref<OAToken>> m_accessToken;
+    ns::Locked<ns::Ref<OASignatureProviding>> m_signatureProvider;
     ns::Ref<ns::Dictionary> m_authorizeResponseQueryVars;
 };

@@ -130,42 +130,6 @@ bool SHKSharerClass::isServiceAuthorized() const
 
 // MARK: Fields
 
-ns::Ref<SHKItem> SHKSharer::item() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_item;
-}
-
-void SHKSharer::setItem(ns::Ref<SHKItem> item)
-{
-    std::lock_guard lock(m_mutex);
-    m_item = std::move(item);
-}
-
-ns::Ref<SHKFormController> SHKSharer::pendingForm() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_pendingForm;
-}
-
-void SHKSharer::setPendingForm(ns::Ref<SHKFormController> form)
-{
-    std::lock_guard lock(m_mutex);
-    m_pendingForm = std::move(form);
-}
-
-ns::Ref<SHKRequest> SHKSharer::request() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_request;
-}
-
-void SHKSharer::setRequest(ns::Ref<SHKRequest> request)
-{
-    std::lock_guard lock(m_mutex);
-    m_request = std::move(request);
-}
-
 void SHKSharer::loadItem(const ns::Ref<SHKItem>& item)
 {
     if (item)

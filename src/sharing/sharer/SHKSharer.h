@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/Locked.h"
 #include "sharing/core/SHKItem.h"
 #include "sharing/core/SHKSharerClass.h"
 #include "sharing/sharer/SHKSharerDelegateProtocol.h"
@@ -96,13 +97,13 @@ public:
     {
         m_shareDelegate = std::move(delegate);
     }
-    ns::Ref<SHKItem> item() const;
-    void setItem(ns::Ref<SHKItem> item);
+    ns::Ref<SHKItem> item() const { return m_item.get(); }
+    void setItem(ns::Ref<SHKItem> item) { m_item.set(std::move(item)); }
     // The form whose values the sharer is checking over the network.
-    ns::Ref<SHKFormController> pendingForm() const;
-    void setPendingForm(ns::Ref<SHKFormController> form);
-    ns::Ref<SHKRequest> request() const;
-    void setRequest(ns::Ref<SHKRequest> request);
+    ns::Ref<SHKFormController> pendingForm() const { return m_pendingForm.get(); }
+    void setPendingForm(ns::Ref<SHKFormController> form) { m_pendingForm.set(std::move(form)); }
+    ns::Ref<SHKRequest> request() const { return m_request.get(); }
+    void setRequest(ns::Ref<SHKRequest> request) { m_request.set(std::move(request)); }
     const ns::Ref<ns::Error>& lastError() const { return m_lastError; }
     void setLastError(ns::Ref<ns::Error> error) { m_lastError = std::move(error); }
     // Quiet: no alerts from the sharer, no overlay or alerts from the default delegate.
@@ -223,10 +224,10 @@ private:
     void showOfflineAlert(const std::string& format);
 
     ns::Ref<SHKSharerDelegateProtocol> m_shareDelegate;
-    mutable std::mutex m_mutex; // item, pendingForm, request
-    ns::Ref<SHKItem> m_item;
-    ns::Ref<SHKFormController> m_pendingForm;
-    ns::Ref<SHKRequest> m_request;
+    mutable std::mutex m_mutex; // sharerClass
+    ns::Locked<ns::Ref<SHKItem>> m_item;
+    ns::Locked<ns::Ref<SHKFormController>> m_pendingForm;
+    ns::Locked<ns::Ref<SHKRequest>> m_request;
     ns::Ref<ns::Error> m_lastError;
     std::atomic<bool> m_quiet{false};
     std::atomic<SHKSharerPendingAction> m_pendingAction{SHKAwaitNothing};

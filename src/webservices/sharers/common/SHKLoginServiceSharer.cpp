@@ -2,6 +2,7 @@
 
 #include "foundation/Dictionary.h"
 #include "foundation/URL.h"
+#include "sharing/core/SHK.h"
 #include "sharing/core/SHKLocalizedText.h"
 #include "sharing/core/SHKRequest.h"
 #include "sharing/ui/SHKFormController.h"
@@ -58,4 +59,20 @@ bool SHKLoginServiceSharer::send()
                                   std::move(share.method), true));
     sendDidStart();
     return true;
+}
+
+void SHKLoginServiceSharer::sendFinished(SHKRequest& request)
+{
+    if (request.success()) {
+        if (shareSaved(request))
+            sendDidFinish();
+        else
+            sendDidFailWithError(SHK::errorWithDescription(shareFailure(request)));
+        return;
+    }
+    if (request.statusCode() == reloginStatus()) {
+        shouldReloginWithPendingAction(SHKAwaitResend);
+        return;
+    }
+    sendDidFailWithError(SHK::errorWithDescription(shareFailure(request)));
 }

@@ -3,6 +3,7 @@
 #include "sharing/core/SHKSharerClass.h"
 #include "sharing/sharer/SHKSharer.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -45,9 +46,23 @@ public:
     // Nothing when the item lacks what its type needs; otherwise the share's request goes out and the
     // start is reported.
     bool send() final;
-    virtual void sendFinished(SHKRequest& request) = 0;
+    // A saved share reports its finish. The status by which the service refuses stored credentials asks
+    // for the login again (the share is sent again after it); any other failure reports the sharer's
+    // explanation.
+    void sendFinished(SHKRequest& request);
 
 protected:
+    // Registers T under `name`, answering as the service of that title whose login footer says where an
+    // account is made.
+    template <class T>
+    static void registerService(const std::string& name, std::string title, std::string captionFormat,
+                                std::string site)
+    {
+        SHKSharerClass::registerSharer<T>(
+            name, std::make_shared<SHKLoginServiceSharerClass>(std::move(title), std::move(captionFormat),
+                                                               std::move(site)));
+    }
+
     struct ServiceRequest
     {
         ns::Ref<ns::URL> url;
@@ -60,4 +75,10 @@ protected:
     virtual std::optional<std::string> loginRefusal(const SHKRequest& request) const = 0;
     // The share of the item, with the stored credentials.
     virtual ServiceRequest shareRequest() = 0;
+    // The status by which the service refuses the stored credentials of a share.
+    virtual int reloginStatus() const { return 401; }
+    // Whether a successful reply says that the item was saved.
+    virtual bool shareSaved(SHKRequest&) const { return true; }
+    // The error's description for a share that was not saved.
+    virtual std::string shareFailure(const SHKRequest& request) const = 0;
 };

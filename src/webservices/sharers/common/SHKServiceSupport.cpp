@@ -3,6 +3,7 @@
 #include "foundation/URL.h"
 #include "foundation/URLResponse.h"
 #include "sharing/core/SHKConfiguration.h"
+#include "sharing/core/SHKEscaping.h"
 #include "sharing/core/SHKFormFieldSettings.h"
 #include "sharing/core/SHKItem.h"
 #include "sharing/core/SHKLocalizedText.h"
@@ -86,6 +87,16 @@ std::optional<std::string> SHKReplyErrorHeader(const SHKRequest& request)
     return response->valueForHTTPHeaderField("X-Error");
 }
 
+std::string SHKCredentialsQuery(const std::optional<std::string>& user,
+                                const std::optional<std::string>& password)
+{
+    std::string query = "username=";
+    query += SHKEscapeQueryValue(user);
+    query += "&password=";
+    query += SHKEscapeQueryValue(password);
+    return query;
+}
+
 std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
 SHKBookmarkShareFormFields(SHKShareType type, const ns::Ref<SHKItem>& item)
 {
@@ -100,4 +111,23 @@ SHKBookmarkShareFormFields(SHKShareType type, const ns::Ref<SHKItem>& item)
                                     item->text()),
         SHKFormFieldSettings::label(SHKLookupLocalizedText("Shared"), "shared", SHKFormFieldTypeSwitch, "0"),
     };
+}
+
+std::string SHKBookmarkQuery(const SHKItem& item, std::string_view titleName, std::string_view notesName)
+{
+    std::string query = "url=";
+    query += SHKEscapeURLString(item.URL());
+    query += '&';
+    query += titleName;
+    query += '=';
+    query += SHKEscapeQueryText(item.title());
+    query += "&tags=";
+    query += SHKEscapeQueryText(item.tags());
+    query += '&';
+    query += notesName;
+    query += '=';
+    query += SHKEscapeQueryText(item.text());
+    query += "&shared=";
+    query += item.customBoolForSwitchKey("shared") ? "yes" : "no";
+    return query;
 }

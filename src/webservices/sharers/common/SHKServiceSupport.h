@@ -41,7 +41,15 @@ void SHKShowLoginError(std::optional<std::string> message);
 // The reply's "X-Error" header, looked up without regard to case; nothing without one.
 std::optional<std::string> SHKReplyErrorHeader(const SHKRequest& request);
 
+// "username=NAME&password=PASSWORD", each escaped as a query value (nothing as the empty text).
+std::string SHKCredentialsQuery(const std::optional<std::string>& user,
+                                const std::optional<std::string>& password);
+
 // The share form of a bookmark, for web addresses only: "Title", "Tags", "Notes" (key "text") from the
 // item, and the "Shared" switch, off. Nothing for other types (no form).
 std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
 SHKBookmarkShareFormFields(SHKShareType type, const ns::Ref<SHKItem>& item);
+
+// The values of that form as a query, under the names the service gives the title and the notes:
+// "url=…&TITLE=…&tags=…&NOTES=…&shared=yes|no".
+std::string SHKBookmarkQuery(const SHKItem& item, std::string_view titleName, std::string_view notesName);

@@ -2,7 +2,6 @@
 
 #include "foundation/Dictionary.h"
 #include "foundation/URL.h"
-#include "sharing/core/SHK.h"
 #include "sharing/core/SHKConfiguration.h"
 #include "sharing/core/SHKEscaping.h"
 #include "sharing/core/SHKLocalizedText.h"
@@ -22,7 +21,7 @@ std::string apiKey()
 
 void SHKDiigo::registerClass()
 {
-    SHKSharerClass::registerSharer<SHKDiigo, SHKDiigoClass>("SHKDiigo");
+    registerService<SHKDiigo>("SHKDiigo", "Diigo", "Create an account at %@", "http://www.diigo.com");
 }
 
 std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>> SHKDiigo::shareFormFieldsForType(SHKShareType type)
@@ -52,40 +51,25 @@ std::optional<std::string> SHKDiigo::loginRefusal(const SHKRequest& request) con
 
 SHKLoginServiceSharer::ServiceRequest SHKDiigo::shareRequest()
 {
-    auto item = this->item();
     std::string body = "key=";
     body += apiKey();
-    body += "&url=";
-    body += SHKEscapeURLString(item->URL());
-    body += "&title=";
-    body += SHKEscapeQueryText(item->title());
-    body += "&tags=";
-    body += SHKEscapeQueryText(item->tags());
-    body += "&desc=";
-    body += SHKEscapeQueryText(item->text());
-    body += "&shared=";
-    body += item->customBoolForSwitchKey("shared") ? "yes" : "no";
+    body += '&';
+    body += SHKBookmarkQuery(*item(), "title", "desc");
     return {SHKServiceURLWithCredentials(BaseKey, getAuthValueForKey("username").value_or(""),
                                          getAuthValueForKey("password").value_or(""), "/api/v2/bookmarks"),
             std::move(body), "POST"};
 }
 
-void SHKDiigo::sendFinished(SHKRequest& request)
+bool SHKDiigo::shareSaved(SHKRequest& request) const
+{
+    // An empty reply counts as saved; one with text must speak of the bookmark.
+    auto result = request.getResult();
+    return !result || result->empty() || result->find("bookmark") != std::string::npos;
+}
+
+std::string SHKDiigo::shareFailure(const SHKRequest&) const
 {
     std::string failure = SHKLookupLocalizedText("There was an error saving to ");
     failure += sharerTitle();
-    if (request.success()) {
-        // An empty reply counts as saved; one with text must speak of the bookmark.
-        auto result = request.getResult();
-        if (!result || result->empty() || result->find("bookmark") != std::string::npos)
-            sendDidFinish();
-        else
-            sendDidFailWithError(SHK::errorWithDescription(failure));
-        return;
-    }
-    if (request.statusCode() == 401) {
-        shouldReloginWithPendingAction(SHKAwaitResend);
-        return;
-    }
-    sendDidFailWithError(SHK::errorWithDescription(failure));
+    return failure;
 }

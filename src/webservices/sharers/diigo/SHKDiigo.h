@@ -13,7 +13,6 @@ public:
 
     std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
     shareFormFieldsForType(SHKShareType type) override;
-    void sendFinished(SHKRequest& request) override;
 
     std::string className() const override { return "SHKDiigo"; }
 
@@ -24,12 +23,6 @@ protected:
     ServiceRequest loginCheck(const ns::Dictionary& values) const override;
     std::optional<std::string> loginRefusal(const SHKRequest& request) const override;
     ServiceRequest shareRequest() override;
-};
-
-class SHKDiigoClass : public SHKLoginServiceSharerClass
-{
-public:
-    SHKDiigoClass() : SHKLoginServiceSharerClass("Diigo", "Create an account at %@", "http://www.diigo.com")
-    {
-    }
+    bool shareSaved(SHKRequest& request) const override;
+    std::string shareFailure(const SHKRequest& request) const override;
 };

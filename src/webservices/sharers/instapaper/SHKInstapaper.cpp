@@ -2,7 +2,6 @@
 
 #include "foundation/Dictionary.h"
 #include "foundation/URL.h"
-#include "sharing/core/SHK.h"
 #include "sharing/core/SHKEscaping.h"
 #include "sharing/core/SHKLocalizedText.h"
 #include "sharing/core/SHKRequest.h"
@@ -16,7 +15,8 @@ constexpr const char* SecureKey = "instapaperURL";
 
 void SHKInstapaper::registerClass()
 {
-    SHKSharerClass::registerSharer<SHKInstapaper, SHKInstapaperClass>("SHKInstapaper");
+    registerService<SHKInstapaper>("SHKInstapaper", "Instapaper", "Create a free account at %@",
+                                   "Instapaper.com");
 }
 
 std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>> SHKInstapaper::shareFormFieldsForType(SHKShareType)
@@ -26,11 +26,8 @@ std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>> SHKInstapaper::shareFo
 
 SHKLoginServiceSharer::ServiceRequest SHKInstapaper::loginCheck(const ns::Dictionary& values) const
 {
-    std::string body = "username=";
-    body += SHKEscapeQueryValue(values.stringForKey("username"));
-    body += "&password=";
-    body += SHKEscapeQueryValue(values.stringForKey("password"));
-    return {SHKServiceURL(SecureKey, "/api/authenticate"), std::move(body), "POST"};
+    return {SHKServiceURL(SecureKey, "/api/authenticate"),
+            SHKCredentialsQuery(values.stringForKey("username"), values.stringForKey("password")), "POST"};
 }
 
 std::optional<std::string> SHKInstapaper::loginRefusal(const SHKRequest& request) const
@@ -49,30 +46,14 @@ SHKLoginServiceSharer::ServiceRequest SHKInstapaper::shareRequest()
     body += SHKEscapeQueryText(item->title());
     body += "&selection=";
     body += SHKEscapeQueryText(SHKPlainTextFromHTML(item->text().value_or(""), true));
-    body += "&username=";
-    body += SHKEscapeQueryValue(getAuthValueForKey("username"));
-    body += "&password=";
-    body += SHKEscapeQueryValue(getAuthValueForKey("password"));
+    body += '&';
+    body += SHKCredentialsQuery(getAuthValueForKey("username"), getAuthValueForKey("password"));
     return {SHKServiceURL(SecureKey, "/api/add"), std::move(body), "POST"};
 }
 
-void SHKInstapaper::sendFinished(SHKRequest& request)
+std::string SHKInstapaper::shareFailure(const SHKRequest& request) const
 {
-    if (request.success()) {
-        sendDidFinish();
-        return;
-    }
-    switch (request.statusCode()) {
-    case 403:
-        shouldReloginWithPendingAction(SHKAwaitResend);
-        return;
-    case 500:
-        sendDidFailWithError(SHK::errorWithDescription(
-            SHKLookupLocalizedText("The service encountered an error. Please try again later.")));
-        return;
-    default:
-        sendDidFailWithError(
-            SHK::errorWithDescription(SHKLookupLocalizedText("There was a problem saving to Instapaper.")));
-        return;
-    }
+    if (request.statusCode() == 500)
+        return SHKLookupLocalizedText("The service encountered an error. Please try again later.");
+    return SHKLookupLocalizedText("There was a problem saving to Instapaper.");
 }

@@ -14,7 +14,6 @@ public:
     // None: the share goes as soon as the sharer is signed in.
     std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
     shareFormFieldsForType(SHKShareType type) override;
-    void sendFinished(SHKRequest& request) override;
 
     std::string className() const override { return "SHKInstapaper"; }
 
@@ -25,13 +24,6 @@ protected:
     ServiceRequest loginCheck(const ns::Dictionary& values) const override;
     std::optional<std::string> loginRefusal(const SHKRequest& request) const override;
     ServiceRequest shareRequest() override;
-};
-
-class SHKInstapaperClass : public SHKLoginServiceSharerClass
-{
-public:
-    SHKInstapaperClass()
-        : SHKLoginServiceSharerClass("Instapaper", "Create a free account at %@", "Instapaper.com")
-    {
-    }
+    int reloginStatus() const override { return 403; }
+    std::string shareFailure(const SHKRequest& request) const override;
 };

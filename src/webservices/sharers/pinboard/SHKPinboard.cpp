@@ -2,8 +2,6 @@
 
 #include "foundation/Dictionary.h"
 #include "foundation/URL.h"
-#include "sharing/core/SHK.h"
-#include "sharing/core/SHKEscaping.h"
 #include "sharing/core/SHKLocalizedText.h"
 #include "sharing/core/SHKRequest.h"
 #include "webservices/sharers/common/SHKServiceSupport.h"
@@ -16,7 +14,7 @@ constexpr const char* BaseKey = "pinboardAPIURL";
 
 void SHKPinboard::registerClass()
 {
-    SHKSharerClass::registerSharer<SHKPinboard, SHKPinboardClass>("SHKPinboard");
+    registerService<SHKPinboard>("SHKPinboard", "Pinboard", "Create an account at %@", "http://pinboard.in");
 }
 
 std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
@@ -42,32 +40,14 @@ std::optional<std::string> SHKPinboard::loginRefusal(const SHKRequest& request) 
 
 SHKLoginServiceSharer::ServiceRequest SHKPinboard::shareRequest()
 {
-    auto item = this->item();
-    std::string path = "/v1/posts/add?url=";
-    path += SHKEscapeURLString(item->URL());
-    path += "&description=";
-    path += SHKEscapeQueryText(item->title());
-    path += "&tags=";
-    path += SHKEscapeQueryText(item->tags());
-    path += "&extended=";
-    path += SHKEscapeQueryText(item->text());
-    path += "&shared=";
-    path += item->customBoolForSwitchKey("shared") ? "yes" : "no";
+    std::string path = "/v1/posts/add?";
+    path += SHKBookmarkQuery(*item(), "description", "extended");
     return {SHKServiceURLWithCredentials(BaseKey, getAuthValueForKey("username").value_or(""),
                                          getAuthValueForKey("password").value_or(""), path),
             std::nullopt, "GET"};
 }
 
-void SHKPinboard::sendFinished(SHKRequest& request)
+std::string SHKPinboard::shareFailure(const SHKRequest&) const
 {
-    if (request.success()) {
-        sendDidFinish();
-        return;
-    }
-    if (request.statusCode() == 401) {
-        shouldReloginWithPendingAction(SHKAwaitResend);
-        return;
-    }
-    sendDidFailWithError(
-        SHK::errorWithDescription(SHKLookupLocalizedText("There was an error saving to Pinboard")));
+    return SHKLookupLocalizedText("There was an error saving to Pinboard");
 }

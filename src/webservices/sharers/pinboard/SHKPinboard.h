@@ -13,7 +13,6 @@ public:
 
     std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
     shareFormFieldsForType(SHKShareType type) override;
-    void sendFinished(SHKRequest& request) override;
 
     std::string className() const override { return "SHKPinboard"; }
 
@@ -24,13 +23,5 @@ protected:
     ServiceRequest loginCheck(const ns::Dictionary& values) const override;
     std::optional<std::string> loginRefusal(const SHKRequest& request) const override;
     ServiceRequest shareRequest() override;
-};
-
-class SHKPinboardClass : public SHKLoginServiceSharerClass
-{
-public:
-    SHKPinboardClass()
-        : SHKLoginServiceSharerClass("Pinboard", "Create an account at %@", "http://pinboard.in")
-    {
-    }
+    std::string shareFailure(const SHKRequest& request) const override;
 };

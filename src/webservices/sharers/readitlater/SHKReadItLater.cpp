@@ -4,9 +4,7 @@
 #include "foundation/String.h"
 #include "foundation/Text.h"
 #include "foundation/URL.h"
-#include "sharing/core/SHK.h"
 #include "sharing/core/SHKConfiguration.h"
-#include "sharing/core/SHKEscaping.h"
 #include "sharing/core/SHKFormFieldSettings.h"
 #include "sharing/core/SHKLocalizedText.h"
 #include "sharing/core/SHKRequest.h"
@@ -47,7 +45,8 @@ std::string listPart(const std::string& url, const char* name, const std::string
 
 void SHKReadItLater::registerClass()
 {
-    SHKSharerClass::registerSharer<SHKReadItLater, SHKReadItLaterClass>("SHKReadItLater");
+    registerService<SHKReadItLater>("SHKReadItLater", "Read It Later", "Create a free account at %@",
+                                    "Readitlaterlist.com");
 }
 
 std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
@@ -68,10 +67,8 @@ SHKLoginServiceSharer::ServiceRequest SHKReadItLater::loginCheck(const ns::Dicti
 {
     std::string body = "apikey=";
     body += apiKey();
-    body += "&username=";
-    body += SHKEscapeQueryValue(values.stringForKey("username"));
-    body += "&password=";
-    body += SHKEscapeQueryValue(values.stringForKey("password"));
+    body += '&';
+    body += SHKCredentialsQuery(values.stringForKey("username"), values.stringForKey("password"));
     return {SHKServiceURL(BaseKey, "/v2/auth"), std::move(body), "POST"};
 }
 
@@ -89,10 +86,8 @@ std::string SHKReadItLater::shareBody()
     title = ns::replaceAll(title, "\"", "&quot;");
     std::string body = "apikey=";
     body += apiKey();
-    body += "&username=";
-    body += SHKEscapeQueryValue(getAuthValueForKey("username"));
-    body += "&password=";
-    body += SHKEscapeQueryValue(getAuthValueForKey("password"));
+    body += '&';
+    body += SHKCredentialsQuery(getAuthValueForKey("username"), getAuthValueForKey("password"));
     body += "&new=";
     body += listPart(url, "title", title);
     if (item && item->tags() && !item->tags()->empty()) {
@@ -107,18 +102,10 @@ SHKLoginServiceSharer::ServiceRequest SHKReadItLater::shareRequest()
     return {SHKServiceURL(BaseKey, "/v2/send"), shareBody(), "POST"};
 }
 
-void SHKReadItLater::sendFinished(SHKRequest& request)
+std::string SHKReadItLater::shareFailure(const SHKRequest& request) const
 {
-    if (request.success()) {
-        sendDidFinish();
-        return;
-    }
-    if (request.statusCode() == 401) {
-        shouldReloginWithPendingAction(SHKAwaitResend);
-        return;
-    }
     // The header's text is the message itself, never a format; without one the sharer says it.
     std::string fallback = SHKLookupLocalizedText("There was an error saving to ");
     fallback += sharerTitle();
-    sendDidFailWithError(SHK::errorWithDescription(SHKReplyErrorHeader(request).value_or(fallback)));
+    return SHKReplyErrorHeader(request).value_or(fallback);
 }

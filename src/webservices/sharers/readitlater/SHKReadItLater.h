@@ -14,7 +14,6 @@ public:
     bool shouldAutoShare() override { return true; }
     std::optional<std::vector<ns::Ref<SHKFormFieldSettings>>>
     shareFormFieldsForType(SHKShareType type) override;
-    void sendFinished(SHKRequest& request) override;
 
     // The share's body: the key, the escaped credentials, and the item as the service's JSON lists.
     std::string shareBody();
@@ -28,13 +27,5 @@ protected:
     ServiceRequest loginCheck(const ns::Dictionary& values) const override;
     std::optional<std::string> loginRefusal(const SHKRequest& request) const override;
     ServiceRequest shareRequest() override;
-};
-
-class SHKReadItLaterClass : public SHKLoginServiceSharerClass
-{
-public:
-    SHKReadItLaterClass()
-        : SHKLoginServiceSharerClass("Read It Later", "Create a free account at %@", "Readitlaterlist.com")
-    {
-    }
+    std::string shareFailure(const SHKRequest& request) const override;
 };

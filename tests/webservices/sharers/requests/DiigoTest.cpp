@@ -1,10 +1,6 @@
 // The Diigo bookmarking sharer against a fake service on 127.0.0.1.
 #include "ServiceSharerFixture.h"
 
-#include "foundation/Base64.h"
-#include "sharing/ui/SHKFormFieldCell.h"
-#include "uikit/TableView.h"
-#include "uikit/TextField.h"
 #include "webservices/sharers/diigo/SHKDiigo.h"
 
 #include <gtest/gtest.h>
@@ -20,26 +16,6 @@ protected:
     {
         startService({"diigoAPIURL"});
         configure("diigoKey", ns::String::make("k3y"));
-    }
-
-    void logIn(const ns::Ref<SHKFormController>& form, const std::string& user, const std::string& password)
-    {
-        ASSERT_TRUE(driver.type(user));
-        auto cell = ns::cast<SHKFormFieldCell>(form->tableView()->cellForRowAtIndexPath(ns::IndexPath(0, 1)));
-        ASSERT_TRUE(cell && cell->textField());
-        cell->textField()->becomeFirstResponder();
-        ASSERT_TRUE(driver.type(password));
-        ASSERT_TRUE(driver.press("Login"));
-    }
-
-    static std::string basic(const std::string& user, const std::string& password)
-    {
-        std::string pair = user;
-        pair += ':';
-        pair += password;
-        std::string header = "Basic ";
-        header += ns::base64Encode(pair);
-        return header;
     }
 };
 
@@ -80,7 +56,7 @@ TEST_F(Diigo, TheLoginIsCheckedWithOneBookmarkAndItsRefusalIsExplained)
         auto check = server.requests()[0];
         EXPECT_EQ(check.method, "GET");
         EXPECT_EQ(check.target, "/api/v2/bookmarks?key=k3y&count=1&user=a%20b");
-        EXPECT_EQ(check.header("Authorization"), basic("a b", "x@y:z"));
+        EXPECT_EQ(check.header("Authorization"), basicAuthorization("a b", "x@y:z"));
         EXPECT_EQ(SHK::getAuthValueForKey("username", "SHKDiigo"), row.stored);
         if (row.alert) {
             EXPECT_EQ(alertTexts(), (std::vector<std::string>{*row.alert}));
@@ -144,7 +120,7 @@ TEST_F(Diigo, TheBookmarkReplyDecidesBetweenFinishReloginAndTheSaveError)
         EXPECT_EQ(add.target, "/api/v2/bookmarks");
         EXPECT_EQ(add.body, "key=k3y&url=http%3A%2F%2Fexample.com%2Fx%2520y&title=Say%20%22hi%22%20%26%20go"
                             "&tags=a,b&desc=100%25%20sure&shared=no");
-        EXPECT_EQ(add.header("Authorization"), basic("bob", "a/b"));
+        EXPECT_EQ(add.header("Authorization"), basicAuthorization("bob", "a/b"));
         settle();
         if (row.relogin) {
             EXPECT_EQ(sharer->pendingAction(), SHKAwaitResend);

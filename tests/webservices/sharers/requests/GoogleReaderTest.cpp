@@ -1,13 +1,9 @@
 // The feed-reader sharer against a fake service on 127.0.0.1: sign-in, then per share a token and an edit.
 #include "ServiceSharerFixture.h"
 
-#include "foundation/Clock.h"
 #include "foundation/Dictionary.h"
 #include "foundation/UserDefaults.h"
 #include "sharing/core/SHKFormFieldSettings.h"
-#include "sharing/ui/SHKFormFieldCell.h"
-#include "uikit/TableView.h"
-#include "uikit/TextField.h"
 #include "webservices/sharers/googlereader/SHKGoogleReader.h"
 
 #include <gtest/gtest.h>
@@ -28,29 +24,13 @@ protected:
         server.route("/reader/api/0/item/edit", ScriptedReply::text(200, "OK"));
     }
 
-    void logIn(const ns::Ref<SHKFormController>& form, const std::string& email, const std::string& password)
+    // A new sharer of the page, sent at once with the stored login.
+    ns::Ref<SHKGoogleReader> sendPage()
     {
-        ASSERT_TRUE(driver.type(email));
-        auto cell = ns::cast<SHKFormFieldCell>(form->tableView()->cellForRowAtIndexPath(ns::IndexPath(0, 1)));
-        ASSERT_TRUE(cell && cell->textField());
-        cell->textField()->becomeFirstResponder();
-        ASSERT_TRUE(driver.type(password));
-        ASSERT_TRUE(driver.press("Login"));
-    }
-
-    std::vector<std::string> paths()
-    {
-        std::vector<std::string> out;
-        for (const auto& request : server.requests())
-            out.push_back(request.method + " " + request.target);
-        return out;
-    }
-
-    std::string tokenTarget()
-    {
-        std::string target = "/reader/api/0/token?ck=";
-        target += std::to_string(static_cast<long long>(ns::Clock::current().now()));
-        return target;
+        auto sharer = SHKGoogleReader::create();
+        sharer->setItem(urlItem());
+        sharer->tryToSend();
+        return sharer;
     }
 };
 
@@ -116,9 +96,7 @@ TEST_F(GoogleReader, TheSessionOfEitherLineEndAndThePasswordAsTypedReachTheNextR
         SHK::setAuthValue("me", "email", "SHKGoogleReader");
         SHK::setAuthValue(row.password, "password", "SHKGoogleReader");
         ReportLines log;
-        auto sharer = SHKGoogleReader::create();
-        sharer->setItem(urlItem());
-        sharer->tryToSend();
+        auto sharer = sendPage();
         ASSERT_TRUE(waitForLines(log, 3));
         EXPECT_EQ(log.lines, (std::vector<std::string>{"started", "auth 1", "finished"}));
         auto requests = server.requests();
@@ -140,9 +118,7 @@ TEST_F(GoogleReader, TheTokenCarriesTheTimeInWholeSeconds)
     server.route("/accounts/ClientLogin", ScriptedReply::text(200, "Auth=x"));
     SHK::setAuthValue("me", "email", "SHKGoogleReader");
     ReportLines log;
-    auto sharer = SHKGoogleReader::create();
-    sharer->setItem(urlItem());
-    sharer->tryToSend();
+    auto sharer = sendPage();
     ASSERT_TRUE(waitForLines(log, 3));
     ASSERT_EQ(server.requestCount(), 3u);
     std::string target = server.requests()[1].target;
@@ -237,9 +213,7 @@ TEST_F(GoogleReader, ARefusedSessionIsForgottenAndTheShareResumesAfterANewSignIn
         SHK::setAuthValue("me", "email", "SHKGoogleReader");
         SHK::setAuthValue("pw", "password", "SHKGoogleReader");
         ReportLines log;
-        auto sharer = SHKGoogleReader::create();
-        sharer->setItem(urlItem());
-        sharer->tryToSend();
+        auto sharer = sendPage();
         ASSERT_TRUE(waitForLines(log, 3));
         EXPECT_EQ(log.lines,
                   (std::vector<std::string>{"started", "auth 1",
@@ -271,9 +245,7 @@ TEST_F(GoogleReader, ABadSignInWhileAResendWaitsAsksForTheLoginAgain)
     server.route("/accounts/ClientLogin", ScriptedReply::text(403, "Error=BadAuthentication"));
     SHK::setAuthValue("me", "email", "SHKGoogleReader");
     ReportLines log;
-    auto sharer = SHKGoogleReader::create();
-    sharer->setItem(urlItem());
-    sharer->tryToSend();
+    auto sharer = sendPage();
     ASSERT_TRUE(waitForLines(log, 1));
     EXPECT_EQ(log.lines, (std::vector<std::string>{"failed: Could not authenticate you. Please relogin."}));
     EXPECT_TRUE(alertTexts().empty());
@@ -307,9 +279,7 @@ TEST_F(GoogleReader, OtherTokenAndEditFailuresReportTheServiceText)
         server.route(row.path, row.reply);
         SHK::setAuthValue("me", "email", "SHKGoogleReader");
         ReportLines log;
-        auto sharer = SHKGoogleReader::create();
-        sharer->setItem(urlItem());
-        sharer->tryToSend();
+        auto sharer = sendPage();
         ASSERT_TRUE(waitForLines(log, 3));
         EXPECT_EQ(log.lines, (std::vector<std::string>{"started", "auth 1", row.line}));
         settle();

@@ -2,18 +2,13 @@
 #include "ServiceSharerFixture.h"
 
 #include "sharing/ui/SHKActivityIndicator.h"
-#include "sharing/ui/SHKFormFieldCell.h"
 #include "uikit/Label.h"
-#include "uikit/TableView.h"
-#include "uikit/TextField.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 namespace {
-
-using testkit::ScriptedReply;
 
 class LoginCancel : public ServiceSharerFixture
 {
@@ -44,21 +39,11 @@ TEST_F(LoginCancel, TheLateAnswerOfTheCheckStoresNothingAndShowsNothing)
         SCOPED_TRACE(row.sharer);
         ui::AlertView::clearShownAlerts();
         server.clearRequests();
-        ScriptedReply slow = ScriptedReply::text(200, row.reply);
-        slow.delay = 0.5;
-        server.route(row.checkPath, slow);
+        server.route(row.checkPath, slowReply(200, row.reply, 0.5));
         ReportLines log;
         auto sharer = SHKSharer::shareItem(row.sharer, urlItem());
         settle();
-        auto login = shownForm(sharer);
-        ASSERT_TRUE(login);
-        ASSERT_TRUE(driver.type("bob"));
-        auto cell =
-            ns::cast<SHKFormFieldCell>(login->tableView()->cellForRowAtIndexPath(ns::IndexPath(0, 1)));
-        ASSERT_TRUE(cell && cell->textField());
-        cell->textField()->becomeFirstResponder();
-        ASSERT_TRUE(driver.type("pw"));
-        ASSERT_TRUE(driver.press("Login"));
+        ASSERT_NO_FATAL_FAILURE(logIn(shownForm(sharer), "bob", "pw"));
         ASSERT_TRUE(waitFor([&] { return server.requestCount() >= 1; }));
         auto overlay = SHKActivityIndicator::currentIndicator();
         ASSERT_TRUE(overlay->subMessageLabel());

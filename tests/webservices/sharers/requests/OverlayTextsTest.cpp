@@ -1,19 +1,14 @@
 // What the progress overlay tells the user while a sharer waits for its service, read off the screen.
 #include "ServiceSharerFixture.h"
 
-#include "sharing/ui/SHKFormFieldCell.h"
 #include "system/Location.h"
 #include "uikit/Device.h"
-#include "uikit/TableView.h"
-#include "uikit/TextField.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 namespace {
-
-using testkit::ScriptedReply;
 
 class OverlayTexts : public ServiceSharerFixture
 {
@@ -25,27 +20,6 @@ protected:
         ui::Device::currentDevice()->setSystemVersion("4.2");
     }
     ~OverlayTexts() override { cl::LocationManager::resetDevice(); }
-
-    // A reply that takes a real second, so that what the screen shows meanwhile can be read.
-    static ScriptedReply slow(int status, std::string body)
-    {
-        auto reply = ScriptedReply::text(status, std::move(body));
-        reply.delay = 1;
-        return reply;
-    }
-
-    // Fills the login form on screen and presses Login.
-    void logIn(const ns::Ref<SHKSharer>& sharer)
-    {
-        auto form = shownForm(sharer);
-        ASSERT_TRUE(form);
-        ASSERT_TRUE(driver.type("bob"));
-        auto cell = ns::cast<SHKFormFieldCell>(form->tableView()->cellForRowAtIndexPath(ns::IndexPath(0, 1)));
-        ASSERT_TRUE(cell && cell->textField());
-        cell->textField()->becomeFirstResponder();
-        ASSERT_TRUE(driver.type("secret"));
-        ASSERT_TRUE(driver.press("Login"));
-    }
 };
 
 TEST_F(OverlayTexts, EachSharerNamesWhatItWaitsForUntilTheReplyComes)
@@ -63,7 +37,7 @@ TEST_F(OverlayTexts, EachSharerNamesWhatItWaitsForUntilTheReplyComes)
          [this] {
              auto sharer = SHKSharer::shareItem("SHKPinboard", urlItem());
              settle();
-             logIn(sharer);
+             logIn(shownForm(sharer), "bob", "secret");
          },
          "Logging In..."},
         {"a search for places", "/v2/venues/search", R"({"meta":{"code":200},"response":{"venues":[]}})",
@@ -78,6 +52,10 @@ TEST_F(OverlayTexts, EachSharerNamesWhatItWaitsForUntilTheReplyComes)
          [this] {
              configure("bitLyLogin", ns::String::make("velmo"));
              configure("bitLyKey", ns::String::make("R_key"));
+             // Signed in, so that once the address is short the composer shows and nothing more goes out:
+             // a sign-in still under way would fail with its alert in the next test.
+             SHK::setAuthValue("k", "accessKey", "SHKTwitter");
+             SHK::setAuthValue("s", "accessSecret", "SHKTwitter");
              SHKSharer::shareItem("SHKTwitter", urlItem());
          },
          "Shortening URL..."},
@@ -85,7 +63,8 @@ TEST_F(OverlayTexts, EachSharerNamesWhatItWaitsForUntilTheReplyComes)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         server.clearRequests();
-        server.route(row.path, slow(200, row.reply));
+        // A real second, so that what the screen shows meanwhile can be read.
+        server.route(row.path, slowReply(200, row.reply, 1));
         row.start();
         driver.advance(0.35); // the overlay has faded in
         EXPECT_TRUE(driver.showsText(row.shown));

@@ -1,10 +1,6 @@
 // The bookmarking sharer against a fake service on 127.0.0.1.
 #include "ServiceSharerFixture.h"
 
-#include "foundation/Base64.h"
-#include "sharing/ui/SHKFormFieldCell.h"
-#include "uikit/TableView.h"
-#include "uikit/TextField.h"
 #include "webservices/sharers/pinboard/SHKPinboard.h"
 
 #include <gtest/gtest.h>
@@ -17,27 +13,6 @@ class Pinboard : public ServiceSharerFixture
 {
 protected:
     Pinboard() { startService({"pinboardAPIURL"}); }
-
-    // Types the credentials into the login form on screen and presses Login.
-    void logIn(const ns::Ref<SHKFormController>& form, const std::string& user, const std::string& password)
-    {
-        ASSERT_TRUE(driver.type(user));
-        auto cell = ns::cast<SHKFormFieldCell>(form->tableView()->cellForRowAtIndexPath(ns::IndexPath(0, 1)));
-        ASSERT_TRUE(cell && cell->textField());
-        cell->textField()->becomeFirstResponder();
-        ASSERT_TRUE(driver.type(password));
-        ASSERT_TRUE(driver.press("Login"));
-    }
-
-    static std::string basic(const std::string& user, const std::string& password)
-    {
-        std::string pair = user;
-        pair += ':';
-        pair += password;
-        std::string header = "Basic ";
-        header += ns::base64Encode(pair);
-        return header;
-    }
 };
 
 TEST_F(Pinboard, TheLoginIsCheckedThenTheBookmarkGoesOutWithTheStoredCredentials)
@@ -62,7 +37,7 @@ TEST_F(Pinboard, TheLoginIsCheckedThenTheBookmarkGoesOutWithTheStoredCredentials
     EXPECT_EQ(check.method, "POST");
     EXPECT_EQ(check.target, "/v1/posts/get");
     EXPECT_EQ(check.body, "");
-    EXPECT_EQ(check.header("Authorization"), basic("bo:b@x", "p/a?ss#1"));
+    EXPECT_EQ(check.header("Authorization"), basicAuthorization("bo:b@x", "p/a?ss#1"));
     EXPECT_EQ(SHK::getAuthValueForKey("username", "SHKPinboard"), "bo:b@x");
     EXPECT_EQ(SHK::getAuthValueForKey("password", "SHKPinboard"), "p/a?ss#1");
     EXPECT_EQ(log.lines, (std::vector<std::string>{"auth 1"}));
@@ -84,7 +59,7 @@ TEST_F(Pinboard, TheLoginIsCheckedThenTheBookmarkGoesOutWithTheStoredCredentials
               "/v1/posts/add?url=http%3A%2F%2Fexample.com%2Fa%3Fb%3D1%26c%3D2&description=A%20page"
               "&tags=news,%20c%2B%2B&extended=Line%20one%20%26%20two&shared=yes");
     EXPECT_EQ(add.body, "");
-    EXPECT_EQ(add.header("Authorization"), basic("bo:b@x", "p/a?ss#1"));
+    EXPECT_EQ(add.header("Authorization"), basicAuthorization("bo:b@x", "p/a?ss#1"));
     EXPECT_EQ(log.lines, (std::vector<std::string>{"auth 1", "started", "finished"}));
 }
 
@@ -154,7 +129,7 @@ TEST_F(Pinboard, TheBookmarkReplyDecidesBetweenFinishReloginAndTheSaveError)
         EXPECT_EQ(server.requests()[0].target,
                   "/v1/posts/add?url=http%3A%2F%2Fexample.com%2F&description=T&tags=&extended=&shared=no");
         // The password's "/" reaches the address escaped; the fake sees it decoded in the header.
-        EXPECT_EQ(server.requests()[0].header("Authorization"), basic("bob", "pw/1"));
+        EXPECT_EQ(server.requests()[0].header("Authorization"), basicAuthorization("bob", "pw/1"));
         settle();
         if (row.relogin) {
             EXPECT_EQ(sharer->pendingAction(), SHKAwaitResend);
@@ -167,7 +142,7 @@ TEST_F(Pinboard, TheBookmarkReplyDecidesBetweenFinishReloginAndTheSaveError)
             ASSERT_TRUE(waitForRequests(3));
             ASSERT_TRUE(waitForLines(log, 5));
             EXPECT_EQ(server.requests()[2].path, "/v1/posts/add");
-            EXPECT_EQ(server.requests()[2].header("Authorization"), basic("carol", "new"));
+            EXPECT_EQ(server.requests()[2].header("Authorization"), basicAuthorization("carol", "new"));
             EXPECT_EQ(log.lines.back(), "finished");
         }
         sharer->setShouldAutoShare(false);

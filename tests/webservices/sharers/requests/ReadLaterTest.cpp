@@ -1,9 +1,6 @@
 // The two read-later sharers against fake services on 127.0.0.1.
 #include "ServiceSharerFixture.h"
 
-#include "sharing/ui/SHKFormFieldCell.h"
-#include "uikit/TableView.h"
-#include "uikit/TextField.h"
 #include "webservices/sharers/instapaper/SHKInstapaper.h"
 #include "webservices/sharers/readitlater/SHKReadItLater.h"
 
@@ -20,16 +17,6 @@ protected:
     {
         startService({"instapaperURL", "readItLaterURL"});
         configure("readItLaterKey", ns::String::make("K&1"));
-    }
-
-    void logIn(const ns::Ref<SHKFormController>& form, const std::string& user, const std::string& password)
-    {
-        ASSERT_TRUE(driver.type(user));
-        auto cell = ns::cast<SHKFormFieldCell>(form->tableView()->cellForRowAtIndexPath(ns::IndexPath(0, 1)));
-        ASSERT_TRUE(cell && cell->textField());
-        cell->textField()->becomeFirstResponder();
-        ASSERT_TRUE(driver.type(password));
-        ASSERT_TRUE(driver.press("Login"));
     }
 
     // Shares the item with the sharer of the class at once, with stored credentials, and waits for the

@@ -69,17 +69,6 @@ protected:
         return m_bookmarks;
     }
 
-    // Types the credentials into the login form on screen and presses Login.
-    void logIn(const ns::Ref<SHKFormController>& form, const std::string& user, const std::string& password)
-    {
-        ASSERT_TRUE(driver.type(user));
-        auto cell = ns::cast<SHKFormFieldCell>(form->tableView()->cellForRowAtIndexPath(ns::IndexPath(0, 1)));
-        ASSERT_TRUE(cell && cell->textField());
-        cell->textField()->becomeFirstResponder();
-        ASSERT_TRUE(driver.type(password));
-        ASSERT_TRUE(driver.press("Login"));
-    }
-
     // Signs in by xAuth through the login form of a first share, which is then sent from its form.
     void signIn(ReportLines& log)
     {

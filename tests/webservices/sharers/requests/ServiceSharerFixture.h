@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/Base64.h"
 #include "foundation/Error.h"
 #include "foundation/HTTPCookieStorage.h"
 #include "foundation/NotificationCenter.h"
@@ -11,8 +12,11 @@
 #include "sharing/sharer/SHKSharer.h"
 #include "sharing/support/SharerFixture.h"
 #include "sharing/ui/SHKFormController.h"
+#include "sharing/ui/SHKFormFieldCell.h"
 #include "testing/LoopbackServer.h"
 #include "uikit/AlertView.h"
+#include "uikit/TableView.h"
+#include "uikit/TextField.h"
 #include "webservices/sharers/SHKWebServiceSharers.h"
 
 #include <functional>
@@ -106,6 +110,38 @@ protected:
         for (const auto& alert : ui::AlertView::shownAlerts())
             texts.push_back(alert->title().value_or("") + ": " + alert->message().value_or("(none)"));
         return texts;
+    }
+
+    // Types the credentials into the login form on screen (the name, then the password in the second
+    // row) and presses Login.
+    void logIn(const ns::Ref<SHKFormController>& form, const std::string& user, const std::string& password)
+    {
+        ASSERT_TRUE(form);
+        ASSERT_TRUE(driver.type(user));
+        auto cell = ns::cast<SHKFormFieldCell>(form->tableView()->cellForRowAtIndexPath(ns::IndexPath(0, 1)));
+        ASSERT_TRUE(cell && cell->textField());
+        cell->textField()->becomeFirstResponder();
+        ASSERT_TRUE(driver.type(password));
+        ASSERT_TRUE(driver.press("Login"));
+    }
+
+    // A reply that takes `seconds` of real time, so that what the device does meanwhile can be seen.
+    static testkit::ScriptedReply slowReply(int status, std::string body, double seconds)
+    {
+        auto reply = testkit::ScriptedReply::text(status, std::move(body));
+        reply.delay = seconds;
+        return reply;
+    }
+
+    // The Authorization header of basic authentication with the name and password.
+    static std::string basicAuthorization(const std::string& user, const std::string& password)
+    {
+        std::string pair = user;
+        pair += ':';
+        pair += password;
+        std::string header = "Basic ";
+        header += ns::base64Encode(pair);
+        return header;
     }
 
     ns::Ref<SHKItem> urlItem(const std::string& address = "http://example.com/a?b=1&c=2",

@@ -11,13 +11,10 @@
 #include "sharing/sharers/SHKDeviceSharers.h"
 #include "sharing/support/FakeOAuthService.h"
 #include "sharing/ui/SHKFormControllerLargeTextField.h"
-#include "sharing/ui/SHKFormFieldCell.h"
 #include "system/TweetComposeViewController.h"
 #include "uikit/Application.h"
 #include "uikit/Device.h"
 #include "uikit/Image.h"
-#include "uikit/TableView.h"
-#include "uikit/TextField.h"
 #include "uikit/TextView.h"
 #include "uikit/WebView.h"
 #include "webservices/sharers/twitter/SHKTwitter.h"
@@ -145,16 +142,6 @@ protected:
         for (const auto& request : service.judged())
             out.push_back(request.endpoint + " " + request.verdict);
         return out;
-    }
-
-    void logIn(const ns::Ref<SHKFormController>& form, const std::string& user, const std::string& password)
-    {
-        ASSERT_TRUE(driver.type(user));
-        auto cell = ns::cast<SHKFormFieldCell>(form->tableView()->cellForRowAtIndexPath(ns::IndexPath(0, 1)));
-        ASSERT_TRUE(cell && cell->textField());
-        cell->textField()->becomeFirstResponder();
-        ASSERT_TRUE(driver.type(password));
-        ASSERT_TRUE(driver.press("Login"));
     }
 
     // The status composer on top of the sharer.
