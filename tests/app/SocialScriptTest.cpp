@@ -10,11 +10,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -43,6 +47,58 @@ std::string readFile(const std::string& path)
 bool contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
+}
+
+// What each "dump" of a run printed: every dump starts with the application's window.
+std::vector<std::string> dumps(const std::string& out)
+{
+    std::vector<std::string> screens;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("UIWindow ", 0) == 0 || screens.empty())
+            screens.emplace_back();
+        screens.back() += line;
+        screens.back() += '\n';
+    }
+    return screens;
+}
+
+// The class of the window in which a view of that class stands on the dumped screen, or "" when none
+// does.
+std::string windowHolding(const std::string& screen, const std::string& viewClass)
+{
+    std::istringstream lines(screen);
+    std::string window;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line[0] != ' ')
+            window = line.substr(0, line.find(' '));
+        std::size_t start = line.find_first_not_of(' ');
+        if (start != std::string::npos && line.compare(start, viewClass.size() + 2, viewClass + " (") == 0)
+            return window;
+    }
+    return "";
+}
+
+// How many of the requests went to the path.
+std::size_t countOf(const std::vector<testkit::RecordedRequest>& requests, const std::string& path)
+{
+    return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(),
+                                                  [&](const auto& request) { return request.path == path; }));
+}
+
+// The first answer, then the second for every later request.
+testkit::LoopbackServer::Responder firstThen(ScriptedReply first, ScriptedReply then)
+{
+    auto served = std::make_shared<std::atomic<int>>(0);
+    return [=](const testkit::RecordedRequest&) { return (*served)++ == 0 ? first : then; };
+}
+
+// A dialog page that stays: the person has not pressed anything yet.
+ScriptedReply page(const std::string& title)
+{
+    ScriptedReply reply = ScriptedReply::text(200, "<html><head><title>" + title + "</title></head></html>");
+    reply.contentType = "text/html";
+    return reply;
 }
 
 TEST(SocialScript, TheBoardsItemIsPostedThroughTheLoginDialogAndTheFeedDialog)
@@ -233,6 +289,139 @@ TEST(SocialScript, ASlowDialogPageLeavesTheSpinnerAndTheCloseButtonAlive)
     EXPECT_EQ(requests[1].path, "/m/dialog/oauth");
     EXPECT_EQ(requests[2].path, "/m/dialog/feed");
     EXPECT_TRUE(contains(requests[2].query, "&access_token=TOKEN-3")) << requests[2].query;
+}
+
+TEST(SocialScript, SignedInTheFeedDialogComesUpInTheApplicationsWindowFromTheSheet)
+{
+    testkit::TemporaryHome home;
+    testkit::LoopbackServer server;
+    server.route("/m/dialog/oauth",
+                 ScriptedReply::redirect("fbconnect://success#access_token=TOKEN-1&expires_in=0"));
+    // The first post goes at once; the second time the person looks at the dialog and closes it.
+    server.route("/m/dialog/feed", firstThen(ScriptedReply::redirect("fbconnect://success?post_id=1_2"),
+                                             page("Post to Your Wall")));
+    ASSERT_TRUE(server.start());
+    std::string settings = settingsFor(home, server);
+
+    // Signed in by the first share, the second one opens the dialog while the sheet is still on its way
+    // out.
+    VelmoRun run = runScript(
+        home, R"(wait 0.5
+press Action
+alert Facebook
+await Saved!
+wait 3
+press Action
+alert Facebook
+wait 1
+dump
+press close
+wait 1
+dump
+)",
+        {.config = settings, .options = "--web network --multitasking off", .name = "social.script"});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    auto screens = dumps(run.out);
+    ASSERT_EQ(screens.size(), 2u) << run.out;
+    EXPECT_EQ(windowHolding(screens[0], "FBDialog"), "UIWindow") << screens[0];
+    EXPECT_TRUE(contains(screens[0], "/m/dialog/feed?")) << screens[0];
+    // Closed, the dialog has gone and nothing else waits on the screen.
+    EXPECT_EQ(windowHolding(screens[1], "FBDialog"), "") << screens[1];
+    EXPECT_FALSE(contains(screens[1], "UIOverlayWindow")) << screens[1];
+
+    auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(countOf(requests, "/m/dialog/oauth"), 1u);
+    EXPECT_EQ(requests[2].path, "/m/dialog/feed");
+    EXPECT_TRUE(contains(requests[2].query, "&access_token=TOKEN-1")) << requests[2].query;
+}
+
+TEST(SocialScript, ARefusedTokenSignsInAgainKeepsTheNewTokenAndPostsOnce)
+{
+    testkit::TemporaryHome home;
+    testkit::LoopbackServer server;
+    server.route("/m/dialog/oauth",
+                 firstThen(ScriptedReply::redirect("fbconnect://success#access_token=TOKEN-1&expires_in=0"),
+                           ScriptedReply::redirect("fbconnect://success#access_token=TOKEN-2&expires_in=0")));
+    // The service has revoked the first token by the time the feed page is asked for.
+    server.route("/m/dialog/feed",
+                 firstThen(ScriptedReply::redirect("fbconnect://cancel?error_code=190&error_msg=Expired"),
+                           ScriptedReply::redirect("fbconnect://success?post_id=1_4")));
+    ASSERT_TRUE(server.start());
+    std::string settings = settingsFor(home, server);
+
+    VelmoRun run = runScript(
+        home, R"(wait 0.5
+press Action
+alert Facebook
+await Saved!
+)",
+        {.config = settings, .options = "--web network --multitasking off", .name = "social.script"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto requests = server.requests();
+    std::vector<std::string> paths;
+    for (const auto& request : requests)
+        paths.push_back(request.path);
+    EXPECT_EQ(paths, (std::vector<std::string>{"/m/dialog/oauth", "/m/dialog/feed", "/m/dialog/oauth",
+                                               "/m/dialog/feed"}));
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_TRUE(contains(requests[1].query, "&access_token=TOKEN-1")) << requests[1].query;
+    EXPECT_TRUE(contains(requests[3].query, std::string("&link=") + StorePage + "&")) << requests[3].query;
+    EXPECT_TRUE(contains(requests[3].query, "&access_token=TOKEN-2")) << requests[3].query;
+
+    // The new token was kept: the next start shares without signing in.
+    server.clearRequests();
+    server.route("/m/dialog/feed", ScriptedReply::redirect("fbconnect://success?post_id=1_5"));
+    run = runScript(
+        home, "wait 0.5\npress Action\nalert Facebook\nawait Saved!\n",
+        {.config = settings, .options = "--web network --multitasking off", .name = "again.script"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].path, "/m/dialog/feed");
+    EXPECT_TRUE(contains(requests[0].query, "&access_token=TOKEN-2")) << requests[0].query;
+}
+
+TEST(SocialScript, ALoginPageEndedWithAnErrorCodeEndsTheShareWithTheAuthorizeError)
+{
+    testkit::TemporaryHome home;
+    testkit::LoopbackServer server;
+    // The sign-in page takes a moment, then gives up with an error code.
+    ScriptedReply refused = ScriptedReply::redirect("fbconnect://cancel?error_code=200&error_msg=Denied");
+    refused.delay = 1;
+    server.route("/m/dialog/oauth", firstThen(refused, page("Log In")));
+    ASSERT_TRUE(server.start());
+    std::string settings = settingsFor(home, server);
+
+    // While it loads the login dialog is up in the application's window; its end is told, and the next
+    // share starts a sign-in of its own.
+    VelmoRun run = runScript(
+        home, R"(wait 0.5
+press Action
+alert Facebook
+wait 0.5
+dump
+await There was an error while authorizing
+alert Close
+wait 1
+dump
+press Action
+alert Facebook
+wait 1
+dump
+)",
+        {.config = settings, .options = "--web network --multitasking off", .name = "social.script"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto screens = dumps(run.out);
+    ASSERT_EQ(screens.size(), 3u) << run.out;
+    EXPECT_EQ(windowHolding(screens[0], "FBLoginDialog"), "UIWindow") << screens[0];
+    EXPECT_EQ(windowHolding(screens[1], "FBLoginDialog"), "") << screens[1];
+    EXPECT_FALSE(contains(screens[1], "UIOverlayWindow")) << screens[1];
+    EXPECT_EQ(windowHolding(screens[2], "FBLoginDialog"), "UIWindow") << screens[2];
+    auto requests = server.requests();
+    EXPECT_EQ(countOf(requests, "/m/dialog/oauth"), 2u);
+    EXPECT_EQ(countOf(requests, "/m/dialog/feed"), 0u);
 }
 
 } // namespace

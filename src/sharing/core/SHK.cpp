@@ -91,10 +91,8 @@ void SHK::setRootViewController(const ns::Ref<ui::ViewController>& controller)
 
 // Presentation
 
-ns::Ref<ui::ViewController> SHK::getCurrentRootViewController()
+ns::Ref<ui::Window> SHK::applicationWindow()
 {
-    if (auto root = m_rootViewController.lock())
-        return root;
     auto& application = ui::Application::sharedApplication();
     ns::Ref<ui::Window> window = application.keyWindow();
     if (window && window->windowLevel() != ui::WindowLevelNormal) {
@@ -105,7 +103,14 @@ ns::Ref<ui::ViewController> SHK::getCurrentRootViewController()
                 break;
             }
     }
-    if (window) {
+    return window;
+}
+
+ns::Ref<ui::ViewController> SHK::getCurrentRootViewController()
+{
+    if (auto root = m_rootViewController.lock())
+        return root;
+    if (auto window = applicationWindow()) {
         const auto& subviews = window->subviews();
         if (!subviews.empty())
             if (auto* controller = dynamic_cast<ui::ViewController*>(subviews.front()->nextResponder()))

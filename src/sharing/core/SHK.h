@@ -20,6 +20,9 @@ class Dictionary;
 class MutableArray;
 } // namespace ns
 class SHKOfflineSharer;
+namespace ui {
+class Window;
+}
 
 // Posted (object none) on the main thread once a dismissal through the presenting controller has ended.
 inline constexpr const char* SHKHideCurrentViewFinishedNotification = "SHKHideCurrentViewFinished";
@@ -51,9 +54,12 @@ public:
     ns::Ref<ui::ViewController> rootViewForCustomUIDisplay();
     // The controller's modally presented controller, and that one's, until one presents nothing.
     ns::Ref<ui::ViewController> getTopViewController(const ns::Ref<ui::ViewController>& controller) const;
-    // The root set by the application, else the controller of the normal-level key window's first view,
-    // else that window's root controller. A failed assertion when there is none.
+    // The root set by the application, else the controller of the application window's first view, else
+    // that window's root controller. A failed assertion when there is none.
     ns::Ref<ui::ViewController> getCurrentRootViewController();
+    // The application's own window: the key window when it is at the normal level, else the first window
+    // at that level (the key window may be an alert's or a sheet's); nothing without a key window.
+    static ns::Ref<ui::Window> applicationWindow();
 
     const ns::Ref<ui::ViewController>& currentView() const { return m_currentView; }
     const ns::Ref<ui::ViewController>& pendingView() const { return m_pendingView; }

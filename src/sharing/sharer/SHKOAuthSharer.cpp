@@ -60,6 +60,9 @@ bool SHKOAuthSharer::isAuthorized()
 
 void SHKOAuthSharer::promptAuthorization()
 {
+    // The sign-in is a chain of requests and pages that the sharer's own screens do not hold; it may
+    // start from a failure report that has just let the share's hold go.
+    holdForSignIn();
     tokenRequest();
 }
 
@@ -107,6 +110,7 @@ void SHKOAuthSharer::tokenRequestTicketDidFailWithError(OAServiceTicket&, const 
     showFailure(SHKLookupLocalizedText("Request Error"), error,
                 SHKLookupLocalizedText("There was an error while sharing"));
     // Nothing reports after this: the sign-in waits for the next share.
+    signInDidEnd();
     letGo();
 }
 
@@ -212,12 +216,14 @@ void SHKOAuthSharer::tokenAccessTicketDidFailWithError(OAServiceTicket&, const n
                 SHKLookupLocalizedText("There was an error while sharing"));
     // A network failure reports nothing after this, so the share ends here; a refusal goes on to
     // authDidFinish, for which the sharer is still held until the run loop turns.
+    signInDidEnd();
     letGo();
 }
 
 void SHKOAuthSharer::refreshToken()
 {
     setPendingAction(SHKAwaitTokenRefresh);
+    holdForSignIn();
     tokenAccess(true);
 }
 

@@ -156,6 +156,20 @@ void SHKSharer::letGo()
     m_keepAlive.reset();
 }
 
+void SHKSharer::holdForSignIn()
+{
+    if (!m_signInHold)
+        m_signInHold = self<SHKSharer>();
+}
+
+void SHKSharer::signInDidEnd()
+{
+    if (!m_signInHold)
+        return;
+    ns::RunLoop::main().post([hold = std::move(m_signInHold)] {});
+    m_signInHold.reset();
+}
+
 // MARK: Starting a share
 
 // While one lives, what the sharer reads of its login values is kept: a share checks the login and then
@@ -502,9 +516,9 @@ void SHKSharer::sendDidFinish()
 {
     auto me = self<SHKSharer>();
     ns::NotificationCenter::defaultCenter().postNotification(SHKSendDidFinishNotification, me);
+    letGo();
     if (auto delegate = m_shareDelegate)
         delegate->sharerFinishedSending(*this);
-    letGo();
 }
 
 void SHKSharer::sendDidFailWithError(const ns::Ref<ns::Error>& error, bool shouldRelogin)
@@ -512,18 +526,18 @@ void SHKSharer::sendDidFailWithError(const ns::Ref<ns::Error>& error, bool shoul
     auto me = self<SHKSharer>();
     setLastError(error);
     ns::NotificationCenter::defaultCenter().postNotification(SHKSendDidFailWithErrorNotification, me);
+    letGo();
     if (auto delegate = m_shareDelegate)
         delegate->sharerFailedWithError(*this, error, shouldRelogin);
-    letGo();
 }
 
 void SHKSharer::sendDidCancel()
 {
     auto me = self<SHKSharer>();
     ns::NotificationCenter::defaultCenter().postNotification(SHKSendDidCancelNotification, me);
+    letGo();
     if (auto delegate = m_shareDelegate)
         delegate->sharerCancelledSending(*this);
-    letGo();
 }
 
 void SHKSharer::authDidFinish(bool success)
@@ -531,11 +545,13 @@ void SHKSharer::authDidFinish(bool success)
     auto me = self<SHKSharer>();
     auto info = ns::Dictionary::withStrings({{"success", ns::Number::numberWithBool(success)}});
     ns::NotificationCenter::defaultCenter().postNotification(SHKAuthDidFinishNotification, me, info);
-    if (auto delegate = m_shareDelegate)
-        delegate->sharerAuthDidFinish(*this, success);
-    // A refused sign-in ends the share; a good one has already resumed it, holding the sharer anew.
+    // The sign-in is over. A refused one ends the share; a good one has resumed it (or is about to),
+    // holding the sharer anew.
+    signInDidEnd();
     if (!success)
         letGo();
+    if (auto delegate = m_shareDelegate)
+        delegate->sharerAuthDidFinish(*this, success);
 }
 
 void SHKSharer::shouldReloginWithPendingAction(SHKSharerPendingAction action)

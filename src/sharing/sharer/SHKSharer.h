@@ -54,8 +54,11 @@ inline constexpr const char* SHKAuthDidFinishNotification = "SHKAuthDidFinish";
 // pushed onto it and the facade presents it.
 //
 // A sharer keeps itself alive from share (and from each send it starts) until its last report, since the
-// screens that start it let it go and its delegates do not retain it; the hold is let go on the next turn
-// of the main run loop after the report, so no caller sees it vanish mid-call.
+// screens that start it let it go and its delegates do not retain it. Each report lets that hold go before
+// it tells the delegate, so that what the delegate starts (a new sign-in after a refused token) holds the
+// sharer anew. A sign-in that leaves the sharer's own screens takes a hold of its own, which lasts until
+// the sign-in ends whatever else lets go meanwhile. Holds go on the next turn of the main run loop, so no
+// caller sees the sharer vanish mid-call.
 //
 // Subclasses register with SHKSharerClass::registerSharer, answer the class-level queries through their
 // SHKSharerClass subclass, make themselves with a create() that ends in setUp(), and override send and
@@ -184,8 +187,8 @@ public:
     // or send again), and a failure asking for a new login.
     virtual void shouldReloginWithPendingAction(SHKSharerPendingAction action);
 
-    // Whether the sharer holds itself for a share under way; for tests and diagnostics.
-    bool isKeptAlive() const { return m_keepAlive != nullptr; }
+    // Whether the sharer holds itself for a share or a sign-in under way; for tests and diagnostics.
+    bool isKeptAlive() const { return m_keepAlive != nullptr || m_signInHold != nullptr; }
 
     bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation) const override { return true; }
     // Tells the facade that its screen has gone.
@@ -210,8 +213,13 @@ protected:
     // Holds the sharer until its last report (or letGo).
     void keepAlive();
     // Lets the hold go on the next turn of the main run loop: the share ended (a report, or a path
-    // that reports nothing, such as queueing offline).
+    // that reports nothing, such as queueing offline). A sign-in's own hold stays.
     void letGo();
+    // For a sign-in that goes on outside the sharer's screens (a web dialog, the browser, a chain of
+    // requests): holds the sharer until authDidFinish, or until signInDidEnd on a road that does not
+    // report it.
+    void holdForSignIn();
+    void signInDidEnd();
 
 private:
     struct CredentialsRead;
@@ -233,6 +241,7 @@ private:
     std::atomic<SHKSharerPendingAction> m_pendingAction{SHKAwaitNothing};
     mutable std::shared_ptr<const SHKSharerClass> m_sharerClass;
     ns::Ref<SHKSharer> m_keepAlive;
+    ns::Ref<SHKSharer> m_signInHold;
     bool m_sending = false; // a send started and has not reported yet
     mutable std::mutex m_credentialsMutex;
     mutable std::map<std::string, std::optional<std::string>> m_credentials;

@@ -6,6 +6,7 @@
 #include "foundation/Text.h"
 #include "foundation/URLRequest.h"
 #include "graphics/Context.h"
+#include "sharing/core/SHK.h"
 #include "uikit/ActivityIndicatorView.h"
 #include "uikit/Button.h"
 #include "uikit/Color.h"
@@ -253,8 +254,12 @@ void FBDialog::show()
     m_spinner->startAnimating();
     m_spinner->setCenter(m_webView->center());
 
+    // The application's own window, whatever screen opened the dialog: the key window may still be the
+    // overlay of a share sheet that is on its way out, and the dialog would go with it.
     auto& application = ui::Application::sharedApplication();
-    auto window = application.keyWindow();
+    ns::Ref<ui::Window> window = SHK::applicationWindow();
+    if (!window)
+        window = application.keyWindow();
     if (!window) {
         auto windows = application.windows();
         if (!windows.empty())

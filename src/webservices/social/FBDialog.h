@@ -83,7 +83,7 @@ public:
     static std::optional<std::string> getStringFromUrl(const std::string& url, const std::string& needle);
 
     void dismissWithSuccess(bool success, bool animated);
-    void dismissWithError(const ns::Ref<ns::Error>& error, bool animated);
+    virtual void dismissWithError(const ns::Ref<ns::Error>& error, bool animated);
     virtual void dismiss(bool animated);
     // The close button.
     void cancel();

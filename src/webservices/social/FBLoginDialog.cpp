@@ -42,12 +42,10 @@ void FBLoginDialog::dialogDidCancel(const ns::Ref<ns::URL>&)
         delegate->fbDialogNotLogin(true);
 }
 
-void FBLoginDialog::webViewDidFailLoadWithError(ui::WebView& webView, const ns::Error& error)
+void FBLoginDialog::dismissWithError(const ns::Ref<ns::Error>& error, bool animated)
 {
-    if (isIgnoredLoadError(error))
-        return;
     auto keep = self<FBLoginDialog>();
-    FBDialog::webViewDidFailLoadWithError(webView, error);
+    FBDialog::dismissWithError(error, animated);
     if (auto delegate = loginDelegate())
         delegate->fbDialogNotLogin(false);
 }

@@ -27,7 +27,9 @@ public:
 
     void dialogDidSucceed(const ns::Ref<ns::URL>& url) override;
     void dialogDidCancel(const ns::Ref<ns::URL>& url) override;
-    void webViewDidFailLoadWithError(ui::WebView& webView, const ns::Error& error) override;
+    // Every failure of the page, a load that fails or a "//cancel" that carries an error code, ends the
+    // sign-in as not done (not cancelled), after the dialog has gone.
+    void dismissWithError(const ns::Ref<ns::Error>& error, bool animated) override;
 
     std::string className() const override { return "FBLoginDialog"; }
 

@@ -61,9 +61,13 @@ class Recorder : public ns::Object, public SHKSharerDelegateProtocol
 public:
     void sharerStartedSending(SHKSharer&) override { events().push_back("started"); }
     void sharerFinishedSending(SHKSharer&) override { events().push_back("finished"); }
-    void sharerFailedWithError(SHKSharer&, const ns::Ref<ns::Error>& error, bool) override
+    void sharerFailedWithError(SHKSharer& sharer, const ns::Ref<ns::Error>& error,
+                               bool shouldRelogin) override
     {
         events().push_back("failed " + (error ? error->localizedDescription() : std::string("(null)")));
+        // As the default delegate does: a refused token brings the sign-in back.
+        if (shouldRelogin)
+            sharer.promptAuthorization();
     }
     void sharerCancelledSending(SHKSharer&) override { events().push_back("cancelled"); }
     void sharerAuthDidFinish(SHKSharer&, bool success) override
@@ -130,8 +134,11 @@ protected:
 private:
     void sent(OAServiceTicket& ticket, const ns::Ref<ns::Data>&)
     {
+        auto response = ticket.response();
         if (ticket.didSucceed())
             sendDidFinish();
+        else if (response && response->statusCode() == 401)
+            shouldReloginWithPendingAction(SHKAwaitResend);
         else
             sendDidFailWithError(SHK::errorWithDescription("not posted"));
     }
@@ -231,13 +238,21 @@ protected:
         return SHK::getAuthValueForKey(key, SharerName);
     }
 
-    ns::Ref<FakeServiceSharer> startShare(const std::string& text)
+    // Starts a share as the share screens do, keeping nothing of the sharer: from here on only the
+    // application's own holds keep it.
+    static ns::Weak<FakeServiceSharer> startShare(const std::string& text)
     {
         auto sharer = FakeServiceSharer::create();
         sharer->setShareDelegate(ns::make<Recorder>());
         sharer->loadItem(SHKItem::text(text));
         sharer->share();
         return sharer;
+    }
+    // The token a new sharer restores from the keychain.
+    static ns::Ref<OAToken> restoredToken()
+    {
+        auto sharer = FakeServiceSharer::create();
+        return sharer->isAuthorized() ? sharer->accessToken() : nullptr;
     }
 
     FakeOAuthService service{ConsumerKey, ConsumerSecret};
@@ -249,7 +264,8 @@ TEST_F(OAuthSharer, SignsInStoresTheTokenResumesTheShareThenReports)
 {
     ns::HTTPCookieStorage::shared().setCookiesFromFields({"elsewhere=1; Path=/"}, "https://other.example/");
     auto sharer = startShare("Hello from Velmo & friends");
-    EXPECT_EQ(sharer->pendingAction(), SHKAwaitShare);
+    ASSERT_FALSE(sharer.expired()) << "the sign-in holds the sharer";
+    EXPECT_EQ(sharer.lock()->pendingAction(), SHKAwaitShare);
     // The request token is on its way behind the overlay.
     EXPECT_EQ(SHKActivityIndicator::currentIndicator()->subMessageLabel()->text(), "Connecting...");
 
@@ -276,28 +292,21 @@ TEST_F(OAuthSharer, SignsInStoresTheTokenResumesTheShareThenReports)
     EXPECT_EQ(accessToken["oauth_verifier"], "verifier-1");
     EXPECT_EQ(judged[1].request.body, "x_velmo_mode=client%20auth");
 
-    // The authorise page was asked for with the key escaped, and the callback's query was kept.
-    EXPECT_EQ(sharer->authorizeResponseQueryVars()->objectForKey("oauth_verifier")->description(),
-              "verifier-1");
-    EXPECT_EQ(sharer->authorizeResponseQueryVars()->objectForKey("oauth_token")->description(),
-              FakeOAuthService::requestTokenKey(1));
-
-    // The token is held and kept.
-    EXPECT_EQ(sharer->accessToken()->key(), "access-2");
+    // The token is kept, and the share has ended.
     EXPECT_EQ(stored("accessKey"), "access-2");
     EXPECT_EQ(stored("accessSecret"), "access secret 2");
     EXPECT_EQ(stored("sessionHandle"), "handle-2");
-    EXPECT_EQ(sharer->pendingAction(), SHKAwaitNothing);
+    EXPECT_TRUE(sharer.expired());
     EXPECT_FALSE(SHK::currentHelper()->currentView());
     EXPECT_TRUE(SHKActivityIndicator::currentIndicator()->isHidden() ||
                 !SHKActivityIndicator::currentIndicator()->superview());
 
     // A new sharer is authorised from the keychain and posts at once, without signing in again.
     events().clear();
-    auto second = startShare("Again");
+    startShare("Again");
     ASSERT_TRUE(waitForEvent("finished"));
     EXPECT_EQ(events(), (std::vector<std::string>{"send", "started", "finished"}));
-    EXPECT_EQ(second->accessToken()->sessionHandle(), "handle-2");
+    EXPECT_EQ(restoredToken()->sessionHandle(), "handle-2");
     EXPECT_EQ(service.judged().back().verdict, "ok");
     EXPECT_EQ(service.updates().back(), "Again");
 
@@ -456,12 +465,10 @@ TEST_F(OAuthSharer, EachFailedStepShowsItsAlertAndLeavesTheSharerUnauthorised)
         }
         EXPECT_EQ(webViewShown, row.webViewShown);
         // Nothing is kept, the screens have gone, and a later share starts again.
-        EXPECT_FALSE(sharer->accessToken());
         EXPECT_EQ(stored("accessKey"), std::nullopt);
         EXPECT_EQ(stored("accessSecret"), std::nullopt);
         EXPECT_FALSE(FakeServiceSharer::create()->isAuthorized());
-        EXPECT_EQ(sharer->pendingAction(), SHKAwaitShare);
-        EXPECT_FALSE(sharer->isKeptAlive()) << "the share ended, so the sharer no longer holds itself";
+        EXPECT_TRUE(sharer.expired()) << "the share ended, so the sharer no longer holds itself";
         EXPECT_FALSE(SHK::currentHelper()->currentView());
         EXPECT_TRUE(service.updates().empty());
         for (const auto& request : service.judged())
@@ -495,7 +502,8 @@ TEST_F(OAuthSharer, RestoresOnlyAWholeStoredTokenAndMakesTheConsumerEachTime)
     // Without any stored token the share starts the sign-in.
     SHK::removeAuthValueForKey("accessSecret", SharerName);
     auto fresh = startShare("Sign in first");
-    EXPECT_FALSE(fresh->accessToken());
+    ASSERT_FALSE(fresh.expired());
+    EXPECT_FALSE(fresh.lock()->accessToken());
     EXPECT_EQ(events(), std::vector<std::string>{"modify request token"});
     ASSERT_TRUE(waitForEvent("finished"));
 }
@@ -539,14 +547,18 @@ TEST_F(OAuthSharer, RefreshingSignsWithTheAccessTokenWithoutTheOverlay)
     startShare("First");
     ASSERT_TRUE(waitForEvent("finished"));
     settle();
-    auto sharer = FakeServiceSharer::create();
-    sharer->setShareDelegate(ns::make<Recorder>());
-    sharer->loadItem(SHKItem::text("After refresh"));
-    ASSERT_TRUE(sharer->isAuthorized());
-    events().clear();
-    service.allowRefresh = true;
-    sharer->refreshToken();
-    EXPECT_EQ(sharer->pendingAction(), SHKAwaitTokenRefresh);
+    ns::Weak<FakeServiceSharer> weak;
+    {
+        auto sharer = FakeServiceSharer::create();
+        sharer->setShareDelegate(ns::make<Recorder>());
+        sharer->loadItem(SHKItem::text("After refresh"));
+        ASSERT_TRUE(sharer->isAuthorized());
+        events().clear();
+        service.allowRefresh = true;
+        sharer->refreshToken();
+        EXPECT_EQ(sharer->pendingAction(), SHKAwaitTokenRefresh);
+        weak = sharer;
+    }
     EXPECT_FALSE(SHKActivityIndicator::currentIndicator()->superview());
     // The waiting share goes out with the new token once the exchange is through.
     ASSERT_TRUE(waitForEvent("finished"));
@@ -563,4 +575,28 @@ TEST_F(OAuthSharer, RefreshingSignsWithTheAccessTokenWithoutTheOverlay)
     EXPECT_EQ(service.updates().back(), "After refresh");
     EXPECT_EQ(stored("accessKey"), "access-3");
     settle();
+    EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(OAuthSharer, ARevokedTokenSignsInAgainAndSendsOnceMore)
+{
+    startShare("First");
+    ASSERT_TRUE(waitForEvent("finished"));
+    settle();
+    // The person revokes the application at the service; the next status is refused, the sign-in runs
+    // again from the failure report, and the status goes once more with the new token.
+    service.revokeAccessTokens();
+    events().clear();
+    auto sharer = startShare("Second");
+    ASSERT_TRUE(waitForEvent("finished"));
+    settle();
+    EXPECT_EQ(events(), (std::vector<std::string>{"send", "started",
+                                                  "failed Could not authenticate you. Please relogin.",
+                                                  "modify request token", "modify access token", "send",
+                                                  "started", "auth YES", "finished"}));
+    EXPECT_EQ(service.updates(), (std::vector<std::string>{"First", "Second"}));
+    EXPECT_EQ(stored("accessKey"), "access-4");
+    EXPECT_TRUE(closeAlerts().empty());
+    EXPECT_TRUE(sharer.expired()) << "the share ended, so the sharer no longer holds itself";
+    EXPECT_FALSE(SHK::currentHelper()->currentView());
 }

@@ -138,6 +138,8 @@ TEST_F(FacebookTest, TheLoginDialogsCancelAndFailureReportNoSignIn)
         std::string event;
     } rows[] = {
         {"cancel", "fbconnect://cancel", nullptr, "not login: cancelled"},
+        {"a cancel with an error code", "fbconnect://cancel?error_code=200&error_msg=Denied", nullptr,
+         "not login"},
         {"a success without token", "fbconnect://success#expires_in=0", nullptr, "not login: cancelled"},
         {"a failed load", std::nullopt, ns::Error::make(ns::URLErrorDomain, -1009), "not login"},
         {"an interrupted load", std::nullopt, ns::Error::make(ns::URLErrorDomain, -999), ""},

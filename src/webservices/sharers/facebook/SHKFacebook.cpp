@@ -166,9 +166,15 @@ void SHKFacebook::promptAuthorization()
     defaults->setObject(stored, StoredItemKey);
 
     auto session = facebook();
+    // A sign-in that never came back (the person stayed in the browser) is over once another starts.
+    if (auto previous = std::dynamic_pointer_cast<SHKFacebook>(session->sessionDelegate());
+        previous && previous.get() != this)
+        previous->signInDidEnd();
     session->setSessionDelegate(self<SHKFacebook>());
-    // The sign-in may leave the application; the sharer stays until it reports.
-    keepAlive();
+    // The sign-in may leave the application, and the session does not hold its delegate: the sharer
+    // holds itself until the sign-in reports, even when it starts from a failure report that has just
+    // let the share's own hold go.
+    holdForSignIn();
 
     std::vector<std::string> permissions;
     if (auto list = ns::cast<ns::Array>(
@@ -203,8 +209,9 @@ void SHKFacebook::fbDidLogin()
         defaults->removeObjectForKey(StoredItemKey);
     }
     defaults->synchronize();
+    // The sign-in's hold ends here, and any hold left from before it; resuming the share holds the
+    // sharer anew.
     authDidFinish(true);
-    // The hold of the sign-in ends here; resuming the share holds the sharer anew.
     letGo();
     if (item())
         tryPendingAction();
@@ -219,8 +226,8 @@ void SHKFacebook::fbDidNotLogin(bool cancelled)
                               SHKLookupLocalizedText("Close"))
             ->show();
     }
+    // Ends the share and the sign-in's hold.
     authDidFinish(false);
-    letGo();
 }
 
 // MARK: Sending

@@ -18,6 +18,7 @@
 #include "uikit/TextView.h"
 #include "uikit/WebView.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,39 @@ template <class... Parts> std::string cat(const Parts&... parts)
     ((text += parts), ...);
     return text;
 }
+
+// Records one kind of sharer report as what it said: a recorder of the notifications themselves would
+// hold the sharers that posted them, keeping alive what the application has let go.
+class Reports
+{
+public:
+    explicit Reports(std::string name)
+    {
+        ns::NotificationCenter::defaultCenter().addObserver(
+            this, std::move(name), nullptr, [this](const ns::Notification& notification) {
+                if (auto info = notification.userInfo())
+                    if (auto success = info->objectAs<ns::Number>("success"))
+                        m_successes.push_back(success->boolValue());
+                if (auto sharer = ns::cast<SHKSharer>(notification.object()); sharer && sharer->lastError())
+                    m_errorCodes.push_back(sharer->lastError()->code());
+                ++m_count;
+            });
+    }
+    ~Reports() { ns::NotificationCenter::defaultCenter().removeObserver(this); }
+    Reports(const Reports&) = delete;
+    Reports& operator=(const Reports&) = delete;
+
+    std::size_t count() const { return m_count; }
+    // "success" of each sign-in report.
+    const std::vector<bool>& successes() const { return m_successes; }
+    // The sharer's last error at each report that had one.
+    const std::vector<long>& errorCodes() const { return m_errorCodes; }
+
+private:
+    std::size_t m_count = 0;
+    std::vector<bool> m_successes;
+    std::vector<long> m_errorCodes;
+};
 
 class SHKFacebookTest : public SharerFixture
 {
@@ -66,19 +100,37 @@ protected:
         defaults->setObject(ns::Date::withTimeIntervalSinceNow(3600), SHKFacebook::ExpiryDateKey);
     }
 
-    bool runUntilPosted(const ns::NotificationRecorder& recorder, std::size_t count = 1)
+    bool runUntilPosted(const Reports& recorder, std::size_t count = 1)
     {
         return ns::RunLoop::main().runUntil(
             [&] {
                 settle();
-                return recorder.notifications().size() >= count;
+                return recorder.count() >= count;
             },
             10);
     }
 
-    // The large text form the sharer shows, with its text typed in, sent.
-    void sendFormWithText(const ns::Ref<SHKFacebook>& sharer, const std::string& text)
+    // Starts a share of the item as the share screens do, holding nothing of the sharer afterwards: what
+    // keeps it alive from here on is the application's own doing.
+    static ns::Weak<SHKFacebook> startShare(const ns::Ref<SHKItem>& item)
     {
+        auto sharer = SHKFacebook::create();
+        sharer->loadItem(item);
+        sharer->share();
+        return sharer;
+    }
+
+    // The sharer whose form the facade shows.
+    static ns::Ref<SHKFacebook> shownSharer()
+    {
+        return ns::cast<SHKFacebook>(SHK::currentHelper()->currentView());
+    }
+
+    // The large text form of the shown sharer, with its text typed in, sent.
+    void sendFormWithText(const std::string& text)
+    {
+        auto sharer = shownSharer();
+        ASSERT_TRUE(sharer);
         auto form = ns::cast<SHKFormControllerLargeTextField>(sharer->topViewController());
         ASSERT_TRUE(form);
         form->view();
@@ -95,9 +147,7 @@ TEST_F(SHKFacebookTest, AnImageSharedWhileSignedOutComesBackAfterTheSignIn)
     server.route("/me/photos", ScriptedReply::text(200, R"({"id":"77"})"));
     auto image = ui::Image::imageWithContentsOfFile(cat(VELMO_RESOURCES, "/edit.png"));
     ASSERT_TRUE(image);
-    auto sharer = SHKFacebook::create();
-    sharer->loadItem(SHKItem::image(image, std::string("A title")));
-    sharer->share();
+    auto sharer = startShare(SHKItem::image(image, std::string("A title")));
 
     // The browser takes the sign-in; the item waits in the user defaults, its image in a file.
     const auto& opened = ui::Application::sharedApplication().openedURLs();
@@ -111,20 +161,26 @@ TEST_F(SHKFacebookTest, AnImageSharedWhileSignedOutComesBackAfterTheSignIn)
     EXPECT_EQ(imagePath->rfind(cat(ns::Sandbox::cachesPath(), "/SHKImage/img-"), 0), 0u);
     EXPECT_TRUE(ns::FileManager::fileExistsAtPath(*imagePath));
 
-    ns::NotificationRecorder finished(SHKSendDidFinishNotification);
+    Reports finished(SHKSendDidFinishNotification);
     EXPECT_TRUE(SHKFacebook::handleOpenURL(
         ns::URL::withString("fb513907246831560://authorize#access_token=NEW&expires_in=0")));
     EXPECT_EQ(defaults->stringForKey(SHKFacebook::AccessTokenKey), "NEW");
     EXPECT_TRUE(ns::cast<ns::Date>(defaults->objectForKey(SHKFacebook::ExpiryDateKey)));
     EXPECT_FALSE(defaults->objectForKey(SHKFacebook::StoredItemKey));
     EXPECT_FALSE(ns::FileManager::fileExistsAtPath(*imagePath));
-    ASSERT_TRUE(sharer->item()->image());
-    EXPECT_EQ(sharer->item()->title(), "A title");
 
-    // The share goes on: the form, then the photo.
+    // The share goes on: the form, with the item back, then the photo.
     settle();
-    sendFormWithText(sharer, "My caption");
+    auto shown = shownSharer();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown, sharer.lock());
+    ASSERT_TRUE(shown->item()->image());
+    EXPECT_EQ(shown->item()->title(), "A title");
+    shown = nullptr;
+    sendFormWithText("My caption");
     ASSERT_TRUE(runUntilPosted(finished));
+    settle();
+    EXPECT_TRUE(sharer.expired()) << "the share has ended";
     auto sent = server.lastRequest();
     ASSERT_TRUE(sent);
     EXPECT_EQ(sent->path, "/me/photos");
@@ -148,14 +204,11 @@ TEST_F(SHKFacebookTest, ASignInThatComesBackRefusedEndsTheShare)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ui::AlertView::clearShownAlerts();
-        auto sharer = SHKFacebook::create();
-        sharer->loadItem(SHKItem::text("hi"));
-        sharer->share();
-        ns::NotificationRecorder auth(SHKAuthDidFinishNotification);
+        auto sharer = startShare(SHKItem::text("hi"));
+        ASSERT_FALSE(sharer.expired()) << "the sign-in holds the sharer";
+        Reports auth(SHKAuthDidFinishNotification);
         EXPECT_TRUE(SHKFacebook::handleOpenURL(ns::URL::withString(row.url)));
-        ASSERT_EQ(auth.notifications().size(), 1u);
-        auto success = auth.notifications()[0]->userInfo()->objectAs<ns::Number>("success");
-        EXPECT_FALSE(success->boolValue());
+        EXPECT_EQ(auth.successes(), std::vector<bool>{false});
         auto alerts = ui::AlertView::shownAlerts();
         ASSERT_EQ(alerts.size(), row.alert ? 1u : 0u);
         if (row.alert) {
@@ -164,20 +217,23 @@ TEST_F(SHKFacebookTest, ASignInThatComesBackRefusedEndsTheShare)
             alerts[0]->dismissWithClickedButtonIndex(0, false);
         }
         settle();
-        EXPECT_FALSE(sharer->isKeptAlive());
+        EXPECT_TRUE(sharer.expired()) << "the share has ended";
     }
 }
 
-TEST_F(SHKFacebookTest, AStatusWhoseTokenIsRefusedSignsInAgainToSendAgain)
+TEST_F(SHKFacebookTest, AStatusWhoseTokenIsRefusedSignsInAgainAndIsSentAgainOnce)
 {
     signIn();
-    server.route("/me/feed", ScriptedReply::text(400, R"({"error":{"type":"OAuthException","code":190}})"));
-    auto sharer = SHKFacebook::create();
-    sharer->loadItem(SHKItem::text("Hello"));
-    ns::NotificationRecorder failed(SHKSendDidFailWithErrorNotification);
-    sharer->share();
+    std::atomic<int> posts = 0;
+    server.route("/me/feed", [&posts](const testkit::RecordedRequest&) {
+        return ++posts == 1 ? ScriptedReply::text(400, R"({"error":{"type":"OAuthException","code":190}})")
+                            : ScriptedReply::text(200, R"({"id":"1_9"})");
+    });
+    Reports failed(SHKSendDidFailWithErrorNotification);
+    Reports finished(SHKSendDidFinishNotification);
+    auto sharer = startShare(SHKItem::text("Hello"));
     settle();
-    sendFormWithText(sharer, "Hello there");
+    sendFormWithText("Hello there");
     ASSERT_TRUE(runUntilPosted(failed));
     auto sent = server.lastRequest();
     ASSERT_TRUE(sent);
@@ -186,34 +242,51 @@ TEST_F(SHKFacebookTest, AStatusWhoseTokenIsRefusedSignsInAgainToSendAgain)
     EXPECT_EQ(sent->query, "actions=%7B%22name%22%3A%22Get%20Velmo%20%5C%22Dial%5C%22%22%2C%22link%22%3A%22"
                            "http%3A%2F%2Fvelmo.test%2F%22%7D&message=Hello%20there&format=json&sdk=ios&"
                            "sdk_version=2&access_token=STORED");
-    EXPECT_EQ(sharer->pendingAction(), SHKAwaitResend);
+    // The refused token is forgotten and a new sign-in is on its way in the browser, holding the sharer
+    // while its form goes.
     auto defaults = ns::UserDefaults::standard();
     EXPECT_FALSE(defaults->objectForKey(SHKFacebook::AccessTokenKey));
     EXPECT_FALSE(defaults->objectForKey(SHKFacebook::ExpiryDateKey));
     EXPECT_FALSE(SHKFacebook::facebook()->isSessionValid());
+    settle();
+    EXPECT_EQ(ui::Application::sharedApplication().openedURLs().size(), 1u);
+    ASSERT_FALSE(sharer.expired()) << "the sign-in holds the sharer";
+    EXPECT_EQ(sharer.lock()->pendingAction(), SHKAwaitResend);
+    EXPECT_TRUE(ui::AlertView::shownAlerts().empty()) << "a sign-in follows, not an error";
+
+    // Back from the browser: the new token is kept and the status goes once more, with it.
+    EXPECT_TRUE(SHKFacebook::handleOpenURL(
+        ns::URL::withString("fb513907246831560://authorize#access_token=NEW&expires_in=0")));
+    EXPECT_EQ(defaults->stringForKey(SHKFacebook::AccessTokenKey), "NEW");
+    ASSERT_TRUE(runUntilPosted(finished));
+    settle();
+    EXPECT_EQ(posts, 2);
+    EXPECT_EQ(failed.count(), 1u);
+    EXPECT_EQ(finished.count(), 1u);
+    EXPECT_NE(server.lastRequest()->query.find("message=Hello%20there&"), std::string::npos);
+    EXPECT_NE(server.lastRequest()->query.find("access_token=NEW"), std::string::npos);
+    EXPECT_TRUE(sharer.expired()) << "the share has ended";
 }
 
 TEST_F(SHKFacebookTest, AnHTMLErrorPageIsAFailureNotSaved)
 {
     signIn();
     server.route("/me/feed", ScriptedReply::text(500, "<html><body>Oops</body></html>"));
-    auto sharer = SHKFacebook::create();
-    sharer->loadItem(SHKItem::text("Hello"));
-    ns::NotificationRecorder failed(SHKSendDidFailWithErrorNotification);
-    ns::NotificationRecorder finished(SHKSendDidFinishNotification);
-    sharer->share();
+    Reports failed(SHKSendDidFailWithErrorNotification);
+    Reports finished(SHKSendDidFinishNotification);
+    startShare(SHKItem::text("Hello"));
     settle();
-    sendFormWithText(sharer, "Hello");
+    sendFormWithText("Hello");
     ASSERT_TRUE(runUntilPosted(failed));
-    EXPECT_TRUE(finished.notifications().empty());
-    EXPECT_EQ(sharer->lastError()->code(), 500);
+    EXPECT_EQ(finished.count(), 0u);
+    EXPECT_EQ(failed.errorCodes(), std::vector<long>{500});
 }
 
 TEST_F(SHKFacebookTest, TheProfileIsStoredQuietlyWithNullsAsEmptyTexts)
 {
     signIn();
     server.route("/me", ScriptedReply::text(200, R"({"id":"5","name":null,"first_name":"Ann"})"));
-    ns::NotificationRecorder finished(SHKSendDidFinishNotification);
+    Reports finished(SHKSendDidFinishNotification);
     auto sharer = SHKSharer::getUserInfo("SHKFacebook");
     ASSERT_TRUE(ns::cast<SHKFacebook>(sharer));
     ASSERT_TRUE(runUntilPosted(finished));
@@ -250,11 +323,9 @@ TEST_F(SHKFacebookTest, AWebAddressGoesThroughTheFeedDialog)
                 page.redirectTo = redirect;
             return page;
         });
-        ns::NotificationRecorder ended(row.notification);
-        ns::NotificationRecorder finished(SHKSendDidFinishNotification);
-        auto sharer = SHKFacebook::create();
-        sharer->loadItem(SHKItem::URL(ns::URL::withString("http://example.com/a"), std::nullopt));
-        sharer->share();
+        Reports ended(row.notification);
+        Reports finished(SHKSendDidFinishNotification);
+        auto sharer = startShare(SHKItem::URL(ns::URL::withString("http://example.com/a"), std::nullopt));
         auto dialog = SHKFacebook::facebook()->dialog();
         ASSERT_TRUE(dialog);
         // No title: the address names the post; the actions are one JSON object.
@@ -266,16 +337,23 @@ TEST_F(SHKFacebookTest, AWebAddressGoesThroughTheFeedDialog)
                        "2Fsuccess&app_id=513907246831560&access_token=STORED"));
         ASSERT_TRUE(runUntilPosted(ended));
         if (row.notification != std::string(SHKSendDidFinishNotification)) {
-            EXPECT_TRUE(finished.notifications().empty());
+            EXPECT_EQ(finished.count(), 0u);
         }
-        EXPECT_EQ(sharer->pendingAction(), row.pending);
+        dialog = nullptr;
+        settle();
         if (row.pending == SHKAwaitResend) {
+            // A new sign-in holds the sharer until it comes back; here the person turns it down.
+            ASSERT_FALSE(sharer.expired());
+            EXPECT_EQ(sharer.lock()->pendingAction(), row.pending);
             EXPECT_FALSE(ns::UserDefaults::standard()->objectForKey(SHKFacebook::AccessTokenKey));
+            EXPECT_TRUE(SHKFacebook::handleOpenURL(
+                ns::URL::withString("fb513907246831560://authorize?error=access_denied")));
         }
         for (const auto& alert : ui::AlertView::shownAlerts())
             alert->dismissWithClickedButtonIndex(0, false);
         ui::AlertView::clearShownAlerts();
         settle();
+        EXPECT_TRUE(sharer.expired()) << "the share has ended";
     }
 }
 

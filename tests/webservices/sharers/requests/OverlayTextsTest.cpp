@@ -15,7 +15,10 @@ class OverlayTexts : public ServiceSharerFixture
 protected:
     OverlayTexts()
     {
-        startService({"pinboardAPIURL", "foursquareV2APIURL", "foursquareV2WebURL", "bitLyURL"});
+        // The service the shortened share then signs in to is the fake too: a sign-in to a real host
+        // would answer, with an alert, in whichever test runs next.
+        startService(
+            {"pinboardAPIURL", "foursquareV2APIURL", "foursquareV2WebURL", "bitLyURL", "twitterAPIURL"});
         cl::LocationManager::resetDevice();
         ui::Device::currentDevice()->setSystemVersion("4.2");
     }
