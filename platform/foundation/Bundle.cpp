@@ -407,6 +407,14 @@ std::optional<std::string> Bundle::pathForResource(std::string_view name, std::s
 Ref<Dictionary> Bundle::stringsTable(std::string_view table, Ref<Error>* error) const
 {
     std::string name = table.empty() ? std::string("Localizable") : std::string(table);
+    {
+        // A table read once is kept: the resource is not looked for again on every lookup.
+        std::lock_guard lock(m_mutex);
+        if (auto found = m_tables.find(name); found != m_tables.end()) {
+            setError(error, found->second.error);
+            return found->second.entries;
+        }
+    }
     std::optional<std::string> path = pathForResource(name, "strings");
     std::lock_guard lock(m_mutex);
     auto found = m_tables.find(name);

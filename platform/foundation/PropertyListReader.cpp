@@ -240,9 +240,221 @@ bool xmlIntegersFit(std::string_view xml)
     return true;
 }
 
+// The common XML property list read straight into values, without the library's tree in between:
+// dictionaries, arrays, keys, texts, decimal integers and booleans, in a plain document. Anything else
+// (other kinds, comments, sections, attributes, unusual entities or numbers, text that is not UTF-8, too
+// deep a nesting) makes it give up, and the library reads the document as before.
+class CommonXmlReader
+{
+public:
+    explicit CommonXmlReader(std::string_view xml) : m_xml(xml) {}
+
+    Id read()
+    {
+        skipSpace();
+        if (startsWith("<?xml")) {
+            auto end = m_xml.find("?>", m_at);
+            if (end == std::string_view::npos)
+                return nullptr;
+            m_at = end + 2;
+            skipSpace();
+        }
+        if (startsWith("<!DOCTYPE")) {
+            auto end = m_xml.find('>', m_at);
+            if (end == std::string_view::npos ||
+                m_xml.substr(m_at + 1, end - m_at - 1).find_first_of("[<") != std::string_view::npos)
+                return nullptr;
+            m_at = end + 1;
+            skipSpace();
+        }
+        if (!startsWith("<plist"))
+            return nullptr;
+        auto end = m_xml.find('>', m_at);
+        if (end == std::string_view::npos || m_xml[end - 1] == '/' ||
+            m_xml.substr(m_at, end - m_at).find('<', 1) != std::string_view::npos)
+            return nullptr;
+        m_at = end + 1;
+        skipSpace();
+        Id value = readValue(0);
+        if (!value)
+            return nullptr;
+        skipSpace();
+        if (!take("</plist>"))
+            return nullptr;
+        skipSpace();
+        return m_at == m_xml.size() ? value : nullptr;
+    }
+
+private:
+    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+    void skipSpace()
+    {
+        while (m_at < m_xml.size() && isSpace(m_xml[m_at]))
+            ++m_at;
+    }
+    bool startsWith(std::string_view text) const { return m_xml.substr(m_at, text.size()) == text; }
+    bool take(std::string_view text)
+    {
+        if (!startsWith(text))
+            return false;
+        m_at += text.size();
+        return true;
+    }
+
+    // The text up to "</name>", entities replaced; nothing when it is not plain.
+    std::optional<std::string> readText(std::string_view close)
+    {
+        auto end = m_xml.find('<', m_at);
+        if (end == std::string_view::npos)
+            return std::nullopt;
+        std::string_view raw = m_xml.substr(m_at, end - m_at);
+        m_at = end;
+        if (!take(close))
+            return std::nullopt;
+        if (raw.find('\r') != std::string_view::npos)
+            return std::nullopt;
+        std::string text;
+        if (raw.find('&') == std::string_view::npos) {
+            text.assign(raw);
+        } else {
+            text.reserve(raw.size());
+            for (std::size_t i = 0; i < raw.size(); ++i) {
+                if (raw[i] != '&') {
+                    text += raw[i];
+                    continue;
+                }
+                static constexpr std::pair<std::string_view, char> entities[] = {
+                    {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
+                bool known = false;
+                for (const auto& [name, c] : entities)
+                    if (raw.substr(i, name.size()) == name) {
+                        text += c;
+                        i += name.size() - 1;
+                        known = true;
+                        break;
+                    }
+                if (!known)
+                    return std::nullopt;
+            }
+        }
+        if (!isValidUtf8(text))
+            return std::nullopt;
+        return text;
+    }
+
+    Id readValue(int depth)
+    {
+        if (depth > PropertyList::MaximumDepth || !startsWith("<"))
+            return nullptr;
+        if (take("<string>")) {
+            auto text = readText("</string>");
+            return text ? String::make(std::move(*text)) : nullptr;
+        }
+        if (take("<dict>"))
+            return readDict(depth);
+        if (take("<integer>"))
+            return readNumber();
+        if (take("<array>"))
+            return readArray(depth);
+        if (take("<true/>"))
+            return Number::numberWithBool(true);
+        if (take("<false/>"))
+            return Number::numberWithBool(false);
+        if (take("<string/>"))
+            return String::make(std::string());
+        if (take("<dict/>"))
+            return Dictionary::make();
+        if (take("<array/>"))
+            return Array::make();
+        return nullptr;
+    }
+
+    Id readNumber()
+    {
+        auto end = m_xml.find('<', m_at);
+        if (end == std::string_view::npos)
+            return nullptr;
+        std::string_view digits = m_xml.substr(m_at, end - m_at);
+        m_at = end;
+        if (!take("</integer>"))
+            return nullptr;
+        bool negative = !digits.empty() && digits.front() == '-';
+        std::string_view magnitude = negative ? digits.substr(1) : digits;
+        if (magnitude.empty() || (magnitude.size() > 1 && magnitude.front() == '0'))
+            return nullptr;
+        for (char c : magnitude)
+            if (c < '0' || c > '9')
+                return nullptr;
+        if (negative) {
+            int64_t value = 0;
+            auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+            if (error != std::errc() || stop != digits.data() + digits.size())
+                return nullptr;
+            return Number::numberWithLongLong(value);
+        }
+        uint64_t value = 0;
+        auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error != std::errc() || stop != digits.data() + digits.size())
+            return nullptr;
+        if (value <= static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
+            return Number::numberWithLongLong(static_cast<int64_t>(value));
+        return Number::numberWithUnsignedLongLong(value);
+    }
+
+    Id readArray(int depth)
+    {
+        std::vector<Id> items;
+        for (;;) {
+            skipSpace();
+            if (take("</array>"))
+                return Array::make(std::move(items));
+            Id value = readValue(depth + 1);
+            if (!value)
+                return nullptr;
+            items.push_back(std::move(value));
+        }
+    }
+
+    Id readDict(int depth)
+    {
+        Dictionary::Entries entries;
+        for (;;) {
+            skipSpace();
+            if (take("</dict>"))
+                return Dictionary::make(std::move(entries));
+            if (!take("<key>"))
+                return nullptr;
+            auto key = readText("</key>");
+            if (!key)
+                return nullptr;
+            skipSpace();
+            Id value = readValue(depth + 1);
+            if (!value)
+                return nullptr;
+            entries.emplace_back(String::make(std::move(*key)), std::move(value));
+        }
+    }
+
+    std::string_view m_xml;
+    std::size_t m_at = 0;
+};
+
 } // namespace
 
+Id PropertyListReader::readCommonXml(std::string_view bytes)
+{
+    return CommonXmlReader(bytes).read();
+}
+
 Id PropertyListReader::read(std::string_view bytes, std::string& reason)
+{
+    if (bytes.substr(0, 6) != "bplist")
+        if (Id value = readCommonXml(bytes))
+            return value;
+    return readThroughLibrary(bytes, reason);
+}
+
+Id PropertyListReader::readThroughLibrary(std::string_view bytes, std::string& reason)
 {
     if (bytes.empty()) {
         reason = "no data";

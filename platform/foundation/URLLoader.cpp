@@ -108,6 +108,23 @@ int URLLoader::socketCallback(CURL*, curl_socket_t socket, int what, void* conte
 int URLLoader::timerCallback(CURLM*, long timeoutMs, void* context)
 {
     auto* self = static_cast<URLLoader*>(context);
+    if (timeoutMs == 0) {
+        // Due at once (a new transfer): a posted task, since arming the timer for now costs more than the
+        // work it wakes for.
+        self->m_curlDeadline.reset();
+        if (!self->m_timeoutPosted) {
+            self->m_timeoutPosted = true;
+            self->m_loop.post([alive = std::weak_ptr<bool>(self->m_alive), self] {
+                if (alive.expired())
+                    return;
+                self->m_timeoutPosted = false;
+                int running = 0;
+                curl_multi_socket_action(self->m_multi.get(), CURL_SOCKET_TIMEOUT, 0, &running);
+                self->afterCurl();
+            });
+        }
+        return 0;
+    }
     if (timeoutMs < 0)
         self->m_curlDeadline.reset();
     else
@@ -124,15 +141,19 @@ void URLLoader::rearm()
     for (const auto& connection : m_active)
         if (connection->m_transfer && (!next || connection->m_transfer->deadline < *next))
             next = connection->m_transfer->deadline;
+    // The timer only ever needs to go off no later than the earliest deadline: one that went off early
+    // finds nothing due and arms again. A deadline later than the armed time (the idle deadline moves
+    // with every chunk) then costs no system call.
+    if (!next || (m_armed && *m_armed <= *next))
+        return;
+    m_armed = next;
+    auto since = std::chrono::duration_cast<std::chrono::nanoseconds>(next->time_since_epoch()).count();
+    if (since <= 0)
+        since = 1; // zero would disarm
     itimerspec spec{};
-    if (next) {
-        auto since = std::chrono::duration_cast<std::chrono::nanoseconds>(next->time_since_epoch()).count();
-        if (since <= 0)
-            since = 1; // zero would disarm
-        spec.it_value.tv_sec = static_cast<time_t>(since / 1000000000);
-        spec.it_value.tv_nsec = static_cast<long>(since % 1000000000);
-    }
-    timerfd_settime(m_timerFd, next ? TFD_TIMER_ABSTIME : 0, &spec, nullptr);
+    spec.it_value.tv_sec = static_cast<time_t>(since / 1000000000);
+    spec.it_value.tv_nsec = static_cast<long>(since % 1000000000);
+    timerfd_settime(m_timerFd, TFD_TIMER_ABSTIME, &spec, nullptr);
 }
 
 void URLLoader::onSocket(curl_socket_t socket, short revents)
@@ -154,6 +175,7 @@ void URLLoader::onTimer()
     uint64_t expirations = 0;
     ssize_t got = read(m_timerFd, &expirations, sizeof expirations);
     (void)got;
+    m_armed.reset(); // a one-shot timer that has gone off
     auto now = SteadyClock::now();
     if (m_curlDeadline && *m_curlDeadline <= now) {
         m_curlDeadline.reset();

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -48,6 +49,9 @@ private:
     std::map<curl_socket_t, int> m_sockets;
     std::vector<Ref<URLConnection>> m_active;
     std::optional<std::chrono::steady_clock::time_point> m_curlDeadline;
+    std::optional<std::chrono::steady_clock::time_point> m_armed; // when the timer goes off, if armed
+    bool m_timeoutPosted = false;                                 // libcurl's due-at-once timeout
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true); // for what is posted to the loop
 };
 
 } // namespace ns

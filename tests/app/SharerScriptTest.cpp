@@ -8,7 +8,8 @@
 #include "foundation/Dictionary.h"
 #include "foundation/FileManager.h"
 #include "foundation/Format.h"
-#include "foundation/PropertyList.h"
+#include "foundation/Sandbox.h"
+#include "sharing/core/SHK.h"
 #include "testing/LoopbackServer.h"
 #include "testing/TemporaryHome.h"
 
@@ -509,10 +510,19 @@ std::size_t addsReceived(const testkit::LoopbackServer& server)
     return adds;
 }
 
+// The offline queue as the application reads it from the device's home.
+ns::Ref<ns::Array> queuedList(const testkit::TemporaryHome& home)
+{
+    std::string previous = ns::Sandbox::home();
+    ns::Sandbox::setHome(home.file("device"));
+    ns::Ref<ns::Array> list = SHK::getOfflineQueueList();
+    ns::Sandbox::setHome(previous);
+    return list;
+}
+
 std::size_t queuedEntries(const testkit::TemporaryHome& home)
 {
-    auto list = ns::cast<ns::Array>(ns::PropertyList::propertyListWithContentsOfFile(
-        home.file("device/Library/Caches/SHK/SHKOfflineQueue.plist")));
+    auto list = queuedList(home);
     return list ? list->count() : 0;
 }
 
@@ -601,8 +611,7 @@ TEST_F(OfflineScript, TwoProcessesQueueingAtOnceKeepEveryShare)
     EXPECT_EQ(std::system(both.c_str()), 0);
     // Every share is queued, or was sent by the other process's start-up online (once): none is lost.
     std::multiset<std::string> shares;
-    auto list = ns::cast<ns::Array>(ns::PropertyList::propertyListWithContentsOfFile(
-        home.file("device/Library/Caches/SHK/SHKOfflineQueue.plist")));
+    auto list = queuedList(home);
     ASSERT_TRUE(list);
     for (const ns::Id& entry : *list) {
         auto item = ns::cast<ns::Dictionary>(entry)

@@ -7,6 +7,7 @@
 #include "foundation/FileManager.h"
 #include "foundation/Null.h"
 #include "foundation/Number.h"
+#include "foundation/PropertyListReader.h"
 #include "foundation/String.h"
 #include "testing/TemporaryHome.h"
 
@@ -233,4 +234,59 @@ TEST(PropertyList, WriteToFileIsAtomicAndRefusalKeepsTheOldFile)
     ASSERT_TRUE(names);
     for (const auto& name : *names)
         EXPECT_NE(name.front(), '.') << "temporary file left behind: " << name;
+}
+
+// Plain XML documents are read without the library; what they give must be what the library gives, and
+// what the direct reading does not take is left to the library.
+TEST(PropertyList, PlainXmlReadsAsTheLibraryReadsIt)
+{
+    const std::string head =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD "
+        "PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist "
+        "version=\"1.0\">\n";
+    struct Row
+    {
+        const char* body;
+        bool direct; // read without the library
+    };
+    const Row rows[] = {
+        {"<array>\n\t<dict>\n\t\t<key>item</key>\n\t\t<dict>\n\t\t\t<key>n</key>\n\t\t\t<integer>1</"
+         "integer>\n"
+         "\t\t</dict>\n\t\t<key>uid</key>\n\t\t<string>a-1</string>\n\t</dict>\n</array>",
+         true},
+        {"<dict><key>a &amp; b</key><string> x &lt;y&gt; &quot;z&quot; &apos;w&apos; </string></dict>", true},
+        {"<array><true/><false/><string/><dict/><array/><string></string></array>", true},
+        {"<array><integer>-9223372036854775808</integer><integer>18446744073709551615</integer>"
+         "<integer>0</integer><integer>9223372036854775807</integer></array>",
+         true},
+        {"<dict><key>k</key><string>1</string><key>k</key><string>2</string></dict>", true},
+        {"<string>caf\xC3\xA9 \xE2\x82\xAC</string>", true},
+        {"<dict><key>a</key><real>1.5</real></dict>", false},
+        {"<array><integer>007</integer><integer>+1</integer></array>", false},
+        {"<array><date>2011-01-01T00:00:00Z</date><data>AAE=</data></array>", false},
+        {"<string>&#65;</string>", false},
+        {"<array><!-- note --><string>a</string></array>", false},
+        {"<string><![CDATA[a<b]]></string>", false},
+        {"<string>line\r\nend</string>", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.body);
+        std::string xml = head + row.body + "\n</plist>\n";
+        std::string reason;
+        ns::Id library = ns::PropertyListReader::readThroughLibrary(xml, reason);
+        ns::Id direct = ns::PropertyListReader::readCommonXml(xml);
+        EXPECT_EQ(direct != nullptr, row.direct);
+        ASSERT_TRUE(library) << reason;
+        if (direct) {
+            EXPECT_TRUE(ns::isEqual(direct, library))
+                << ns::describe(direct) << " / " << ns::describe(library);
+        }
+        EXPECT_TRUE(ns::isEqual(ns::PropertyList::propertyListWithData(xml), library));
+    }
+    // Not a property list: the direct reading leaves the reason to the library.
+    for (const char* body :
+         {"<array><string>a</string>", "<dict><string>a</string></dict>", "<key>a</key>"}) {
+        std::string xml = head + body + "\n</plist>\n";
+        EXPECT_FALSE(ns::PropertyListReader::readCommonXml(xml)) << body;
+    }
 }

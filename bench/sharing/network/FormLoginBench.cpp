@@ -1,6 +1,5 @@
 // A whole form-login share (Instapaper, credentials stored) and the platform's synchronous request alone,
 // each against libcurl posting the same body to the same server on 127.0.0.1.
-#include "foundation/Bundle.h"
 #include "foundation/Data.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/RunLoop.h"
@@ -8,16 +7,12 @@
 #include "foundation/URL.h"
 #include "foundation/URLConnection.h"
 #include "kit/Comparisons.h"
-#include "sharing/core/DefaultSHKConfigurator.h"
 #include "sharing/core/SHK.h"
-#include "sharing/core/SHKConfiguration.h"
 #include "sharing/sharer/SHKSharer.h"
+#include "sharing/support/SharingDevice.h"
 #include "system/Reachability.h"
 #include "testing/LoopbackServer.h"
 #include "testing/TemporaryHome.h"
-#include "uikit/Application.h"
-#include "uikit/ViewController.h"
-#include "uikit/Window.h"
 #include "webservices/sharers/SHKWebServiceSharers.h"
 
 #include <benchmark/benchmark.h>
@@ -32,26 +27,18 @@ namespace {
 const std::string shareBody = "url=http%3A%2F%2Fexample.com%2Fpage&title=A%20page&selection=&username=bob&"
                               "password=s3cret";
 
-struct Device
+// The tests' device, whose Instapaper is the loopback server.
+struct Device : SharingDevice
 {
     testkit::TemporaryHome home;
     testkit::LoopbackServer server;
-    ns::Ref<ui::Window> window;
-    ns::Ref<ui::ViewController> root;
 
     Device()
     {
         server.start();
         server.route("/api/add", testkit::ScriptedReply::text(201, "201"));
-        ns::Bundle::setMainPath(VELMO_RESOURCES);
-        auto configurator = DefaultSHKConfigurator::create();
+        start();
         configurator->setValueForKey("instapaperURL", ns::String::make(server.baseURL()));
-        SHKConfiguration::sharedInstanceWithConfigurator(configurator);
-        window = ui::Window::create();
-        window->makeKeyAndVisible();
-        root = ui::ViewController::create();
-        window->setRootViewController(root);
-        SHK::setRootViewController(root);
         net::Reachability::setNetworkOn(true);
         registerWebServiceSharers();
         SHK::setAuthValue("bob", "username", "SHKInstapaper");

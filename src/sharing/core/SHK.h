@@ -110,16 +110,23 @@ public:
     // Whether the device reaches the internet now.
     static bool connected();
 
-    // The offline queue: shares kept while the device is offline, as a property-list array of entries
-    // ("item", "sharer", "uid") in "SHKOfflineQueue.plist", with one data file per image or file item
-    // named by the entry's uid, all in the folder "SHK" of the caches folder.
+    // The offline queue: shares kept while the device is offline, entries ("item", "sharer", "uid") with
+    // one data file per image or file item named by the entry's uid, all in the folder "SHK" of the
+    // caches folder. The entries are the property-list array "SHKOfflineQueue.plist" followed by the
+    // shares added since it was last written, one property-list file each in "SHKOfflineQueue.added"
+    // (named by a sequence number, in the order added): an add writes only its own entry, so it costs
+    // the same however long the queue is, and a list written before that folder existed is read as it is.
     // The folder, made (with its parents) when missing, at every call.
     static std::string offlineQueuePath();
     static std::string offlineQueueListPath();
-    // The list as a mutable array; nothing when the file is missing or is not a property-list array.
+    // Whether there is anything on disk to read: the list file or an added entry.
+    static bool offlineQueueExists();
+    // The list and the added entries as one mutable array; nothing when neither is there or the list file
+    // is not a property-list array.
     static ns::Ref<ns::MutableArray> getOfflineQueueList();
-    // Writes the list atomically; false (the old list untouched) when it could not be written. An entry
-    // written once is not changed afterwards: its text is kept and written again as it was.
+    // Makes the queue hold the array, written atomically; false (the old queue untouched) when it could
+    // not be written. The entries it holds as added files stay there; the others make the list file. An
+    // entry written once is not changed afterwards: its text is kept and written again as it was.
     static bool saveOfflineQueueList(const ns::Ref<ns::Array>& list);
     // Queues the share (when the configuration allows offline sharing); true only once the entry and its
     // data file are on disk.
@@ -131,9 +138,10 @@ public:
     // sharer id that names no registered sharer, a uid that is not a plain file name), are set aside
     // beside the queue with a log line, never run. Lives with the sharer base (velmo_sharing).
     static void flushOfflineQueue();
-    // Takes the entry with the uid out of the list, then deletes its data file; false when the list
-    // could not be written (the data file then stays). The list is kept in memory as last read or
-    // written, and read again only when the file has changed (another process wrote it).
+    // Takes the entry with the uid out of the queue, then deletes its data file; false when the queue
+    // could not be written (the data file then stays). The queue is kept in memory as last read or
+    // written, and read again only when another process has changed it (each change under the lock
+    // counts itself in the lock file) or the list file has changed.
     static bool removeFromOfflineQueue(const std::string& uid);
     // Moves an unreadable list file aside ("SHKOfflineQueue.corrupt.plist", numbered when taken), so that
     // nothing overwrites it; gives the new path, or nothing when there was nothing to move.

@@ -17,9 +17,11 @@
 #include "sharing/core/SHKConfiguration.h"
 #include "uikit/Image.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
@@ -28,6 +30,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -37,17 +41,8 @@ std::string describeError(const ns::Ref<ns::Error>& error)
     return error ? error->localizedDescription() : std::string("unknown error");
 }
 
-bool listHoldsUid(const ns::Array& list, const std::string& uid)
-{
-    for (const ns::Id& entry : list)
-        if (auto dictionary = ns::cast<ns::Dictionary>(entry))
-            if (dictionary->stringForKey("uid") == uid)
-                return true;
-    return false;
-}
-
-// Which file a path names now: a write through a temporary file gives the list a new inode, so another
-// process's write shows here as a change even within one clock tick.
+// Which file a path names now: a write through a temporary file gives the list a new inode, so a change
+// made without the queue's lock (a list put there by hand) shows here even within one clock tick.
 struct FileIdentity
 {
     dev_t device = 0;
@@ -67,20 +62,37 @@ std::optional<FileIdentity> identityOf(const std::string& path)
                         static_cast<long>(info.st_mtim.tv_nsec)};
 }
 
-// What this process knows of the queue. Guarded by `mutex`, which the list's lock holds.
+// What every change of the queue leaves in the lock file, under the lock: a number drawn when the file
+// was made and a count of the changes, so that a process sees another's change without reading the queue.
+// Not synced: it only ever describes files that the live processes share.
+struct Stamp
+{
+    uint64_t made = 0;
+    uint64_t changes = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+constexpr const char* kJournalName = "SHKOfflineQueue.journal";
+
+// What this process knows of the queue. Guarded by `mutex`, which the queue's lock holds.
 struct QueueState
 {
     std::recursive_mutex mutex;
     int depth = 0;     // nesting of OfflineQueueLock
     int lockFile = -1; // holds the advisory lock while depth > 0
-    // The list as this process last read or wrote it, and which file that was: an add does not read and
-    // parse the whole list again unless another process changed it.
-    std::string listPath;
+    // The queue as this process last read or wrote it: valid while the lock file's stamp and the list
+    // file are as they were then.
+    bool known = false;
+    std::string folder;
+    Stamp stamp;
     std::optional<FileIdentity> listIdentity;
-    ns::Ref<ns::Array> list;
-    // Each entry's XML as last written, by the entry (held, so that its address stays its own): a save
-    // writes the whole list, but serialises only the entries it has not written before, so an add costs
-    // the same however long the queue is.
+    ns::Ref<ns::Array> list; // the list file's entries (empty when there is none)
+    bool listOnDisk = false;
+    std::vector<ns::Id> entries;               // the queue: the list, then the journal's changes to it
+    std::unordered_map<std::string, int> uids; // of the entries, with how many hold each
+    off_t journalEnd = 0;                      // where the journal's last whole record ends
+    // Each list entry's XML as last written, by the entry (held, so that its address stays its own): the
+    // list file is written whole, but only the entries not written before are serialised again.
     std::unordered_map<const ns::Object*, std::pair<ns::Id, std::string>> written;
     std::size_t writtenSize = 0;
     std::map<std::string, int> claims; // claim file path to the descriptor holding its lock
@@ -101,15 +113,239 @@ int flockRetrying(int fd, int operation)
     return result;
 }
 
-void remember(QueueState& state, const std::string& path, ns::Ref<ns::Array> list)
+std::optional<Stamp> readStamp(QueueState& state)
 {
-    state.listPath = path;
-    state.listIdentity = list ? identityOf(path) : std::nullopt;
-    state.list = state.listIdentity ? std::move(list) : nullptr;
+    if (state.lockFile < 0)
+        return std::nullopt;
+    Stamp stamp;
+    if (::pread(state.lockFile, &stamp, sizeof stamp, 0) == static_cast<ssize_t>(sizeof stamp))
+        return stamp;
+    // A new lock file: every process that knew the queue before knew another file.
+    stamp.made = (uint64_t(ns::randomU32()) << 32) | ns::randomU32();
+    if (stamp.made == 0)
+        stamp.made = 1;
+    if (::pwrite(state.lockFile, &stamp, sizeof stamp, 0) != static_cast<ssize_t>(sizeof stamp))
+        return std::nullopt;
+    return stamp;
 }
 
-// The list's property-list text, each entry serialised once and kept; the entries no longer in the list
-// are forgotten. Nothing, with the reason, when an entry is not a property list.
+// Counts a change made under the lock; what this process knows stays valid only if it made the change.
+void countChange(QueueState& state)
+{
+    auto stamp = readStamp(state);
+    if (!stamp) {
+        state.known = false;
+        return;
+    }
+    bool wasKnown = state.known && state.stamp == *stamp;
+    ++stamp->changes;
+    if (::pwrite(state.lockFile, &*stamp, sizeof *stamp, 0) != static_cast<ssize_t>(sizeof *stamp)) {
+        state.known = false;
+        return;
+    }
+    state.stamp = *stamp;
+    state.known = wasKnown;
+}
+
+std::string journalPath(const std::string& folder)
+{
+    return folder + "/" + kJournalName;
+}
+
+std::string uidOf(const ns::Id& entry)
+{
+    auto dictionary = ns::cast<ns::Dictionary>(entry);
+    return dictionary ? dictionary->stringForKey("uid").value_or("") : std::string();
+}
+
+void countUid(QueueState& state, const std::string& uid, int by)
+{
+    if (uid.empty())
+        return;
+    auto& count = state.uids[uid];
+    count += by;
+    if (count <= 0)
+        state.uids.erase(uid);
+}
+
+void removeUid(QueueState& state, const std::string& uid)
+{
+    if (!state.uids.count(uid))
+        return;
+    std::erase_if(state.entries, [&](const ns::Id& entry) { return uidOf(entry) == uid; });
+    state.uids.erase(uid);
+}
+
+// The journal holds what changed since the list file was written, one record per change, each written
+// and synced at once: "+ <length> <hash>\n" and an entry's property-list text, or "- <length> <hash>\n" and
+// the uid of an entry that left; a line feed ends each. A record that a kill cut short fails its length or
+// hash, and it and what follows are ignored (and cut off before the next record is written).
+uint64_t hashOf(std::string_view bytes)
+{
+    uint64_t hash = 14695981039346656037ull; // FNV-1a
+    for (unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+void appendRecord(std::string& out, char kind, std::string_view payload)
+{
+    char header[64];
+    std::snprintf(header, sizeof header, "%c %zu %016llx\n", kind, payload.size(),
+                  static_cast<unsigned long long>(hashOf(payload)));
+    out += header;
+    out += payload;
+    out += '\n';
+}
+
+// Applies the journal's whole records to the entries; gives where the last one ends.
+off_t replayJournal(QueueState& state, std::string_view journal)
+{
+    std::size_t at = 0;
+    while (at < journal.size()) {
+        auto lineEnd = journal.find('\n', at);
+        if (lineEnd == std::string_view::npos || lineEnd - at > 60)
+            break;
+        std::string header(journal.substr(at, lineEnd - at));
+        char kind = 0;
+        std::size_t length = 0;
+        unsigned long long hash = 0;
+        int used = 0;
+        if (std::sscanf(header.c_str(), "%c %zu %16llx%n", &kind, &length, &hash, &used) != 3 ||
+            static_cast<std::size_t>(used) != header.size() || (kind != '+' && kind != '-'))
+            break;
+        std::size_t start = lineEnd + 1;
+        if (length > journal.size() - start || journal.size() - start - length < 1 ||
+            journal[start + length] != '\n')
+            break;
+        std::string_view payload = journal.substr(start, length);
+        if (hashOf(payload) != hash)
+            break;
+        if (kind == '-') {
+            removeUid(state, std::string(payload));
+        } else {
+            ns::Id entry = ns::PropertyList::propertyListWithData(payload);
+            std::string uid = uidOf(entry);
+            // An entry already in the list (a fold cut off before the journal was emptied) counts once.
+            if (!uid.empty() && !state.uids.count(uid)) {
+                state.entries.push_back(entry);
+                countUid(state, uid, 1);
+            } else if (uid.empty()) {
+                ns::log("ShareCore: an offline queue journal record is not an entry; it is skipped");
+            }
+        }
+        at = start + length + 1;
+    }
+    return static_cast<off_t>(at);
+}
+
+// Brings what this process knows up to the disk, under the lock; false when the list file is there but is
+// not a property-list array (nothing is then known).
+bool load(QueueState& state)
+{
+    std::string folder = SHK::offlineQueuePath();
+    std::string listPath = SHK::offlineQueueListPath();
+    auto stamp = readStamp(state);
+    auto identity = identityOf(listPath);
+    if (state.known && stamp && state.folder == folder && state.stamp == *stamp &&
+        state.listIdentity == identity)
+        return true;
+    state.known = false;
+
+    ns::Ref<ns::Array> list;
+    if (identity) {
+        list = ns::cast<ns::Array>(ns::PropertyList::propertyListWithContentsOfFile(listPath));
+        if (!list)
+            return false;
+    }
+    if (state.folder != folder)
+        state.written.clear();
+    state.folder = folder;
+    state.list = list ? list : ns::Array::make();
+    state.listOnDisk = list != nullptr;
+    state.listIdentity = identity;
+    state.uids.clear();
+    state.entries.clear();
+    for (const ns::Id& entry : *state.list) {
+        state.entries.push_back(entry);
+        countUid(state, uidOf(entry), 1);
+    }
+    auto journal = ns::FileManager::contentsAtPath(journalPath(folder));
+    state.journalEnd = journal ? replayJournal(state, journal->view()) : 0;
+    if (stamp) {
+        state.stamp = *stamp;
+        state.known = true;
+    }
+    return true;
+}
+
+// Appends records to the journal and syncs them, under the lock with the queue loaded; a torn record
+// left by a kill is cut off first.
+bool appendToJournal(QueueState& state, const std::string& records)
+{
+    std::string path = journalPath(state.folder);
+    bool existed = ::access(path.c_str(), F_OK) == 0;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        ns::log("ShareCore: the offline queue could not be written: %s", std::string(strerror(errno)));
+        return false;
+    }
+    struct stat info;
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (ok && info.st_size != state.journalEnd)
+        ok = ::ftruncate(fd, state.journalEnd) == 0;
+    const char* cursor = records.data();
+    std::size_t left = records.size();
+    off_t offset = state.journalEnd;
+    while (ok && left > 0) {
+        ssize_t written = ::pwrite(fd, cursor, left, offset);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            ok = false;
+            break;
+        }
+        cursor += written;
+        left -= static_cast<std::size_t>(written);
+        offset += written;
+    }
+    ok = ok && ::fdatasync(fd) == 0;
+    int code = errno;
+    ::close(fd);
+    if (!ok) {
+        ns::log("ShareCore: the offline queue could not be written: %s", std::string(strerror(code)));
+        return false;
+    }
+    if (!existed) {
+        // The new file's name must reach the disk too.
+        int directory = ::open(state.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (directory >= 0) {
+            ::fsync(directory);
+            ::close(directory);
+        }
+    }
+    state.journalEnd = offset;
+    countChange(state);
+    return true;
+}
+
+// Empties the journal once the list file holds all it said.
+void emptyJournal(QueueState& state)
+{
+    if (state.journalEnd == 0)
+        return;
+    int fd = ::open(journalPath(state.folder).c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd >= 0 && ::ftruncate(fd, 0) == 0 && ::fdatasync(fd) == 0)
+        state.journalEnd = 0;
+    if (fd >= 0)
+        ::close(fd);
+    countChange(state);
+}
+
+// The list file's property-list text, each entry serialised once and kept; the entries no longer in the
+// list are forgotten. Nothing, with the reason, when an entry is not a property list.
 std::optional<std::string> listText(QueueState& state, const ns::Array& list, std::string& reason)
 {
     std::unordered_map<const ns::Object*, std::pair<ns::Id, std::string>> written;
@@ -133,6 +369,59 @@ std::optional<std::string> listText(QueueState& state, const ns::Array& list, st
     state.written = std::move(written);
     state.writtenSize = text.size();
     return text;
+}
+
+// Makes the list file hold the entries and empties the journal, under the lock with the queue loaded.
+// Whatever leaves the queue is first recorded as gone in the journal: a fold cut off between the list's
+// write and the journal's emptying then replays to the same queue.
+bool writeList(QueueState& state, const ns::Ref<ns::Array>& list)
+{
+    std::string path = SHK::offlineQueueListPath();
+    std::string reason;
+    auto text = listText(state, *list, reason);
+    if (!text) {
+        state.written.clear();
+        ns::log("ShareCore: the offline queue could not be written: %@", reason);
+        return false;
+    }
+    std::unordered_set<std::string> staying;
+    for (const ns::Id& entry : *list)
+        staying.insert(uidOf(entry));
+    std::string gone;
+    for (const auto& [uid, count] : state.uids)
+        if (!staying.count(uid))
+            appendRecord(gone, '-', uid);
+    if (!gone.empty() && state.journalEnd > 0 && !appendToJournal(state, gone))
+        return false;
+    ns::Ref<ns::Error> error;
+    if (!ns::FileManager::writeAtomically(path, *text, &error)) {
+        ns::log("ShareCore: the offline queue could not be written: %@", describeError(error));
+        return false;
+    }
+    // Kept as written; the entries are not copied, so callers hand over entries they no longer change.
+    state.list = ns::cast<ns::Array>(list->copy());
+    state.listOnDisk = true;
+    state.entries.clear();
+    state.uids.clear();
+    for (const ns::Id& entry : *state.list) {
+        state.entries.push_back(entry);
+        countUid(state, uidOf(entry), 1);
+    }
+    countChange(state);
+    state.listIdentity = identityOf(path);
+    emptyJournal(state);
+    return true;
+}
+
+// Folds the journal into the list file once replaying it would cost more than reading the list again:
+// the journal's length stays proportional to the queue, and an add still costs the same on average.
+void foldJournalWhenLong(QueueState& state)
+{
+    constexpr off_t kShortJournal = 256 * 1024;
+    if (state.journalEnd < kShortJournal || state.journalEnd < 2 * static_cast<off_t>(state.writtenSize))
+        return;
+    // A fold that fails leaves the journal as it is: nothing is lost, only the next one tries again.
+    writeList(state, ns::Array::make(state.entries));
 }
 
 std::string claimPath(const std::string& uid)
@@ -237,39 +526,43 @@ std::string SHK::offlineQueueListPath()
     return path;
 }
 
+bool SHK::offlineQueueExists()
+{
+    std::string folder = offlineQueuePath();
+    struct stat info;
+    return ns::FileManager::fileExistsAtPath(offlineQueueListPath()) ||
+           (::stat(journalPath(folder).c_str(), &info) == 0 && info.st_size > 0);
+}
+
 ns::Ref<ns::MutableArray> SHK::getOfflineQueueList()
 {
     OfflineQueueLock lock;
     QueueState& state = queueState();
-    std::string path = offlineQueueListPath();
-    auto identity = identityOf(path);
-    if (identity && state.list && state.listPath == path && state.listIdentity == identity)
-        return state.list->mutableCopy();
-    auto list = ns::cast<ns::Array>(ns::PropertyList::propertyListWithContentsOfFile(path));
-    remember(state, path, list);
-    return list ? list->mutableCopy() : nullptr;
+    if (!load(state) || (!state.listOnDisk && state.entries.empty()))
+        return nullptr;
+    return ns::MutableArray::make(state.entries);
 }
 
 bool SHK::saveOfflineQueueList(const ns::Ref<ns::Array>& list)
 {
+    if (!list) {
+        ns::log("ShareCore: the offline queue could not be written: %@", std::string("no list"));
+        return false;
+    }
     OfflineQueueLock lock;
     QueueState& state = queueState();
-    std::string path = offlineQueueListPath();
-    ns::Ref<ns::Error> error;
-    std::string reason;
-    auto text = list ? listText(state, *list, reason) : std::nullopt;
-    if (!text) {
-        state.written.clear();
-        ns::log("ShareCore: the offline queue could not be written: %@", reason);
-        return false;
+    if (!load(state)) {
+        // Over a list that could not be read, what replaces it is all there is; the journal's records,
+        // made against that list, go with it.
+        state.known = false;
+        state.folder = offlineQueuePath();
+        state.list = ns::Array::make();
+        state.entries.clear();
+        state.uids.clear();
+        state.journalEnd = 0;
+        ::truncate(journalPath(state.folder).c_str(), 0);
     }
-    if (!ns::FileManager::writeAtomically(path, *text, &error)) {
-        ns::log("ShareCore: the offline queue could not be written: %@", describeError(error));
-        return false;
-    }
-    // Kept as written; the entries are not copied, so callers hand over entries they no longer change.
-    remember(state, path, ns::cast<ns::Array>(list->copy()));
-    return true;
+    return writeList(state, list);
 }
 
 bool SHK::addToOfflineQueue(const ns::Ref<SHKItem>& item, const std::string& sharerId)
@@ -277,25 +570,24 @@ bool SHK::addToOfflineQueue(const ns::Ref<SHKItem>& item, const std::string& sha
     if (!SHKConfiguration::boolValue("allowOffline") || !item)
         return false;
 
-    // Read, changed and written back under the lock: a share queued by another process meanwhile is kept.
+    // Checked and written under the lock: a share queued by another process meanwhile is kept.
     OfflineQueueLock lock;
-    auto list = getOfflineQueueList();
-    if (!list) {
+    QueueState& state = queueState();
+    if (!load(state)) {
         // A list that is there but cannot be read is moved aside rather than overwritten.
-        if (ns::FileManager::fileExistsAtPath(offlineQueueListPath()) && !setAsideOfflineQueueList())
+        if (!setAsideOfflineQueueList() || !load(state))
             return false;
-        list = ns::MutableArray::make();
     }
 
     // The random part keeps shares of one second apart; a clash with a queued entry or a data file
     // still on disk draws again, so no share ever overwrites another's file.
-    std::string folder = offlineQueuePath();
+    std::string folder = state.folder;
     auto seconds = static_cast<int32_t>(std::floor(ns::Clock::current().now()));
     std::string uid;
     do {
         uid = ns::format("%@-%i-%i-%i", sharerId, static_cast<int32_t>(item->shareType()), seconds,
                          static_cast<int32_t>(ns::randomU32()));
-    } while (listHoldsUid(*list, uid) || ns::FileManager::fileExistsAtPath(folder + "/" + uid));
+    } while (state.uids.count(uid) || ns::FileManager::fileExistsAtPath(folder + "/" + uid));
 
     std::string dataPath = folder + "/" + uid;
     ns::Ref<ns::Data> data;
@@ -316,10 +608,25 @@ bool SHK::addToOfflineQueue(const ns::Ref<SHKItem>& item, const std::string& sha
         return false;
     }
 
-    list->addObject(ns::Dictionary::make({{ns::String::make("item"), item->dictionaryRepresentation()},
-                                          {ns::String::make("sharer"), ns::String::make(sharerId)},
-                                          {ns::String::make("uid"), ns::String::make(uid)}}));
-    if (!saveOfflineQueueList(list)) {
+    auto entry = ns::Dictionary::make({{ns::String::make("item"), item->dictionaryRepresentation()},
+                                       {ns::String::make("sharer"), ns::String::make(sharerId)},
+                                       {ns::String::make("uid"), ns::String::make(uid)}});
+    std::string record(ns::PropertyListWriter::xmlHeader());
+    std::string reason;
+    bool written = ns::PropertyListWriter::appendElement(entry, 0, record, reason);
+    if (!written)
+        ns::log("ShareCore: the offline queue could not be written: %@", reason);
+    std::string records;
+    if (written) {
+        record += ns::PropertyListWriter::xmlFooter();
+        appendRecord(records, '+', record);
+        written = appendToJournal(state, records);
+    }
+    if (written) {
+        state.entries.push_back(entry);
+        countUid(state, uid, 1);
+        foldJournalWhenLong(state);
+    } else {
         // The entry is not on disk, so neither may its data be.
         if (wroteData)
             ns::FileManager::removeItemAtPath(dataPath);
@@ -331,17 +638,16 @@ bool SHK::addToOfflineQueue(const ns::Ref<SHKItem>& item, const std::string& sha
 bool SHK::removeFromOfflineQueue(const std::string& uid)
 {
     OfflineQueueLock lock;
-    auto list = getOfflineQueueList();
-    if (!list)
+    QueueState& state = queueState();
+    if (!load(state) || (!state.listOnDisk && state.entries.empty()))
         return false;
-    for (std::size_t i = 0; i < list->count(); ++i) {
-        auto entry = list->objectAs<ns::Dictionary>(i);
-        if (entry && entry->stringForKey("uid") == uid) {
-            list->removeObjectAtIndex(i);
-            if (!saveOfflineQueueList(list))
-                return false;
-            break;
-        }
+    if (state.uids.count(uid)) {
+        std::string records;
+        appendRecord(records, '-', uid);
+        if (!appendToJournal(state, records))
+            return false;
+        removeUid(state, uid);
+        foldJournalWhenLong(state);
     }
     if (isOfflineQueueUid(uid)) {
         std::string dataPath = offlineQueuePath();

@@ -26,7 +26,7 @@ void SHK::flushOfflineQueue()
 {
     if (!connected())
         return;
-    if (!ns::FileManager::fileExistsAtPath(offlineQueueListPath()))
+    if (!offlineQueueExists())
         return;
     std::vector<ns::Ref<SHKOfflineSharer>> resends;
     {

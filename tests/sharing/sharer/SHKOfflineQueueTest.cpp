@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <map>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -36,6 +37,25 @@ protected:
 
     std::string folder() { return home.file("Library/Caches/SHK"); }
     std::string listPath() { return folder() + "/SHKOfflineQueue.plist"; }
+    std::string journalPath() { return folder() + "/SHKOfflineQueue.journal"; }
+
+    // The queue's files as they are on disk, by name (the lock file and temporary files aside).
+    std::map<std::string, std::string> onDisk()
+    {
+        std::map<std::string, std::string> files;
+        auto names = ns::FileManager::contentsOfDirectoryAtPath(folder());
+        for (const auto& name : names ? *names : std::vector<std::string>{})
+            if (name != "SHKOfflineQueue.lock" && !ns::FileManager::isTemporaryFileName(name))
+                files[name] = ns::FileManager::stringWithContentsOfFile(folder() + "/" + name).value_or("?");
+        return files;
+    }
+    std::vector<std::string> uids()
+    {
+        std::vector<std::string> all;
+        for (size_t i = 0; i < list()->count(); ++i)
+            all.push_back(uidAt(i));
+        return all;
+    }
 
     ns::Ref<ns::MutableArray> list()
     {
@@ -213,11 +233,11 @@ TEST_F(OfflineQueue, AResendThatDoesNotFinishStaysQueuedWithItsDataFile)
 TEST_F(OfflineQueue, AFlushWithoutConnectionLeavesTheListUntouched)
 {
     ASSERT_TRUE(queue(SHKItem::text("hello")));
-    auto before = ns::FileManager::contentsAtPath(listPath());
+    auto before = onDisk();
     net::Reachability::setNetworkOn(false);
     SHK::flushOfflineQueue();
     EXPECT_EQ(SHK::currentHelper()->offlineQueue(), nullptr);
-    EXPECT_TRUE(ns::FileManager::contentsAtPath(listPath())->isEqual(*before));
+    EXPECT_EQ(onDisk(), before);
 }
 
 TEST_F(OfflineQueue, AShareUnderWayIsNotStartedTwice)
@@ -305,7 +325,7 @@ TEST_F(OfflineQueue, AQueueThatCannotBeWrittenIsNotReportedAsQueued)
 TEST_F(OfflineQueue, AWriteKilledHalfwayLeavesThePreviousQueueWhole)
 {
     ASSERT_TRUE(queue(SHKItem::text("first")));
-    auto before = ns::FileManager::contentsAtPath(listPath());
+    auto before = uids();
     std::string large(256 * 1024, 'x');
     struct Row
     {
@@ -327,20 +347,68 @@ TEST_F(OfflineQueue, AWriteKilledHalfwayLeavesThePreviousQueueWhole)
             },
             {});
         EXPECT_EQ(outcome.signal, SIGXFSZ) << outcome.describe();
-        auto after = ns::FileManager::contentsAtPath(listPath());
-        ASSERT_TRUE(after);
-        EXPECT_TRUE(after->isEqual(*before));
-        ASSERT_EQ(list()->count(), 1u);
+        EXPECT_EQ(uids(), before);
     }
-    // What the killed writes left are temporary files only, which the device's start-up removes, beside
-    // the list and its lock.
+    // What the killed writes left are temporary files, which the device's start-up removes, and the
+    // journal's cut-off record, which is not read, beside the journal and the lock.
     auto names = ns::FileManager::contentsOfDirectoryAtPath(folder());
     ASSERT_TRUE(names);
     for (const auto& name : *names)
-        EXPECT_TRUE(name == "SHKOfflineQueue.plist" || name == "SHKOfflineQueue.lock" ||
+        EXPECT_TRUE(name == "SHKOfflineQueue.journal" || name == "SHKOfflineQueue.lock" ||
                     ns::FileManager::isTemporaryFileName(name))
             << name;
+    // The next share goes where the cut-off record began.
     ASSERT_TRUE(queue(SHKItem::text("second")));
+    EXPECT_EQ(list()->count(), 2u);
+    auto journal = ns::FileManager::stringWithContentsOfFile(journalPath()).value_or("");
+    EXPECT_LT(journal.size(), 64u * 1024);
+    EXPECT_EQ(journal.find(std::string(64, 'x')), std::string::npos);
+}
+
+// A list from before the journal is read as it is; the shares queued since follow it, and a whole write
+// of the queue puts them all into the list again, which any reader of property lists can read.
+TEST_F(OfflineQueue, TheListAndTheJournalMakeOneQueueInOrder)
+{
+    auto entries = ns::MutableArray::make();
+    entries->addObject(entry("TestSharer", "old-1"));
+    entries->addObject(entry("TestSharer", "old-2"));
+    SHK::offlineQueuePath();
+    ASSERT_TRUE(ns::PropertyList::writePropertyList(entries, listPath()));
+    ASSERT_TRUE(queue(SHKItem::text("new")));
+    std::string added = uidAt(2);
+    EXPECT_EQ(uids(), (std::vector<std::string>{"old-1", "old-2", added}));
+    auto listBefore = ns::FileManager::stringWithContentsOfFile(listPath());
+
+    ASSERT_TRUE(SHK::removeFromOfflineQueue("old-1"));
+    EXPECT_EQ(uids(), (std::vector<std::string>{"old-2", added}));
+    EXPECT_EQ(ns::FileManager::stringWithContentsOfFile(listPath()), listBefore); // an add and a removal
+                                                                                  // touch only the journal
+    // Another process's share shows here too.
+    auto outcome = testkit::BoundedChild::run(
+        [] { return SHK::addToOfflineQueue(SHKItem::text("b"), "TestSharer"); }, {});
+    ASSERT_TRUE(outcome.exited && outcome.status == 0) << outcome.describe();
+    ASSERT_EQ(list()->count(), 3u);
+
+    ASSERT_TRUE(SHK::saveOfflineQueueList(list()));
+    EXPECT_EQ(ns::FileManager::contentsAtPath(journalPath())->length(), 0u);
+    auto written = ns::cast<ns::Array>(ns::PropertyList::propertyListWithContentsOfFile(listPath()));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->count(), 3u);
+    EXPECT_EQ(uids()[0], "old-2");
+    EXPECT_EQ(uids()[1], added);
+}
+
+// The journal does not grow without end: once long, it goes into the list.
+TEST_F(OfflineQueue, ALongJournalIsFoldedIntoTheList)
+{
+    std::string large(100 * 1024, 'x');
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(queue(SHKItem::text(large)));
+    EXPECT_EQ(ns::FileManager::contentsAtPath(journalPath())->length(), 0u);
+    auto written = ns::cast<ns::Array>(ns::PropertyList::propertyListWithContentsOfFile(listPath()));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->count(), 3u);
+    ASSERT_TRUE(SHK::removeFromOfflineQueue(uidAt(1)));
     EXPECT_EQ(list()->count(), 2u);
 }
 

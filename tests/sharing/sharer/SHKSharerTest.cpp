@@ -155,7 +155,7 @@ TEST_F(Sharer, ShareAndTryToSendDecideBetweenSendingQueueingTheFormAndTheOffline
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         SHK::logoutOfService("TestSharer");
-        ns::FileManager::removeItemAtPath(SHK::offlineQueueListPath());
+        ns::FileManager::removeItemAtPath(SHK::offlineQueuePath());
         ui::AlertView::clearShownAlerts();
         TestSharer::answers().outcome = row.outcome;
         TestSharer::answers().canShareOffline = row.canShareOffline;

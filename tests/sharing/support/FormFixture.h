@@ -6,6 +6,7 @@
 #include "sharing/core/SHK.h"
 #include "sharing/core/SHKConfiguration.h"
 #include "sharing/core/SHKLocalizedText.h"
+#include "sharing/support/SharingDevice.h"
 #include "sharing/ui/SHKActivityIndicator.h"
 #include "testing/TemporaryHome.h"
 #include "testing/TouchDriver.h"
@@ -20,25 +21,18 @@
 // A fresh device on the manual clock: a key window whose root controller the facade presents from, the
 // framework's texts from the bundled resources and the default configuration, which a test may change
 // through `configurator`.
-class FormFixture : public ::testing::Test
+class FormFixture : public ::testing::Test, protected SharingDevice
 {
 protected:
     FormFixture()
     {
         ui::Application::sharedApplication().reset();
         ui::AlertView::clearShownAlerts();
-        ns::Bundle::setMainPath(VELMO_RESOURCES);
         SHKForgetLocalizedTextBundle();
         SHKConfiguration::reset();
         SHK::reset();
         SHKActivityIndicator::reset();
-        configurator = DefaultSHKConfigurator::create();
-        SHKConfiguration::sharedInstanceWithConfigurator(configurator);
-        window = ui::Window::create();
-        window->makeKeyAndVisible();
-        root = ui::ViewController::create();
-        window->setRootViewController(root);
-        SHK::setRootViewController(root);
+        start();
     }
     ~FormFixture() override
     {
@@ -49,6 +43,10 @@ protected:
         SHKActivityIndicator::reset();
         SHKConfiguration::reset();
         ui::Application::sharedApplication().reset();
+        // Gone while the home and the clock are still there.
+        root = nullptr;
+        window = nullptr;
+        configurator = nullptr;
     }
 
     // Ends typing and lets what is still running (presentations, posted work) end.
@@ -78,8 +76,5 @@ protected:
 
     ns::ManualClockScope clock;
     testkit::TemporaryHome home;
-    ns::Ref<DefaultSHKConfigurator> configurator;
-    ns::Ref<ui::Window> window;
-    ns::Ref<ui::ViewController> root;
     ui::TouchDriver driver;
 };
