@@ -31,6 +31,8 @@ public:
 
     RunLoop& loop() { return m_loop; }
     bool isValid() const { return m_multi && m_timerFd >= 0; }
+    // No transfer under way.
+    bool isIdle() const { return m_active.empty(); }
     bool add(const Ref<URLConnection>& connection, CURL* easy);
     void remove(URLConnection* connection, CURL* easy);
     void rearm();

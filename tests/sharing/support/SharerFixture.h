@@ -1,12 +1,16 @@
 #pragma once
 
 #include "foundation/Random.h"
+#include "foundation/RunLoop.h"
+#include "foundation/URLLoader.h"
 #include "sharing/support/FormFixture.h"
 #include "sharing/support/TestSharer.h"
 #include "sharing/ui/SHKFormController.h"
 #include "system/Reachability.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 // A fresh device to share on: the form fixture's device, online, with a repeatable random source and
 // TestSharer registered with its default answers.
@@ -21,6 +25,7 @@ protected:
     ~SharerFixture() override
     {
         finishInput();
+        endTransfers();
         TestSharer::unregisterClass();
         TestSharer::sentItems().clear();
         net::Reachability::setOverride(std::nullopt);
@@ -40,6 +45,19 @@ protected:
     }
     // Lets presentations, dismissals and posted work end.
     void settle() { driver.advance(1); }
+
+    // Lets what a sharer still sends end within its test, in real time and bounded: a reply handled later
+    // would show its alert or take its screen in the next test.
+    void endTransfers()
+    {
+        auto loader = ns::URLLoader::forCurrentThread();
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!loader->isIdle() && std::chrono::steady_clock::now() < until) {
+            ns::RunLoop::main().runOnce(0.005);
+            driver.advance(0.05);
+        }
+        driver.settle();
+    }
 
     ns::RandomScope random;
 };

@@ -51,8 +51,6 @@ protected:
     ns::Ref<Finished> finished;
 };
 
-// A locale that writes decimal commas, for as long as the scope lasts (when the system has one).
-
 TEST_F(FoursquareRequest, AVenueSearchCarriesTokenVersionPositionAndQuery)
 {
     server.route("/v2/venues/search",

@@ -63,12 +63,9 @@ public:
 class ServiceSharerFixture : public SharerFixture
 {
 protected:
-    ServiceSharerFixture()
-    {
-        // Every fake lives on 127.0.0.1: a cookie an earlier test was given would reach this test's fake.
-        ns::HTTPCookieStorage::shared().deleteAllCookies();
-        registerWebServiceSharers();
-    }
+    ServiceSharerFixture() { registerWebServiceSharers(); }
+    // What is still sent ends while the fake still answers.
+    ~ServiceSharerFixture() override { endTransfers(); }
 
     void startService(std::initializer_list<const char*> baseKeys)
     {
