@@ -30,7 +30,7 @@ ScriptedReply refused(int status, std::string reason)
     return reply;
 }
 
-// Settings whose value is this text name the fake service's address.
+// Settings whose value starts with this text name an address of the fake service.
 const std::string Fake = "FAKE";
 
 // The login form of the sharer base, filled in and sent.
@@ -56,8 +56,8 @@ void check(const Row& row)
     ASSERT_TRUE(server.start());
     auto settings = row.settings;
     for (auto& [key, value] : settings)
-        if (value == Fake)
-            value = server.baseURL();
+        if (value.rfind(Fake, 0) == 0)
+            value = server.baseURL() + value.substr(Fake.size());
     VelmoRun run =
         runScript(home, row.script, {.config = settingsFile(home, settings), .options = row.options});
     ASSERT_EQ(run.status, 0) << run.err << run.out;
@@ -258,6 +258,16 @@ TEST(ScreenTextsScript, TheDeviceSharersTheOfflineAlertAndTheOverlaysOfTheOtherS
          "Error\ndump\n",
          {"Connecting...", "Request Error", "There was a problem requesting authorization from Twitter",
           "Close"}},
+        {"the note service's login form and its refusal",
+         {{"evernoteUserStoreURL", Fake + "/edam/user"},
+          {"evernoteNetStoreURLBase", Fake + "/edam/note/"},
+          {"evernoteConsumerKey", "key"},
+          {"evernoteSecret", "secret"}},
+         {{"/edam/user", late(500, "")}},
+         "share SHKEvernote http://example.com/page A page\nwait 1\ndump\n" + LogIn +
+             "await Logging In...\ndump\nawait Login Error\ndump\n",
+         {"Login", "Username", "Password", "Logging In...", "Login Error",
+          "Your username and password did not match", "Close"}},
     };
     for (const auto& row : rows)
         check(row);
