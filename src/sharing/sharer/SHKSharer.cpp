@@ -19,6 +19,8 @@
 #include "sharing/ui/SHKFormController.h"
 #include "uikit/AlertView.h"
 
+#include <unordered_map>
+
 namespace {
 
 std::string autoShareKey(const std::string& sharerId)
@@ -139,35 +141,75 @@ void SHKSharer::loadItem(const ns::Ref<SHKItem>& item)
 
 // MARK: Keeping alive
 
+namespace {
+
+// The sharers waiting for a report or a sign-in, held by the process rather than by themselves: a sharer
+// the user never comes back to (a sign-in left in the browser) is still one the process knows of at exit,
+// not a cycle nothing reaches.
+struct HeldSharers
+{
+    std::mutex mutex;
+    std::unordered_multimap<const SHKSharer*, ns::Ref<SHKSharer>> holds;
+};
+
+HeldSharers& heldSharers()
+{
+    static auto* held = new HeldSharers; // never destroyed: a hold may end while the process ends
+    return *held;
+}
+
+void hold(const ns::Ref<SHKSharer>& sharer)
+{
+    auto& held = heldSharers();
+    std::lock_guard lock(held.mutex);
+    held.holds.emplace(sharer.get(), sharer);
+}
+
+// Ends one hold of `sharer` once the run loop turns: the caller may be the sharer's own code further up
+// the stack, and the last reference must not go under it.
+void release(const SHKSharer* sharer)
+{
+    ns::Ref<SHKSharer> last;
+    {
+        auto& held = heldSharers();
+        std::lock_guard lock(held.mutex);
+        auto found = held.holds.find(sharer);
+        if (found == held.holds.end())
+            return;
+        last = std::move(found->second);
+        held.holds.erase(found);
+    }
+    ns::RunLoop::main().post([hold = std::move(last)] {});
+}
+
+} // namespace
+
 void SHKSharer::keepAlive()
 {
-    if (!m_keepAlive)
-        m_keepAlive = self<SHKSharer>();
+    if (m_keepAlive.exchange(true))
+        return;
+    hold(self<SHKSharer>());
 }
 
 void SHKSharer::letGo()
 {
-    if (!m_keepAlive)
+    if (!m_keepAlive.exchange(false))
         return;
-    // The caller may be this sharer's own code further up the stack: the hold goes once the run loop
-    // turns, never under it.
     m_sending = false;
-    ns::RunLoop::main().post([hold = std::move(m_keepAlive)] {});
-    m_keepAlive.reset();
+    release(this);
 }
 
 void SHKSharer::holdForSignIn()
 {
-    if (!m_signInHold)
-        m_signInHold = self<SHKSharer>();
+    if (m_signInHold.exchange(true))
+        return;
+    hold(self<SHKSharer>());
 }
 
 void SHKSharer::signInDidEnd()
 {
-    if (!m_signInHold)
-        return;
-    ns::RunLoop::main().post([hold = std::move(m_signInHold)] {});
-    m_signInHold.reset();
+    if (m_signInHold.exchange(false))
+        release(this);
 }
 
 // MARK: Starting a share

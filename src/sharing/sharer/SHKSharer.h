@@ -188,7 +188,7 @@ public:
     virtual void shouldReloginWithPendingAction(SHKSharerPendingAction action);
 
     // Whether the sharer holds itself for a share or a sign-in under way; for tests and diagnostics.
-    bool isKeptAlive() const { return m_keepAlive != nullptr || m_signInHold != nullptr; }
+    bool isKeptAlive() const { return m_keepAlive || m_signInHold; }
 
     bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation) const override { return true; }
     // Tells the facade that its screen has gone.
@@ -240,9 +240,9 @@ private:
     std::atomic<bool> m_quiet{false};
     std::atomic<SHKSharerPendingAction> m_pendingAction{SHKAwaitNothing};
     mutable std::shared_ptr<const SHKSharerClass> m_sharerClass;
-    ns::Ref<SHKSharer> m_keepAlive;
-    ns::Ref<SHKSharer> m_signInHold;
-    bool m_sending = false; // a send started and has not reported yet
+    std::atomic<bool> m_keepAlive{false};  // held until the last report
+    std::atomic<bool> m_signInHold{false}; // held until the sign-in ends
+    bool m_sending = false;                // a send started and has not reported yet
     mutable std::mutex m_credentialsMutex;
     mutable std::map<std::string, std::optional<std::string>> m_credentials;
     int m_credentialsReads = 0; // the scopes under way that keep what they read
