@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <span>
 
 namespace {
@@ -25,6 +26,32 @@ bool isContainer(const ns::Id& value)
 constexpr int MaxProxyHops = 64;
 
 } // namespace
+
+// Whether a string's bytes need no escape: no control character, no quote and no backslash. Eight bytes at a
+// time: a byte below 0x20 sets its top bit in (word - 0x20...) where it was clear in the word, and a byte
+// equal to the quote or the backslash is a zero byte after the exclusive or.
+bool StrictJsonWriter::plainText(const std::string& text)
+{
+    constexpr uint64_t Ones = 0x0101010101010101ull;
+    constexpr uint64_t Tops = 0x8080808080808080ull;
+    auto below = [](uint64_t word, uint64_t n) { return (word - Ones * n) & ~word & Tops; };
+    const char* p = text.data();
+    std::size_t n = text.size();
+    uint64_t found = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        found |= below(word, 0x20) | below(word ^ (Ones * '"'), 1) | below(word ^ (Ones * '\\'), 1);
+    }
+    if (found)
+        return false;
+    for (; n; ++p, --n) {
+        auto c = static_cast<unsigned char>(*p);
+        if (c < 0x20 || c == '"' || c == '\\')
+            return false;
+    }
+    return true;
+}
 
 std::optional<std::string> StrictJsonWriter::stringWithObject(const ns::Id& value)
 {
@@ -56,18 +83,6 @@ std::optional<std::string> StrictJsonWriter::stringWithFragment(const ns::Id& va
     return json;
 }
 
-StrictJsonWriter::Kind StrictJsonWriter::kindOf(const ns::Object* object)
-{
-    if (!object)
-        return Kind::Other;
-    const std::type_info& type = typeid(*object);
-    for (const KnownClass& known : m_known) {
-        if (known.type == &type)
-            return known.kind;
-    }
-    return classify(type, object);
-}
-
 [[gnu::noinline]] StrictJsonWriter::Kind StrictJsonWriter::classify(const std::type_info& type,
                                                                     const ns::Object* object)
 {
@@ -92,37 +107,44 @@ StrictJsonWriter::Kind StrictJsonWriter::kindOf(const ns::Object* object)
 
 bool StrictJsonWriter::appendValue(const ns::Id& value, std::string& json)
 {
-    const ns::Object* object = value.get();
-    ns::Id standIn; // keeps a proxy's answer alive
-    for (int hop = 0;; ++hop) {
-        Kind kind = kindOf(object);
-        switch (kind) {
-        case Kind::Dictionary:
-            return appendDictionary(static_cast<const ns::Dictionary&>(*object), json);
-        case Kind::Array:
-            return appendArray(static_cast<const ns::Array&>(*object), json);
-        case Kind::String:
-            appendString(static_cast<const ns::String*>(object)->str(), json);
-            return true;
-        case Kind::Decimal: {
-            // An exact decimal is written as its own text, unless it is too large for a double.
-            auto* decimal = static_cast<const ns::DecimalNumber*>(object);
-            if (!std::isfinite(decimal->doubleValue()))
-                return appendScalar(object, Kind::Number, json);
-            decimal->appendStringValue(json);
-            return true;
-        }
-        case Kind::Number:
-        case Kind::Other:
-            return appendScalar(object, kind, json);
-        case Kind::Proxy:
-            break;
-        }
-        if (hop == MaxProxyHops)
-            return fail(StrictJsonErrorDepth, "Nested too deep");
-        standIn = dynamic_cast<const StrictJsonProxy*>(object)->proxyForJson();
-        object = standIn.get();
+    return appendObject(value.get(), json, 0);
+}
+
+bool StrictJsonWriter::appendObject(const ns::Object* object, std::string& json, int hops)
+{
+    Kind kind = kindOf(object);
+    switch (kind) {
+    case Kind::Dictionary:
+        return appendDictionary(static_cast<const ns::Dictionary&>(*object), json);
+    case Kind::Array:
+        return appendArray(static_cast<const ns::Array&>(*object), json);
+    case Kind::String:
+        appendString(static_cast<const ns::String*>(object)->str(), json);
+        return true;
+    case Kind::Decimal: {
+        // An exact decimal is written as its own text, unless it is too large for a double.
+        auto* decimal = static_cast<const ns::DecimalNumber*>(object);
+        if (!std::isfinite(decimal->doubleValue()))
+            return appendScalar(object, Kind::Number, json);
+        decimal->appendStringValue(json);
+        return true;
     }
+    case Kind::Number:
+    case Kind::Other:
+        return appendScalar(object, kind, json);
+    case Kind::Proxy:
+        break;
+    }
+    return appendProxy(object, json, hops);
+}
+
+// Out of line, so that the reference keeping a proxy's answer alive costs the other values nothing.
+[[gnu::noinline]] bool StrictJsonWriter::appendProxy(const ns::Object* proxy, std::string& json, int hops)
+{
+    if (hops == MaxProxyHops)
+        return fail(StrictJsonErrorDepth, "Nested too deep");
+    ns::Id standIn = dynamic_cast<const StrictJsonProxy*>(proxy)->proxyForJson();
+    return appendObject(standIn.get(), json, hops + 1);
 }
 
 [[gnu::noinline]] bool StrictJsonWriter::appendScalar(const ns::Object* object, Kind kind, std::string& json)
@@ -195,7 +217,10 @@ bool StrictJsonWriter::appendEntry(const ns::Id& key, const ns::Id& member, bool
     if (kindOf(key.get()) != Kind::String)
         return fail(StrictJsonErrorUnsupported, "JSON object key must be string");
     appendString(static_cast<const ns::String&>(*key).str(), json);
-    json += readable ? " : " : ":";
+    if (readable)
+        json += " : ";
+    else
+        json += ':';
     if (!appendValue(member, json))
         return failForKey(key);
     return true;
@@ -287,7 +312,7 @@ bool StrictJsonWriter::appendArray(const ns::Array& array, std::string& json)
     return true;
 }
 
-void StrictJsonWriter::appendString(const std::string& text, std::string& json) const
+[[gnu::noinline]] void StrictJsonWriter::appendEscaped(const std::string& text, std::string& json) const
 {
     json += '"';
     std::size_t run = 0;
