@@ -171,9 +171,9 @@ public:
             return Kind::Null;
         return classify(object, type);
     }
-    Kind classify(const ns::Object& object, const std::type_info& type);
 
 private:
+    Kind classify(const ns::Object& object, const std::type_info& type);
     // The text written for a string or number object, by the object's address. The offset and length are
     // 32-bit, and the length's top bit marks an object that is a string itself (not one a formatter stood
     // in for); a text that lies beyond that is simply not filed.
@@ -637,9 +637,9 @@ bool JKEncodeState::writeAtom(const ns::Id& object, bool stable)
     // What a formatter answered lives only while it is written.
     if (!writeKind(kind, *target, stable && !formatted))
         return false;
+    // Filed under the object as given, before any formatter.
     if (kind == Kind::String || kind == Kind::Number || kind == Kind::Null)
-        file(cached, slot, object, kind == Kind::String && !formatted, stable,
-             start); // under the object as given, before any formatter
+        file(cached, slot, object, kind == Kind::String && !formatted, stable, start);
     return true;
 }
 
