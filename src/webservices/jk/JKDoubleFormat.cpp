@@ -115,22 +115,21 @@ inline bool seventeenDigits(uint64_t mantissa, int binaryExponent, int& exponent
         if (whole >= High * 10)
             return false;
     }
-    constexpr uint64_t Half = 1ull << 63;
-    bool inexact = fraction || sticky;
-    bool aboveHalf = fraction > Half || (fraction == Half && sticky);
-    bool half = fraction == Half && !sticky;
     if (whole < Low)
         return false;
-    if (whole >= High) {
-        // The estimate was one too small: one digit less, and the dropped digit joins the fraction.
-        ++exponent;
-        uint64_t dropped = whole % 10;
-        whole /= 10;
-        aboveHalf = dropped > 5 || (dropped == 5 && inexact);
-        half = dropped == 5 && !inexact;
-    }
-    if (aboveHalf || (half && (whole & 1)))
-        ++whole;
+    // Which way a value rounds is as good as random, so it is found without branches. When the estimate was
+    // one too small, the last digit is dropped and joins the fraction.
+    constexpr uint64_t Half = 1ull << 63;
+    bool dropDigit = whole >= High;
+    uint64_t tenth = whole / 10;
+    auto dropped = static_cast<unsigned>(whole - tenth * 10);
+    // The sticky bits fold into the lowest bit of the fraction: that changes no comparison with a half.
+    uint64_t rest = fraction | static_cast<uint64_t>(sticky);
+    bool upKept = rest > Half - (whole & 1);
+    bool upDropped = 2 * dropped + static_cast<unsigned>(rest != 0) + static_cast<unsigned>(tenth & 1) > 10;
+    whole = dropDigit ? tenth : whole;
+    exponent += dropDigit;
+    whole += dropDigit ? upDropped : upKept;
     if (whole >= High) {
         // Rounding carried into an eighteenth digit: the value rounds to the next power of ten.
         ++exponent;

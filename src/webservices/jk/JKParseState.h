@@ -6,6 +6,7 @@
 #include "webservices/jk/JKTokenCache.h"
 #include "webservices/jk/JSONDecoder.h"
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -62,6 +63,9 @@ private:
     long readHexUnit(const uint8_t* q, uint8_t* offending) const;
     void appendCodePoint(char32_t codePoint);
     bool parseNumber();
+    // Reports a number the general conversion refused (`outOfRange` ends the message when it was out of
+    // range) and answers false.
+    bool refuseNumber(std::from_chars_result result, std::string_view text, std::string_view outOfRange);
     ns::Id parseArray();
     ns::Id parseDictionary();
     ns::Id objectForToken();

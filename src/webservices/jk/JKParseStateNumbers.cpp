@@ -66,7 +66,59 @@ uint32_t hashNumber(JKTokenValue& value, bool integer)
     return hashEightBytes(hash, bits);
 }
 
+// How a double's text the general conversion found out of range is out of range: below the smallest
+// subnormal or above the largest double, as the sign of the decimal exponent of its first significant digit
+// tells.
+std::string doubleRangeMessage(const char* text, std::size_t length, bool negative)
+{
+    long exponent = 0;
+    const char* q = text + (negative ? 1 : 0);
+    const char* last = text + length;
+    long digitsBeforePoint = 0;
+    long leadingFractionZeros = 0;
+    bool seenSignificant = false;
+    bool inFraction = false;
+    for (; q < last && *q != 'e' && *q != 'E'; ++q) {
+        if (*q == '.') {
+            inFraction = true;
+            continue;
+        }
+        if (!seenSignificant && *q == '0') {
+            if (inFraction)
+                ++leadingFractionZeros;
+            continue;
+        }
+        seenSignificant = true;
+        if (!inFraction)
+            ++digitsBeforePoint;
+    }
+    if (q < last) {
+        ++q;
+        bool negativeExponent = *q == '-';
+        if (*q == '+' || *q == '-')
+            ++q;
+        for (; q < last; ++q)
+            exponent = exponent < 100000000 ? exponent * 10 + (*q - '0') : exponent;
+        if (negativeExponent)
+            exponent = -exponent;
+    }
+    long magnitude = exponent + (digitsBeforePoint > 0 ? digitsBeforePoint : -leadingFractionZeros);
+    return std::string("could not be represented as a 'double' due to ") +
+           (magnitude <= 0 ? "underflow" : "overflow") + ".";
+}
+
 } // namespace
+
+bool JKParseState::refuseNumber(std::from_chars_result result, std::string_view text,
+                                std::string_view outOfRange)
+{
+    if (result.ec == std::errc::result_out_of_range)
+        error("The value '" + std::string(text) + "' " + std::string(outOfRange));
+    else if (result.ec == std::errc())
+        error("The conversion function did not consume all of the number tokens characters.");
+    error("Invalid number.");
+    return false;
+}
 
 bool JKParseState::parseNumber()
 {
@@ -179,72 +231,21 @@ bool JKParseState::parseNumber()
         value.type = JKValueTypeDouble;
         double number = 0;
         auto result = std::from_chars(text, text + length, number);
-        if (result.ec == std::errc::result_out_of_range) {
-            // Out of range is either below the smallest subnormal or above the largest double: the sign of
-            // the decimal exponent of the first significant digit tells which.
-            long exponent = 0;
-            const char* q = text + (negative ? 1 : 0);
-            const char* last = text + length;
-            long digitsBeforePoint = 0;
-            long leadingFractionZeros = 0;
-            bool seenSignificant = false;
-            bool inFraction = false;
-            for (; q < last && *q != 'e' && *q != 'E'; ++q) {
-                if (*q == '.') {
-                    inFraction = true;
-                    continue;
-                }
-                if (!seenSignificant && *q == '0') {
-                    if (inFraction)
-                        ++leadingFractionZeros;
-                    continue;
-                }
-                seenSignificant = true;
-                if (!inFraction)
-                    ++digitsBeforePoint;
-            }
-            if (q < last) {
-                ++q;
-                bool negativeExponent = *q == '-';
-                if (*q == '+' || *q == '-')
-                    ++q;
-                for (; q < last; ++q)
-                    exponent = exponent < 100000000 ? exponent * 10 + (*q - '0') : exponent;
-                if (negativeExponent)
-                    exponent = -exponent;
-            }
-            long magnitude = exponent + (digitsBeforePoint > 0 ? digitsBeforePoint : -leadingFractionZeros);
-            bool underflow = magnitude <= 0;
-            error("The value '" + std::string(text, length) +
-                  "' could not be represented as a 'double' due to " +
-                  (underflow ? "underflow" : "overflow") + ".");
-            error("Invalid number.");
-            return false;
-        }
-        if (result.ec != std::errc() || result.ptr != text + length) {
-            if (result.ec == std::errc())
-                error("The conversion function did not consume all of the number tokens characters.");
-            error("Invalid number.");
-            return false;
-        }
+        if (result.ec != std::errc() || result.ptr != text + length)
+            return refuseNumber(result, std::string_view(text, length),
+                                result.ec == std::errc::result_out_of_range
+                                    ? doubleRangeMessage(text, length, negative)
+                                    : std::string());
         value.number.doubleValue = number;
         value.hash = hashNumber(value, false);
     } else if (negative) {
         value.type = JKValueTypeLongLong;
         int64_t number = 0;
         auto result = std::from_chars(text, text + length, number);
-        if (result.ec == std::errc::result_out_of_range) {
-            error("The value '" + std::string(text, length) +
-                  "' exceeded the minimum value that could be represented: -9223372036854775808.");
-            error("Invalid number.");
-            return false;
-        }
-        if (result.ec != std::errc() || result.ptr != text + length) {
-            if (result.ec == std::errc())
-                error("The conversion function did not consume all of the number tokens characters.");
-            error("Invalid number.");
-            return false;
-        }
+        if (result.ec != std::errc() || result.ptr != text + length)
+            return refuseNumber(
+                result, std::string_view(text, length),
+                "exceeded the minimum value that could be represented: -9223372036854775808.");
         value.number.longLongValue = number;
         value.hash = hashNumber(value, true);
     } else {
@@ -255,18 +256,10 @@ bool JKParseState::parseNumber()
                 number = number * 10 + static_cast<uint64_t>(text[i] - '0');
         } else {
             auto result = std::from_chars(text, text + length, number);
-            if (result.ec == std::errc::result_out_of_range) {
-                error("The value '" + std::string(text, length) +
-                      "' exceeded the maximum value that could be represented: 18446744073709551615.");
-                error("Invalid number.");
-                return false;
-            }
-            if (result.ec != std::errc() || result.ptr != text + length) {
-                if (result.ec == std::errc())
-                    error("The conversion function did not consume all of the number tokens characters.");
-                error("Invalid number.");
-                return false;
-            }
+            if (result.ec != std::errc() || result.ptr != text + length)
+                return refuseNumber(
+                    result, std::string_view(text, length),
+                    "exceeded the maximum value that could be represented: 18446744073709551615.");
         }
         value.number.unsignedLongLongValue = number;
         value.hash = hashNumber(value, true);

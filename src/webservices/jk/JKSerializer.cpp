@@ -64,6 +64,26 @@ bool utf16Less(const std::string& a, const std::string& b)
     return a.size() < b.size();
 }
 
+// A container member's own slots lie apart from it; they are asked for once the member itself has arrived,
+// half as far ahead, so that walking into the member does not stall on them either.
+constexpr std::size_t SlotsAhead = JKPrefetchAhead / 2;
+
+void prefetchSlots(const ns::Object* member)
+{
+    if (!member)
+        return;
+    const std::type_info& type = typeid(*member);
+    const void* slots = nullptr;
+    if (&type == &typeid(JKDictionary))
+        slots = static_cast<const JKDictionary*>(member)->table().data();
+    else if (&type == &typeid(JKArray))
+        slots = static_cast<const JKArray*>(member)->data();
+    if (slots) {
+        __builtin_prefetch(slots);
+        __builtin_prefetch(static_cast<const char*>(slots) + 64);
+    }
+}
+
 } // namespace
 
 // Thrown when the output cannot grow; the serialization records it as its error.
@@ -115,7 +135,18 @@ public:
 
     // `stable` tells that the object stays alive to the end of the serialization without the encoder's
     // help: reached from the root only through containers that hold their members.
-    bool addAtom(const ns::Id& object, bool stable);
+    bool addAtom(const ns::Id& object, bool stable)
+    {
+        // Shared keys and values are mostly met again: those are copied without leaving this function.
+        if (object) [[likely]] {
+            const CacheSlot& cached = m_cache[slotOf(object.get())];
+            if (cached.object == object.get()) {
+                copyEarlier(cached);
+                return true;
+            }
+        }
+        return writeAtom(object, stable);
+    }
     void error(std::string message)
     {
         if (!m_error)
@@ -123,17 +154,42 @@ public:
     }
     const ns::Ref<ns::Error>& errorObject() const { return m_error; }
     std::string_view output() const { return std::string_view(m_out.bytes(), m_at); }
-    Kind kindOf(const ns::Object& object);
+    Kind kindOf(const ns::Object& object)
+    {
+        // One pointer comparison for the classes met before; the type objects are unique in this program,
+        // and a miss only costs the slower test.
+        const std::type_info& type = typeid(object);
+        if (&type == m_stringClass)
+            return Kind::String;
+        if (&type == m_numberClass)
+            return Kind::Number;
+        if (&type == m_dictionaryClass)
+            return Kind::Dictionary;
+        if (&type == m_arrayClass)
+            return Kind::Array;
+        if (&type == m_nullClass)
+            return Kind::Null;
+        return classify(object, type);
+    }
 
 private:
+    Kind classify(const ns::Object& object, const std::type_info& type);
     // The text written for a string or number object, by the object's address. The offset and length are
-    // 32-bit; a text that lies beyond that is simply not filed.
+    // 32-bit, and the length's top bit marks an object that is a string itself (not one a formatter stood
+    // in for); a text that lies beyond that is simply not filed.
     struct CacheSlot
     {
         const ns::Object* object = nullptr;
         uint32_t offset = 0;
         uint32_t length = 0;
     };
+    static constexpr uint32_t StringMark = 1u << 31;
+
+    static std::size_t slotOf(const ns::Object* object)
+    {
+        auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(object));
+        return (((address >> 9) ^ (address >> 21)) + (address >> 4)) & (CacheSize - 1);
+    }
 
     char* reserve(std::size_t bytes)
     {
@@ -158,8 +214,29 @@ private:
     }
     void write1Pretty(char c, int depthChange);
     void writeIndentation();
-    void copyEarlier(const CacheSlot& cached);
-    void file(CacheSlot& cached, std::size_t slot, const ns::Id& object, bool stable, std::size_t start);
+    void copyEarlier(const CacheSlot& cached)
+    {
+        std::size_t length = cached.length & ~StringMark;
+        char* p = reserve(length + 256);
+        const char* earlier = m_out.bytes() + cached.offset;
+        // Short texts move as one fixed block, read whole before it is written: the buffer has room past
+        // both ends, and the block may overlap the end of the earlier text.
+        if (length <= 16) {
+            char block[16];
+            std::memcpy(block, earlier, 16);
+            std::memcpy(p, block, 16);
+        } else if (length <= 32) {
+            char block[32];
+            std::memcpy(block, earlier, 32);
+            std::memcpy(p, block, 32);
+        } else {
+            std::memcpy(p, earlier, length);
+        }
+        m_at += length;
+    }
+    bool writeAtom(const ns::Id& object, bool stable);
+    void file(CacheSlot& cached, std::size_t slot, const ns::Id& object, bool isString, bool stable,
+              std::size_t start);
     bool writeString(const ns::String& string);
     bool writeNumber(const ns::Number& number);
     bool writeArray(const ns::Array& array, bool stable);
@@ -187,21 +264,8 @@ private:
     const std::type_info* m_nullClass = &typeid(ns::Null);
 };
 
-Kind JKEncodeState::kindOf(const ns::Object& object)
+[[gnu::noinline]] Kind JKEncodeState::classify(const ns::Object& object, const std::type_info& type)
 {
-    // One pointer comparison for the classes met before; the type objects are unique in this program, and
-    // a miss only costs the slower test below.
-    const std::type_info& type = typeid(object);
-    if (&type == m_stringClass)
-        return Kind::String;
-    if (&type == m_numberClass)
-        return Kind::Number;
-    if (&type == m_dictionaryClass)
-        return Kind::Dictionary;
-    if (&type == m_arrayClass)
-        return Kind::Array;
-    if (&type == m_nullClass)
-        return Kind::Null;
     if (dynamic_cast<const ns::String*>(&object)) {
         m_stringClass = &type;
         return Kind::String;
@@ -412,12 +476,18 @@ bool JKEncodeState::writeEntry(std::size_t index, const ns::Id& key, const ns::I
 {
     if (index > 0)
         write1(',', 0);
-    if (!key || kindOf(*key) != Kind::String) {
-        error("Key must be a string object.");
-        return false;
+    // A key met before as a string is copied at once; any other is classified first.
+    const CacheSlot* cached = key ? &m_cache[slotOf(key.get())] : nullptr;
+    if (cached && cached->object == key.get() && (cached->length & StringMark)) {
+        copyEarlier(*cached);
+    } else {
+        if (!key || kindOf(*key) != Kind::String) {
+            error("Key must be a string object.");
+            return false;
+        }
+        if (!writeAtom(key, stable))
+            return false;
     }
-    if (!addAtom(key, stable))
-        return false;
     write1(':', 0);
     return addAtom(value, stable);
 }
@@ -435,6 +505,8 @@ bool JKEncodeState::writeArray(const ns::Array& array, bool stable)
         for (std::size_t i = 0; i < n; ++i) {
             if (i + JKPrefetchAhead < n)
                 JKPrefetchObject(objects[i + JKPrefetchAhead].get());
+            if (i + SlotsAhead < n)
+                prefetchSlots(objects[i + SlotsAhead].get());
             if (i > 0)
                 write1(',', 0);
             if (!addAtom(objects[i], stable))
@@ -480,6 +552,8 @@ bool JKEncodeState::writeDictionary(const ns::Dictionary& dictionary, bool stabl
         for (std::size_t i = 0; i < n; ++i) {
             if (i + JKPrefetchAhead < n)
                 JKPrefetchObject(table[i + JKPrefetchAhead].object.get());
+            if (i + SlotsAhead < n)
+                prefetchSlots(table[i + SlotsAhead].object.get());
             const JKHashTableEntry& entry = table[i];
             if (!entry.key)
                 continue;
@@ -531,19 +605,14 @@ bool JKEncodeState::writeKind(Kind kind, const ns::Object& object, bool stable)
     return false;
 }
 
-bool JKEncodeState::addAtom(const ns::Id& object, bool stable)
+bool JKEncodeState::writeAtom(const ns::Id& object, bool stable)
 {
     if (!object) {
         error("Unable to serialize object class (null).");
         return false;
     }
-    auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(object.get()));
-    std::size_t slot = (((address >> 9) ^ (address >> 21)) + (address >> 4)) & (CacheSize - 1);
+    std::size_t slot = slotOf(object.get());
     CacheSlot& cached = m_cache[slot];
-    if (cached.object == object.get()) {
-        copyEarlier(cached);
-        return true;
-    }
 
     Kind kind = kindOf(*object);
     const ns::Object* target = object.get();
@@ -568,37 +637,17 @@ bool JKEncodeState::addAtom(const ns::Id& object, bool stable)
     // What a formatter answered lives only while it is written.
     if (!writeKind(kind, *target, stable && !formatted))
         return false;
+    // Filed under the object as given, before any formatter.
     if (kind == Kind::String || kind == Kind::Number || kind == Kind::Null)
-        file(cached, slot, object, stable, start); // under the object as given, before any formatter
+        file(cached, slot, object, kind == Kind::String && !formatted, stable, start);
     return true;
 }
 
-void JKEncodeState::copyEarlier(const CacheSlot& cached)
-{
-    std::size_t length = cached.length;
-    char* p = reserve(length + 256);
-    const char* earlier = m_out.bytes() + cached.offset;
-    // Short texts move as one fixed block, read whole before it is written: the buffer has room past both
-    // ends, and the block may overlap the end of the earlier text.
-    if (length <= 16) {
-        char block[16];
-        std::memcpy(block, earlier, 16);
-        std::memcpy(p, block, 16);
-    } else if (length <= 32) {
-        char block[32];
-        std::memcpy(block, earlier, 32);
-        std::memcpy(p, block, 32);
-    } else {
-        std::memcpy(p, earlier, length);
-    }
-    m_at += length;
-}
-
-void JKEncodeState::file(CacheSlot& cached, std::size_t slot, const ns::Id& object, bool stable,
-                         std::size_t start)
+void JKEncodeState::file(CacheSlot& cached, std::size_t slot, const ns::Id& object, bool isString,
+                         bool stable, std::size_t start)
 {
     std::size_t length = m_at - start;
-    if (m_at > UINT32_MAX) {
+    if (m_at > UINT32_MAX || length >= StringMark) {
         cached.object = nullptr;
         if (m_keepAlive)
             m_keepAlive[slot] = nullptr;
@@ -606,7 +655,7 @@ void JKEncodeState::file(CacheSlot& cached, std::size_t slot, const ns::Id& obje
     }
     cached.object = object.get();
     cached.offset = static_cast<uint32_t>(start);
-    cached.length = static_cast<uint32_t>(length);
+    cached.length = static_cast<uint32_t>(length) | (isString ? StringMark : 0);
     if (!stable) {
         if (!m_keepAlive)
             m_keepAlive = std::make_unique<ns::Id[]>(CacheSize);

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <span>
 
 namespace {
@@ -25,6 +26,45 @@ bool isContainer(const ns::Id& value)
 constexpr int MaxProxyHops = 64;
 
 } // namespace
+
+// Whether a string's bytes need no escape: no control character, no quote and no backslash. Eight bytes at a
+// time: a byte below 0x20 sets its top bit in (word - 0x20...) where it was clear in the word, and a byte
+// equal to the quote or the backslash is a zero byte after the exclusive or. The last word overlaps the one
+// before it, and a short text is gathered into one word (bytes read twice change nothing), so no byte is
+// looked at alone.
+bool StrictJsonWriter::plainText(const std::string& text)
+{
+    constexpr uint64_t Ones = 0x0101010101010101ull;
+    constexpr uint64_t Tops = 0x8080808080808080ull;
+    auto escaped = [](uint64_t word) {
+        auto below = [](uint64_t w, uint64_t n) { return (w - Ones * n) & ~w & Tops; };
+        return below(word, 0x20) | below(word ^ (Ones * '"'), 1) | below(word ^ (Ones * '\\'), 1);
+    };
+    const char* p = text.data();
+    std::size_t n = text.size();
+    if (n >= 8) {
+        uint64_t found = 0;
+        uint64_t word;
+        for (std::size_t at = 0; at + 8 < n; at += 8) {
+            std::memcpy(&word, p + at, 8);
+            found |= escaped(word);
+        }
+        std::memcpy(&word, p + n - 8, 8);
+        return !(found | escaped(word));
+    }
+    uint64_t word = 0x6161616161616161ull; // plain bytes where the text has none
+    if (n >= 4) {
+        uint32_t first;
+        uint32_t last;
+        std::memcpy(&first, p, 4);
+        std::memcpy(&last, p + n - 4, 4);
+        word = first | (static_cast<uint64_t>(last) << 32);
+    } else if (n) {
+        auto byte = [&](std::size_t i) { return static_cast<uint64_t>(static_cast<unsigned char>(p[i])); };
+        word = (word << 24) | byte(0) | (byte(n / 2) << 8) | (byte(n - 1) << 16);
+    }
+    return !escaped(word);
+}
 
 std::optional<std::string> StrictJsonWriter::stringWithObject(const ns::Id& value)
 {
@@ -56,18 +96,6 @@ std::optional<std::string> StrictJsonWriter::stringWithFragment(const ns::Id& va
     return json;
 }
 
-StrictJsonWriter::Kind StrictJsonWriter::kindOf(const ns::Object* object)
-{
-    if (!object)
-        return Kind::Other;
-    const std::type_info& type = typeid(*object);
-    for (const KnownClass& known : m_known) {
-        if (known.type == &type)
-            return known.kind;
-    }
-    return classify(type, object);
-}
-
 [[gnu::noinline]] StrictJsonWriter::Kind StrictJsonWriter::classify(const std::type_info& type,
                                                                     const ns::Object* object)
 {
@@ -92,37 +120,44 @@ StrictJsonWriter::Kind StrictJsonWriter::kindOf(const ns::Object* object)
 
 bool StrictJsonWriter::appendValue(const ns::Id& value, std::string& json)
 {
-    const ns::Object* object = value.get();
-    ns::Id standIn; // keeps a proxy's answer alive
-    for (int hop = 0;; ++hop) {
-        Kind kind = kindOf(object);
-        switch (kind) {
-        case Kind::Dictionary:
-            return appendDictionary(static_cast<const ns::Dictionary&>(*object), json);
-        case Kind::Array:
-            return appendArray(static_cast<const ns::Array&>(*object), json);
-        case Kind::String:
-            appendString(static_cast<const ns::String*>(object)->str(), json);
-            return true;
-        case Kind::Decimal: {
-            // An exact decimal is written as its own text, unless it is too large for a double.
-            auto* decimal = static_cast<const ns::DecimalNumber*>(object);
-            if (!std::isfinite(decimal->doubleValue()))
-                return appendScalar(object, Kind::Number, json);
-            decimal->appendStringValue(json);
-            return true;
-        }
-        case Kind::Number:
-        case Kind::Other:
-            return appendScalar(object, kind, json);
-        case Kind::Proxy:
-            break;
-        }
-        if (hop == MaxProxyHops)
-            return fail(StrictJsonErrorDepth, "Nested too deep");
-        standIn = dynamic_cast<const StrictJsonProxy*>(object)->proxyForJson();
-        object = standIn.get();
+    return appendObject(value.get(), json, 0);
+}
+
+bool StrictJsonWriter::appendObject(const ns::Object* object, std::string& json, int hops)
+{
+    Kind kind = kindOf(object);
+    switch (kind) {
+    case Kind::Dictionary:
+        return appendDictionary(static_cast<const ns::Dictionary&>(*object), json);
+    case Kind::Array:
+        return appendArray(static_cast<const ns::Array&>(*object), json);
+    case Kind::String:
+        appendString(static_cast<const ns::String*>(object)->str(), json);
+        return true;
+    case Kind::Decimal: {
+        // An exact decimal is written as its own text, unless it is too large for a double.
+        auto* decimal = static_cast<const ns::DecimalNumber*>(object);
+        if (!std::isfinite(decimal->doubleValue()))
+            return appendScalar(object, Kind::Number, json);
+        decimal->appendStringValue(json);
+        return true;
     }
+    case Kind::Number:
+    case Kind::Other:
+        return appendScalar(object, kind, json);
+    case Kind::Proxy:
+        break;
+    }
+    return appendProxy(object, json, hops);
+}
+
+// Out of line, so that the reference keeping a proxy's answer alive costs the other values nothing.
+[[gnu::noinline]] bool StrictJsonWriter::appendProxy(const ns::Object* proxy, std::string& json, int hops)
+{
+    if (hops == MaxProxyHops)
+        return fail(StrictJsonErrorDepth, "Nested too deep");
+    ns::Id standIn = dynamic_cast<const StrictJsonProxy*>(proxy)->proxyForJson();
+    return appendObject(standIn.get(), json, hops + 1);
 }
 
 [[gnu::noinline]] bool StrictJsonWriter::appendScalar(const ns::Object* object, Kind kind, std::string& json)
@@ -185,7 +220,9 @@ void StrictJsonWriter::appendIndent(std::string& json) const
     json.append(2 * static_cast<std::size_t>(m_depth), ' ');
 }
 
-bool StrictJsonWriter::appendEntry(const ns::Id& key, const ns::Id& member, bool first, std::string& json)
+// Inlined into the dictionary's own loops, where most of the writing happens.
+[[gnu::always_inline]] inline bool StrictJsonWriter::appendEntry(const ns::Id& key, const ns::Id& member,
+                                                                 bool first, std::string& json)
 {
     bool readable = humanReadable();
     if (!first)
@@ -195,7 +232,10 @@ bool StrictJsonWriter::appendEntry(const ns::Id& key, const ns::Id& member, bool
     if (kindOf(key.get()) != Kind::String)
         return fail(StrictJsonErrorUnsupported, "JSON object key must be string");
     appendString(static_cast<const ns::String&>(*key).str(), json);
-    json += readable ? " : " : ":";
+    if (readable)
+        json += " : ";
+    else
+        json += ':';
     if (!appendValue(member, json))
         return failForKey(key);
     return true;
@@ -287,7 +327,7 @@ bool StrictJsonWriter::appendArray(const ns::Array& array, std::string& json)
     return true;
 }
 
-void StrictJsonWriter::appendString(const std::string& text, std::string& json) const
+[[gnu::noinline]] void StrictJsonWriter::appendEscaped(const std::string& text, std::string& json) const
 {
     json += '"';
     std::size_t run = 0;

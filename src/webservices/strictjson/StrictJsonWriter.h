@@ -34,10 +34,23 @@ private:
     enum class Kind : uint8_t { Dictionary, Array, String, Number, Decimal, Proxy, Other };
     // The kind of an object; the classes met before are recognised by their type alone, without the
     // casts, which walk the class hierarchy (and compare class names) each time.
-    Kind kindOf(const ns::Object* object);
+    Kind kindOf(const ns::Object* object)
+    {
+        if (!object)
+            return Kind::Other;
+        const std::type_info& type = typeid(*object);
+        for (const KnownClass& known : m_known) {
+            if (known.type == &type)
+                return known.kind;
+        }
+        return classify(type, object);
+    }
     Kind classify(const std::type_info& type, const ns::Object* object);
 
     bool appendValue(const ns::Id& value, std::string& json);
+    // `hops` counts the proxies followed to reach the object.
+    bool appendObject(const ns::Object* object, std::string& json, int hops);
+    bool appendProxy(const ns::Object* proxy, std::string& json, int hops);
     // Kept out of line so that each level of nesting costs the stack as little as possible.
     bool appendScalar(const ns::Object* object, Kind kind, std::string& json);
     bool sortKeysOf(ns::Dictionary::Entries& entries);
@@ -45,7 +58,19 @@ private:
     bool appendEntry(const ns::Id& key, const ns::Id& member, bool first, std::string& json);
     bool appendDictionary(const ns::Dictionary& dictionary, std::string& json);
     bool appendArray(const ns::Array& array, std::string& json);
-    void appendString(const std::string& text, std::string& json) const;
+    // Most texts need no escape and are copied whole.
+    void appendString(const std::string& text, std::string& json) const
+    {
+        if (!plainText(text)) {
+            appendEscaped(text, json);
+            return;
+        }
+        json += '"';
+        json += text;
+        json += '"';
+    }
+    void appendEscaped(const std::string& text, std::string& json) const;
+    static bool plainText(const std::string& text);
     void appendIndent(std::string& json) const;
 
     struct KnownClass

@@ -162,6 +162,21 @@ TEST(JKSerializer, RefusesWhatJSONCannotHold)
     cyclic->removeAllObjects(); // lets the array go
 }
 
+TEST(JKSerializer, KeysMetBeforeAsValuesAreCheckedAsKeys)
+{
+    // Each object is written first as a value, so that its text is remembered, and then used as a key.
+    auto key = str("k");
+    auto number = ns::Number::numberWithInt(7);
+    auto unsupported = ns::make<Unsupported>();
+    auto asString = [](const ns::Id&) { return ns::String::make("s"); };
+    auto entry = [](const ns::Id& value, const ns::Id& keyObject) {
+        return ns::Array::make({value, ns::Dictionary::make({{keyObject, ns::Null::null()}})});
+    };
+    EXPECT_EQ(encode(entry(key, key)), "[\"k\",{\"k\":null}]");
+    EXPECT_EQ(failure(entry(number, number)), "Key must be a string object.");
+    EXPECT_EQ(failure(entry(unsupported, unsupported), 0, asString), "Key must be a string object.");
+}
+
 TEST(JKSerializer, FormattersReplaceUnsupportedObjects)
 {
     auto array = ns::Array::make({ns::make<Unsupported>(), ns::Number::numberWithInt(1)});
@@ -270,24 +285,12 @@ TEST(JKSerializer, WritesDecodedContainersInSlotOrder)
 
 TEST(JKSerializer, DoublesAreWrittenAsSeventeenSignificantDigits)
 {
-    std::vector<double> values = {0.1,
-                                  1e16,
-                                  1e17,
-                                  9999999999999999.5,
-                                  1e-5,
-                                  1e-4,
-                                  9.9999999999999995e-8,
-                                  1e21,
-                                  1e-11,
-                                  1e-12,
-                                  5e-324,
-                                  1.0,
-                                  123.5,
-                                  2.2250738585072014e-308,
-                                  -0.0,
-                                  1e308,
-                                  0.3,
-                                  -65.613616999999977};
+    std::vector<double> values = {
+        0.1, 1e16, 1e17, 9999999999999999.5, 1e-5, 1e-4, 9.9999999999999995e-8, 1e21, 1e-11, 1e-12, 5e-324,
+        1.0, 123.5, 2.2250738585072014e-308, -0.0, 1e308, 0.3, -65.613616999999977,
+        // Exact ties at the seventeenth digit, to even and up, also where the
+        // first estimate of the decimal exponent is one too small.
+        1.0 + 1.0 / 131072, 1.0 + 3.0 / 131072, 100.0 + 1.0 / 32768, -100.0 - 3.0 / 32768};
     std::mt19937_64 random(20261210);
     for (int i = 0; i < 200000; ++i) {
         uint64_t bits = random();

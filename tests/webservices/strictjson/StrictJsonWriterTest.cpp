@@ -202,6 +202,28 @@ TEST(StrictJsonWriter, RecordsItsFailures)
     EXPECT_EQ(traceLines(writer), std::vector<std::string>({"1 JSON object key must be string"}));
 }
 
+TEST(StrictJsonWriter, EscapesAtEveryPlaceOfALongText)
+{
+    // Texts are checked eight bytes at a time: each byte that needs an escape is put at each place of a
+    // text longer than two such steps, beside bytes just outside what is escaped.
+    const std::pair<char, std::string> escapes[] = {
+        {'"', "\\\""}, {'\\', "\\\\"}, {'\0', "\\u0000"}, {'\x1f', "\\u001f"}, {'\n', "\\n"}};
+    const std::string plain = " !#[]~\x7f\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"
+                              "xyz"; // 19 bytes, none escaped
+    StrictJsonWriter writer;
+    for (const auto& [byte, escaped] : escapes) {
+        for (std::size_t at = 0; at <= plain.size(); ++at) {
+            std::string text = plain.substr(0, at) + byte + plain.substr(at);
+            auto json = writer.stringWithObject(ns::Array::make({ns::String::make(text)}));
+            ASSERT_TRUE(json);
+            EXPECT_EQ(*json, "[\"" + plain.substr(0, at) + escaped + plain.substr(at) + "\"]") << at;
+        }
+    }
+    auto json = writer.stringWithObject(ns::Array::make({ns::String::make(plain)}));
+    ASSERT_TRUE(json);
+    EXPECT_EQ(*json, "[\"" + plain + "\"]");
+}
+
 TEST(StrictJsonWriter, WritesThroughAProxy)
 {
     StrictJsonWriter writer;
