@@ -226,6 +226,14 @@ Ref<MutableDictionary> MutableDictionary::make(Entries entries)
 
 Id Dictionary::objectForKey(std::string_view key) const
 {
+    // A small dictionary is walked in place, so a lookup by text makes no key object; a larger one has
+    // its index by key.
+    if (const Entries* entries = entriesInPlace(); entries && entries->size() <= OrderedStore::SmallCount) {
+        for (const auto& [stored, value] : *entries)
+            if (const std::string* text = stringValue(stored); text && *text == key)
+                return value;
+        return nullptr;
+    }
     return objectForKey(String::make(std::string(key)));
 }
 

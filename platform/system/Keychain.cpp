@@ -11,6 +11,7 @@
 #include "foundation/Sandbox.h"
 #include "foundation/String.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -144,7 +145,8 @@ std::unique_ptr<Store> openFile(const std::string& file, int& code)
         vfs = shortPathVfs();
     }
     sqlite3* db = nullptr;
-    code = sqlite3_open_v2(name.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, vfs);
+    // Every use is under the state's lock, so the connection needs no mutex of its own.
+    code = sqlite3_open_v2(name.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, vfs);
     store->db.reset(db);
     if (code != SQLITE_OK)
         return nullptr;
@@ -359,6 +361,28 @@ std::string whereClause(const Query& query)
     return clause;
 }
 
+// The select for a query's shape, its text made once. Service and account together name at most one item
+// (they are the key), so that read needs no ordering.
+const std::string& selectFor(const Query& query)
+{
+    static const std::array<std::string, 8> texts = [] {
+        std::array<std::string, 8> made;
+        for (int shape = 0; shape < 8; ++shape) {
+            Query q;
+            if (shape & 1)
+                q.service = "";
+            if (shape & 2)
+                q.account = "";
+            q.all = (shape & 4) != 0;
+            made[static_cast<std::size_t>(shape)] =
+                "SELECT service, account, data, created, modified FROM items" + whereClause(q) +
+                (q.service && q.account ? "" : " ORDER BY created, rowid") + (q.all ? "" : " LIMIT 1");
+        }
+        return made;
+    }();
+    return texts[(query.service ? 1u : 0u) | (query.account ? 2u : 0u) | (query.all ? 4u : 0u)];
+}
+
 void bindText(sqlite3_stmt* statement, int index, const std::string& text)
 {
     sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
@@ -527,11 +551,24 @@ OSStatus itemCopyMatching(const ns::Dictionary& dictionary, ns::Id* result)
         *result = nullptr;
     Query query;
     return run(dictionary, query, [&](Store& store) {
-        Use select(store, "SELECT service, account, data, created, modified FROM items" + whereClause(query) +
-                              " ORDER BY created, rowid" + (query.all ? "" : " LIMIT 1"));
+        Use select(store, selectFor(query));
         if (!select)
             return errSecIO;
         bindQuery(select.get(), query);
+        // The common read, one item's data, goes straight from the row into the result.
+        if (!query.all && !query.returnAttributes) {
+            int step = sqlite3_step(select.get());
+            if (step == SQLITE_DONE)
+                return errSecItemNotFound;
+            if (step != SQLITE_ROW)
+                return failure(store, step);
+            if (result && query.returnData) {
+                auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(select.get(), 2));
+                auto size = static_cast<std::size_t>(sqlite3_column_bytes(select.get(), 2));
+                *result = ns::Data::make(std::vector<uint8_t>(bytes, bytes + size));
+            }
+            return errSecSuccess;
+        }
         std::vector<Item> items;
         int step;
         while ((step = sqlite3_step(select.get())) == SQLITE_ROW) {

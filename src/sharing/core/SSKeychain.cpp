@@ -11,15 +11,33 @@
 
 namespace {
 
+// The queries' fixed keys and values, made once: a credential read makes only its service and account.
+struct Fixed
+{
+    ns::Id classKey = ns::String::make(sec::kSecClass);
+    ns::Id genericPassword = ns::String::make(sec::kSecClassGenericPassword);
+    ns::Id serviceKey = ns::String::make(sec::kSecAttrService);
+    ns::Id accountKey = ns::String::make(sec::kSecAttrAccount);
+    ns::Id returnDataKey = ns::String::make(sec::kSecReturnData);
+    ns::Id matchLimitKey = ns::String::make(sec::kSecMatchLimit);
+    ns::Id matchLimitOne = ns::String::make(sec::kSecMatchLimitOne);
+};
+
+const Fixed& fixed()
+{
+    static const Fixed* shared = new Fixed(); // used by threads until exit
+    return *shared;
+}
+
 ns::Ref<ns::MutableDictionary> queryForService(const std::optional<std::string>& service,
                                                const std::optional<std::string>& account)
 {
     auto query = ns::MutableDictionary::make();
-    query->setObject(ns::String::make(sec::kSecClassGenericPassword), sec::kSecClass);
+    query->setObject(fixed().genericPassword, fixed().classKey);
     if (service)
-        query->setObject(ns::String::make(*service), sec::kSecAttrService);
+        query->setObject(ns::String::make(*service), fixed().serviceKey);
     if (account)
-        query->setObject(ns::String::make(*account), sec::kSecAttrAccount);
+        query->setObject(ns::String::make(*account), fixed().accountKey);
     return query;
 }
 
@@ -57,8 +75,8 @@ std::optional<std::string> SSKeychain::passwordForService(const std::optional<st
         return std::nullopt;
     }
     auto query = queryForService(service, account);
-    query->setObject(ns::Number::numberWithBool(true), sec::kSecReturnData);
-    query->setObject(ns::String::make(sec::kSecMatchLimitOne), sec::kSecMatchLimit);
+    query->setObject(ns::Number::numberWithBool(true), fixed().returnDataKey);
+    query->setObject(fixed().matchLimitOne, fixed().matchLimitKey);
     ns::Id result;
     sec::OSStatus status = sec::itemCopyMatching(*query, &result);
     if (status != sec::errSecSuccess) {
