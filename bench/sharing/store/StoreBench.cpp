@@ -33,8 +33,8 @@ constexpr int kItems = 1000;
 
 testkit::TemporaryHome& home()
 {
-    static auto* shared = new testkit::TemporaryHome();
-    return *shared;
+    static testkit::TemporaryHome shared; // removed at exit, files and all
+    return shared;
 }
 
 std::string service(int i)
