@@ -101,27 +101,40 @@ ScriptedReply page(const std::string& title)
     return reply;
 }
 
-TEST(SocialScript, TheBoardsItemIsPostedThroughTheLoginDialogAndTheFeedDialog)
+// The board's share button, then the sheet's Facebook button.
+constexpr const char* FromTheSheet = "wait 0.5\npress Action\nalert Facebook\n";
+
+// A device whose social network is the stand-in on 127.0.0.1; each test routes the stand-in's pages and
+// runs velmo's scripts on the device.
+class SocialScript : public ::testing::Test
 {
+protected:
+    // Runs the script on a device that runs one application at a time, unless the options say otherwise.
+    VelmoRun script(const std::string& text, const std::string& options = "--web network --multitasking off",
+                    const char* name = "social.script", bool shots = false)
+    {
+        return runScript(
+            home, text,
+            {.config = settingsFor(home, server), .options = options, .shots = shots, .name = name});
+    }
+
     testkit::TemporaryHome home;
     testkit::LoopbackServer server;
+};
+
+TEST_F(SocialScript, TheBoardsItemIsPostedThroughTheLoginDialogAndTheFeedDialog)
+{
     // The sign-in page finds the person signed in already and sends the browser to the dialog's own
     // address with the token; the feed page, as after "Publish", with the post's id.
     server.route("/m/dialog/oauth",
                  ScriptedReply::redirect("fbconnect://success#access_token=TOKEN-1&expires_in=0"));
     server.route("/m/dialog/feed", ScriptedReply::redirect("fbconnect://success?post_id=1_2"));
     ASSERT_TRUE(server.start());
-    std::string settings = settingsFor(home, server);
 
     // On a device that runs one application at a time the sign-in stays in the application: the login
     // dialog, then the feed dialog, each a page of the stand-in.
-    VelmoRun run = runScript(
-        home, R"(wait 0.5
-press Action
-alert Facebook
-await Saved!
-)",
-        {.config = settings, .options = "--web network --multitasking off", .name = "social.script"});
+    VelmoRun run = script(std::string(FromTheSheet) + R"(await Saved!
+)");
     ASSERT_EQ(run.status, 0) << run.err;
 
     auto requests = server.requests();
@@ -145,23 +158,17 @@ await Saved!
     EXPECT_FALSE(ns::FileManager::fileExistsAtPath(home.file("device") + "/Device/opened-urls.log"));
 }
 
-TEST(SocialScript, ADeviceRunningApplicationsSideBySideSignsInInTheBrowserAndComesBack)
+TEST_F(SocialScript, ADeviceRunningApplicationsSideBySideSignsInInTheBrowserAndComesBack)
 {
-    testkit::TemporaryHome home;
-    testkit::LoopbackServer server;
     server.route("/m/dialog/feed", ScriptedReply::redirect("fbconnect://success?post_id=1_3"));
     ASSERT_TRUE(server.start());
-    std::string settings = settingsFor(home, server);
     // The browser gets the sign-in page; once the person has signed in there, it opens the application's
     // own address with the token, and the share goes on in the feed dialog.
     std::string back = "fb";
     back += AppId;
     back += "://authorize#access_token=TOKEN-2&expires_in=3600";
-    std::string script = "wait 0.5\npress Action\nalert Facebook\nwait 1\nreceive ";
-    script += back;
-    script += "\nawait Saved!\n";
-    VelmoRun run =
-        runScript(home, script, {.config = settings, .options = "--web network", .name = "social.script"});
+    std::string steps = std::string(FromTheSheet) + "wait 1\nreceive " + back + "\nawait Saved!\n";
+    VelmoRun run = script(steps, "--web network");
     ASSERT_EQ(run.status, 0) << run.err;
 
     std::string opened = readFile(home.file("device") + "/Device/opened-urls.log");
@@ -180,20 +187,21 @@ TEST(SocialScript, ADeviceRunningApplicationsSideBySideSignsInInTheBrowserAndCom
 }
 
 // A dialog host that keeps the first sign-in page back until the test releases it (or, should nothing
-// release it, for half a minute); a later sign-in finds the person signed in.
+// release it, for half a minute); a later sign-in finds the person signed in. Its state is shared with
+// the server's routes, which may answer after the host has gone.
 class SlowDialogHost
 {
 public:
-    // The server is declared after the host, so that it stops before the host goes.
     void serveOn(testkit::LoopbackServer& server)
     {
-        server.route("/m/dialog/oauth", [this](const testkit::RecordedRequest&) {
-            std::unique_lock lock(m_mutex);
-            if (m_signIns++ > 0) {
-                release(lock);
+        server.route("/m/dialog/oauth", [state = m_state](const testkit::RecordedRequest&) {
+            std::unique_lock lock(state->mutex);
+            if (state->signIns++ > 0) {
+                state->release();
                 return ScriptedReply::redirect("fbconnect://success#access_token=TOKEN-3&expires_in=0");
             }
-            m_timedOut = !m_released.wait_for(lock, std::chrono::seconds(30), [this] { return m_free; });
+            state->timedOut =
+                !state->released.wait_for(lock, std::chrono::seconds(30), [&] { return state->free; });
             return ScriptedReply::text(200, "<html><body>Log in</body></html>");
         });
         server.route("/m/dialog/feed", ScriptedReply::redirect("fbconnect://success?post_id=1_4"));
@@ -202,70 +210,64 @@ public:
     // Lets the held page go.
     void release()
     {
-        std::unique_lock lock(m_mutex);
-        release(lock);
+        std::lock_guard lock(m_state->mutex);
+        m_state->release();
     }
     // Whether the held page went only because nothing released it.
     bool timedOut() const
     {
-        std::lock_guard lock(m_mutex);
-        return m_timedOut;
+        std::lock_guard lock(m_state->mutex);
+        return m_state->timedOut;
     }
 
 private:
-    void release(std::unique_lock<std::mutex>&)
+    struct State
     {
-        m_free = true;
-        m_released.notify_all();
-    }
+        std::mutex mutex;
+        std::condition_variable released;
+        int signIns = 0;
+        bool free = false;
+        bool timedOut = false;
 
-    mutable std::mutex m_mutex;
-    std::condition_variable m_released;
-    int m_signIns = 0;
-    bool m_free = false;
-    bool m_timedOut = false;
+        // Under the mutex.
+        void release()
+        {
+            free = true;
+            released.notify_all();
+        }
+    };
+    std::shared_ptr<State> m_state = std::make_shared<State>();
 };
 
 // While the dialog host has not answered, the login dialog shows its spinner and its close button takes
 // the touch: the dialog goes, and the share has ended, so the next one runs to its end (the held page is
 // let go only by that next sign-in).
-TEST(SocialScript, ASlowDialogPageLeavesTheSpinnerAndTheCloseButtonAlive)
+TEST_F(SocialScript, ASlowDialogPageLeavesTheSpinnerAndTheCloseButtonAlive)
 {
-    testkit::TemporaryHome home;
     SlowDialogHost host;
-    testkit::LoopbackServer server;
     host.serveOn(server);
     ASSERT_TRUE(server.start());
     // The share menu's Facebook row, from the board's share button.
     const std::string share = "press Action\nalert More...\nwait 1\npress Facebook\n";
-    VelmoRun run =
-        runScript(home,
-                  "wait 0.5\n" + share + "wait 1\ndump\nshot loading\nwait 2\ndump\npress close\nwait 1\n" +
-                      "dump\n" + share + "await Saved!\n",
-                  {.config = settingsFor(home, server),
-                   .options = "--web network --multitasking off",
-                   .shots = true,
-                   .name = "social.script"});
+    VelmoRun run = script("wait 0.5\n" + share +
+                              "wait 1\ndump\nshot loading\nwait 2\ndump\npress close\nwait 1\ndump\n" +
+                              share + "await Saved!\n",
+                          "--web network --multitasking off", "social.script", true);
     host.release();
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_FALSE(host.timedOut());
 
     // Two views of the loading dialog, two device seconds apart, then the board alone.
-    std::vector<std::string> dumps;
-    for (std::size_t at = 0, next; at < run.out.size(); at = next) {
-        next = run.out.find("\nUIWindow ", at + 1);
-        next = next == std::string::npos ? run.out.size() : next + 1;
-        dumps.push_back(run.out.substr(at, next - at));
-    }
-    ASSERT_EQ(dumps.size(), 3u) << run.out;
+    auto screens = dumps(run.out);
+    ASSERT_EQ(screens.size(), 3u) << run.out;
     for (std::size_t i = 0; i < 2; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_TRUE(contains(dumps[i], "  FBLoginDialog (0 20; 320 460)\n")) << dumps[i];
-        EXPECT_TRUE(contains(dumps[i], "    UIActivityIndicatorView (141.5 212; 37 37)\n")) << dumps[i];
-        EXPECT_TRUE(contains(dumps[i], "    UIButton (2 2; 29 29) \"[close]\"\n")) << dumps[i];
+        EXPECT_TRUE(contains(screens[i], "  FBLoginDialog (0 20; 320 460)\n")) << screens[i];
+        EXPECT_TRUE(contains(screens[i], "    UIActivityIndicatorView (141.5 212; 37 37)\n")) << screens[i];
+        EXPECT_TRUE(contains(screens[i], "    UIButton (2 2; 29 29) \"[close]\"\n")) << screens[i];
     }
-    EXPECT_FALSE(contains(dumps[2], "FBLoginDialog")) << dumps[2];
-    EXPECT_FALSE(contains(dumps[2], "UIActivityIndicatorView")) << dumps[2];
+    EXPECT_FALSE(contains(screens[2], "FBLoginDialog")) << screens[2];
+    EXPECT_FALSE(contains(screens[2], "UIActivityIndicatorView")) << screens[2];
     // The picture shows the panel's dark frame and the close button, a white cross on a dark disc, at the
     // panel's top left corner.
     auto shot = ui::Image::imageWithContentsOfFile(home.file("shots/loading.png"));
@@ -291,25 +293,18 @@ TEST(SocialScript, ASlowDialogPageLeavesTheSpinnerAndTheCloseButtonAlive)
     EXPECT_TRUE(contains(requests[2].query, "&access_token=TOKEN-3")) << requests[2].query;
 }
 
-TEST(SocialScript, SignedInTheFeedDialogComesUpInTheApplicationsWindowFromTheSheet)
+TEST_F(SocialScript, SignedInTheFeedDialogComesUpInTheApplicationsWindowFromTheSheet)
 {
-    testkit::TemporaryHome home;
-    testkit::LoopbackServer server;
     server.route("/m/dialog/oauth",
                  ScriptedReply::redirect("fbconnect://success#access_token=TOKEN-1&expires_in=0"));
     // The first post goes at once; the second time the person looks at the dialog and closes it.
     server.route("/m/dialog/feed", firstThen(ScriptedReply::redirect("fbconnect://success?post_id=1_2"),
                                              page("Post to Your Wall")));
     ASSERT_TRUE(server.start());
-    std::string settings = settingsFor(home, server);
 
     // Signed in by the first share, the second one opens the dialog while the sheet is still on its way
     // out.
-    VelmoRun run = runScript(
-        home, R"(wait 0.5
-press Action
-alert Facebook
-await Saved!
+    VelmoRun run = script(std::string(FromTheSheet) + R"(await Saved!
 wait 3
 press Action
 alert Facebook
@@ -318,8 +313,7 @@ dump
 press close
 wait 1
 dump
-)",
-        {.config = settings, .options = "--web network --multitasking off", .name = "social.script"});
+)");
     ASSERT_EQ(run.status, 0) << run.err;
 
     auto screens = dumps(run.out);
@@ -337,10 +331,8 @@ dump
     EXPECT_TRUE(contains(requests[2].query, "&access_token=TOKEN-1")) << requests[2].query;
 }
 
-TEST(SocialScript, ARefusedTokenSignsInAgainKeepsTheNewTokenAndPostsOnce)
+TEST_F(SocialScript, ARefusedTokenSignsInAgainKeepsTheNewTokenAndPostsOnce)
 {
-    testkit::TemporaryHome home;
-    testkit::LoopbackServer server;
     server.route("/m/dialog/oauth",
                  firstThen(ScriptedReply::redirect("fbconnect://success#access_token=TOKEN-1&expires_in=0"),
                            ScriptedReply::redirect("fbconnect://success#access_token=TOKEN-2&expires_in=0")));
@@ -349,15 +341,9 @@ TEST(SocialScript, ARefusedTokenSignsInAgainKeepsTheNewTokenAndPostsOnce)
                  firstThen(ScriptedReply::redirect("fbconnect://cancel?error_code=190&error_msg=Expired"),
                            ScriptedReply::redirect("fbconnect://success?post_id=1_4")));
     ASSERT_TRUE(server.start());
-    std::string settings = settingsFor(home, server);
 
-    VelmoRun run = runScript(
-        home, R"(wait 0.5
-press Action
-alert Facebook
-await Saved!
-)",
-        {.config = settings, .options = "--web network --multitasking off", .name = "social.script"});
+    VelmoRun run = script(std::string(FromTheSheet) + R"(await Saved!
+)");
     ASSERT_EQ(run.status, 0) << run.err;
     auto requests = server.requests();
     std::vector<std::string> paths;
@@ -373,9 +359,8 @@ await Saved!
     // The new token was kept: the next start shares without signing in.
     server.clearRequests();
     server.route("/m/dialog/feed", ScriptedReply::redirect("fbconnect://success?post_id=1_5"));
-    run = runScript(
-        home, "wait 0.5\npress Action\nalert Facebook\nawait Saved!\n",
-        {.config = settings, .options = "--web network --multitasking off", .name = "again.script"});
+    run = script(std::string(FromTheSheet) + "await Saved!\n", "--web network --multitasking off",
+                 "again.script");
     ASSERT_EQ(run.status, 0) << run.err;
     requests = server.requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -383,24 +368,17 @@ await Saved!
     EXPECT_TRUE(contains(requests[0].query, "&access_token=TOKEN-2")) << requests[0].query;
 }
 
-TEST(SocialScript, ALoginPageEndedWithAnErrorCodeEndsTheShareWithTheAuthorizeError)
+TEST_F(SocialScript, ALoginPageEndedWithAnErrorCodeEndsTheShareWithTheAuthorizeError)
 {
-    testkit::TemporaryHome home;
-    testkit::LoopbackServer server;
     // The sign-in page takes a moment, then gives up with an error code.
     ScriptedReply refused = ScriptedReply::redirect("fbconnect://cancel?error_code=200&error_msg=Denied");
     refused.delay = 1;
     server.route("/m/dialog/oauth", firstThen(refused, page("Log In")));
     ASSERT_TRUE(server.start());
-    std::string settings = settingsFor(home, server);
 
     // While it loads the login dialog is up in the application's window; its end is told, and the next
     // share starts a sign-in of its own.
-    VelmoRun run = runScript(
-        home, R"(wait 0.5
-press Action
-alert Facebook
-wait 0.5
+    VelmoRun run = script(std::string(FromTheSheet) + R"(wait 0.5
 dump
 await There was an error while authorizing
 alert Close
@@ -410,8 +388,7 @@ press Action
 alert Facebook
 wait 1
 dump
-)",
-        {.config = settings, .options = "--web network --multitasking off", .name = "social.script"});
+)");
     ASSERT_EQ(run.status, 0) << run.err;
     auto screens = dumps(run.out);
     ASSERT_EQ(screens.size(), 3u) << run.out;
