@@ -8,6 +8,7 @@
 #include "foundation/String.h"
 #include "sharing/core/DefaultSHKConfigurator.h"
 #include "sharing/core/SHKConfiguration.h"
+#include "sharing/support/SharingDevice.h"
 #include "system/MailComposeViewController.h"
 #include "system/MessageComposeViewController.h"
 #include "testing/TemporaryHome.h"
@@ -57,7 +58,7 @@ ns::Ref<ui::ViewController> shown(const ns::Ref<ui::ViewController>& controller)
     return controller;
 }
 
-class Presentation : public ::testing::Test
+class Presentation : public ::testing::Test, protected SharingDevice
 {
 protected:
     Presentation()
@@ -65,12 +66,7 @@ protected:
         ui::Application::sharedApplication().reset();
         SHKConfiguration::reset();
         SHK::reset();
-        configurator = DefaultSHKConfigurator::create();
-        SHKConfiguration::sharedInstanceWithConfigurator(configurator);
-        window = ui::Window::create();
-        window->makeKeyAndVisible();
-        root = ui::ViewController::create();
-        window->setRootViewController(root);
+        start();
     }
     ~Presentation() override
     {
@@ -83,9 +79,6 @@ protected:
 
     ns::ManualClockScope clock;
     testkit::TemporaryHome home;
-    ns::Ref<DefaultSHKConfigurator> configurator;
-    ns::Ref<ui::Window> window;
-    ns::Ref<ui::ViewController> root;
 };
 
 TEST_F(Presentation, AScreenIsWrappedAndPresentedOverTheRoot)
