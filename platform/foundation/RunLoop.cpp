@@ -232,18 +232,35 @@ bool RunLoop::runPostedTasks()
 
 bool RunLoop::pollSources(int timeoutMs)
 {
-    std::vector<pollfd> fds;
-    std::vector<int> ids;
+    // A loop watches a handful of sources and polls several times a turn: up to a few, the lists stay on
+    // the stack. A callback may run a loop of its own, so they are never shared between calls.
+    constexpr std::size_t Inline = 16;
+    pollfd inlineFds[Inline];
+    int inlineIds[Inline];
+    std::vector<pollfd> moreFds;
+    std::vector<int> moreIds;
+    pollfd* fds = inlineFds;
+    int* ids = inlineIds;
+    std::size_t size;
     {
         std::lock_guard lock(m_mutex);
-        fds.push_back(pollfd{m_wakeFd[0], POLLIN, 0});
-        ids.push_back(0);
+        size = m_sources.size() + 1;
+        if (size > Inline) {
+            moreFds.resize(size);
+            moreIds.resize(size);
+            fds = moreFds.data();
+            ids = moreIds.data();
+        }
+        fds[0] = pollfd{m_wakeFd[0], POLLIN, 0};
+        ids[0] = 0;
+        std::size_t at = 1;
         for (auto& [id, source] : m_sources) {
-            fds.push_back(pollfd{source.fd, source.events, 0});
-            ids.push_back(id);
+            fds[at] = pollfd{source.fd, source.events, 0};
+            ids[at] = id;
+            ++at;
         }
     }
-    int count = ::poll(fds.data(), fds.size(), timeoutMs);
+    int count = ::poll(fds, size, timeoutMs);
     if (count <= 0)
         return false;
     bool ran = false;
@@ -253,7 +270,7 @@ bool RunLoop::pollSources(int timeoutMs)
         uint64_t value = 0;
         ran = read(m_wakeFd[0], &value, sizeof value) > 0;
     }
-    for (std::size_t i = 1; i < fds.size(); ++i) {
+    for (std::size_t i = 1; i < size; ++i) {
         if (!fds[i].revents)
             continue;
         std::function<void(short)> ready;
