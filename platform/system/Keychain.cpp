@@ -17,7 +17,9 @@
 #include <fcntl.h>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sqlite3.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -55,12 +57,72 @@ struct Store
     ino_t inode = 0;
     int lastCode = SQLITE_OK; // what the last failing call answered
 
+    // What single-item reads found (the data, or nothing), kept while the file does not change. Every
+    // change to the file, from any process, is an event on `watch` (the file and its folder, journals
+    // included); the first read after one forgets everything. Without a watch nothing is kept.
+    int watch = -1;
+    std::map<std::string, std::optional<std::vector<uint8_t>>, std::less<>> known; // by knownKey
+
     ~Store()
     {
         statements.clear();
         db.reset();
         if (folder >= 0)
             ::close(folder);
+        if (watch >= 0)
+            ::close(watch);
+    }
+
+    // Starts watching the file, opened as `name`, and its folder; reads are then kept.
+    void watchFile(const std::string& name, const std::string& folderName)
+    {
+        watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (watch < 0)
+            return;
+        constexpr uint32_t changes = IN_MODIFY | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
+                                     IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB;
+        if (inotify_add_watch(watch, folderName.c_str(), changes) < 0 ||
+            inotify_add_watch(watch, name.c_str(), changes) < 0) {
+            ::close(watch);
+            watch = -1;
+        }
+    }
+
+    // Forgets what was read when the file or its folder has changed since the last look.
+    void forgetIfChanged()
+    {
+        alignas(inotify_event) char events[4096];
+        bool changed = false;
+        for (;;) {
+            ssize_t got = ::read(watch, events, sizeof events);
+            if (got > 0) {
+                changed = true;
+                continue;
+            }
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0 && errno != EAGAIN)
+                changed = true; // the watch cannot say: nothing read before is trusted
+            break;
+        }
+        if (changed)
+            known.clear();
+    }
+
+    // The service's length, the service, then the account: one text per item, whatever they hold.
+    static std::string knownKey(const std::string& service, const std::string& account)
+    {
+        return std::to_string(service.size()) + ':' + service + account;
+    }
+
+    // What an earlier read found for the item, when it still holds.
+    const std::optional<std::vector<uint8_t>>* knownItem(const std::string& key)
+    {
+        if (watch < 0)
+            return nullptr;
+        forgetIfChanged();
+        auto found = known.find(key);
+        return found == known.end() ? nullptr : &found->second;
     }
 };
 
@@ -160,6 +222,8 @@ std::unique_ptr<Store> openFile(const std::string& file, int& code)
         store->device = info.st_dev;
         store->inode = info.st_ino;
     }
+    store->watchFile(name,
+                     vfs ? "/proc/self/fd/" + std::to_string(store->folder) : ns::Sandbox::keychainsPath());
     return store;
 }
 
@@ -519,6 +583,7 @@ OSStatus itemAdd(const ns::Dictionary& attributes, ns::Id* result)
         *result = nullptr;
     Query query;
     return run(attributes, query, [&](Store& store) {
+        store.known.clear(); // what was read before may not hold after this
         Item item{query.service.value_or(""), query.account.value_or(""),
                   query.data ? query.data->bytes() : std::vector<uint8_t>(), 0, 0};
         item.created = item.modified = ns::Clock::current().now();
@@ -545,29 +610,50 @@ OSStatus itemAdd(const ns::Dictionary& attributes, ns::Id* result)
     });
 }
 
+namespace {
+
+// The answer to a read of one item's data: the data when it was asked for, or not found.
+OSStatus answerOne(const std::optional<std::vector<uint8_t>>& found, const Query& query, ns::Id* result)
+{
+    if (!found)
+        return errSecItemNotFound;
+    if (result && query.returnData)
+        *result = ns::Data::make(*found);
+    return errSecSuccess;
+}
+
+} // namespace
+
 OSStatus itemCopyMatching(const ns::Dictionary& dictionary, ns::Id* result)
 {
     if (result)
         *result = nullptr;
     Query query;
     return run(dictionary, query, [&](Store& store) {
+        // A single item named by its service and account may have been read already.
+        std::string key;
+        if (query.service && query.account && !query.all && !query.returnAttributes) {
+            key = Store::knownKey(*query.service, *query.account);
+            if (auto* known = store.knownItem(key))
+                return answerOne(*known, query, result);
+        }
         Use select(store, selectFor(query));
         if (!select)
             return errSecIO;
         bindQuery(select.get(), query);
-        // The common read, one item's data, goes straight from the row into the result.
+        // The common read, one item's data, goes straight from the row into the result, and is kept.
         if (!query.all && !query.returnAttributes) {
             int step = sqlite3_step(select.get());
-            if (step == SQLITE_DONE)
-                return errSecItemNotFound;
-            if (step != SQLITE_ROW)
+            if (step != SQLITE_ROW && step != SQLITE_DONE)
                 return failure(store, step);
-            if (result && query.returnData) {
+            std::optional<std::vector<uint8_t>> found;
+            if (step == SQLITE_ROW) {
                 auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(select.get(), 2));
-                auto size = static_cast<std::size_t>(sqlite3_column_bytes(select.get(), 2));
-                *result = ns::Data::make(std::vector<uint8_t>(bytes, bytes + size));
+                found.emplace(bytes, bytes + sqlite3_column_bytes(select.get(), 2));
             }
-            return errSecSuccess;
+            if (!key.empty() && store.watch >= 0)
+                store.known[key] = found;
+            return answerOne(found, query, result);
         }
         std::vector<Item> items;
         int step;
@@ -611,6 +697,7 @@ OSStatus itemUpdate(const ns::Dictionary& dictionary, const ns::Dictionary& chan
     return run(dictionary, query, [&](Store& store) {
         if (!changesSomething)
             return errSecParam;
+        store.known.clear(); // what was read before may not hold after this
         Transaction transaction(store);
         if (!transaction.isOpen())
             return errSecIO;
@@ -640,6 +727,7 @@ OSStatus itemDelete(const ns::Dictionary& dictionary)
 {
     Query query;
     return run(dictionary, query, [&](Store& store) {
+        store.known.clear(); // what was read before may not hold after this
         Transaction transaction(store);
         if (!transaction.isOpen())
             return errSecIO;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 namespace {
@@ -218,6 +219,40 @@ TEST(Keychain, FileIsPrivateAndSurvivesARestart)
     EXPECT_EQ(secretOf("svc", "me"), "kept");
     ASSERT_EQ(stat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+// What another process writes into the file is what the next read finds, however often the item was read
+// before: a separate connection to the file changes it here as another process would.
+TEST(Keychain, AChangeFromAnotherProcessIsReadAtOnce)
+{
+    testkit::TemporaryHome home;
+    sec::Keychain::setInMemory(false);
+    ASSERT_EQ(sec::itemAdd(*item("svc", "me", "first"), nullptr), sec::errSecSuccess);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(sec::Keychain::path().c_str(), &other, SQLITE_OPEN_READWRITE, nullptr),
+              SQLITE_OK);
+    struct Row
+    {
+        const char* change;
+        std::string me, you;
+    };
+    const Row rows[] = {
+        {"UPDATE items SET data = CAST('second' AS BLOB) WHERE account = 'me'", "second", "<none>"},
+        {"INSERT INTO items VALUES ('svc', 'you', CAST('third' AS BLOB), 0, 0)", "second", "third"},
+        {"DELETE FROM items WHERE account = 'me'", "<none>", "third"},
+        {"UPDATE items SET account = 'me' WHERE account = 'you'", "third", "<none>"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.change);
+        for (int i = 0; i < 3; ++i) { // read, and read again from what was kept
+            secretOf("svc", "me");
+            secretOf("svc", "you");
+        }
+        ASSERT_EQ(sqlite3_exec(other, row.change, nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_EQ(secretOf("svc", "me"), row.me);
+        EXPECT_EQ(secretOf("svc", "you"), row.you);
+    }
+    sqlite3_close(other);
 }
 
 // A file that is not a keychain is set aside under a name of its own, never over an earlier one, and a new
