@@ -139,9 +139,26 @@ public:
     {
         // Shared keys and values are mostly met again: those are copied without leaving this function.
         if (object) [[likely]] {
-            const CacheSlot& cached = m_cache[slotOf(object.get())];
+            std::size_t slot = slotOf(object.get());
+            CacheSlot& cached = m_cache[slot];
             if (cached.object == object.get()) {
                 copyEarlier(cached);
+                return true;
+            }
+            // Numbers and strings met the first time are written here too, without the frame that
+            // containers and formatters need.
+            const std::type_info& type = typeid(*object);
+            std::size_t start = m_at;
+            if (&type == m_numberClass) {
+                if (!writeNumber(static_cast<const ns::Number&>(*object)))
+                    return false;
+                file(cached, slot, object, false, stable, start);
+                return true;
+            }
+            if (&type == m_stringClass) {
+                if (!writeString(static_cast<const ns::String&>(*object)))
+                    return false;
+                file(cached, slot, object, true, stable, start);
                 return true;
             }
         }
