@@ -161,6 +161,10 @@ public:
                 file(cached, slot, object, true, stable, start);
                 return true;
             }
+            if (&type == m_arrayClass)
+                return writeKind(Kind::Array, *object, stable);
+            if (&type == m_dictionaryClass)
+                return writeKind(Kind::Dictionary, *object, stable);
         }
         return writeAtom(object, stable);
     }
@@ -260,6 +264,7 @@ private:
     bool writeDictionary(const ns::Dictionary& dictionary, bool stable);
     bool writeEntry(std::size_t index, const ns::Id& key, const ns::Id& value, bool stable);
     bool writeKind(Kind kind, const ns::Object& object, bool stable);
+    bool tooDeep();
 
     JKSerializeOptionFlags m_options;
     JKEncodeOptionType m_encodeOption;
@@ -593,6 +598,12 @@ bool JKEncodeState::writeDictionary(const ns::Dictionary& dictionary, bool stabl
     return true;
 }
 
+[[gnu::noinline, gnu::cold]] bool JKEncodeState::tooDeep()
+{
+    error("Exceeded the maximum nesting depth of " + std::to_string(MaximumDepth) + " arrays and objects.");
+    return false;
+}
+
 bool JKEncodeState::writeKind(Kind kind, const ns::Object& object, bool stable)
 {
     switch (kind) {
@@ -605,11 +616,8 @@ bool JKEncodeState::writeKind(Kind kind, const ns::Object& object, bool stable)
         return true;
     case Kind::Array:
     case Kind::Dictionary: {
-        if (m_nesting >= MaximumDepth) {
-            error("Exceeded the maximum nesting depth of " + std::to_string(MaximumDepth) +
-                  " arrays and objects.");
-            return false;
-        }
+        if (m_nesting >= MaximumDepth) [[unlikely]]
+            return tooDeep();
         ++m_nesting;
         bool ok = kind == Kind::Array ? writeArray(static_cast<const ns::Array&>(object), stable)
                                       : writeDictionary(static_cast<const ns::Dictionary&>(object), stable);
