@@ -257,7 +257,20 @@ private:
     }
     bool writeAtom(const ns::Id& object, bool stable);
     void file(CacheSlot& cached, std::size_t slot, const ns::Id& object, bool isString, bool stable,
-              std::size_t start);
+              std::size_t start)
+    {
+        // Most texts are filed under an object that stays alive anyway, with no keep-alive slot to clear.
+        std::size_t length = m_at - start;
+        if (stable && !m_keepAlive && m_at <= UINT32_MAX && length < StringMark) [[likely]] {
+            cached.object = object.get();
+            cached.offset = static_cast<uint32_t>(start);
+            cached.length = static_cast<uint32_t>(length) | (isString ? StringMark : 0);
+            return;
+        }
+        fileSlowly(cached, slot, object, isString, stable, start);
+    }
+    void fileSlowly(CacheSlot& cached, std::size_t slot, const ns::Id& object, bool isString, bool stable,
+                    std::size_t start);
     bool writeString(const ns::String& string);
     bool writeNumber(const ns::Number& number);
     bool writeArray(const ns::Array& array, bool stable);
@@ -668,8 +681,8 @@ bool JKEncodeState::writeAtom(const ns::Id& object, bool stable)
     return true;
 }
 
-void JKEncodeState::file(CacheSlot& cached, std::size_t slot, const ns::Id& object, bool isString,
-                         bool stable, std::size_t start)
+[[gnu::noinline]] void JKEncodeState::fileSlowly(CacheSlot& cached, std::size_t slot, const ns::Id& object,
+                                                 bool isString, bool stable, std::size_t start)
 {
     std::size_t length = m_at - start;
     if (m_at > UINT32_MAX || length >= StringMark) {
