@@ -36,10 +36,7 @@ private:
 
 } // namespace
 
-NavigationController::NavigationController()
-    : m_navigationBar(NavigationBar::create()), m_toolbar(Toolbar::create())
-{
-}
+NavigationController::NavigationController() = default;
 
 NavigationController::NavigationController(const ns::Ref<ViewController>& rootViewController)
     : NavigationController()
@@ -67,10 +64,35 @@ ns::Ref<NavigationController> NavigationController::create(const ns::Ref<ViewCon
 
 void NavigationController::connectNavigationBar()
 {
-    m_navigationBar->setBackAction([weak = weakSelf<NavigationController>()] {
-        if (auto controller = weak.lock())
-            controller->popViewControllerAnimated(true);
-    });
+    m_backPops = true;
+    if (m_navigationBar)
+        connectBackAction();
+}
+
+void NavigationController::connectBackAction() const
+{
+    m_navigationBar->setBackAction(
+        [weak = const_cast<NavigationController*>(this)->weakSelf<NavigationController>()] {
+            if (auto controller = weak.lock())
+                controller->popViewControllerAnimated(true);
+        });
+}
+
+const ns::Ref<NavigationBar>& NavigationController::navigationBar() const
+{
+    if (!m_navigationBar) {
+        m_navigationBar = NavigationBar::create();
+        if (m_backPops)
+            connectBackAction();
+    }
+    return m_navigationBar;
+}
+
+const ns::Ref<Toolbar>& NavigationController::toolbar() const
+{
+    if (!m_toolbar)
+        m_toolbar = Toolbar::create();
+    return m_toolbar;
 }
 
 bool NavigationController::shouldAutorotateToInterfaceOrientation(InterfaceOrientation orientation) const
@@ -99,8 +121,8 @@ void NavigationController::loadView()
                 top->view()->setFrame(controller->contentFrame());
         });
     setView(container);
-    container->addSubview(m_navigationBar);
-    container->addSubview(m_toolbar);
+    container->addSubview(navigationBar());
+    container->addSubview(toolbar());
     layoutBars();
     if (auto top = topViewController()) {
         top->view()->setFrame(contentFrame());
@@ -122,12 +144,12 @@ void NavigationController::layoutBars()
     std::vector<ns::Ref<NavigationItem>> items;
     for (auto& controller : childViewControllers())
         items.push_back(controller->navigationItem());
-    m_navigationBar->setItems(std::move(items));
+    navigationBar()->setItems(std::move(items));
     cg::Rect b = isViewLoaded() ? view()->bounds()
                                 : cg::Rect{{0, 0}, Application::sharedApplication().applicationFrame().size};
     m_navigationBar->setFrame(cg::makeRect(0, 0, b.size.width, 44));
     m_navigationBar->setHidden(m_navigationBarHidden);
-    m_toolbar->setFrame(cg::makeRect(0, b.size.height - 44, b.size.width, 44));
+    toolbar()->setFrame(cg::makeRect(0, b.size.height - 44, b.size.width, 44));
     m_toolbar->setHidden(m_toolbarHidden);
     if (auto top = topViewController())
         m_toolbar->setItems(top->toolbarItems());
@@ -259,7 +281,7 @@ void NavigationController::showTop(const ns::Ref<ViewController>& previous, bool
             previous->view()->removeFromSuperview();
         if (top) {
             top->view()->setFrame(contentFrame());
-            view()->insertSubviewBelowSubview(top->view(), m_navigationBar.get());
+            view()->insertSubviewBelowSubview(top->view(), navigationBar().get());
         }
     }
     if (onScreen) {

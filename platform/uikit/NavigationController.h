@@ -40,10 +40,10 @@ public:
     std::vector<ns::Ref<ViewController>> popToRootViewControllerAnimated(bool animated);
     std::vector<ns::Ref<ViewController>> popToViewController(const ViewController* controller, bool animated);
 
-    const ns::Ref<NavigationBar>& navigationBar() const { return m_navigationBar; }
+    const ns::Ref<NavigationBar>& navigationBar() const;
     bool isNavigationBarHidden() const { return m_navigationBarHidden; }
     void setNavigationBarHidden(bool hidden, bool animated = false);
-    const ns::Ref<Toolbar>& toolbar() const { return m_toolbar; }
+    const ns::Ref<Toolbar>& toolbar() const;
     bool isToolbarHidden() const { return m_toolbarHidden; }
     void setToolbarHidden(bool hidden, bool animated = false);
 
@@ -73,9 +73,12 @@ private:
     void showTop(const ns::Ref<ViewController>& previous, bool animated);
     cg::Rect contentFrame() const;
     void layoutBars();
+    void connectBackAction() const;
 
-    ns::Ref<NavigationBar> m_navigationBar;
-    ns::Ref<Toolbar> m_toolbar;
+    // Made when first asked for: a controller that never shows (a sharer sending at once) makes none.
+    mutable ns::Ref<NavigationBar> m_navigationBar;
+    mutable ns::Ref<Toolbar> m_toolbar;
+    bool m_backPops = false; // connectNavigationBar ran: the bar's back button pops
     bool m_navigationBarHidden = false;
     bool m_toolbarHidden = true;
     ns::Weak<NavigationControllerDelegate> m_delegate;
