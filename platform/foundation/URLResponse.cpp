@@ -61,14 +61,6 @@ public:
         }
     }
 
-    std::optional<std::string> find(std::string_view name) const
-    {
-        for (const auto& entry : m_entries)
-            if (equalsIgnoringAsciiCase(entry.first, name))
-                return entry.second;
-        return std::nullopt;
-    }
-
 private:
     std::vector<std::pair<std::string, std::string>> m_entries;
     Entries m_objects;
@@ -152,12 +144,18 @@ HTTPURLResponse::HTTPURLResponse(Ref<ns::URL> url, int statusCode, HeaderFields 
     m_mimeType = facts.mimeType;
     m_textEncodingName = facts.encoding;
     m_expectedContentLength = facts.length;
-    m_allHeaderFields = make<HeaderDictionary>(m_rawFields);
+}
+
+Ref<Dictionary> HTTPURLResponse::allHeaderFields() const
+{
+    std::call_once(m_allHeaderFieldsMade,
+                   [this] { m_allHeaderFields = make<HeaderDictionary>(m_rawFields); });
+    return m_allHeaderFields;
 }
 
 std::optional<std::string> HTTPURLResponse::valueForHTTPHeaderField(std::string_view field) const
 {
-    return static_cast<const HeaderDictionary&>(*m_allHeaderFields).find(field);
+    return findField(m_rawFields, field);
 }
 
 std::string HTTPURLResponse::localizedStringForStatusCode(int statusCode)

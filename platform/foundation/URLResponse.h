@@ -4,6 +4,7 @@
 #include "foundation/URL.h"
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,8 +49,9 @@ public:
     HTTPURLResponse(Ref<ns::URL> url, int statusCode, HeaderFields fields);
 
     int statusCode() const { return m_statusCode; }
-    // A dictionary whose text keys are looked up without regard to case.
-    Ref<Dictionary> allHeaderFields() const { return m_allHeaderFields; }
+    // A dictionary whose text keys are looked up without regard to case. Made when first asked for: most
+    // readers want a field or two.
+    Ref<Dictionary> allHeaderFields() const;
     std::optional<std::string> valueForHTTPHeaderField(std::string_view field) const;
     // Every field as received, repeated ones apart (Set-Cookie needs them so).
     const HeaderFields& rawHeaderFields() const { return m_rawFields; }
@@ -62,7 +64,8 @@ public:
 private:
     int m_statusCode;
     HeaderFields m_rawFields;
-    Ref<Dictionary> m_allHeaderFields;
+    mutable std::once_flag m_allHeaderFieldsMade;
+    mutable Ref<Dictionary> m_allHeaderFields;
 };
 
 // Reads a response head line by line, as the transfer hands it over ("HTTP/1.1 200 OK", fields, then an

@@ -45,7 +45,11 @@ std::string exclusionsKey()
 
 std::string authService(const std::string& sharerId)
 {
-    return ns::format("%@%@", configurationValue("authPrefix"), sharerId);
+    // Read at every credential access: a text prefix is joined without the formatter.
+    ns::Id prefix = configurationValue("authPrefix");
+    if (auto text = ns::cast<ns::String>(prefix))
+        return text->str() + sharerId;
+    return ns::format("%@%@", prefix, sharerId);
 }
 
 std::vector<ns::Id> elements(const ns::Ref<ns::Array>& array)

@@ -161,6 +161,8 @@ ns::Ref<ns::HTTPURLResponse> SHKRequest::response() const
 ns::Ref<ns::MutableDictionary> SHKRequest::headers() const
 {
     std::lock_guard lock(m_mutex);
+    if (!m_headers && m_response)
+        m_headers = m_response->allHeaderFields()->mutableCopy();
     return m_headers;
 }
 
@@ -180,7 +182,7 @@ void SHKRequest::connectionDidReceiveResponse(ns::URLConnection&, const ns::Ref<
 {
     std::lock_guard lock(m_mutex);
     m_response = ns::cast<ns::HTTPURLResponse>(response);
-    m_headers = m_response ? m_response->allHeaderFields()->mutableCopy() : nullptr;
+    m_headers = nullptr; // copied from the response when first asked for
     // A body that came before a redirect's final response is not the answer.
     m_data.clear();
     m_result.reset();

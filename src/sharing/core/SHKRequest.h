@@ -108,7 +108,7 @@ private:
     SHKRequestSelector m_isFinishedSelector;
     ns::Ref<ns::URLConnection> m_connection;
     ns::Ref<ns::HTTPURLResponse> m_response;
-    ns::Ref<ns::MutableDictionary> m_headers;
+    mutable ns::Ref<ns::MutableDictionary> m_headers;
     std::vector<uint8_t> m_data;
     std::optional<std::optional<std::string>> m_result;
     std::atomic<bool> m_success{false};
