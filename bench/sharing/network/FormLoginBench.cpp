@@ -54,11 +54,14 @@ Device& device()
     return shared;
 }
 
-// libcurl's plain POST of the body, a handle of its own each time as a one-off request has.
+// libcurl's plain POST of the body, a handle of its own each time as a one-off request has. It sends the
+// request ours sends: the same agent, and compressed replies accepted, which the server then compresses.
 bool curlPost(const std::string& url, const std::string& body)
 {
     CURL* easy = curl_easy_init();
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "deflate, gzip");
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, "Velmo/1.0");
     curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.c_str());
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
     std::string reply;
