@@ -266,6 +266,8 @@ bool load(QueueState& state)
     state.list = list ? list : ns::Array::make();
     state.listOnDisk = list != nullptr;
     state.listIdentity = identity;
+    // The journal is folded by the length of the list read here, not of one this process wrote before.
+    state.writtenSize = identity ? static_cast<std::size_t>(identity->size) : 0;
     state.uids.clear();
     state.entries.clear();
     for (const ns::Id& entry : *state.list) {

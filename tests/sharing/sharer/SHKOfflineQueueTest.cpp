@@ -410,6 +410,16 @@ TEST_F(OfflineQueue, ALongJournalIsFoldedIntoTheList)
     EXPECT_EQ(written->count(), 3u);
     ASSERT_TRUE(SHK::removeFromOfflineQueue(uidAt(1)));
     EXPECT_EQ(list()->count(), 2u);
+
+    // Another process empties the list: "long" is then measured against the short list it left, not
+    // against the long one this process wrote before.
+    auto outcome =
+        testkit::BoundedChild::run([] { return SHK::saveOfflineQueueList(ns::MutableArray::make()); }, {});
+    ASSERT_TRUE(outcome.exited && outcome.status == 0) << outcome.describe();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(queue(SHKItem::text(large)));
+    EXPECT_EQ(ns::FileManager::contentsAtPath(journalPath())->length(), 0u);
+    EXPECT_EQ(list()->count(), 3u);
 }
 
 TEST_F(OfflineQueue, AnOperationEndsAtOnceWhenNoReportIsComing)
