@@ -147,24 +147,25 @@ public:
             }
             // Numbers and strings met the first time are written here too, without the frame that
             // containers and formatters need.
-            const std::type_info& type = typeid(*object);
+            const ns::Object& target = *object;
+            const std::type_info& type = typeid(target);
             std::size_t start = m_at;
             if (&type == m_numberClass) {
-                if (!writeNumber(static_cast<const ns::Number&>(*object)))
+                if (!writeNumber(static_cast<const ns::Number&>(target)))
                     return false;
                 file(cached, slot, object, false, stable, start);
                 return true;
             }
             if (&type == m_stringClass) {
-                if (!writeString(static_cast<const ns::String&>(*object)))
+                if (!writeString(static_cast<const ns::String&>(target)))
                     return false;
                 file(cached, slot, object, true, stable, start);
                 return true;
             }
             if (&type == m_arrayClass)
-                return writeKind(Kind::Array, *object, stable);
+                return writeKind(Kind::Array, target, stable);
             if (&type == m_dictionaryClass)
-                return writeKind(Kind::Dictionary, *object, stable);
+                return writeKind(Kind::Dictionary, target, stable);
         }
         return writeAtom(object, stable);
     }
