@@ -144,15 +144,17 @@ void NavigationController::layoutBars()
     std::vector<ns::Ref<NavigationItem>> items;
     for (auto& controller : childViewControllers())
         items.push_back(controller->navigationItem());
-    navigationBar()->setItems(std::move(items));
+    const auto& bar = navigationBar();
+    const auto& tools = toolbar();
+    bar->setItems(std::move(items));
     cg::Rect b = isViewLoaded() ? view()->bounds()
                                 : cg::Rect{{0, 0}, Application::sharedApplication().applicationFrame().size};
-    m_navigationBar->setFrame(cg::makeRect(0, 0, b.size.width, 44));
-    m_navigationBar->setHidden(m_navigationBarHidden);
-    toolbar()->setFrame(cg::makeRect(0, b.size.height - 44, b.size.width, 44));
-    m_toolbar->setHidden(m_toolbarHidden);
+    bar->setFrame(cg::makeRect(0, 0, b.size.width, 44));
+    bar->setHidden(m_navigationBarHidden);
+    tools->setFrame(cg::makeRect(0, b.size.height - 44, b.size.width, 44));
+    tools->setHidden(m_toolbarHidden);
     if (auto top = topViewController())
-        m_toolbar->setItems(top->toolbarItems());
+        tools->setItems(top->toolbarItems());
 }
 
 void NavigationController::setViewControllers(std::vector<ns::Ref<ViewController>> controllers, bool animated)

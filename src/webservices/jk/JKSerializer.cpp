@@ -145,27 +145,28 @@ public:
                 copyEarlier(cached);
                 return true;
             }
-            // Numbers and strings met the first time are written here too, without the frame that
-            // containers and formatters need.
+            // Numbers, strings and containers are written here too, without the frame that formatters
+            // need; null and the rest go the long way.
             const ns::Object& target = *object;
-            const std::type_info& type = typeid(target);
             std::size_t start = m_at;
-            if (&type == m_numberClass) {
+            switch (kindOf(target)) {
+            case Kind::Number:
                 if (!writeNumber(static_cast<const ns::Number&>(target)))
                     return false;
                 file(cached, slot, object, false, stable, start);
                 return true;
-            }
-            if (&type == m_stringClass) {
+            case Kind::String:
                 if (!writeString(static_cast<const ns::String&>(target)))
                     return false;
                 file(cached, slot, object, true, stable, start);
                 return true;
-            }
-            if (&type == m_arrayClass)
+            case Kind::Array:
                 return writeKind(Kind::Array, target, stable);
-            if (&type == m_dictionaryClass)
+            case Kind::Dictionary:
                 return writeKind(Kind::Dictionary, target, stable);
+            default:
+                break;
+            }
         }
         return writeAtom(object, stable);
     }
